@@ -1,0 +1,7 @@
+#include "platform/keyboard.h"
+
+namespace platform {
+
+bool IsControlKeyDown() { return false; }
+
+}  // namespace platform

@@ -1,0 +1,155 @@
+#include "platform/socket.h"
+
+#include <fcntl.h>
+#include <netdb.h>
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace platform {
+namespace {
+
+// Winsock numbers for the errno values a socket call can leave.
+int ToWinsockError(int error) {
+    switch (error) {
+        case 0: return 0;
+        case EINTR: return 10004;
+        case EBADF: return 10009;
+        case EACCES: return 10013;
+        case EFAULT: return 10014;
+        case EINVAL: return 10022;
+        case EMFILE: return 10024;
+        case EAGAIN: return 10035;
+        case EINPROGRESS: return 10036;
+        case EALREADY: return 10037;
+        case ENOTSOCK: return 10038;
+        case EDESTADDRREQ: return 10039;
+        case EMSGSIZE: return 10040;
+        case EPROTOTYPE: return 10041;
+        case ENOPROTOOPT: return 10042;
+        case EPROTONOSUPPORT: return 10043;
+        case EOPNOTSUPP: return 10045;
+        case EAFNOSUPPORT: return 10047;
+        case EADDRINUSE: return 10048;
+        case EADDRNOTAVAIL: return 10049;
+        case ENETDOWN: return 10050;
+        case ENETUNREACH: return 10051;
+        case ENETRESET: return 10052;
+        case ECONNABORTED: return 10053;
+        case ECONNRESET: return 10054;
+        case ENOBUFS: return kWsaENoBufs;
+        case ENOMEM: return kWsaENoBufs;
+        case EISCONN: return 10056;
+        case ENOTCONN: return 10057;
+        case EPIPE: return 10058;
+        case ETIMEDOUT: return 10060;
+        case ECONNREFUSED: return 10061;
+        case EHOSTUNREACH: return 10065;
+        default: return error;
+    }
+}
+
+thread_local int lastError = 0;
+
+int Fail() {
+    lastError = ToWinsockError(errno);
+    return -1;
+}
+
+int Check(int result) { return result < 0 ? Fail() : result; }
+
+}  // namespace
+
+bool InitSockets() { return true; }
+
+int LastSocketError() { return lastError; }
+
+void SetLastSocketError(int wsaError) { lastError = wsaError; }
+
+SocketHandle OpenTcpSocket() {
+    int s = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, IPPROTO_TCP);
+    return s < 0 ? Fail() : s;
+}
+
+int CloseSocket(SocketHandle s) { return Check(::close(static_cast<int>(s))) < 0 ? -1 : 0; }
+
+void ShutdownAndClose(SocketHandle s) {
+    ::shutdown(static_cast<int>(s), SHUT_RDWR);
+    ::close(static_cast<int>(s));
+}
+
+int SetBlocking(SocketHandle s) {
+    int off = 0;
+    return Check(::ioctl(static_cast<int>(s), FIONBIO, &off)) < 0 ? -1 : 0;
+}
+
+int SetIntOption(SocketHandle s, int level, int name, int value) {
+    return Check(::setsockopt(static_cast<int>(s), level, name, &value, sizeof value)) < 0 ? -1 : 0;
+}
+
+int GetIntOption(SocketHandle s, int level, int name, int* value) {
+    socklen_t size = sizeof *value;
+    return Check(::getsockopt(static_cast<int>(s), level, name, value, &size)) < 0 ? -1 : 0;
+}
+
+int Receive(SocketHandle s, char* buffer, int len) {
+    ssize_t n;
+    do {
+        n = ::recv(static_cast<int>(s), buffer, static_cast<size_t>(len), 0);
+    } while (n < 0 && errno == EINTR);
+    return n < 0 ? Fail() : static_cast<int>(n);
+}
+
+int Send(SocketHandle s, const char* bytes, int len) {
+    ssize_t n;
+    do {
+        n = ::send(static_cast<int>(s), bytes, static_cast<size_t>(len), MSG_NOSIGNAL);
+    } while (n < 0 && errno == EINTR);
+    return n < 0 ? Fail() : static_cast<int>(n);
+}
+
+SocketHandle Accept(SocketHandle listening) {
+    sockaddr_in peer{};
+    socklen_t size = sizeof peer;
+    int s = ::accept4(static_cast<int>(listening), reinterpret_cast<sockaddr*>(&peer), &size,
+                      SOCK_CLOEXEC);
+    return s < 0 ? Fail() : s;
+}
+
+int WaitReadable(SocketHandle first, SocketHandle second, int timeoutSeconds, bool* firstReadable,
+                 bool* secondReadable) {
+    pollfd fds[2] = {{static_cast<int>(first), POLLIN, 0}, {static_cast<int>(second), POLLIN, 0}};
+    nfds_t count = second == kInvalidSocket ? 1 : 2;
+    int timeoutMs = timeoutSeconds < 0 ? -1 : timeoutSeconds * 1000;
+    int n;
+    do {
+        n = ::poll(fds, count, timeoutMs);
+    } while (n < 0 && errno == EINTR);
+    if (n < 0) return Fail();
+    // A hang-up or error counts as readable: the following recv reports it.
+    const short ready = POLLIN | POLLHUP | POLLERR | POLLNVAL;
+    *firstReadable = (fds[0].revents & ready) != 0;
+    *secondReadable = count == 2 && (fds[1].revents & ready) != 0;
+    return n;
+}
+
+std::uint32_t ParseDottedAddress(const std::string& name) { return ::inet_addr(name.c_str()); }
+
+std::uint32_t ResolveHostAddress(const std::string& name) {
+    addrinfo hints{};
+    hints.ai_family = AF_INET;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo* result = nullptr;
+    if (::getaddrinfo(name.c_str(), nullptr, &hints, &result) != 0 || result == nullptr) {
+        lastError = 11001;  // WSAHOST_NOT_FOUND
+        return 0;
+    }
+    std::uint32_t address = reinterpret_cast<sockaddr_in*>(result->ai_addr)->sin_addr.s_addr;
+    ::freeaddrinfo(result);
+    return address;
+}
+
+}  // namespace platform

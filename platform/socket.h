@@ -1,0 +1,63 @@
+// Socket shim: the BSD socket calls the proxy needs, with the same observable behaviour on
+// Windows (Winsock) and elsewhere. Errors are always reported as Winsock error numbers, so the
+// proxy's error texts are the same on every platform.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#ifdef _WIN32
+#include <winsock2.h>
+#include <ws2tcpip.h>
+#else
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+#endif
+
+namespace platform {
+
+// SOCKET on Windows, a descriptor elsewhere; kInvalidSocket (-1) when absent.
+using SocketHandle = std::intptr_t;
+constexpr SocketHandle kInvalidSocket = -1;
+
+// Winsock error numbers the proxy tests for.
+constexpr int kWsaENoBufs = 10055;
+
+// Starts Winsock (a no-op elsewhere). Returns false when sockets are unusable.
+bool InitSockets();
+
+// The calling thread's last socket error as a Winsock number (0 = none).
+int LastSocketError();
+void SetLastSocketError(int wsaError);
+
+SocketHandle OpenTcpSocket();
+// Returns 0 on success, -1 on failure (error in LastSocketError).
+int CloseSocket(SocketHandle s);
+// Wakes a thread blocked in accept or recv on the socket, then closes it.
+void ShutdownAndClose(SocketHandle s);
+// FIONBIO 0. Returns 0 on success.
+int SetBlocking(SocketHandle s);
+int SetIntOption(SocketHandle s, int level, int name, int value);
+int GetIntOption(SocketHandle s, int level, int name, int* value);
+
+// recv/send of at most len bytes: the count, 0 when the peer closed, -1 on error. Sending never
+// raises SIGPIPE.
+int Receive(SocketHandle s, char* buffer, int len);
+int Send(SocketHandle s, const char* bytes, int len);
+
+SocketHandle Accept(SocketHandle listening);
+
+// Waits until one of the sockets is readable. `second` may be kInvalidSocket. timeoutSeconds < 0
+// waits without limit. Returns >0 when something is readable (flags set), 0 on time-out, -1 on
+// failure. Works for any descriptor value.
+int WaitReadable(SocketHandle first, SocketHandle second, int timeoutSeconds, bool* firstReadable,
+                 bool* secondReadable);
+
+// IPv4 address (network order) of a dotted address, or INADDR_NONE.
+std::uint32_t ParseDottedAddress(const std::string& name);
+// First IPv4 address of a host name (network order), 0 when it cannot be resolved.
+std::uint32_t ResolveHostAddress(const std::string& name);
+
+}  // namespace platform

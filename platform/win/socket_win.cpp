@@ -1,0 +1,86 @@
+#include "platform/socket.h"
+
+namespace platform {
+
+bool InitSockets() {
+    WSADATA data;
+    return WSAStartup(MAKEWORD(1, 1), &data) == 0;
+}
+
+int LastSocketError() { return WSAGetLastError(); }
+
+void SetLastSocketError(int wsaError) { WSASetLastError(wsaError); }
+
+SocketHandle OpenTcpSocket() {
+    SOCKET s = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    return s == INVALID_SOCKET ? kInvalidSocket : static_cast<SocketHandle>(s);
+}
+
+int CloseSocket(SocketHandle s) { return ::closesocket(static_cast<SOCKET>(s)) == 0 ? 0 : -1; }
+
+void ShutdownAndClose(SocketHandle s) { ::closesocket(static_cast<SOCKET>(s)); }
+
+int SetBlocking(SocketHandle s) {
+    u_long off = 0;
+    return ::ioctlsocket(static_cast<SOCKET>(s), FIONBIO, &off) == 0 ? 0 : -1;
+}
+
+int SetIntOption(SocketHandle s, int level, int name, int value) {
+    return ::setsockopt(static_cast<SOCKET>(s), level, name, reinterpret_cast<const char*>(&value),
+                        sizeof value) == 0
+               ? 0
+               : -1;
+}
+
+int GetIntOption(SocketHandle s, int level, int name, int* value) {
+    int size = sizeof *value;
+    return ::getsockopt(static_cast<SOCKET>(s), level, name, reinterpret_cast<char*>(value),
+                        &size) == 0
+               ? 0
+               : -1;
+}
+
+int Receive(SocketHandle s, char* buffer, int len) {
+    int n = ::recv(static_cast<SOCKET>(s), buffer, len, 0);
+    return n == SOCKET_ERROR ? -1 : n;
+}
+
+int Send(SocketHandle s, const char* bytes, int len) {
+    int n = ::send(static_cast<SOCKET>(s), bytes, len, 0);
+    return n == SOCKET_ERROR ? -1 : n;
+}
+
+SocketHandle Accept(SocketHandle listening) {
+    sockaddr_in peer{};
+    int size = sizeof peer;
+    SOCKET s = ::accept(static_cast<SOCKET>(listening), reinterpret_cast<sockaddr*>(&peer), &size);
+    return s == INVALID_SOCKET ? kInvalidSocket : static_cast<SocketHandle>(s);
+}
+
+int WaitReadable(SocketHandle first, SocketHandle second, int timeoutSeconds, bool* firstReadable,
+                 bool* secondReadable) {
+    fd_set readSet;
+    FD_ZERO(&readSet);
+    FD_SET(static_cast<SOCKET>(first), &readSet);
+    if (second != kInvalidSocket) FD_SET(static_cast<SOCKET>(second), &readSet);
+    timeval limit{timeoutSeconds, 0};
+    int n = ::select(0, &readSet, nullptr, nullptr, timeoutSeconds < 0 ? nullptr : &limit);
+    if (n == SOCKET_ERROR) return -1;
+    *firstReadable = FD_ISSET(static_cast<SOCKET>(first), &readSet) != 0;
+    *secondReadable =
+        second != kInvalidSocket && FD_ISSET(static_cast<SOCKET>(second), &readSet) != 0;
+    return n;
+}
+
+std::uint32_t ParseDottedAddress(const std::string& name) { return ::inet_addr(name.c_str()); }
+
+std::uint32_t ResolveHostAddress(const std::string& name) {
+    // Winsock keeps gethostbyname's result per thread.
+    hostent* host = ::gethostbyname(name.c_str());
+    if (host == nullptr || host->h_addr_list[0] == nullptr) return 0;
+    std::uint32_t address;
+    memcpy(&address, host->h_addr_list[0], sizeof address);
+    return address;
+}
+
+}  // namespace platform

@@ -1,0 +1,37 @@
+#include <windows.h>
+
+#include "platform/threads.h"
+
+namespace platform {
+namespace {
+
+struct ThreadStart {
+    ThreadEntry entry;
+    void* argument;
+};
+
+DWORD WINAPI RunThread(LPVOID raw) {
+    ThreadStart start = *static_cast<ThreadStart*>(raw);
+    delete static_cast<ThreadStart*>(raw);
+    start.entry(start.argument);
+    return 0;
+}
+
+}  // namespace
+
+bool StartDetachedThread(ThreadEntry entry, void* argument, bool highestPriority) {
+    auto* start = new ThreadStart{entry, argument};
+    DWORD id;
+    HANDLE thread = CreateThread(nullptr, 0, RunThread, start, 0, &id);
+    if (thread == nullptr) {
+        delete start;
+        return false;
+    }
+    if (highestPriority) SetThreadPriority(thread, THREAD_PRIORITY_HIGHEST);
+    CloseHandle(thread);
+    return true;
+}
+
+void SleepMilliseconds(unsigned milliseconds) { Sleep(milliseconds); }
+
+}  // namespace platform

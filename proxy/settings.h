@@ -1,0 +1,90 @@
+// The proxy and display settings record, its file "KorvoINI.ini" beside the program, and the
+// diagnostic hook of the proxy.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+#include <string>
+
+namespace proxy {
+
+// A text field that connection threads read while the user-interface thread may replace it.
+class SharedText {
+public:
+    std::string Get() const {
+        std::lock_guard<std::mutex> guard(lock_);
+        return text_;
+    }
+    void Set(const std::string& text) {
+        std::lock_guard<std::mutex> guard(lock_);
+        text_ = text;
+    }
+
+private:
+    mutable std::mutex lock_;
+    std::string text_;
+};
+
+using Setting = std::atomic<std::int32_t>;
+
+// Every field is named after its key in the file; PopupCheckEnabled holds the negation of the
+// key PopupCheckDisabled. Flags are 0 = off, anything else = on. Connection threads read the
+// fields at the moment they need them, so a change applies to the next decision.
+struct AppSettings {
+    SharedText PopupIP;
+    Setting PopupPort{0};
+    SharedText GatewayIP;
+    Setting GatewayPort{80};
+    Setting GatewayEnable{0};
+    Setting BannerBlock{0};
+    Setting Startup{2};
+    Setting EventMask{-1};
+    Setting DisplayOnTop{1};
+    Setting ResetStats{0};
+    Setting Disabled{0};
+    Setting UseDefaultBufferSizes{1};
+    Setting BufferSize{8192};
+    Setting DNSCacheSize{10};
+    Setting DNSCacheDisable{1};
+    Setting DisableProxy{0};
+    Setting PopupCheckEnabled{1};
+    Setting PlayWave{1};
+    Setting ConnectionTimeOut{60};
+    Setting UseDefaultTimeOut{1};
+};
+
+// The process-wide record.
+extern AppSettings appSettings;
+
+// Full path of the blocker script file, set by ResolveScriptFile.
+extern SharedText ScriptFilePath;
+
+constexpr int kDnsCacheCapacity = 101;
+
+// The program's folder joined with fileName.
+std::string ModuleFilePath(const std::string& fileName);
+
+// Path of the settings file: ModuleFilePath("KorvoINI.ini").
+std::string SettingsFilePath();
+
+// Reads every key with its default; a missing file or key gives the default. Never fails.
+void LoadSettings();
+
+// Writes every key but EventMask. A failed write is reported once per process; the save goes
+// on with the next key.
+void SaveSettings();
+
+// Points ScriptFilePath at "KorvoBlk.js" in the program folder and reports when it is missing.
+void ResolveScriptFile();
+
+// The one hook for the proxy's diagnostic texts. The texts are discarded unless a sink is set
+// (korvo-proxy -v sets one that prints them). Returns 0.
+int ReportDiagnostic(const std::string& text);
+using DiagnosticSink = void (*)(const std::string& text);
+void SetDiagnosticSink(DiagnosticSink sink);
+
+// printf-style formatting into a std::string, for the diagnostic texts.
+std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+}  // namespace proxy
