@@ -1,0 +1,51 @@
+// The application state kept in the current user's registry key "Software\Korvo Popup Killer":
+// where the program is installed, its language, the count of caught pop-ups, the alert sound,
+// how the main window closes and whether the start-up prompt is still wanted.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace core {
+
+constexpr char kAppKeyPath[] = "Software\\Korvo Popup Killer";
+constexpr char kRunKeyParentPath[] = "Software\\Microsoft\\Windows\\CurrentVersion";
+constexpr char kRunValueName[] = "Korvo Popup Killer";
+
+// Text values are read through buffers of this many bytes (at most 259 characters).
+constexpr unsigned kAppStateTextBuffer = 260;
+
+struct AppState {
+    std::string installPath;          // "Path": installation folder without a trailing backslash
+    std::string language;             // "Language": base name of the language file
+    std::string blockedPopups;        // "Blocked Popups": count of caught pop-ups as decimal text
+    std::string userWavPath;          // "User Wav Path": full path of the alert sound
+    std::string wizardMessage = "A";  // "Wizard Message": "A" ask at start-up, "N" never
+    // "Close To Tray": 1 hides the main window on close instead of ending the program. A key
+    // without the value keeps this default, so closing never ends the program by surprise.
+    std::int32_t closeToTray = 1;
+    std::uint8_t firstRun = 0;         // "FirstRun"
+    std::uint8_t showAtStart = 0;      // "ShowAtStart"
+    std::uint8_t languageChanged = 0;  // set by the Options page; "Language" is saved only then
+};
+
+// The process-wide state: the language lookups read installPath and language from it.
+extern AppState appState;
+
+// Windows only. Fills state from the application key. Returns 0 on success. When the key or one
+// of "Language", "Path", "Blocked Popups" or "User Wav Path" cannot be read, shows message 6001
+// through ShowMessageBox and returns -1; the fields read before the failure keep their values.
+// A missing "Wizard Message" reads as "A"; a missing "Close To Tray" leaves closeToTray as is.
+int LoadAppState(AppState& state);
+
+// Windows only. Writes "Blocked Popups", "User Wav Path", "Wizard Message", "Language" (only
+// when languageChanged), the Run value (installPath + "\KorvoPop.exe" when startupMode is 2,
+// else an empty text; never deleted) and "Close To Tray", in this order. Write failures are
+// silent.
+void SaveAppState(const AppState& state, int startupMode);
+
+// The Run value's data for a start mode: the program path for mode 2 (start with Windows),
+// otherwise the empty text.
+std::string RunValueFor(const std::string& installPath, int startupMode);
+
+}  // namespace core

@@ -1,0 +1,45 @@
+// Language string tables: every user-visible text is looked up by its decimal id in the
+// language file "<installPath>\Language\<language>.ini", with the English text as the default
+// for a missing file, section or key. The path is rebuilt from appState on every lookup, so a
+// change of language applies to the next text without any reload.
+#pragma once
+
+#include <string>
+
+namespace core {
+
+// Section of almost every text, and the one-letter-shorter section of the wizard's texts.
+constexpr char kLanguageSection[] = "KorvoPopupKiller";
+constexpr char kWizardLanguageSection[] = "KorvoPopuKiller";
+
+// Buffer sizes of the three lookups (a value is cut to one character less).
+constexpr unsigned kLanguageStringBuffer = 250;
+constexpr unsigned kDialogTextBuffer = 1000;
+constexpr unsigned kWizardTextBuffer = 500;
+
+// The dialog-texts control id that stands for the dialog's own title.
+constexpr int kDialogTitleControlId = 8006;
+
+// installPath + "\Language\" + language + ".ini".
+std::string LanguageFilePath(const std::string& installPath, const std::string& language);
+
+// The language file of the current appState.
+std::string CurrentLanguageFilePath();
+
+// A "#" in a language text stands for a line break: each becomes a line feed.
+std::string ExpandLineBreaks(std::string text);
+
+// Text of id in section "KorvoPopupKiller" (at most 249 characters), "#" replaced by line feeds.
+std::string GetLanguageString(const std::string& id, const std::string& defaultText);
+
+// The program title, caption of the message boxes: id 99990.
+std::string AppTitle();
+
+// Text of id in the wizard's section "KorvoPopuKiller" (at most 499 characters), "#" replaced.
+std::string GetWizardString(const std::string& id, const std::string& defaultText);
+
+// Text of a dialog control for ApplyLanguageTexts: section "KorvoPopupKiller", at most 999
+// characters, "#" kept as it is.
+std::string GetDialogText(int id, const std::string& defaultText);
+
+}  // namespace core
