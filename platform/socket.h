@@ -47,6 +47,14 @@ int GetIntOption(SocketHandle s, int level, int name, int* value);
 int Receive(SocketHandle s, char* buffer, int len);
 int Send(SocketHandle s, const char* bytes, int len);
 
+// bind, listen and connect for IPv4; address in network order. Return 0 on success, -1 on
+// failure (error in LastSocketError).
+int BindTo(SocketHandle s, std::uint32_t address, int port);
+int Listen(SocketHandle s, int backlog);
+int ConnectTo(SocketHandle s, std::uint32_t address, int port);
+// The local port a socket is bound to, 0 when unknown.
+int LocalPort(SocketHandle s);
+
 SocketHandle Accept(SocketHandle listening);
 
 // Waits until one of the sockets is readable. `second` may be kInvalidSocket. timeoutSeconds < 0

@@ -111,6 +111,42 @@ int Send(SocketHandle s, const char* bytes, int len) {
     return n < 0 ? Fail() : static_cast<int>(n);
 }
 
+namespace {
+sockaddr_in Ipv4(std::uint32_t address, int port) {
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(static_cast<std::uint16_t>(port));
+    a.sin_addr.s_addr = address;
+    return a;
+}
+}  // namespace
+
+int BindTo(SocketHandle s, std::uint32_t address, int port) {
+    sockaddr_in a = Ipv4(address, port);
+    return Check(::bind(static_cast<int>(s), reinterpret_cast<sockaddr*>(&a), sizeof a)) < 0 ? -1
+                                                                                             : 0;
+}
+
+int Listen(SocketHandle s, int backlog) {
+    return Check(::listen(static_cast<int>(s), backlog)) < 0 ? -1 : 0;
+}
+
+int ConnectTo(SocketHandle s, std::uint32_t address, int port) {
+    sockaddr_in a = Ipv4(address, port);
+    int result;
+    do {
+        result = ::connect(static_cast<int>(s), reinterpret_cast<sockaddr*>(&a), sizeof a);
+    } while (result < 0 && errno == EINTR);
+    return Check(result) < 0 ? -1 : 0;
+}
+
+int LocalPort(SocketHandle s) {
+    sockaddr_in a{};
+    socklen_t size = sizeof a;
+    if (::getsockname(static_cast<int>(s), reinterpret_cast<sockaddr*>(&a), &size) != 0) return 0;
+    return ntohs(a.sin_port);
+}
+
 SocketHandle Accept(SocketHandle listening) {
     sockaddr_in peer{};
     socklen_t size = sizeof peer;

@@ -50,6 +50,38 @@ int Send(SocketHandle s, const char* bytes, int len) {
     return n == SOCKET_ERROR ? -1 : n;
 }
 
+namespace {
+sockaddr_in Ipv4(std::uint32_t address, int port) {
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(static_cast<u_short>(port));
+    a.sin_addr.s_addr = address;
+    return a;
+}
+}  // namespace
+
+int BindTo(SocketHandle s, std::uint32_t address, int port) {
+    sockaddr_in a = Ipv4(address, port);
+    return ::bind(static_cast<SOCKET>(s), reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 ? 0 : -1;
+}
+
+int Listen(SocketHandle s, int backlog) {
+    return ::listen(static_cast<SOCKET>(s), backlog) == 0 ? 0 : -1;
+}
+
+int ConnectTo(SocketHandle s, std::uint32_t address, int port) {
+    sockaddr_in a = Ipv4(address, port);
+    return ::connect(static_cast<SOCKET>(s), reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 ? 0
+                                                                                             : -1;
+}
+
+int LocalPort(SocketHandle s) {
+    sockaddr_in a{};
+    int size = sizeof a;
+    if (::getsockname(static_cast<SOCKET>(s), reinterpret_cast<sockaddr*>(&a), &size) != 0) return 0;
+    return ntohs(a.sin_port);
+}
+
 SocketHandle Accept(SocketHandle listening) {
     sockaddr_in peer{};
     int size = sizeof peer;

@@ -1,0 +1,54 @@
+// korvo-proxy: the filtering proxy alone. Runs the listener from the KorvoINI.ini in its own
+// folder until SIGINT or SIGTERM, then stops it as the tray program does at exit.
+#include <csignal>
+#include <cstdlib>
+#include <cstdio>
+#include <cstring>
+
+#include "platform/socket.h"
+#include "platform/threads.h"
+#include "proxy/blocker.h"
+#include "proxy/listener.h"
+#include "proxy/settings.h"
+
+namespace {
+
+volatile std::sig_atomic_t stopRequested = 0;
+
+void RequestStop(int) { stopRequested = 1; }
+
+void PrintDiagnostic(const std::string& text) { std::fprintf(stderr, "%s\n", text.c_str()); }
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "-v") == 0) {
+            proxy::SetDiagnosticSink(PrintDiagnostic);
+        } else {
+            std::fprintf(stderr, "usage: %s [-v]\n  -v  print the diagnostic texts\n", argv[0]);
+            return 2;
+        }
+    }
+    if (!platform::InitSockets()) {
+        std::fprintf(stderr, "Windows sockets initialization failed.\n");
+        return 1;
+    }
+    std::signal(SIGINT, RequestStop);
+    std::signal(SIGTERM, RequestStop);
+    proxy::LoadSettings();
+    proxy::ResolveScriptFile();
+    proxy::PrepareBlockerScript();
+    proxy::ProxyListener listener;
+    if (listener.StartListener() == 0) {
+        std::fprintf(stderr, "korvo-proxy: cannot listen on 127.0.0.1:%d\n",
+                     proxy::appSettings.PopupPort.load() & 0xFFFF);
+        return 1;
+    }
+    std::fprintf(stderr, "korvo-proxy: listening on 127.0.0.1:%d\n", listener.BoundPort());
+    while (!stopRequested) platform::SleepMilliseconds(100);
+    listener.StopListener();
+    // Connection threads may still be running: end without destroying what they use.
+    std::fflush(stderr);
+    std::_Exit(0);
+}

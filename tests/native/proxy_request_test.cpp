@@ -1,0 +1,201 @@
+// The proxy's relay and request side with real sockets: a client, the proxy and origin
+// servers on 127.0.0.1.
+#include <gtest/gtest.h>
+
+#include "proxy/connection.h"
+#include "proxy/settings.h"
+#include "test_servers.h"
+
+namespace {
+
+using testing_servers::Origin;
+using testing_servers::RunningProxy;
+using testing_servers::Socket;
+
+const std::string kImageResponse =
+    "HTTP/1.1 200 OK\r\nContent-Type: image/gif\r\nContent-Length: 6\r\n\r\nGIF89a";
+
+class ProxyRequest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        proxy::appSettings.GatewayEnable = 0;
+        proxy::appSettings.Disabled = 0;
+        port_ = RunningProxy::Port();
+        ASSERT_NE(port_, 0);
+    }
+    Socket Client() { return Socket::ConnectTo(port_); }
+    // Sends one request through the proxy and returns the reply.
+    std::string Fetch(const std::string& request) {
+        Socket client = Client();
+        client.Send(request);
+        return client.ReadMessage();
+    }
+    std::string Url(int originPort, const std::string& path) {
+        return "http://127.0.0.1:" + std::to_string(originPort) + path;
+    }
+    int port_ = 0;
+};
+
+TEST_F(ProxyRequest, RewritesAbsoluteUrlToPathAndRelaysTheReplyUnchanged) {
+    std::vector<std::string> requests;
+    std::mutex lock;
+    Origin origin(Origin::Answering(kImageResponse, &requests, &lock));
+    std::string reply =
+        Fetch("GET " + Url(origin.port(), "/a?q=1&r=%20") + " HTTP/1.1\r\nHost: x\r\n\r\n");
+    EXPECT_EQ(reply, kImageResponse);
+    std::lock_guard<std::mutex> guard(lock);
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0], "GET /a?q=1&r=%20 HTTP/1.1\r\nHost: x\r\n\r\n");
+}
+
+TEST_F(ProxyRequest, KeepAliveReusesTheServerSocketPerHostAndPort) {
+    Origin first(Origin::Answering(kImageResponse));
+    Origin second(Origin::Answering(kImageResponse));
+    Socket client = Client();
+    for (const Origin* origin : {&first, &first, &second, &second}) {
+        client.Send("GET " + Url(origin->port(), "/img") + " HTTP/1.1\r\nHost: x\r\n\r\n");
+        EXPECT_EQ(client.ReadMessage(), kImageResponse);
+    }
+    EXPECT_EQ(first.connections(), 1);
+    EXPECT_EQ(second.connections(), 1);
+}
+
+TEST_F(ProxyRequest, RequestBodiesArriveWholeEvenASingleByte) {
+    std::vector<std::string> requests;
+    std::mutex lock;
+    Origin origin(Origin::Answering(kImageResponse, &requests, &lock));
+    {
+        // One byte of body in the same packet as the header.
+        Socket client = Client();
+        client.Send("POST " + Url(origin.port(), "/p") +
+                    " HTTP/1.1\r\nContent-Length: 1\r\n\r\nZ");
+        EXPECT_EQ(client.ReadMessage(), kImageResponse);
+    }
+    {
+        // A body that follows in pieces.
+        std::string body(200000, 'b');
+        Socket client = Client();
+        client.Send("POST " + Url(origin.port(), "/q") + " HTTP/1.1\r\nContent-Length: " +
+                    std::to_string(body.size()) + "\r\n\r\n" + body.substr(0, 10));
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        client.Send(body.substr(10));
+        EXPECT_EQ(client.ReadMessage(), kImageResponse);
+    }
+    std::lock_guard<std::mutex> guard(lock);
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_EQ(requests[0], "POST /p HTTP/1.1\r\nContent-Length: 1\r\n\r\nZ");
+    EXPECT_EQ(requests[1].size(), std::string("POST /q HTTP/1.1\r\nContent-Length: 200000\r\n\r\n").size() + 200000);
+}
+
+TEST_F(ProxyRequest, DropsOnlyGzipAcceptEncodingUnlessDisabled) {
+    std::vector<std::string> requests;
+    std::mutex lock;
+    Origin origin(Origin::Answering(kImageResponse, &requests, &lock));
+    const std::string headers =
+        " HTTP/1.1\r\nAccept-Encoding: gzip, deflate\r\nAccept-Encoding: deflate\r\n\r\n";
+    Fetch("GET " + Url(origin.port(), "/") + headers);
+    proxy::appSettings.Disabled = 1;
+    Fetch("GET " + Url(origin.port(), "/") + headers);
+    std::lock_guard<std::mutex> guard(lock);
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_EQ(requests[0], "GET / HTTP/1.1\r\nAccept-Encoding: deflate\r\n\r\n");
+    EXPECT_EQ(requests[1], "GET /" + headers);
+}
+
+TEST_F(ProxyRequest, UnusableRequestsGetTheBadRequestReplyAndTheConnectionEnds) {
+    const std::string badRequest = "HTTP/1.0 400 Invalid header received from browser\n\n";
+    for (const std::string& request : {
+             std::string("GET /only/a/path HTTP/1.1\r\nHost: x\r\n\r\n"),
+             std::string("GET http://127.0.0.1/a b HTTP/1.1\r\n\r\n"),
+             std::string("GET http://127.0.0.1 HTTP/1.1\r\n\r\n"),
+             std::string("GARBAGE\r\n\r\n"),
+         }) {
+        Socket client = Client();
+        client.Send(request);
+        EXPECT_EQ(client.ReadUntilClosed(), badRequest) << request;
+    }
+}
+
+TEST_F(ProxyRequest, HeaderOverSixtyFourKiBIsRefused) {
+    Origin origin(Origin::Answering(kImageResponse));
+    Socket client = Client();
+    client.Send("GET " + Url(origin.port(), "/") + " HTTP/1.1\r\n");
+    std::string filler = "X-Filler: " + std::string(1000, 'f') + "\r\n";
+    for (int i = 0; i < 70; ++i) client.Send(filler);
+    EXPECT_EQ(client.ReadUntilClosed(), "HTTP/1.0 400 Invalid header received from browser\n\n");
+    EXPECT_EQ(origin.connections(), 0);
+}
+
+TEST_F(ProxyRequest, UnreachableSiteGetsTheNotFoundReply) {
+    int closedPort;
+    {
+        testing_servers::Listener unused;
+        closedPort = unused.port();
+    }
+    Socket client = Client();
+    client.Send("GET " + Url(closedPort, "/") + " HTTP/1.1\r\n\r\n");
+    EXPECT_EQ(client.ReadUntilClosed(),
+              "HTTP/1.0 404 Error connecting to site\r\nPragma: no-cache\r\nContent-Type: "
+              "text/html\r\n<html>\r\n<head>\r\nSite does not exist.\r\n</head></html>\r\n\r\n");
+}
+
+TEST_F(ProxyRequest, ConnectOpensATunnelAndEarlyBytesReachTheSite) {
+    // An echo server stands for the TLS site.
+    Origin echo([](Socket& s) {
+        for (int i = 0; i < 100; ++i) {
+            std::string bytes;
+            if (!s.ReadSome(&bytes, 3000) || bytes.empty()) return;
+            s.Send(bytes);
+        }
+    });
+    Socket client = Client();
+    client.Send("CONNECT 127.0.0.1:" + std::to_string(echo.port()) +
+                " HTTP/1.1\r\nHost: x\r\n\r\nEARLY");
+    const std::string established =
+        "HTTP/1.0 200 Connection established\r\nProxy-agent: QX-Proxy/1.0\r\n\r\n";
+    std::string reply = client.ReadUntil(
+        [&](const std::string& b) { return b.size() >= established.size() + 5; });
+    EXPECT_EQ(reply, established + "EARLY");
+    std::string binary("\x16\x03\x01\0\r\n\r\nGET / HTTP/1.1\r\n\r\n", 24);
+    client.Send(binary);
+    EXPECT_EQ(client.ReadUntil([&](const std::string& b) { return b.size() >= binary.size(); }),
+              binary);
+}
+
+TEST_F(ProxyRequest, GatewayGetsTheRequestLineUnchanged) {
+    std::vector<std::string> requests;
+    std::mutex lock;
+    Origin gateway(Origin::Answering(kImageResponse, &requests, &lock));
+    proxy::appSettings.GatewayEnable = 1;
+    proxy::appSettings.GatewayIP.Set("127.0.0.1");
+    proxy::appSettings.GatewayPort = gateway.port();
+    EXPECT_EQ(Fetch("GET http://site.invalid:8080/x HTTP/1.1\r\n\r\n"), kImageResponse);
+    std::lock_guard<std::mutex> guard(lock);
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0], "GET http://site.invalid:8080/x HTTP/1.1\r\n\r\n");
+}
+
+TEST_F(ProxyRequest, BrowserClosingEndsTheConnection) {
+    std::atomic<bool> serverSawClose{false};
+    Origin origin([&](Socket& s) {
+        s.ReadMessage(3000);
+        s.Send("HTTP/1.1 200 OK\r\nContent-Type: image/gif\r\nContent-Length: 100000000\r\n\r\n");
+        std::string chunk(65536, 'x');
+        for (int i = 0; i < 1000 && s.Send(chunk); ++i) {
+        }
+        serverSawClose = true;
+    });
+    {
+        Socket client = Client();
+        client.Send("GET " + Url(origin.port(), "/big") + " HTTP/1.1\r\n\r\n");
+        std::string some;
+        client.ReadSome(&some, 2000);
+        EXPECT_FALSE(some.empty());
+    }
+    for (int i = 0; i < 50 && !serverSawClose; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    EXPECT_TRUE(serverSawClose);
+}
+
+}  // namespace

@@ -1,0 +1,223 @@
+// Real sockets on 127.0.0.1 for the proxy tests: a scripted origin server, a client, and the
+// proxy listener started once per test suite. Every wait is bounded.
+#pragma once
+
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "proxy/connection.h"
+#include "proxy/listener.h"
+#include "proxy/settings.h"
+
+namespace testing_servers {
+
+// A connected socket with bounded reads.
+class Socket {
+public:
+    explicit Socket(int fd = -1) : fd_(fd) {}
+    Socket(Socket&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
+    Socket& operator=(Socket&& other) noexcept {
+        std::swap(fd_, other.fd_);
+        return *this;
+    }
+    ~Socket() { Close(); }
+    void Close() {
+        if (fd_ >= 0) ::close(fd_);
+        fd_ = -1;
+    }
+    int fd() const { return fd_; }
+    bool valid() const { return fd_ >= 0; }
+
+    static Socket ConnectTo(int port) {
+        int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_port = htons(static_cast<uint16_t>(port));
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        if (::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
+            ::close(fd);
+            return Socket();
+        }
+        return Socket(fd);
+    }
+
+    bool Send(const std::string& bytes) {
+        size_t sent = 0;
+        while (sent < bytes.size()) {
+            ssize_t n = ::send(fd_, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
+            if (n <= 0) return false;
+            sent += static_cast<size_t>(n);
+        }
+        return true;
+    }
+
+    // Appends what arrives within timeoutMs to *out; false when the peer closed or failed.
+    bool ReadSome(std::string* out, int timeoutMs) {
+        pollfd p{fd_, POLLIN, 0};
+        if (::poll(&p, 1, timeoutMs) <= 0) return true;
+        char buffer[65536];
+        ssize_t n = ::recv(fd_, buffer, sizeof buffer, 0);
+        if (n <= 0) return false;
+        out->append(buffer, static_cast<size_t>(n));
+        return true;
+    }
+
+    // Reads until `done(bytes)` holds, the peer closes, or timeoutMs passes.
+    std::string ReadUntil(const std::function<bool(const std::string&)>& done,
+                          int timeoutMs = 5000) {
+        std::string bytes;
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+        while (!done(bytes) && std::chrono::steady_clock::now() < deadline) {
+            if (!ReadSome(&bytes, 50)) break;
+        }
+        return bytes;
+    }
+
+    std::string ReadUntilClosed(int timeoutMs = 5000) {
+        return ReadUntil([](const std::string&) { return false; }, timeoutMs);
+    }
+
+    // Reads one HTTP message: the header and, when it names one, a Content-Length body.
+    std::string ReadMessage(int timeoutMs = 5000) {
+        return ReadUntil([](const std::string& b) { return MessageComplete(b); }, timeoutMs);
+    }
+
+    static bool MessageComplete(const std::string& b) {
+        size_t end = b.find("\r\n\r\n");
+        if (end == std::string::npos) return false;
+        std::string header = b.substr(0, end);
+        for (char& c : header) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        size_t length = header.find("content-length:");
+        if (length == std::string::npos) return true;
+        size_t value = std::stoul(header.substr(length + 15));
+        return b.size() >= end + 4 + value;
+    }
+
+private:
+    int fd_;
+};
+
+// A listening socket on 127.0.0.1 with a free port.
+class Listener {
+public:
+    Listener() {
+        fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
+        int on = 1;
+        ::setsockopt(fd_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        ::bind(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a);
+        ::listen(fd_, 64);
+        socklen_t size = sizeof a;
+        ::getsockname(fd_, reinterpret_cast<sockaddr*>(&a), &size);
+        port_ = ntohs(a.sin_port);
+    }
+    ~Listener() { Close(); }
+    void Close() {
+        if (fd_ >= 0) {
+            ::shutdown(fd_, SHUT_RDWR);
+            ::close(fd_);
+        }
+        fd_ = -1;
+    }
+    int port() const { return port_; }
+    // The next connection within timeoutMs, or an invalid socket.
+    Socket Accept(int timeoutMs = 5000) {
+        pollfd p{fd_, POLLIN, 0};
+        if (fd_ < 0 || ::poll(&p, 1, timeoutMs) <= 0) return Socket();
+        return Socket(::accept(fd_, nullptr, nullptr));
+    }
+
+private:
+    int fd_ = -1;
+    int port_ = 0;
+};
+
+// An origin server: every accepted connection runs `serve` on a thread of its own.
+class Origin {
+public:
+    using Handler = std::function<void(Socket&)>;
+    explicit Origin(Handler serve) : serve_(std::move(serve)) {
+        acceptor_ = std::thread([this] {
+            while (!stopping_) {
+                Socket s = listener_.Accept(100);
+                if (!s.valid()) continue;
+                ++connections_;
+                std::lock_guard<std::mutex> guard(lock_);
+                workers_.emplace_back([this, s = std::move(s)]() mutable { serve_(s); });
+            }
+        });
+    }
+    ~Origin() {
+        stopping_ = true;
+        acceptor_.join();
+        listener_.Close();
+        for (std::thread& t : workers_) t.join();
+    }
+    int port() const { return listener_.port(); }
+    int connections() const { return connections_; }
+
+    // A handler that answers every request on a connection with `response`, recording each
+    // request it read.
+    static Handler Answering(std::string response, std::vector<std::string>* requests = nullptr,
+                             std::mutex* requestsLock = nullptr) {
+        return [=](Socket& s) {
+            for (int i = 0; i < 100; ++i) {
+                std::string request = s.ReadMessage(3000);
+                if (request.empty()) return;
+                if (requests) {
+                    std::lock_guard<std::mutex> guard(*requestsLock);
+                    requests->push_back(request);
+                }
+                if (!s.Send(response)) return;
+            }
+        };
+    }
+
+private:
+    Listener listener_;
+    Handler serve_;
+    std::atomic<bool> stopping_{false};
+    std::atomic<int> connections_{0};
+    std::mutex lock_;
+    std::vector<std::thread> workers_;
+    std::thread acceptor_;
+};
+
+// The proxy's listener on a free port, started on first use and kept for the process
+// (stopping it waits 1.5 s).
+class RunningProxy {
+public:
+    static int Port() {
+        proxy::ProxyListener listener;
+        if (proxy::ListeningSocket.load() == platform::kInvalidSocket) {
+            proxy::appSettings.PopupPort = 0;
+            // Idle connections notice a stop within a second.
+            proxy::appSettings.UseDefaultTimeOut = 0;
+            proxy::appSettings.ConnectionTimeOut = 1;
+            if (listener.StartListener() != 1) return 0;
+        }
+        return listener.BoundPort();
+    }
+    static void Stop() {
+        proxy::ProxyListener listener;
+        listener.StopListener();
+        // Connection threads end within the one-second wait limit.
+        for (int i = 0; i < 50 && proxy::LiveConnections.load() != 0; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+    }
+};
+
+}  // namespace testing_servers
