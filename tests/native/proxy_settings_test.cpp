@@ -1,0 +1,205 @@
+// The settings file, the host name cache, buffer sizing and the socket error texts.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "platform/module_path.h"
+#include "platform/socket.h"
+#include "proxy/connection.h"
+#include "proxy/dns_cache.h"
+#include "proxy/listener.h"
+#include "proxy/settings.h"
+#include "proxy/socket_errors.h"
+
+namespace proxy {
+namespace {
+
+std::vector<std::string> diagnostics;
+void Collect(const std::string& text) { diagnostics.push_back(text); }
+
+class SettingsFile : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/korvo-settings-XXXXXX";
+        folder_ = mkdtemp(pattern);
+        platform::OverrideProgramDirectory(folder_);
+        diagnostics.clear();
+        SetDiagnosticSink(Collect);
+    }
+    void TearDown() override {
+        SetDiagnosticSink(nullptr);
+        platform::OverrideProgramDirectory("");
+        std::system(("rm -rf " + folder_).c_str());
+    }
+    void WriteFile(const std::string& text) { std::ofstream(SettingsFilePath()) << text; }
+    std::string ReadFile() {
+        std::ifstream in(SettingsFilePath());
+        std::stringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+    std::string folder_;
+};
+
+TEST_F(SettingsFile, MissingFileGivesTheDefaults) {
+    LoadSettings();
+    const AppSettings& s = appSettings;
+    EXPECT_EQ(s.PopupIP.Get(), "KorvoPopupKiller");
+    EXPECT_EQ(s.PopupPort, 0);
+    EXPECT_EQ(s.GatewayIP.Get(), "");
+    EXPECT_EQ(s.GatewayPort, 80);
+    EXPECT_EQ(s.Startup, 2);
+    EXPECT_EQ(s.EventMask, -1);
+    EXPECT_EQ(s.BufferSize, 8192);
+    EXPECT_EQ(s.DNSCacheSize, 10);
+    EXPECT_EQ(s.DNSCacheDisable, 1);
+    EXPECT_EQ(s.ConnectionTimeOut, 60);
+    EXPECT_EQ(s.PlayWave, 1);
+    EXPECT_EQ(s.DisplayOnTop, 1);
+    EXPECT_EQ(s.UseDefaultBufferSizes, 1);
+    EXPECT_EQ(s.UseDefaultTimeOut, 1);
+    EXPECT_EQ(s.PopupCheckEnabled, 1);
+    EXPECT_EQ(s.Disabled, 0);
+}
+
+TEST_F(SettingsFile, SaveWritesNineteenKeysInOrderAndLoadsBack) {
+    LoadSettings();
+    SaveSettings();
+    const std::string expected =
+        "[KorvoPopupKiller]\r\nPopupIP=KorvoPopupKiller\r\nPopupPort=0\r\nGatewayIP=\r\n"
+        "GatewayPort=80\r\nGatewayEnable=0\r\nBannerBlock=0\r\nStartup=2\r\nDisplayOnTop=1\r\n"
+        "ResetStats=0\r\nUseDefaultBufferSizes=1\r\nDisabled=0\r\nDisableProxy=0\r\n"
+        "BufferSize=8192\r\nDNSCacheSize=10\r\nDNSCacheDisable=1\r\nPopupCheckDisabled=0\r\n"
+        "PlayWave=1\r\nConnectionTimeOut=60\r\nUseDefaultTimeOut=1\r\n";
+    EXPECT_EQ(ReadFile(), expected);
+    EXPECT_TRUE(diagnostics.empty());
+}
+
+TEST_F(SettingsFile, PopupCheckIsStoredInvertedBothWays) {
+    WriteFile("[KorvoPopupKiller]\nPopupCheckDisabled=1\n");
+    LoadSettings();
+    EXPECT_EQ(appSettings.PopupCheckEnabled, 0);
+    SaveSettings();
+    EXPECT_NE(ReadFile().find("PopupCheckDisabled=1\r\n"), std::string::npos);
+    appSettings.PopupCheckEnabled = 1;
+    SaveSettings();
+    EXPECT_NE(ReadFile().find("PopupCheckDisabled=0\r\n"), std::string::npos);
+}
+
+TEST_F(SettingsFile, ValuesAreReadAsTheirLeadingDigitsAndKeptWithinLimits) {
+    WriteFile(
+        "[korvopopupkiller]\n BufferSize = abc\nPopupPort=8100x\nGatewayPort=4294967295\n"
+        "DNSCacheSize=500\nGatewayIP=\"10.0.0.1\"\n");
+    LoadSettings();
+    EXPECT_EQ(appSettings.BufferSize, 0);
+    EXPECT_EQ(appSettings.PopupPort, 8100);
+    EXPECT_EQ(appSettings.GatewayPort, -1);  // written back as 4294967295
+    EXPECT_EQ(appSettings.DNSCacheSize, kDnsCacheCapacity);
+    EXPECT_EQ(appSettings.GatewayIP.Get(), "10.0.0.1");
+    SaveSettings();
+    EXPECT_NE(ReadFile().find("GatewayPort=4294967295\r\n"), std::string::npos);
+}
+
+TEST_F(SettingsFile, SaveKeepsOtherSectionsAndLines) {
+    WriteFile("; user note\n[Other]\nA=1\n[KorvoPopupKiller]\nPlayWave=0\n");
+    LoadSettings();
+    SaveSettings();
+    std::string text = ReadFile();
+    EXPECT_EQ(text.rfind("; user note\r\n[Other]\r\nA=1\r\n[KorvoPopupKiller]\r\nPlayWave=0\r\n", 0), 0u)
+        << text;
+}
+
+TEST_F(SettingsFile, ReadOnlyFileReportsTheFirstWriteFailureOnly) {
+    WriteFile("[KorvoPopupKiller]\n");
+    chmod(SettingsFilePath().c_str(), 0444);
+    LoadSettings();
+    SaveSettings();
+    SaveSettings();
+    ASSERT_EQ(diagnostics.size(), 1u);
+    EXPECT_EQ(diagnostics[0], "Error writing to file:\n" + SettingsFilePath());
+    EXPECT_EQ(ReadFile(), "[KorvoPopupKiller]\n");
+}
+
+TEST_F(SettingsFile, MissingScriptFileIsReportedNotFatal) {
+    ResolveScriptFile();
+    EXPECT_EQ(ScriptFilePath.Get(), folder_ + "/KorvoBlk.js");
+    ASSERT_EQ(diagnostics.size(), 1u);
+    EXPECT_EQ(diagnostics[0], "Warning: The Popup file does not exist.\n\nFile name: '" +
+                                  folder_ + "/KorvoBlk.js'");
+    std::ofstream(folder_ + "/KorvoBlk.js") << "x";
+    diagnostics.clear();
+    ResolveScriptFile();
+    EXPECT_TRUE(diagnostics.empty());
+}
+
+TEST(DnsCacheTest, FillsFromTheFrontThenReplacesRoundRobin) {
+    appSettings.DNSCacheDisable = 0;
+    appSettings.DNSCacheSize = 2;
+    dnsCache.Clear();
+    dnsCache.Insert("a", 1);
+    dnsCache.Insert("b", 2);
+    dnsCache.Insert("c", 3);
+    EXPECT_EQ(dnsCache.Lookup("a"), 0u);
+    EXPECT_EQ(dnsCache.Lookup("b"), 2u);
+    EXPECT_EQ(dnsCache.Lookup("c"), 3u);
+    dnsCache.Insert("d", 4);
+    EXPECT_EQ(dnsCache.Lookup("b"), 0u);
+    EXPECT_EQ(dnsCache.Lookup("c"), 3u);
+    EXPECT_EQ(dnsCache.Lookup("d"), 4u);
+    // Names compare exactly.
+    dnsCache.Insert("Host", 5);
+    EXPECT_EQ(dnsCache.Lookup("host"), 0u);
+    appSettings.DNSCacheDisable = 1;
+    EXPECT_EQ(dnsCache.Lookup("Host"), 0u);
+    dnsCache.Clear();
+}
+
+TEST(RelayBuffer, SizeFollowsTheSettings) {
+    appSettings.UseDefaultBufferSizes = 1;
+    SystemReceiveBufferSize = 8192;
+    SystemSendBufferSize = 8192;
+    EXPECT_EQ(RelayBufferSize(), 8192);
+    SystemReceiveBufferSize = 0;
+    SystemSendBufferSize = 0;
+    EXPECT_EQ(RelayBufferSize(), 256);
+    appSettings.UseDefaultBufferSizes = 0;
+    appSettings.BufferSize = 0;
+    EXPECT_EQ(RelayBufferSize(), 1);
+    appSettings.UseDefaultBufferSizes = 1;
+
+    for (auto [before, after] : {std::pair{4096, 3072}, {2500, 2048}, {2048, 2048}, {100, 2048}}) {
+        appSettings.BufferSize = before;
+        BackOffBufferSize();
+        EXPECT_EQ(appSettings.BufferSize, after) << before;
+    }
+    appSettings.BufferSize = 8192;
+}
+
+TEST(SocketErrors, TextsForKnownAndUnknownErrors) {
+    EXPECT_EQ(SocketErrorTextFor(10054), "Connection reset");
+    EXPECT_EQ(SocketErrorTextFor(10055), "The Windows Sockets implementation reports a buffer deadlock.");
+    EXPECT_EQ(SocketErrorTextFor(10048), "Winsock error = (10048)");
+    platform::SetLastSocketError(0);
+    std::string untouched = "kept";
+    SocketErrorText(&untouched);
+    EXPECT_EQ(untouched, "kept");
+    EXPECT_EQ(ClearedSocketErrorText(), "");
+    platform::SetLastSocketError(10022);
+    EXPECT_EQ(ClearedSocketErrorText(), "The socket has not been bound with Bind.");
+}
+
+TEST(SocketErrors, RealFailuresReportWinsockNumbers) {
+    platform::SocketHandle s = platform::OpenTcpSocket();
+    ASSERT_NE(s, platform::kInvalidSocket);
+    // Port 1 on loopback has no listener here: the connection is refused.
+    EXPECT_EQ(platform::ConnectTo(s, htonl(INADDR_LOOPBACK), 1), -1);
+    EXPECT_EQ(platform::LastSocketError(), 10061);
+    platform::CloseSocket(s);
+}
+
+}  // namespace
+}  // namespace proxy
