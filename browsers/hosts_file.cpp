@@ -1,0 +1,152 @@
+#include "browsers/hosts_file.h"
+
+#include <algorithm>
+#include <cctype>
+#include <set>
+
+#include "core/language.h"
+
+namespace browsers {
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsAboveSpace(char c) { return static_cast<unsigned char>(c) > ' '; }
+
+std::string LowerCase(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+// A line as compared between hosts files: lower case, white space runs as one space, no white
+// space at either end.
+std::string ComparableLine(const std::string& line) {
+    std::string out;
+    bool pendingSpace = false;
+    for (char c : line) {
+        if (IsBlank(c) || c == '\r') {
+            pendingSpace = !out.empty();
+            continue;
+        }
+        if (pendingSpace) out += ' ';
+        pendingSpace = false;
+        out += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return out;
+}
+
+std::set<std::string> ComparableLines(const std::string& content) {
+    std::set<std::string> lines;
+    for (const std::string& line : SplitHostsLines(content)) {
+        std::string comparable = ComparableLine(line);
+        if (!comparable.empty()) lines.insert(comparable);
+    }
+    return lines;
+}
+
+bool EndsWithLineBreak(const std::string& text) { return !text.empty() && text.back() == '\n'; }
+
+}  // namespace
+
+std::string HostsPathFor(const std::string& windowsDirectory, unsigned long platformId) {
+    return windowsDirectory + (platformId == 2 ? "\\system32\\drivers\\etc\\hosts" : "\\hosts");
+}
+
+std::vector<std::string> SplitHostsLines(const std::string& content) {
+    std::vector<std::string> lines;
+    std::string line;
+    bool pending = false;
+    for (char c : content) {
+        if (c == '\r') continue;
+        if (c == '\n') {
+            lines.push_back(line);
+            line.clear();
+            pending = false;
+            continue;
+        }
+        if (line.size() == kMaxHostsLineLength) {
+            lines.push_back(line);
+            line.clear();
+        }
+        line += c;
+        pending = true;
+    }
+    if (pending) lines.push_back(line);
+    return lines;
+}
+
+std::string HostField(const std::string& line) {
+    size_t i = 0;
+    while (i < line.size() && IsBlank(line[i])) ++i;
+    while (i < line.size() && !IsBlank(line[i]) && line[i] != '#') ++i;
+    while (i < line.size() && IsBlank(line[i])) ++i;
+    if (i < line.size() && line[i] == '#') return "";
+    size_t end = i;
+    while (end < line.size() && IsAboveSpace(line[end]) && end - i < kMaxHostFieldLength) ++end;
+    return line.substr(i, end - i);
+}
+
+bool HostsTextContains(const std::string& content, const std::string& name) {
+    const std::string wanted = LowerCase(name.substr(0, kMaxHostFieldLength));
+    for (const std::string& line : SplitHostsLines(content)) {
+        const std::string field = HostField(line);
+        if (field.empty() || field[0] == '#') continue;
+        if (LowerCase(field).find(wanted) != std::string::npos) return true;
+    }
+    return false;
+}
+
+std::string HostsEntryLine(const std::string& address, const std::string& host) {
+    return address + "\t" + host + "\r\n";
+}
+
+std::string AppendHostsEntry(const std::string& content, const std::string& address,
+                             const std::string& host) {
+    std::string result = content;
+    if (!result.empty() && !EndsWithLineBreak(result)) result += "\r\n";
+    return result + HostsEntryLine(address, host);
+}
+
+std::string SwitchPreparedHosts(const std::string& current, const std::string& target,
+                                const std::string& other) {
+    const std::set<std::string> targetLines = ComparableLines(target);
+    const std::set<std::string> otherLines = ComparableLines(other);
+
+    // Keep every line of the current file, line breaks included, unless it belongs only to the
+    // other prepared file.
+    std::string result;
+    std::set<std::string> kept;
+    size_t start = 0;
+    while (start < current.size()) {
+        size_t end = current.find('\n', start);
+        end = end == std::string::npos ? current.size() : end + 1;
+        const std::string line = current.substr(start, end - start);
+        start = end;
+        std::string comparable = ComparableLine(line.substr(0, line.find('\n')));
+        if (otherLines.count(comparable) != 0 && targetLines.count(comparable) == 0) continue;
+        result += line;
+        kept.insert(comparable);
+    }
+
+    for (const std::string& line : SplitHostsLines(target)) {
+        const std::string comparable = ComparableLine(line);
+        if (comparable.empty() || kept.count(comparable) != 0) continue;
+        if (!result.empty() && !EndsWithLineBreak(result)) result += "\r\n";
+        result += line + "\r\n";
+        kept.insert(comparable);
+    }
+    return result;
+}
+
+std::string HostsManualInstructions() {
+    using core::GetLanguageString;
+    return GetLanguageString(
+               "6005", "Error, Can't write to the hosts file, the program may not run correctly") +
+           GetLanguageString("6006",
+                             "To perform it manually, go to your windows directory open the "
+                             "..\\[system folder]\\drivers\\etc\\") +
+           GetLanguageString("6007", "open the file with name HOSTS in any text editor") +
+           GetLanguageString("6008", "finally add the following line at the end of the file") +
+           GetLanguageString("6009", "127.0.0.1\tKorvoPopupKiller");
+}
+
+}  // namespace browsers

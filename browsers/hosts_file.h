@@ -1,0 +1,92 @@
+// The Windows hosts file: the line that maps the proxy's host name to the loopback address, the
+// first-run backup "mHosts", and the prepared files "hostse" (ad servers blocked) and "hostsd"
+// (plain) that switch ad blocking. The pure line handling is here; the file operations follow.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace browsers {
+
+// Hosts files larger than this are not read (treated as unreadable).
+constexpr size_t kMaxHostsFileSize = 32 * 1024 * 1024;
+// A longer line is read as several lines of at most this many characters.
+constexpr size_t kMaxHostsLineLength = 520;
+// Host fields and names are compared on at most this many characters.
+constexpr size_t kMaxHostFieldLength = 255;
+
+// File attributes of the hosts file while the program writes it (hidden, system, archive) and
+// between its writes (the same plus read-only).
+constexpr unsigned long kHostsWritableAttributes = 38;
+constexpr unsigned long kHostsReadOnlyAttributes = 39;
+
+// ---- Pure line handling ----
+
+// Hosts file path for a Windows directory: "\system32\drivers\etc\hosts" below it on the NT
+// family (platform id 2), "\hosts" on the Windows 95 family.
+std::string HostsPathFor(const std::string& windowsDirectory, unsigned long platformId);
+
+// The file's lines: a line ends at a line feed, carriage returns are dropped, and a line longer
+// than kMaxHostsLineLength goes on as the next line.
+std::vector<std::string> SplitHostsLines(const std::string& content);
+
+// The host name field of a line: after leading white space, the address field (up to white
+// space or "#") and more white space, the run of characters above the space character; empty
+// when a "#" comes first. At most kMaxHostFieldLength characters.
+std::string HostField(const std::string& line);
+
+// True when a line's host field, compared without letter case, contains name (both cut to
+// kMaxHostFieldLength characters). Fields that begin with "#" never count.
+bool HostsTextContains(const std::string& content, const std::string& name);
+
+// The entry line "address<TAB>host" with a Windows line break.
+std::string HostsEntryLine(const std::string& address, const std::string& host);
+
+// content with the entry line appended; a last line without a line break first gets one, so the
+// entry is never glued to the user's last line.
+std::string AppendHostsEntry(const std::string& content, const std::string& address,
+                             const std::string& host);
+
+// The hosts content after switching to the prepared file `target`: lines that come from the
+// other prepared file (and not from the target) are taken out, the target's lines that are
+// missing are appended, and every other line (the user's own, the proxy's entry) stays as it
+// was. Lines are compared without letter case, with white space runs taken as one space.
+std::string SwitchPreparedHosts(const std::string& current, const std::string& target,
+                                const std::string& other);
+
+// The manual-instruction message shown when the entry cannot be written: texts 6005 to 6009
+// joined without separators.
+std::string HostsManualInstructions();
+
+// ---- The files (Windows only) ----
+
+// The system's hosts file path.
+std::string GetHostsPath();
+
+// Sets the file's attributes to kHostsReadOnlyAttributes (readOnly) or kHostsWritableAttributes;
+// other attribute bits are dropped. Returns false when the file's attributes cannot be set.
+bool SetHostsAttributes(const std::string& path, bool readOnly);
+
+// 1 when a line of the hosts file has a host field containing name, else 0 (also when the file
+// is missing, empty or unreadable).
+int HostsContains(const std::string& name);
+
+// Makes sure the hosts file maps host: when no line contains it yet, the entry line is appended
+// (after a line break when the last line has none) and the file replaced in one step. A hosts
+// file that exists but cannot be read is left alone. Returns 1 when, afterwards, the file
+// contains the host, else 0. The file ends read-only.
+int AddHostsEntry(const std::string& address, const std::string& host);
+
+// Copies the hosts file to "mHosts" in the program folder, through a temporary file moved over
+// it in one step. Skipped (false) when the program folder cannot be written; an existing
+// "mHosts" is never replaced by an empty or missing hosts file.
+bool BackupHosts();
+
+// Switches the hosts file to "hostse" (enabled) or "hostsd" of the program folder, keeping the
+// user's own lines and the proxy's entry (see SwitchPreparedHosts). The new content replaces the
+// file in one step; nothing changes when the prepared file or an existing hosts file cannot be
+// read. The file ends read-only in any case. Returns true when the hosts file holds the switched
+// content.
+bool ApplyAdBlockHostsFile(bool enabled);
+
+}  // namespace browsers
