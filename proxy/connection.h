@@ -9,6 +9,7 @@
 
 #include "platform/socket.h"
 #include "proxy/http_header.h"
+#include "proxy/response_body.h"
 
 namespace proxy {
 
@@ -88,6 +89,19 @@ protected:
     int lastPort_ = 0;
     bool firstBodyCheck_ = true;
     bool isHeadRequest_ = false;   // the current request's method is HEAD: its response has no body
+
+    // Response side state (connection_response.cpp).
+    ChunkDecoder chunkDecoder_;  // decodes a held chunked body; its raw bytes stay in the buffer
+    std::string nextResponse_;   // bytes that came after the end of the current response
+
+private:
+    // Response side steps (connection_response.cpp).
+    bool BeginResponse();
+    void ApplyResponseRules();
+    bool HandleResponseBody();
+    void CompleteDechunkedBody(size_t rawEnd);
+    void PassChunkedBodyAsItStands();
+    void ReadHeaderAtClose();
 };
 
 // Relay size from the settings: the larger system buffer (at least 256) with

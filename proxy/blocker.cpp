@@ -1,0 +1,66 @@
+#include "proxy/blocker.h"
+
+#include <cstdio>
+#include <utility>
+
+#include "platform/keyboard.h"
+#include "proxy/http_header.h"
+#include "proxy/page_injection.h"
+#include "proxy/settings.h"
+
+namespace proxy {
+namespace {
+
+// Replaced whole by the user-interface thread, read by every connection thread.
+std::shared_ptr<const std::string> preparedScript = std::make_shared<const std::string>();
+
+// The whole file, or false when it cannot be opened or is too large to be a script.
+bool ReadScriptFile(const std::string& path, std::string& text) {
+    FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) return false;
+    text.clear();
+    char block[16384];
+    size_t n;
+    while ((n = std::fread(block, 1, sizeof block, file)) > 0) {
+        text.append(block, n);
+        if (text.size() > kMaxScriptFileBytes) break;
+    }
+    const bool readError = std::ferror(file) != 0;
+    std::fclose(file);
+    if (text.size() > kMaxScriptFileBytes) {
+        ReportDiagnostic(Format("Blocker script '%s' is larger than %u bytes; not used.",
+                                path.c_str(), static_cast<unsigned>(kMaxScriptFileBytes)));
+        return false;
+    }
+    return !readError;
+}
+
+}  // namespace
+
+std::shared_ptr<const std::string> BlockerScript() { return std::atomic_load(&preparedScript); }
+
+void SetBlockerScript(std::string script) {
+    std::atomic_store(&preparedScript, std::shared_ptr<const std::string>(
+                                           std::make_shared<const std::string>(std::move(script))));
+}
+
+void PrepareBlockerScript() {
+    std::string text;
+    if (!ReadScriptFile(ScriptFilePath.Get(), text)) return;
+    SetBlockerScript(
+        PrepareScriptText(text, appSettings.PlayWave != 0, ModuleFilePath("PopUp.wav")));
+}
+
+bool InjectBlocker(std::string& body, const std::string& lowerBody, std::uint16_t contentClass) {
+    if (appSettings.Disabled != 0 || appSettings.PopupCheckEnabled == 0) return false;
+    if ((contentClass & kClassHeld) == 0 || (contentClass & kClassScript) != 0) return false;
+    // Holding Control while a page completes lets the user see it without the blocker.
+    if (platform::IsControlKeyDown()) return false;
+    if (!IsInjectablePage(lowerBody)) return false;
+    const std::shared_ptr<const std::string> script = BlockerScript();
+    if (script->empty()) return false;
+    InsertScript(body, *script, ScriptInsertOffset(body, lowerBody), appSettings.PlayWave != 0);
+    return true;
+}
+
+}  // namespace proxy
