@@ -1,3 +1,5 @@
+#include <cstring>
+
 #include "platform/socket.h"
 
 namespace platform {
@@ -78,7 +80,8 @@ int ConnectTo(SocketHandle s, std::uint32_t address, int port) {
 int LocalPort(SocketHandle s) {
     sockaddr_in a{};
     int size = sizeof a;
-    if (::getsockname(static_cast<SOCKET>(s), reinterpret_cast<sockaddr*>(&a), &size) != 0) return 0;
+    if (::getsockname(static_cast<SOCKET>(s), reinterpret_cast<sockaddr*>(&a), &size) != 0)
+        return 0;
     return ntohs(a.sin_port);
 }
 

@@ -22,12 +22,14 @@ DWORD WINAPI RunThread(LPVOID raw) {
 bool StartDetachedThread(ThreadEntry entry, void* argument, bool highestPriority) {
     auto* start = new ThreadStart{entry, argument};
     DWORD id;
-    HANDLE thread = CreateThread(nullptr, 0, RunThread, start, 0, &id);
+    // Started suspended, so that the entry runs at its priority from the first instruction.
+    HANDLE thread = CreateThread(nullptr, 0, RunThread, start, CREATE_SUSPENDED, &id);
     if (thread == nullptr) {
         delete start;
         return false;
     }
     if (highestPriority) SetThreadPriority(thread, THREAD_PRIORITY_HIGHEST);
+    ResumeThread(thread);
     CloseHandle(thread);
     return true;
 }

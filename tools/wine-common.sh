@@ -1,0 +1,105 @@
+# Shared by tools/wine-run and tools/wine-install (sourced, not run): the Wine template prefix,
+# private prefixes copied from it, and a private X server.
+#
+# The template BUILD_DIR/wine-template is made once per build folder and never run in; every
+# program runs in a copy of it. Wine rewrites user.reg in place, so copies are real copies
+# (cp -a), never hard links.
+
+export WINEARCH=win32
+export WINEDEBUG=-all
+
+wine_log() { printf 'wine: %s\n' "$*" >&2; }
+
+# Registry settings every prefix starts with: Windows XP, no window manager decorations (hidden
+# windows then cost no 2 s each and GetAsyncKeyState sees xdotool's keys), no audio driver.
+wine_template_settings() {
+    printf 'REGEDIT4\r\n\r\n'
+    printf '[HKEY_CURRENT_USER\\Software\\Wine]\r\n"Version"="winxp"\r\n\r\n'
+    printf '[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\r\n"Managed"="N"\r\n\r\n'
+    printf '[HKEY_CURRENT_USER\\Software\\Wine\\Drivers]\r\n"Audio"=""\r\n\r\n'
+}
+
+# What a ready template records; a template made by another Wine or with other settings is
+# made again.
+wine_template_stamp() {
+    printf '%s\n' "$(wine --version)"
+    wine_template_settings | md5sum | cut -d' ' -f1
+}
+
+wine_xvfb_pid=""
+
+# Starts a private Xvfb on a free display when DISPLAY is unset and exports DISPLAY.
+wine_start_display() {
+    [ -n "${DISPLAY:-}" ] && return 0
+    local number_file
+    number_file=$(mktemp)
+    # -displayfd: the server takes the first free display and writes its number when ready.
+    Xvfb -displayfd 3 -nolisten tcp -screen 0 1280x1024x24 3>"$number_file" >/dev/null 2>&1 &
+    wine_xvfb_pid=$!
+    local tries
+    for tries in $(seq 100); do
+        [ -s "$number_file" ] && break
+        kill -0 "$wine_xvfb_pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    local number
+    number=$(tr -d '[:space:]' <"$number_file")
+    rm -f "$number_file"
+    if [ -z "$number" ]; then
+        wine_log "Xvfb did not start"
+        wine_stop_display
+        return 1
+    fi
+    export DISPLAY=":$number"
+}
+
+# Stops the Xvfb that wine_start_display started, and nothing else.
+wine_stop_display() {
+    [ -n "$wine_xvfb_pid" ] || return 0
+    kill "$wine_xvfb_pid" 2>/dev/null || true
+    wait "$wine_xvfb_pid" 2>/dev/null || true
+    wine_xvfb_pid=""
+}
+
+# Ends every Wine process of one prefix and its wineserver (which writes the registry files).
+wine_kill_prefix() {
+    [ -d "$1" ] || return 0
+    WINEPREFIX="$1" wineserver -k >/dev/null 2>&1 || true
+}
+
+# Makes BUILD_DIR/wine-template unless a ready one is there. Runs under a lock, so parallel
+# callers wait for one maker. Needs a display.
+wine_ensure_template() {
+    local build_dir=$1
+    local template="$build_dir/wine-template"
+    local stamp
+    stamp=$(wine_template_stamp)
+    mkdir -p "$build_dir"
+    (
+        flock -w 600 9 || { wine_log "timed out waiting for the template lock"; exit 1; }
+        if [ -f "$template/.korvo-template" ] && [ "$(cat "$template/.korvo-template")" = "$stamp" ]; then
+            exit 0
+        fi
+        wine_log "making the template prefix $template (once, about 15 s)"
+        trap 'wine_kill_prefix "$template"' EXIT
+        rm -rf "$template"
+        local settings="$build_dir/wine-template.reg"
+        wine_template_settings >"$settings"
+        # No Mono or Gecko installers: nothing here needs them and they cannot be fetched.
+        WINEPREFIX="$template" WINEDLLOVERRIDES="mscoree,mshtml=" wineboot -i \
+            >"$build_dir/wine-template.log" 2>&1 || { wine_log "wineboot failed, see $build_dir/wine-template.log"; exit 1; }
+        WINEPREFIX="$template" wine regedit /S "$settings" >>"$build_dir/wine-template.log" 2>&1
+        WINEPREFIX="$template" wineserver -w
+        trap - EXIT
+        rm -f "$settings"
+        printf '%s\n' "$stamp" >"$template/.korvo-template"
+    ) 9>"$build_dir/wine-template.lock"
+}
+
+# Replaces DEST with a fresh copy of the build folder's template.
+wine_copy_template() {
+    local build_dir=$1 dest=$2
+    rm -rf "$dest"
+    cp -a "$build_dir/wine-template" "$dest"
+    rm -f "$dest/.korvo-template"
+}
