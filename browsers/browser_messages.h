@@ -1,0 +1,21 @@
+// The error messages of the browser set and reset operations.
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace browsers {
+
+using Placeholders = std::vector<std::pair<std::string, std::string>>;
+
+// text with every placeholder (such as "%s1") replaced by its value, in one pass from the left,
+// so a value that itself holds a placeholder is not replaced again. At each position the first
+// listed placeholder that matches wins: list "%s1" before "%s".
+std::string FillPlaceholders(const std::string& text, const Placeholders& values);
+
+// Windows: the language text of id (defaultText when missing), filled, in a message box with no
+// owner, the program title as caption and the stop icon.
+void ShowBrowserError(const char* id, const char* defaultText, const Placeholders& values = {});
+
+}  // namespace browsers

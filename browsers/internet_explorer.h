@@ -1,0 +1,85 @@
+// Internet Explorer's proxy: the LAN settings and the dial-up connections, as WinINet keeps them.
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "browsers/browser_state.h"
+
+namespace browsers {
+
+struct WizardState;
+
+// HKEY_CURRENT_USER keys.
+constexpr char kInternetSettingsKey[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
+constexpr char kConnectionsKey[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\Connections";
+
+// An HTTP-only proxy entry; other protocols stay direct.
+constexpr char kIeProxyServer[] = "http=KorvoPopupKiller:8100";
+constexpr char kIeProxyBypass[] = "local";
+
+// Largest connection value that is read; a bigger one counts as unreadable.
+constexpr std::size_t kMaxConnectionValue = 64 * 1024;
+
+// False for the two values of the Connections key that hold the LAN settings, true for every
+// other value name (each of which is a dial-up connection). Case-sensitive.
+bool IsDialUpConnectionName(const std::string& valueName);
+
+// Whether a stored connection value has the proxy in use with exactly kIeProxyServer: the low
+// byte of the flags at offset 8 is 3 (direct plus named proxy) and the proxy string (its length
+// is the low byte of the word at 12, its bytes start at 16) equals kIeProxyServer
+// case-sensitively. A value too short for its fields does not use the proxy.
+bool ConnectionValueUsesProxy(const std::string& value);
+
+struct DialUpConnectionInfo {
+    std::string name;
+    int isDisabled = 0;  // cannot be chosen in the current mode
+    int isChecked = 0;   // ticked in the wizard
+};
+
+// The dial-up connections, in the order the registry enumerates them.
+struct InternetExplorerConnections {
+    std::vector<DialUpConnectionInfo> connections;
+    std::vector<int> disabledFlags;  // isDisabled of each connection, in list order
+    unsigned connectionCount = 0;
+    int disabledCount = 0;
+    // Connections that use the proxy and may be reset; each successful reset counts one down.
+    int configuredCount = 0;
+
+    // Replaces the list with the given connections (name and whether it uses the proxy), marked
+    // and counted for mode.
+    void Fill(const std::vector<std::pair<std::string, bool>>& found, ListMode mode);
+
+    // Windows: lists the dial-up connections of the Connections key for the wizard's mode. An
+    // unopenable key leaves the list empty.
+    void LoadDialUpConnections(bool setMode);
+    // The uninstaller's load: marked as in set mode, configured connections counted.
+    void LoadUninstallConnections();
+};
+
+// Windows operations. Each returns 1/0 as described; registry failures count as "no proxy".
+int ConnectionUsesProxy(const std::string& connectionName);
+// Any value of the Connections key, the LAN values included, that uses the proxy.
+int AnyConnectionUsesProxy();
+// "ProxyEnable" is nonzero and "ProxyServer" is kIeProxyServer, or some connection uses it.
+int IsInternetExplorerConfigured();
+
+// WinINet per-connection options for one connection (nullptr = the LAN). Nonzero on success; a
+// failure is reported to the user (messages 2241 and 2244).
+int SetConnectionOptions(const char* connection, const char* proxyServer);
+// Switches the connection to direct access; the stored proxy strings stay as they are.
+int DisableConnectionProxy(const char* connection);
+
+// The wizard's Finish: the LAN when lanChosen, the ticked connections when dialUpChosen; the
+// flags of state and of the registry follow each successful call.
+void SetInternetExplorerProxy(WizardState& wizard, BrowserConfigState& state);
+void ResetInternetExplorerProxy(WizardState& wizard, BrowserConfigState& state);
+
+// The uninstaller's reset: the LAN always, then every connection marked as using the proxy.
+void ResetInternetExplorerProxyForUninstall(InternetExplorerConnections& connections,
+                                            BrowserConfigState& state);
+
+}  // namespace browsers

@@ -1,0 +1,116 @@
+// Netscape 7 and Mozilla profiles: finding them, telling whether they use the proxy, and setting
+// or resetting it through each profile's user.js.
+#pragma once
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "browsers/browser_state.h"
+#include "browsers/windows_family.h"
+
+namespace browsers {
+
+// The three preferences that point a profile at a proxy, in the order they are written.
+using PreferenceLines = std::array<std::string, 3>;
+PreferenceLines SetProxyPreferenceLines(const std::string& host, const std::string& port);
+PreferenceLines ResetProxyPreferenceLines();
+
+// Whether prefs.js content holds all three preferences pointing at KorvoPopupKiller:8100, each
+// found as a substring of some line.
+bool PrefsUseProxy(const std::string& prefsJs);
+
+// prefs.js with its first line that sets "network.proxy.http" removed; every other byte stays.
+std::string RemoveFirstProxyHttpLine(const std::string& prefsJs);
+
+// user.js with the three proxy preferences given: the first line setting each of them is
+// replaced in place (keeping its line break), further lines setting the same preference are
+// dropped, and preferences not yet present are appended. Every other line stays byte for byte.
+// An empty file becomes the three lines joined by `ending`, the last one without a break.
+std::string ApplyPreferenceLines(const std::string& userJs, const PreferenceLines& lines,
+                                 const std::string& ending);
+
+// The name of the preference a user_pref("...") or pref("...") line sets, or "" for any other
+// line.
+std::string PreferenceName(const std::string& line);
+
+// The Mozilla folder of the user ("...\Application Data\Mozilla\", with the trailing
+// backslash), or "" for an unknown Windows family.
+std::string MozillaFolder(WindowsFamily family, const std::string& windowsDirectory,
+                          const std::string& userName);
+// The folder holding the profile folders: the Mozilla folder followed by "Profiles\".
+std::string DefaultProfileFolder(const std::string& mozillaFolder);
+
+// A profile found through registry.dat: its name and its salted folder.
+struct RegistryDatProfile {
+    std::string name;
+    std::string directory;
+};
+
+// Longest directory string taken from registry.dat, its terminating zero excluded.
+constexpr std::size_t kMaxRegistryDatDirectory = 259;
+
+// Every directory string of registry.dat (the ten bytes "directory" and a zero, then a
+// zero-terminated path) that names a salted folder ("*.slt") outside defaultProfileFolder. A
+// string of 260 bytes or more, one that runs into the end of the data, or one with fewer than two
+// backslashes is ignored. The profile name is the path component above the salted folder.
+std::vector<RegistryDatProfile> ScanRegistryDat(const std::string& bytes,
+                                                const std::string& defaultProfileFolder);
+
+// `directory` of an entry that lies in the default profile folder and is found by its name.
+constexpr char kDefaultFolderDirectory[] = "Empty";
+
+struct NetscapeProfileEntry {
+    std::string name;
+    int isDisabled = 0;
+    int isChecked = 0;
+    std::string directory = kDefaultFolderDirectory;
+};
+
+struct NetscapeProfiles {
+    // The two files of the profile worked on last (set by FindProfileFiles).
+    std::string userJsPath;
+    std::string prefsJsPath;
+    std::vector<NetscapeProfileEntry> profiles;
+    std::vector<int> disabledFlags;
+    int profileCount = 0;
+    int configuredCount = 0;
+    int disabledCount = 0;
+    int anyProfileWritten = 0;
+
+    // Marks and counts the entries in `profiles` for mode (fills disabledFlags and the counts).
+    void CountProfiles(ListMode mode);
+
+    // Windows operations, all on the current user's Mozilla folder.
+    // The folder scan, then registry.dat, each entry marked for the wizard's mode.
+    void LoadProfiles(bool setMode);
+    // The uninstaller's load: marked as in set mode, configured profiles counted.
+    void LoadUninstallProfiles();
+    // 1 as soon as one profile of either source uses the proxy.
+    int AnyProfileUsesProxy();
+    // Appends the profiles found through registry.dat, marked for mode. With testOnly it stops
+    // and returns 1 at the first profile that uses the proxy. Returns 0 otherwise.
+    int ReadRegistryDatProfiles(bool testOnly, ListMode mode);
+    // Fills userJsPath and prefsJsPath for the entry; 1 when prefs.js exists. A profile folder
+    // without a salted folder counts as not found.
+    int FindProfileFiles(const NetscapeProfileEntry& entry);
+    int ProfileUsesProxy(const NetscapeProfileEntry& entry);
+
+    void SetProfileProxy(const NetscapeProfileEntry& entry, const std::string& host,
+                         const std::string& port, BrowserConfigState& state);
+    void ResetProfileProxy(const NetscapeProfileEntry& entry, BrowserConfigState& state);
+    // Every ticked profile, in list order.
+    void SetNetscapeProxy(const std::string& host, const std::string& port,
+                          BrowserConfigState& state);
+    void ResetNetscapeProxy(BrowserConfigState& state);
+    // The uninstaller's reset: every profile marked as using the proxy; no registry flag.
+    void ResetNetscapeProxyForUninstall();
+
+  private:
+    std::vector<NetscapeProfileEntry> ScanDefaultProfileFolder();
+    void Load(ListMode mode);
+    // Gives userJsPath the three lines; true when the file was written.
+    bool WriteUserJs(const PreferenceLines& lines);
+};
+
+}  // namespace browsers

@@ -1,0 +1,207 @@
+#include <windows.h>
+
+#include "browsers/browser_files.h"
+#include "browsers/browser_messages.h"
+#include "browsers/netscape.h"
+#include "browsers/path_text.h"
+#include "browsers/text_lines.h"
+
+namespace browsers {
+
+namespace {
+
+constexpr DWORD kUserNameBuffer = 200;
+constexpr char kSetFailedId[] = "2242";
+constexpr char kSetFailedText[] =
+    "Error, Failed to set Netscape's profile %s1 proxy setting because %s2 doesn't exist.";
+constexpr char kResetFailedId[] = "2243";
+constexpr char kResetFailedText[] =
+    "Error, Failed to reset Netscape's profile %s1 proxy setting because %s2 doesn't exist.";
+
+// The running user's Mozilla folder, "" when the Windows version has none we know.
+std::string CurrentMozillaFolder() {
+    char windows[MAX_PATH] = {};
+    UINT length = GetWindowsDirectoryA(windows, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return "";
+    char user[kUserNameBuffer] = {};
+    DWORD userLength = kUserNameBuffer;
+    if (!GetUserNameA(user, &userLength)) user[0] = '\0';
+    return MozillaFolder(RunningWindowsFamily(), windows, user);
+}
+
+// The name of the first entry a file search finds, "" when none.
+std::string FirstMatch(const std::string& pattern) {
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(pattern.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return "";
+    FindClose(search);
+    return found.cFileName;
+}
+
+void ShowProfileError(const char* id, const char* text, const NetscapeProfileEntry& entry,
+                      const std::string& prefsJsPath) {
+    ShowBrowserError(id, text, {{"%s1", entry.name}, {"%s2", prefsJsPath}});
+}
+
+}  // namespace
+
+std::vector<NetscapeProfileEntry> NetscapeProfiles::ScanDefaultProfileFolder() {
+    std::vector<NetscapeProfileEntry> entries;
+    std::string folder = DefaultProfileFolder(CurrentMozillaFolder());
+    if (folder.empty()) return entries;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "*.*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return entries;
+    do {
+        // A profile folder carries no other attribute (read-only, archive, hidden, ...).
+        std::string name = found.cFileName;
+        if (found.dwFileAttributes == FILE_ATTRIBUTE_DIRECTORY && name != "." && name != "..") {
+            NetscapeProfileEntry entry;
+            entry.name = name;
+            entries.push_back(entry);
+        }
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    return entries;
+}
+
+int NetscapeProfiles::FindProfileFiles(const NetscapeProfileEntry& entry) {
+    std::string folder;
+    if (entry.directory != kDefaultFolderDirectory) {
+        folder = WithoutTrailingBackslash(entry.directory) + "\\";
+    } else {
+        std::string profileFolder = DefaultProfileFolder(CurrentMozillaFolder());
+        if (profileFolder.empty()) {
+            userJsPath.clear();
+            prefsJsPath.clear();
+            return 0;
+        }
+        profileFolder += entry.name + "\\";
+        std::string salted = FirstMatch(profileFolder + "*.slt");
+        if (salted.empty()) {
+            // Without a salted folder there are no profile files to work on.
+            userJsPath = profileFolder + "user.js";
+            prefsJsPath = profileFolder + "prefs.js";
+            return 0;
+        }
+        folder = profileFolder + salted + "\\";
+    }
+    userJsPath = folder + "user.js";
+    prefsJsPath = folder + "prefs.js";
+    return FileFound(prefsJsPath) ? 1 : 0;
+}
+
+int NetscapeProfiles::ProfileUsesProxy(const NetscapeProfileEntry& entry) {
+    if (!FindProfileFiles(entry)) return 0;
+    std::string prefs;
+    return ReadBrowserFile(prefsJsPath, &prefs) && PrefsUseProxy(prefs) ? 1 : 0;
+}
+
+int NetscapeProfiles::ReadRegistryDatProfiles(bool testOnly, ListMode mode) {
+    std::string mozilla = CurrentMozillaFolder();
+    if (mozilla.empty()) return 0;
+    std::string bytes;
+    if (!ReadBrowserFile(mozilla + "registry.dat", &bytes)) return 0;
+    for (const RegistryDatProfile& found : ScanRegistryDat(bytes, DefaultProfileFolder(mozilla))) {
+        NetscapeProfileEntry entry;
+        entry.name = found.name;
+        entry.directory = found.directory;
+        bool usesProxy = ProfileUsesProxy(entry) != 0;
+        if (testOnly && usesProxy) return 1;
+        entry.isDisabled = EntryDisabled(usesProxy, mode) ? 1 : 0;
+        profiles.push_back(entry);
+        ++profileCount;
+    }
+    return 0;
+}
+
+int NetscapeProfiles::AnyProfileUsesProxy() {
+    for (const NetscapeProfileEntry& entry : ScanDefaultProfileFolder()) {
+        if (ProfileUsesProxy(entry)) return 1;
+    }
+    return ReadRegistryDatProfiles(true, ListMode::kSet);
+}
+
+void NetscapeProfiles::LoadProfiles(bool setMode) { Load(WizardListMode(setMode)); }
+
+void NetscapeProfiles::LoadUninstallProfiles() { Load(ListMode::kUninstall); }
+
+void NetscapeProfiles::Load(ListMode mode) {
+    profiles.clear();
+    profileCount = 0;
+    for (NetscapeProfileEntry& entry : ScanDefaultProfileFolder()) {
+        entry.isDisabled = EntryDisabled(ProfileUsesProxy(entry) != 0, mode) ? 1 : 0;
+        profiles.push_back(entry);
+        ++profileCount;
+    }
+    ReadRegistryDatProfiles(false, mode);
+    CountProfiles(mode);
+}
+
+bool NetscapeProfiles::WriteUserJs(const PreferenceLines& lines) {
+    std::string userJs;
+    // An existing user.js that cannot be read is left alone rather than lose its preferences.
+    if (!ReadBrowserFile(userJsPath, &userJs) && FileFound(userJsPath)) return false;
+    if (!ReplaceBrowserFile(userJsPath, ApplyPreferenceLines(userJs, lines, kNativeLineEnding))) {
+        return false;
+    }
+    anyProfileWritten = 1;
+    return true;
+}
+
+void NetscapeProfiles::SetProfileProxy(const NetscapeProfileEntry& entry, const std::string& host,
+                                       const std::string& port, BrowserConfigState& state) {
+    if (!FindProfileFiles(entry)) {
+        ShowProfileError(kSetFailedId, kSetFailedText, entry, prefsJsPath);
+        return;
+    }
+    std::string prefs;
+    if (ReadBrowserFile(prefsJsPath, &prefs)) {
+        std::string edited = RemoveFirstProxyHttpLine(prefs);
+        if (edited != prefs) ReplaceBrowserFile(prefsJsPath, edited);
+    }
+    if (WriteUserJs(SetProxyPreferenceLines(host, port))) {
+        state.netscapeIsConfigured = 1;
+        WriteConfigFlag(kNetscapeFlag, 1);
+    }
+}
+
+void NetscapeProfiles::ResetProfileProxy(const NetscapeProfileEntry& entry,
+                                         BrowserConfigState& state) {
+    if (!FindProfileFiles(entry)) {
+        ShowProfileError(kResetFailedId, kResetFailedText, entry, prefsJsPath);
+        return;
+    }
+    if (WriteUserJs(ResetProxyPreferenceLines()) && --configuredCount <= 0) {
+        state.netscapeIsConfigured = 0;
+        WriteConfigFlag(kNetscapeFlag, 0);
+    }
+}
+
+void NetscapeProfiles::SetNetscapeProxy(const std::string& host, const std::string& port,
+                                        BrowserConfigState& state) {
+    for (const NetscapeProfileEntry& entry : profiles) {
+        if (entry.isChecked) SetProfileProxy(entry, host, port, state);
+    }
+}
+
+void NetscapeProfiles::ResetNetscapeProxy(BrowserConfigState& state) {
+    for (const NetscapeProfileEntry& entry : profiles) {
+        if (entry.isChecked) ResetProfileProxy(entry, state);
+    }
+}
+
+void NetscapeProfiles::ResetNetscapeProxyForUninstall() {
+    for (const NetscapeProfileEntry& entry : profiles) {
+        if (configuredCount <= 0) return;
+        if (!entry.isDisabled) continue;
+        if (FindProfileFiles(entry)) {
+            WriteUserJs(ResetProxyPreferenceLines());
+        } else {
+            ShowProfileError(kResetFailedId, kResetFailedText, entry, prefsJsPath);
+        }
+        --configuredCount;
+    }
+}
+
+}  // namespace browsers

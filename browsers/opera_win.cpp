@@ -1,0 +1,187 @@
+#include <windows.h>
+
+#include "browsers/browser_files.h"
+#include "browsers/browser_messages.h"
+#include "browsers/opera.h"
+#include "browsers/text_lines.h"
+#include "core/reg_key.h"
+#include "platform/profile.h"
+
+namespace browsers {
+
+namespace {
+
+constexpr DWORD kOperaValueBuffer = 260;
+constexpr DWORD kUserNameBuffer = 200;
+
+std::optional<std::string> ReadValue(const core::RegKey& key, const char* name) {
+    std::string value;
+    if (key.QueryString(name, &value, kOperaValueBuffer) != ERROR_SUCCESS) return std::nullopt;
+    return value;
+}
+
+OperaRegistryValues ReadOperaValues() {
+    OperaRegistryValues values;
+    core::RegKey key;
+    if (key.Open(HKEY_CURRENT_USER, kOperaKey) != ERROR_SUCCESS) return values;
+    values.keyOpened = true;
+    values.lastCommandLine = ReadValue(key, "Last CommandLine");
+    values.lastDirectory2 = ReadValue(key, "Last Directory2");
+    values.lastCommandLineV2 = ReadValue(key, "Last CommandLine v2");
+    return values;
+}
+
+OperaSystem RunningSystem() {
+    OperaSystem system;
+    system.family = RunningWindowsFamily();
+    char windows[MAX_PATH] = {};
+    UINT length = GetWindowsDirectoryA(windows, MAX_PATH);
+    if (length > 0 && length < MAX_PATH) system.windowsDirectory = windows;
+    char user[kUserNameBuffer] = {};
+    DWORD userLength = kUserNameBuffer;
+    if (GetUserNameA(user, &userLength)) system.userName = user;
+    system.fileExists = FileFound;
+    system.readMultiUser = [](const std::string& operaDef6Ini) {
+        return platform::GetProfileText("System", "Multi User", "2", operaDef6Ini, 2);
+    };
+    return system;
+}
+
+// The message of a locator failure, for set or for reset.
+void ShowLocateError(int result, bool set, const OperaSettings& opera) {
+    const std::string& opera6 = opera.opera6IniPath;
+    const std::string& opera7 = opera.opera7IniPath;
+    switch (result) {
+        case kOpera6FileMissing:
+            if (set) {
+                ShowBrowserError("2245",
+                                 "Error, Failed to set Opera 6 proxy setting because %s doesn't "
+                                 "exist.",
+                                 {{"%s", opera6}});
+            } else {
+                ShowBrowserError("2248",
+                                 "Error, Failed to reset Opera 6 proxy setting because %s "
+                                 "doesn't exist.",
+                                 {{"%s", opera6}});
+            }
+            break;
+        case kOpera7FileMissing:
+            if (set) {
+                ShowBrowserError("2246",
+                                 "Error, Failed to set Opera 7 proxy setting because %s doesn't "
+                                 "exist.",
+                                 {{"%s", opera7}});
+            } else {
+                ShowBrowserError("2249",
+                                 "Error, Failed to reset Opera 7 proxy setting because %s "
+                                 "doesn't exist.",
+                                 {{"%s", opera7}});
+            }
+            break;
+        case kBothFilesMissing:
+            if (set) {
+                ShowBrowserError("2247",
+                                 "Error, Failed to set Opera 6 and Opera 7 proxy setting because "
+                                 "%s1 and %s2 don't exist.",
+                                 {{"%s1", opera6}, {"%s2", opera7}});
+            } else {
+                ShowBrowserError("2250",
+                                 "Error, Failed to reset Opera 6 and Opera 7 proxy setting "
+                                 "because %s1 and %s2 don't exist.",
+                                 {{"%s1", opera6}, {"%s2", opera7}});
+            }
+            break;
+        default:
+            ShowBrowserError("2251",
+                             "Error, Failed to set Opera proxy setting because Opera key doesn't "
+                             "exist in the Registry.");
+            break;
+    }
+}
+
+void RecordOpera(const char* flagName, std::int32_t* flag, std::int32_t value) {
+    *flag = value;
+    WriteConfigFlag(flagName, value);
+}
+
+// Rewrites the file with edit(content); true when it holds the edited content afterwards.
+template <typename Edit>
+bool EditIni(const std::string& path, Edit edit) {
+    std::string content;
+    if (!ReadBrowserFile(path, &content)) return false;
+    std::string edited = edit(content);
+    return edited == content || ReplaceBrowserFile(path, edited);
+}
+
+}  // namespace
+
+bool WriteOperaProxy(const std::string& host, const std::string& port, const std::string& path) {
+    return EditIni(path, [&](const std::string& ini) {
+        return SetOperaProxyText(ini, host, port, kNativeLineEnding);
+    });
+}
+
+bool ClearOperaProxy(const std::string& path) { return EditIni(path, ResetOperaProxyText); }
+
+int IniUsesProxy(const std::string& path) {
+    std::string content;
+    return ReadBrowserFile(path, &content) && IniTextUsesProxy(content) ? 1 : 0;
+}
+
+int OperaSettings::LocateOperaIni() { return LocateFrom(ReadOperaValues(), RunningSystem()); }
+
+int OperaSettings::SetOperaProxy(const std::string& host, const std::string& port,
+                                 BrowserConfigState& state) {
+    int located = LocateOperaIni();
+    if (located != kOperaFilesFound) {
+        ShowLocateError(located, true, *this);
+        return 0;
+    }
+    if (useOpera6 && WriteOperaProxy(host, port, opera6IniPath)) {
+        RecordOpera(kOpera6Flag, &state.opera6IsConfigured, 1);
+    }
+    if (useOpera7 && WriteOperaProxy(host, port, opera7IniPath)) {
+        RecordOpera(kOpera7Flag, &state.opera7IsConfigured, 1);
+    }
+    return 1;
+}
+
+int OperaSettings::ResetOperaProxy(BrowserConfigState& state) { return Reset(state, true); }
+
+int OperaSettings::ResetOperaProxyForUninstall(BrowserConfigState& state) {
+    return Reset(state, false);
+}
+
+int OperaSettings::Reset(BrowserConfigState& state, bool clearDefaults) {
+    int located = LocateOperaIni();
+    if (located != kOperaFilesFound) {
+        ShowLocateError(located, false, *this);
+        return 0;
+    }
+    if (useOpera6 && ClearOperaProxy(opera6IniPath)) {
+        RecordOpera(kOpera6Flag, &state.opera6IsConfigured, 0);
+    }
+    if (useOpera7) {
+        if (ClearOperaProxy(opera7IniPath)) RecordOpera(kOpera7Flag, &state.opera7IsConfigured, 0);
+        if (clearDefaults) ClearOperaProxy(operaDef6IniPath);
+    }
+    return 1;
+}
+
+void OperaSettings::CheckOperaConfigured(BrowserConfigState& state) { Check(state, true); }
+
+void OperaSettings::CheckOperaConfiguredForUninstall(BrowserConfigState& state) {
+    Check(state, false);
+}
+
+void OperaSettings::Check(BrowserConfigState& state, bool testDefaults) {
+    if (LocateOperaIni() != kOperaFilesFound) return;
+    if (useOpera6) state.opera6IsConfigured = IniUsesProxy(opera6IniPath);
+    if (useOpera7) {
+        int configured = IniUsesProxy(opera7IniPath);
+        if (!configured && testDefaults) configured = IniUsesProxy(operaDef6IniPath);
+        state.opera7IsConfigured = configured;
+    }
+}
+
+}  // namespace browsers

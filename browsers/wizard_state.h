@@ -1,0 +1,29 @@
+// The choices of the proxy configuration wizard, shared by its pages and read by the browsers'
+// set and reset operations on Finish. The wizard owns the connection and profile lists.
+#pragma once
+
+#include "browsers/internet_explorer.h"
+#include "browsers/netscape.h"
+
+namespace browsers {
+
+struct WizardState {
+    int setMode = 0;  // 1 set, 0 reset; chosen by whoever opens the wizard
+
+    // Browsers chosen on the first page.
+    int ieChosen = 0;
+    int operaChosen = 0;
+    int netscapeChosen = 0;
+
+    // Connections and Opera versions chosen on the second page.
+    int lanChosen = 0;
+    int dialUpChosen = 0;
+    int opera6Chosen = 0;
+    int opera7Chosen = 0;
+
+    // Loaded once, when their page is first shown; isChecked holds the ticks.
+    InternetExplorerConnections ieConnections;
+    NetscapeProfiles netscapeProfiles;
+};
+
+}  // namespace browsers
