@@ -145,7 +145,10 @@ bool ProxyConnection::HandleResponseBody() {
     if (ContentLength == -1 || BodyBytesSent < ContentLength) return false;
     FinishResponse();
     if (ResponseState != 1) return false;
-    responseBuffer_.swap(nextResponse_);
+    // Line breaks a server leaves between replies are no part of the next one.
+    const size_t start = nextResponse_.find_first_not_of("\r\n");
+    responseBuffer_.assign(nextResponse_, start == std::string::npos ? nextResponse_.size() : start,
+                           std::string::npos);
     nextResponse_.clear();
     return true;
 }

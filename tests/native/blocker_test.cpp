@@ -1,0 +1,207 @@
+// The blocker script: preparing it from its file, the rules for which pages get it, and where
+// it and the sound element go.
+#include "proxy/blocker.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdio>
+#include <fstream>
+#include <thread>
+
+#include "platform/module_path.h"
+#include "proxy/http_header.h"
+#include "proxy/page_injection.h"
+#include "proxy/settings.h"
+
+namespace {
+
+const std::uint16_t kHtml = proxy::kClassHtml | proxy::kClassHeld;
+const std::uint16_t kText = proxy::kClassHeld;
+const std::uint16_t kScript = proxy::kClassScript | proxy::kClassHeld;
+
+TEST(BlockerScriptText, PlaceholderAndPercentHandling) {
+    struct Case {
+        const char* name;
+        std::string file;
+        bool playWave;
+        std::string expected;
+    };
+    const std::string path = "C:\\Program Files\\Korvo\\PopUp.wav";
+    const std::string statement = "if( QX_beep ) QX_beep.src=\"C:/Program Files/Korvo/PopUp.wav\";";
+    const std::vector<Case> cases = {
+        {"no placeholder: as it stands", "a %% b %d", true, "a %% b %d"},
+        {"sound on", "x%sy", true, "x" + statement + "y"},
+        {"sound on: %% halves, other conversions stay, one fill only", "100%% %s %d %s %", true,
+         "100% " + statement + " %d %s %"},
+        {"sound off: two spaces, %% stays", "100%% x%sy %s", false, "100%% x  y %s"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(proxy::PrepareScriptText(c.file, c.playWave, path), c.expected) << c.name;
+    }
+}
+
+TEST(PageInjection, WhereTheScriptGoes) {
+    struct Case {
+        std::string body;
+        size_t offset;
+    };
+    const std::vector<Case> cases = {
+        {"<html>", 0},
+        {"<!DOCTYPE html><html>", 15},
+        {"  \r\n<!doctype HTML PUBLIC \"-//W3C//DTD HTML 4.01//EN\">\n<html>", 54},
+        {"\xEF\xBB\xBF<html>", 3},
+        {"\xEF\xBB\xBF\n<!DOCTYPE html><html>", 19},
+        {"<?xml version=\"1.0\"?>\n<!DOCTYPE html><html>", 37},
+        {"<!DOCTYPE html", 0},
+        {"  <html>", 0},
+        {"<html><!DOCTYPE html>", 0},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(proxy::ScriptInsertOffset(c.body, proxy::ToLower(c.body)), c.offset) << c.body;
+    }
+}
+
+TEST(PageInjection, WhichBodiesArePages) {
+    const std::vector<std::pair<std::string, bool>> cases = {
+        {"<html><p>", true},
+        {"text <BODY onload=x>", true},
+        {"text <script>go()</script>", true},
+        {"<script>go()</script>", false},
+        {"var s = '<script>';", false},
+        {"var s = \"<script>\";", false},
+        {"<html lang=en> plain", false},
+        {"just text", false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(proxy::IsInjectablePage(proxy::ToLower(c.first)), c.second) << c.first;
+    }
+}
+
+class Blocker : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        proxy::appSettings.Disabled = 0;
+        proxy::appSettings.PopupCheckEnabled = 1;
+        proxy::appSettings.PlayWave = 1;
+        proxy::SetBlockerScript("[S]");
+    }
+    void TearDown() override {
+        proxy::appSettings.Disabled = 0;
+        proxy::appSettings.PopupCheckEnabled = 1;
+        proxy::SetBlockerScript("");
+    }
+    // The body after injection, or "unchanged".
+    static std::string Inject(std::string body, std::uint16_t contentClass) {
+        const std::string lower = proxy::ToLower(body);
+        return proxy::InjectBlocker(body, lower, contentClass) ? body : "unchanged";
+    }
+};
+
+TEST_F(Blocker, ScriptAndSoundElementPlacement) {
+    const std::string sound = proxy::kSoundElement;
+    struct Case {
+        std::string body;
+        std::string expected;
+    };
+    const std::vector<Case> cases = {
+        {"<html><head><title>", "[S]<html><head>" + sound + "<title>"},
+        {"<!DOCTYPE html><html><HEAD>x<head>y",
+         "<!DOCTYPE html>[S]<html><HEAD>x<head>" + sound + "y"},
+        {"<html><HEAD>x", "[S]<html><HEAD>" + sound + "x"},
+        {"<html><Head>x", "[S]<html><Head>x"},
+        {"<html><head>", "[S]<html><head>"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(Inject(c.body, kHtml), c.expected) << c.body;
+
+    proxy::appSettings.PlayWave = 0;
+    EXPECT_EQ(Inject("<html><head>x", kHtml), "[S]<html><head>x");
+}
+
+TEST_F(Blocker, OnlyHeldPagesWithTheCheckOnAndAScriptAreChanged) {
+    proxy::appSettings.PlayWave = 0;
+    EXPECT_EQ(Inject("plain text <html>", kText), "[S]plain text <html>");
+    EXPECT_EQ(Inject("plain text", kText), "unchanged");
+    EXPECT_EQ(Inject("<html>", kScript), "unchanged");
+    EXPECT_EQ(Inject("<html>", proxy::kClassPass), "unchanged");
+    EXPECT_EQ(Inject("<html>", proxy::kClassHtml), "unchanged");
+
+    proxy::appSettings.PopupCheckEnabled = 0;
+    EXPECT_EQ(Inject("<html>", kHtml), "unchanged");
+    proxy::appSettings.PopupCheckEnabled = 1;
+    proxy::appSettings.Disabled = 1;
+    EXPECT_EQ(Inject("<html>", kHtml), "unchanged");
+    proxy::appSettings.Disabled = 0;
+    proxy::SetBlockerScript("");
+    EXPECT_EQ(Inject("<html>", kHtml), "unchanged");
+}
+
+// A program folder of its own with the script file in it.
+class PreparedScript : public Blocker {
+  protected:
+    void SetUp() override {
+        Blocker::SetUp();
+        char pattern[] = "/tmp/korvo-blocker.XXXXXX";
+        ASSERT_NE(::mkdtemp(pattern), nullptr);
+        folder_ = std::string(pattern) + "/";
+        platform::OverrideProgramDirectory(folder_);
+        proxy::ResolveScriptFile();
+    }
+    void TearDown() override {
+        std::remove((folder_ + "KorvoBlk.js").c_str());
+        ::rmdir(folder_.c_str());
+        platform::OverrideProgramDirectory("");
+        Blocker::TearDown();
+    }
+    void WriteScript(const std::string& text) {
+        std::ofstream(folder_ + "KorvoBlk.js", std::ios::binary) << text;
+    }
+    std::string folder_;
+};
+
+TEST_F(PreparedScript, FollowsTheFileAndPlayWave) {
+    WriteScript("<script>%s /* 100%% */</script>");
+    proxy::PrepareBlockerScript();
+    EXPECT_EQ(*proxy::BlockerScript(), "<script>if( QX_beep ) QX_beep.src=\"" + folder_ +
+                                           "PopUp.wav\"; /* 100% */</script>");
+
+    proxy::appSettings.PlayWave = 0;
+    proxy::PrepareBlockerScript();
+    EXPECT_EQ(*proxy::BlockerScript(), "<script>   /* 100%% */</script>");
+}
+
+TEST_F(PreparedScript, AnUnusableFileLeavesTheScriptAsItWas) {
+    proxy::SetBlockerScript("old");
+    proxy::PrepareBlockerScript();  // no file
+    EXPECT_EQ(*proxy::BlockerScript(), "old");
+    WriteScript(std::string(proxy::kMaxScriptFileBytes + 1, 'x'));
+    proxy::PrepareBlockerScript();
+    EXPECT_EQ(*proxy::BlockerScript(), "old");
+}
+
+// Connection threads inject while the user-interface thread replaces the script: each page gets
+// one whole script, old or new.
+TEST_F(Blocker, ReplacingTheScriptWhilePagesAreInjected) {
+    proxy::appSettings.PlayWave = 0;
+    const std::string first(4000, 'a'), second(9000, 'b');
+    proxy::SetBlockerScript(first);
+    std::atomic<bool> stop{false};
+    std::atomic<int> torn{0};
+    std::vector<std::thread> readers;
+    for (int t = 0; t < 2; ++t) {
+        readers.emplace_back([&] {
+            for (int i = 0; i < 2000 && !stop; ++i) {
+                std::string body = "<html>";
+                proxy::InjectBlocker(body, body, kHtml);
+                if (body != first + "<html>" && body != second + "<html>") ++torn;
+            }
+        });
+    }
+    for (int i = 0; i < 500; ++i) proxy::SetBlockerScript(i % 2 ? first : second);
+    stop = true;
+    for (std::thread& reader : readers) reader.join();
+    EXPECT_EQ(torn.load(), 0);
+}
+
+}  // namespace

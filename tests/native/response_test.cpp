@@ -1,0 +1,394 @@
+// The response side: the pure pieces (chunk decoder, header edits, body checks) and the
+// connection's response handling, fed read by read with the browser at the end of a socket pair.
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <thread>
+
+#include "proxy/blocker.h"
+#include "proxy/connection.h"
+#include "proxy/response_body.h"
+#include "proxy/settings.h"
+#include "test_servers.h"
+
+namespace {
+
+using proxy::ChunkDecoder;
+using Status = ChunkDecoder::Status;
+using namespace std::string_literals;
+
+// ---- Chunk decoder ----
+
+struct ChunkCase {
+    const char* name;
+    std::string raw;
+    Status status;
+    std::string decoded;
+    size_t end;  // End() once done, when the raw bytes come in one read
+};
+
+constexpr size_t kAll = std::string::npos;
+
+// The raw bytes arrive in pieces of every size from 1 up; the outcome must not depend on where
+// the reads split.
+TEST(ChunkDecoder, DecodesTheSameWhateverTheReadBoundaries) {
+    const std::string body = "5\r\nhello\r\n6\r\n world\r\n0\r\n\r\n";
+    const std::vector<ChunkCase> cases = {
+        {"plain", body, Status::kDone, "hello world", kAll},
+        {"extensions and upper-case hex", "A;name=v\r\n0123456789\r\n0;x\r\n\r\n", Status::kDone,
+         "0123456789", kAll},
+        {"bare line feeds", "3\nabc\n0\n\n", Status::kDone, "abc", kAll},
+        {"trailer fields are dropped", "3\r\nabc\r\n0\r\nX-Sum: 1\r\nY: 2\r\n\r\n", Status::kDone,
+         "abc", kAll},
+        {"line breaks after the end are skipped, the next reply stays",
+         "1\r\na\r\n0\r\n\r\n\r\nHTTP/1.1", Status::kDone, "a", 13},
+        {"leading zeros are no overflow", "00000000000000000000003\r\nabc\r\n0\r\n\r\n",
+         Status::kDone, "abc", kAll},
+        {"data still coming", "5\r\nhel", Status::kNeedMore, "hel", 0},
+        {"last chunk missing", "5\r\nhello\r\n", Status::kNeedMore, "hello", 0},
+        {"size that is no number", "zz\r\nhello", Status::kMalformed, "", 0},
+        {"size with junk after it", "5x\r\nhello", Status::kMalformed, "", 0},
+        {"size that overflows", "1ffffffffffffffff\r\nhello", Status::kMalformed, "", 0},
+        {"zero byte for a size", "3\r\nabc\r\n\0\r\n"s, Status::kMalformed, "abc", 0},
+    };
+    for (const ChunkCase& c : cases) {
+        for (size_t step = 1; step <= c.raw.size(); ++step) {
+            ChunkDecoder decoder;
+            std::string raw, decoded;
+            Status status = Status::kNeedMore;
+            for (size_t at = 0; at < c.raw.size(); at += step) {
+                raw += c.raw.substr(at, step);
+                status = decoder.Decode(raw, decoded);
+                if (status == Status::kMalformed) break;
+            }
+            EXPECT_EQ(status, c.status) << c.name << ", reads of " << step;
+            EXPECT_EQ(decoded, c.decoded) << c.name << ", reads of " << step;
+            if (c.status == Status::kDone && step == c.raw.size()) {
+                EXPECT_EQ(decoder.End(), c.end == kAll ? c.raw.size() : c.end) << c.name;
+            }
+        }
+    }
+}
+
+TEST(ChunkDecoder, BoundsSizeLinesAndTrailers) {
+    ChunkDecoder decoder;
+    std::string decoded;
+    EXPECT_EQ(decoder.Decode("1;" + std::string(ChunkDecoder::kMaxSizeLine, 'e'), decoded),
+              Status::kMalformed);
+
+    decoder.Reset();
+    std::string raw = "0\r\n" + std::string(ChunkDecoder::kMaxTrailer, 't');
+    EXPECT_TRUE(decoder.Decode(raw.substr(0, 10), decoded) == Status::kNeedMore);
+    EXPECT_TRUE(decoder.SawLastChunk());
+    EXPECT_EQ(decoder.Decode(raw + "t", decoded), Status::kMalformed);
+}
+
+// ---- Header edits and body checks ----
+
+TEST(ResponseHeader, SetContentLengthReplacesOnlyTheFirstLengthLineKeepingItsLineBreak) {
+    struct Case {
+        proxy::HeaderLines lines;
+        std::uint64_t size;
+        proxy::HeaderLines expected;
+    };
+    const std::vector<Case> cases = {
+        {{"HTTP/1.1 200 OK\r\n", "content-LENGTH: 12\r\n", "Content-Length: 12\r\n\r\n"},
+         5000000000ull,
+         {"HTTP/1.1 200 OK\r\n", "Content-Length: 5000000000\r\n", "Content-Length: 12\r\n\r\n"}},
+        {{"HTTP/1.0 200 OK\n", "Content-Length:3\n\n"},
+         7,
+         {"HTTP/1.0 200 OK\n", "Content-Length: 7\n"}},
+        {{"HTTP/1.0 200 OK\r\n", "Server: x\r\n\r\n"},
+         7,
+         {"HTTP/1.0 200 OK\r\n", "Server: x\r\n\r\n"}},
+    };
+    for (const Case& c : cases) {
+        proxy::HeaderLines lines = c.lines;
+        EXPECT_EQ(proxy::SetContentLength(lines, c.size), c.lines != c.expected);
+        EXPECT_EQ(lines, c.expected);
+    }
+}
+
+TEST(ResponseHeader, DechunkedHeaderNamesExactlyOneLength) {
+    proxy::HeaderLines lines = {"HTTP/1.1 200 OK\r\n", "Content-Length: 999\r\n",
+                                "Transfer-Encoding: chunked\r\n", "Server: s\r\n\r\n"};
+    proxy::MarkDechunked(lines, 16);
+    EXPECT_EQ(proxy::JoinHeader(lines),
+              "HTTP/1.1 200 OK\r\nContent-Length: 16\r\nServer: s\r\n\r\n");
+}
+
+TEST(ResponseHeader, CodingsThatBlockRewriting) {
+    const std::vector<std::pair<std::string, bool>> cases = {
+        {"Content-Encoding: gzip\r\n", true},      {"content-encoding:  Deflate \r\n", true},
+        {"Content-Encoding: identity\r\n", false}, {"Content-Encoding:\r\n", false},
+        {"Transfer-Encoding: chunked\r\n", false}, {"Transfer-Encoding: gzip, chunked\r\n", true},
+        {"X-Content-Encoding: gzip\r\n", false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(proxy::HasBodyCoding({"HTTP/1.1 200 OK\r\n", c.first, "\r\n"}), c.second)
+            << c.first;
+    }
+}
+
+TEST(ResponseBody, LooksBinaryOnlyInTheFirst32Bytes) {
+    EXPECT_FALSE(proxy::LooksBinary(""));
+    EXPECT_FALSE(proxy::LooksBinary("\t\r\n<html>caf\xE9 \xFA"));
+    EXPECT_TRUE(proxy::LooksBinary("<html>\x08"));
+    EXPECT_TRUE(proxy::LooksBinary("<html>\xFB"));
+    EXPECT_TRUE(proxy::LooksBinary(std::string(31, 'a') + '\0'));
+    EXPECT_FALSE(proxy::LooksBinary(std::string(32, 'a') + '\0'));
+}
+
+TEST(ResponseHeader, StatusCodes) {
+    EXPECT_EQ(proxy::StatusCodeOf("HTTP/1.1 200 OK\r\n"), 200);
+    EXPECT_EQ(proxy::StatusCodeOf("http/1.0  404 Not Found\n"), 404);
+    EXPECT_EQ(proxy::StatusCodeOf("HTTP/1.1 20000 Odd\r\n"), 0);
+    EXPECT_EQ(proxy::StatusCodeOf("<html>\r\n"), 0);
+}
+
+// ---- The connection's response handling ----
+
+const std::string kScript = "[S]";
+
+// A connection whose browser is the far end of a socket pair; the test plays the server by
+// handing it reads.
+struct BrowserEnd {
+    int fds[2] = {-1, -1};
+    BrowserEnd() { EXPECT_EQ(::socketpair(AF_UNIX, SOCK_STREAM, 0, fds), 0); }
+    ~BrowserEnd() { ::close(fds[1]); }
+};
+
+class Connection : private BrowserEnd, public proxy::ProxyConnection {
+  public:
+    explicit Connection(bool headRequest = false) : ProxyConnection(fds[0]) {
+        isHeadRequest_ = headRequest;
+        sendChunkSize_ = receiveSize_ = 1 << 20;
+    }
+    // One read from the server, as the relay loop hands it on.
+    void ServerSends(const std::string& bytes) {
+        RequestState = 1;
+        responseBuffer_ += bytes;
+        if (!responseBuffer_.empty()) HandleResponseData();
+    }
+    // What reached the browser since the last call (everything sent is already queued).
+    std::string Delivered() {
+        std::string bytes;
+        char block[65536];
+        ssize_t n;
+        while ((n = ::recv(fds[1], block, sizeof block, MSG_DONTWAIT)) > 0) {
+            bytes.append(block, static_cast<size_t>(n));
+        }
+        return bytes;
+    }
+    int browserFd() const { return fds[1]; }
+    int requestState() const { return RequestState; }
+};
+
+class ResponseHandling : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        proxy::appSettings.Disabled = 0;
+        proxy::appSettings.PopupCheckEnabled = 1;
+        proxy::appSettings.PlayWave = 0;
+        proxy::SetBlockerScript(kScript);
+    }
+    void TearDown() override {
+        proxy::appSettings.Disabled = 0;
+        proxy::SetBlockerScript("");
+    }
+};
+
+std::string Header(const std::string& fields) { return "HTTP/1.1 200 OK\r\n" + fields + "\r\n"; }
+
+struct Step {
+    std::string read;       // bytes from the server; empty = the server closes
+    std::string delivered;  // what the browser has received after it
+};
+
+struct FlowCase {
+    const char* name;
+    std::vector<Step> steps;
+    bool headRequest = false;
+};
+
+TEST_F(ResponseHandling, DeliversEachResponseAsItsKindRequires) {
+    const std::string html = "Content-Type: text/html\r\n";
+    const std::string chunkedHtml = Header(html + "Transfer-Encoding: chunked\r\n");
+    const std::vector<FlowCase> cases = {
+        {"a held page goes once, complete, with its new length",
+         {{Header(html + "Content-Length: 26\r\n") + "<html>", ""},
+          {"<body>", ""},
+          {"</body></html>",
+           Header(html + "Content-Length: 29\r\n") + "[S]<html><body></body></html>"}}},
+        {"the script goes after the doctype",
+         {{Header(html + "Content-Length: 30\r\n") + "<!DOCTYPE html>\n<html>x</html>",
+           Header(html + "Content-Length: 33\r\n") + "<!DOCTYPE html>[S]\n<html>x</html>"}}},
+        {"a page without length is held until the server closes",
+         {{Header(html) + "<html>a", ""},
+          {"</html>", ""},
+          {"", Header(html) + "[S]<html>a</html>"}}},
+        {"a chunked page arrives decoded, its trailer dropped, the next reply after it",
+         {{chunkedHtml + "6\r\n<html>\r\n", ""},
+          {"7\r\n</html>\r\n0\r\nX-Sum: 1\r\n\r\nHTTP/1.1 304 Not Modified\r\n\r\n",
+           Header(html + "Content-Length: 16\r\n") + "[S]<html></html>" +
+               "HTTP/1.1 304 Not Modified\r\n\r\n"}}},
+        {"a chunked image passes still chunked",
+         {{Header("Content-Type: image/gif\r\nTransfer-Encoding: chunked\r\n") + "3\r\nGIF\r\n",
+           Header("Content-Type: image/gif\r\nTransfer-Encoding: chunked\r\n") + "3\r\nGIF\r\n"},
+          {"0\r\n\r\n", "0\r\n\r\n"}}},
+        {"a chunk size that does not parse passes the rest unchanged",
+         {{chunkedHtml + "4\r\n<htm\r\nzz\r\nl>", chunkedHtml + "4\r\n<htm\r\nzz\r\nl>"},
+          {"more", "more"}}},
+        {"a chunked page cut off mid-chunk goes as it came, without a length",
+         {{chunkedHtml + "6\r\n<ht", ""}, {"", chunkedHtml + "6\r\n<ht"}}},
+        {"a page cut off before its length goes unchanged",
+         {{Header(html + "Content-Length: 100\r\n") + "<html>abc", ""},
+          {"", Header(html + "Content-Length: 100\r\n") + "<html>abc"}}},
+        {"an answer to HEAD ends with its header",
+         {{Header(html + "Content-Length: 1000\r\n"), Header(html + "Content-Length: 1000\r\n")},
+          {Header(html + "Content-Length: 0\r\n"), Header(html + "Content-Length: 0\r\n")}},
+         true},
+        {"100 Continue and the reply after it in one read",
+         {{"HTTP/1.1 100 Continue\r\n\r\n" +
+               Header("Content-Type: image/gif\r\nContent-Length: 3\r\n") + "GIF",
+           "HTTP/1.1 100 Continue\r\n\r\n" +
+               Header("Content-Type: image/gif\r\nContent-Length: 3\r\n") + "GIF"}}},
+        {"204 and 304 end with their header",
+         {{"HTTP/1.1 204 No Content\r\nContent-Type: text/html\r\n\r\n",
+           "HTTP/1.1 204 No Content\r\nContent-Type: text/html\r\n\r\n"},
+          {"HTTP/1.1 304 Not Modified\r\nContent-Type: text/html\r\nContent-Length: 40\r\n\r\n",
+           "HTTP/1.1 304 Not Modified\r\nContent-Type: text/html\r\nContent-Length: 40\r\n\r\n"}}},
+        {"a redirect page passes at once",
+         {{"HTTP/1.1 302 Found\r\nContent-Type: text/html\r\nContent-Length: 13\r\n\r\n<html>",
+           "HTTP/1.1 302 Found\r\nContent-Type: text/html\r\nContent-Length: 13\r\n\r\n<html>"}}},
+        {"a compressed page passes unchanged",
+         {{Header(html + "Content-Encoding: gzip\r\nContent-Length: 10\r\n") + "<html>xxxx",
+           Header(html + "Content-Encoding: gzip\r\nContent-Length: 10\r\n") + "<html>xxxx"}}},
+        {"a page that looks binary passes unchanged",
+         {{Header(html + "Content-Length: 8\r\n") + "<html>\0x"s,
+           Header(html + "Content-Length: 8\r\n") + "<html>\0x"s}}},
+        {"accented Latin-1 text is still a page",
+         {{Header(html + "Content-Length: 17\r\n") + "<html>caf\xE9</", ""},
+          {"html>", Header(html + "Content-Length: 20\r\n") + "[S]<html>caf\xE9</html>"}}},
+        {"two pages in one read both get the script",
+         {{Header(html + "Content-Length: 6\r\n") + "<html>" +
+               Header(html + "Content-Length: 6\r\n") + "<html>",
+           Header(html + "Content-Length: 9\r\n") + "[S]<html>" +
+               Header(html + "Content-Length: 9\r\n") + "[S]<html>"}}},
+        {"a header over 64 KiB without end passes as it stands",
+         {{"HTTP/1.1 200 OK\r\nX: " + std::string(70000, 'a'),
+           "HTTP/1.1 200 OK\r\nX: " + std::string(70000, 'a')},
+          {"bbb", "bbb"}}},
+        {"a server that stops before the blank line",
+         {{"HTTP/1.0 200 OK\r\nContent-Type: text/html\r\n", ""},
+          {"", "HTTP/1.0 200 OK\r\nContent-Type: text/html\r\n\r\n"}}},
+        {"a page without any header", {{" <html>hi</html>", ""}, {"", "[S] <html>hi</html>"}}},
+    };
+    for (const FlowCase& c : cases) {
+        Connection connection(c.headRequest);
+        for (size_t i = 0; i < c.steps.size(); ++i) {
+            const Step& step = c.steps[i];
+            if (step.read.empty()) {
+                connection.FinishResponse();
+            } else {
+                connection.ServerSends(step.read);
+            }
+            EXPECT_EQ(connection.Delivered(), step.delivered) << c.name << ", step " << i;
+        }
+    }
+}
+
+TEST_F(ResponseHandling, ContinueLetsTheRequestBodyFollow) {
+    Connection connection;
+    connection.ServerSends("HTTP/1.1 100 Continue\r\n\r\n");
+    EXPECT_EQ(connection.requestState(), 2);
+    connection.ServerSends(Header("Content-Type: text/html\r\nContent-Length: 6\r\n") + "<html>");
+    EXPECT_EQ(connection.Delivered(),
+              "HTTP/1.1 100 Continue\r\n\r\n" +
+                  Header("Content-Type: text/html\r\nContent-Length: 9\r\n") + "[S]<html>");
+}
+
+TEST_F(ResponseHandling, DisabledStillHoldsButChangesNothing) {
+    proxy::appSettings.Disabled = 1;
+    Connection connection;
+    const std::string header = Header("Content-Type: text/html\r\nContent-Length: 13\r\n");
+    connection.ServerSends(header + "<html>");
+    EXPECT_EQ(connection.Delivered(), "");
+    connection.ServerSends("</html>");
+    EXPECT_EQ(connection.Delivered(), header + "<html></html>");
+}
+
+// Past 8 MiB a held page is sent as it stands and the rest passes through; afterwards the
+// connection reads the next reply normally.
+TEST_F(ResponseHandling, HeldBodiesStopGrowingAtTheLimit) {
+    const size_t bodySize = proxy::kMaxHeldBodyBytes + 300000;
+    const std::string header =
+        Header("Content-Type: text/html\r\nContent-Length: " + std::to_string(bodySize) + "\r\n");
+    const std::string chunkedHeader =
+        Header("Content-Type: text/html\r\nTransfer-Encoding: chunked\r\n");
+    const std::string next = Header("Content-Type: text/html\r\nContent-Length: 6\r\n") + "<html>";
+    for (bool chunked : {false, true}) {
+        Connection connection;
+        std::string received;
+        std::thread reader([&] {
+            char block[65536];
+            ssize_t n;
+            while ((n = ::recv(connection.browserFd(), block, sizeof block, 0)) > 0) {
+                received.append(block, static_cast<size_t>(n));
+            }
+        });
+        std::string sent = chunked ? chunkedHeader : header;
+        connection.ServerSends(sent);
+        const std::string piece = "<html>" + std::string(65530, 'p');
+        for (size_t body = 0; body < bodySize; body += piece.size()) {
+            const std::string part =
+                chunked ? "10000\r\n" + piece + "\r\n" : piece.substr(0, bodySize - body);
+            sent += part;
+            connection.ServerSends(part);
+        }
+        if (chunked) {
+            sent += "0\r\n\r\n";
+            connection.ServerSends("0\r\n\r\n");
+            connection.FinishResponse();
+        } else {
+            connection.ServerSends(next);
+        }
+        connection.CloseConnection();
+        reader.join();
+        const std::string expected =
+            chunked
+                ? sent
+                : sent + Header("Content-Type: text/html\r\nContent-Length: 9\r\n") + "[S]<html>";
+        EXPECT_EQ(received.size(), expected.size()) << "chunked " << chunked;
+        EXPECT_TRUE(received == expected) << "chunked " << chunked;
+    }
+}
+
+// ---- Through the running proxy ----
+
+TEST_F(ResponseHandling, ThroughTheProxyAChunkedPageInPiecesArrivesDecoded) {
+    const int port = testing_servers::RunningProxy::Port();
+    ASSERT_NE(port, 0);
+    testing_servers::Origin origin([](testing_servers::Socket& s) {
+        for (int i = 0; i < 2; ++i) {
+            if (s.ReadMessage(3000).empty()) return;
+            s.Send(
+                "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nTransfer-Encoding: chunked\r\n\r\n");
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            s.Send("6\r\n<html>\r\n");
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            s.Send("7\r\n</html>\r\n0\r\n\r\n");
+        }
+    });
+    testing_servers::Socket client = testing_servers::Socket::ConnectTo(port);
+    for (int i = 0; i < 2; ++i) {
+        client.Send("GET http://127.0.0.1:" + std::to_string(origin.port()) +
+                    "/ HTTP/1.1\r\nHost: x\r\n\r\n");
+        EXPECT_EQ(client.ReadMessage(),
+                  "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nContent-Length: 16\r\n\r\n"
+                  "[S]<html></html>");
+    }
+}
+
+}  // namespace
