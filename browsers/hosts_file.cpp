@@ -4,8 +4,6 @@
 #include <cctype>
 #include <set>
 
-#include "core/language.h"
-
 namespace browsers {
 namespace {
 
@@ -137,16 +135,15 @@ std::string SwitchPreparedHosts(const std::string& current, const std::string& t
     return result;
 }
 
-std::string HostsManualInstructions() {
-    using core::GetLanguageString;
-    return GetLanguageString(
-               "6005", "Error, Can't write to the hosts file, the program may not run correctly") +
-           GetLanguageString("6006",
-                             "To perform it manually, go to your windows directory open the "
-                             "..\\[system folder]\\drivers\\etc\\") +
-           GetLanguageString("6007", "open the file with name HOSTS in any text editor") +
-           GetLanguageString("6008", "finally add the following line at the end of the file") +
-           GetLanguageString("6009", "127.0.0.1\tKorvoPopupKiller");
+std::string HostsManualInstructions(TextLookup lookup) {
+    return lookup("6005",
+                  "Error, Can't write to the hosts file, the program may not run correctly") +
+           lookup("6006",
+                  "To perform it manually, go to your windows directory open the "
+                  "..\\[system folder]\\drivers\\etc\\") +
+           lookup("6007", "open the file with name HOSTS in any text editor") +
+           lookup("6008", "finally add the following line at the end of the file") +
+           lookup("6009", "127.0.0.1\tKorvoPopupKiller");
 }
 
 }  // namespace browsers

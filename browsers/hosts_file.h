@@ -54,9 +54,12 @@ std::string AppendHostsEntry(const std::string& content, const std::string& addr
 std::string SwitchPreparedHosts(const std::string& current, const std::string& target,
                                 const std::string& other);
 
-// The manual-instruction message shown when the entry cannot be written: texts 6005 to 6009
-// joined without separators.
-std::string HostsManualInstructions();
+// Looks up a language text by id, with its English default (core::GetLanguageString).
+using TextLookup = std::string (*)(const std::string& id, const std::string& defaultText);
+
+// The manual-instruction message shown when the entry cannot be written: texts 6005 to 6009,
+// looked up through lookup, joined without separators.
+std::string HostsManualInstructions(TextLookup lookup);
 
 // ---- The files (Windows only) ----
 
