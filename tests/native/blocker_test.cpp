@@ -42,43 +42,6 @@ TEST(BlockerScriptText, PlaceholderAndPercentHandling) {
     }
 }
 
-TEST(PageInjection, WhereTheScriptGoes) {
-    struct Case {
-        std::string body;
-        size_t offset;
-    };
-    const std::vector<Case> cases = {
-        {"<html>", 0},
-        {"<!DOCTYPE html><html>", 15},
-        {"  \r\n<!doctype HTML PUBLIC \"-//W3C//DTD HTML 4.01//EN\">\n<html>", 54},
-        {"\xEF\xBB\xBF<html>", 3},
-        {"\xEF\xBB\xBF\n<!DOCTYPE html><html>", 19},
-        {"<?xml version=\"1.0\"?>\n<!DOCTYPE html><html>", 37},
-        {"<!DOCTYPE html", 0},
-        {"  <html>", 0},
-        {"<html><!DOCTYPE html>", 0},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(proxy::ScriptInsertOffset(c.body, proxy::ToLower(c.body)), c.offset) << c.body;
-    }
-}
-
-TEST(PageInjection, WhichBodiesArePages) {
-    const std::vector<std::pair<std::string, bool>> cases = {
-        {"<html><p>", true},
-        {"text <BODY onload=x>", true},
-        {"text <script>go()</script>", true},
-        {"<script>go()</script>", false},
-        {"var s = '<script>';", false},
-        {"var s = \"<script>\";", false},
-        {"<html lang=en> plain", false},
-        {"just text", false},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(proxy::IsInjectablePage(proxy::ToLower(c.first)), c.second) << c.first;
-    }
-}
-
 class Blocker : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -99,21 +62,32 @@ class Blocker : public ::testing::Test {
     }
 };
 
-TEST_F(Blocker, ScriptAndSoundElementPlacement) {
+// Where the script and the sound element go, and which bodies count as pages.
+TEST_F(Blocker, PlacementAndWhichBodiesArePages) {
     const std::string sound = proxy::kSoundElement;
-    struct Case {
-        std::string body;
-        std::string expected;
-    };
-    const std::vector<Case> cases = {
+    const std::vector<std::pair<std::string, std::string>> cases = {
         {"<html><head><title>", "[S]<html><head>" + sound + "<title>"},
         {"<!DOCTYPE html><html><HEAD>x<head>y",
          "<!DOCTYPE html>[S]<html><HEAD>x<head>" + sound + "y"},
         {"<html><HEAD>x", "[S]<html><HEAD>" + sound + "x"},
         {"<html><Head>x", "[S]<html><Head>x"},
         {"<html><head>", "[S]<html><head>"},
+        {"  \r\n<!doctype HTML PUBLIC \"-//W3C//EN\">\n<html>",
+         "  \r\n<!doctype HTML PUBLIC \"-//W3C//EN\">[S]\n<html>"},
+        {"\xEF\xBB\xBF<html>", "\xEF\xBB\xBF[S]<html>"},
+        {"\xEF\xBB\xBF\n<!DOCTYPE html><html>", "\xEF\xBB\xBF\n<!DOCTYPE html>[S]<html>"},
+        {"<?xml version=\"1.0\"?>\n<!DOCTYPE html><html>",
+         "<?xml version=\"1.0\"?>\n<!DOCTYPE html>[S]<html>"},
+        {"  <html><!DOCTYPE html>", "[S]  <html><!DOCTYPE html>"},
+        {"<!DOCTYPE html <body", "[S]<!DOCTYPE html <body"},
+        {"text <BODY onload=x>", "[S]text <BODY onload=x>"},
+        {"text <script>go()</script>", "[S]text <script>go()</script>"},
+        {"<script>go()</script>", "unchanged"},
+        {"var s = '<script>';", "unchanged"},
+        {"var s = \"<script>\";", "unchanged"},
+        {"<html lang=en> plain", "unchanged"},
     };
-    for (const Case& c : cases) EXPECT_EQ(Inject(c.body, kHtml), c.expected) << c.body;
+    for (const auto& c : cases) EXPECT_EQ(Inject(c.first, kHtml), c.second) << c.first;
 
     proxy::appSettings.PlayWave = 0;
     EXPECT_EQ(Inject("<html><head>x", kHtml), "[S]<html><head>x");
@@ -122,17 +96,13 @@ TEST_F(Blocker, ScriptAndSoundElementPlacement) {
 TEST_F(Blocker, OnlyHeldPagesWithTheCheckOnAndAScriptAreChanged) {
     proxy::appSettings.PlayWave = 0;
     EXPECT_EQ(Inject("plain text <html>", kText), "[S]plain text <html>");
-    EXPECT_EQ(Inject("plain text", kText), "unchanged");
-    EXPECT_EQ(Inject("<html>", kScript), "unchanged");
-    EXPECT_EQ(Inject("<html>", proxy::kClassPass), "unchanged");
-    EXPECT_EQ(Inject("<html>", proxy::kClassHtml), "unchanged");
-
+    for (std::uint16_t contentClass :
+         {kScript, std::uint16_t(proxy::kClassPass), std::uint16_t(proxy::kClassHtml)}) {
+        EXPECT_EQ(Inject("<html>", contentClass), "unchanged") << contentClass;
+    }
     proxy::appSettings.PopupCheckEnabled = 0;
     EXPECT_EQ(Inject("<html>", kHtml), "unchanged");
     proxy::appSettings.PopupCheckEnabled = 1;
-    proxy::appSettings.Disabled = 1;
-    EXPECT_EQ(Inject("<html>", kHtml), "unchanged");
-    proxy::appSettings.Disabled = 0;
     proxy::SetBlockerScript("");
     EXPECT_EQ(Inject("<html>", kHtml), "unchanged");
 }
@@ -160,24 +130,21 @@ class PreparedScript : public Blocker {
     std::string folder_;
 };
 
-TEST_F(PreparedScript, FollowsTheFileAndPlayWave) {
-    WriteScript("<script>%s /* 100%% */</script>");
-    proxy::PrepareBlockerScript();
-    EXPECT_EQ(*proxy::BlockerScript(), "<script>if( QX_beep ) QX_beep.src=\"" + folder_ +
-                                           "PopUp.wav\"; /* 100% */</script>");
-
-    proxy::appSettings.PlayWave = 0;
-    proxy::PrepareBlockerScript();
-    EXPECT_EQ(*proxy::BlockerScript(), "<script>   /* 100%% */</script>");
-}
-
-TEST_F(PreparedScript, AnUnusableFileLeavesTheScriptAsItWas) {
+TEST_F(PreparedScript, FollowsTheFileAndPlayWaveAndSkipsUnusableFiles) {
     proxy::SetBlockerScript("old");
-    proxy::PrepareBlockerScript();  // no file
+    proxy::PrepareBlockerScript();  // no file yet
     EXPECT_EQ(*proxy::BlockerScript(), "old");
     WriteScript(std::string(proxy::kMaxScriptFileBytes + 1, 'x'));
     proxy::PrepareBlockerScript();
     EXPECT_EQ(*proxy::BlockerScript(), "old");
+
+    WriteScript("<script>%s /* 100%% */</script>");
+    proxy::PrepareBlockerScript();
+    EXPECT_EQ(*proxy::BlockerScript(), "<script>if( QX_beep ) QX_beep.src=\"" + folder_ +
+                                           "PopUp.wav\"; /* 100% */</script>");
+    proxy::appSettings.PlayWave = 0;
+    proxy::PrepareBlockerScript();
+    EXPECT_EQ(*proxy::BlockerScript(), "<script>   /* 100%% */</script>");
 }
 
 // Connection threads inject while the user-interface thread replaces the script: each page gets
