@@ -43,6 +43,11 @@ TEST(HostsLines, AppendedEntryNeverGluedToLastLine) {
     }
 }
 
+TEST(HostsLines, PathByPlatform) {
+    EXPECT_EQ(HostsPathFor("C:\\WINDOWS", 2), "C:\\WINDOWS\\system32\\drivers\\etc\\hosts");
+    EXPECT_EQ(HostsPathFor("C:\\WINDOWS", 1), "C:\\WINDOWS\\hosts");
+}
+
 TEST(HostsLines, PreparedLinesMatchLoosely) {
     const char plain[] = "# plain\r\n127.0.0.1 localhost\r\n";
     const char ads[] = "# plain\r\n127.0.0.1 localhost\r\n127.0.0.1 ads.example\r\n";

@@ -18,18 +18,12 @@ int RecordBox(HWND, const std::string& text, const std::string& caption, UINT ty
     return IDOK;
 }
 
-void DeleteTree(HKEY parent, const std::string& path) {
-    RegKey key;
-    if (key.Open(parent, path) != ERROR_SUCCESS) return;
-    char name[256];
-    DWORD size = sizeof(name);
-    while (RegEnumKeyExA(key.Handle(), 0, name, &size, nullptr, nullptr, nullptr, nullptr) ==
-           ERROR_SUCCESS) {
-        DeleteTree(key.Handle(), name);
-        size = sizeof(name);
+// The test keys: the application key and a scratch key with one subkey.
+void DeleteTestKeys() {
+    for (const char* key :
+         {"Software\\Korvo Test Scratch\\Sub", "Software\\Korvo Test Scratch", kAppKeyPath}) {
+        RegDeleteKeyA(HKEY_CURRENT_USER, key);
     }
-    key.Close();
-    RegDeleteKeyA(parent, path.c_str());
 }
 
 // Type and bytes of a value as stored; type 0 when it cannot be read.
@@ -52,15 +46,13 @@ const std::string kRunKey = std::string(kRunKeyParentPath) + "\\Run";
 class CoreRegistry : public ::testing::Test {
   protected:
     void SetUp() override {
-        DeleteTree(HKEY_CURRENT_USER, kScratch);
-        DeleteTree(HKEY_CURRENT_USER, kAppKeyPath);
+        DeleteTestKeys();
         shownTexts.clear();
         SetMessageBoxHandler(RecordBox);
     }
     void TearDown() override {
         SetMessageBoxHandler(nullptr);
-        DeleteTree(HKEY_CURRENT_USER, kScratch);
-        DeleteTree(HKEY_CURRENT_USER, kAppKeyPath);
+        DeleteTestKeys();
         RegKey run;
         if (run.Open(HKEY_CURRENT_USER, kRunKey) == ERROR_SUCCESS) {
             RegDeleteValueA(run.Handle(), kRunValueName);
@@ -94,7 +86,7 @@ TEST_F(CoreRegistry, KeyValuesStoredAndQueried) {
     ASSERT_EQ(key.Create(HKEY_CURRENT_USER, kScratch), ERROR_SUCCESS);
     key.SetString("Text", "abc");
     key.SetDword("Number", 0x01020304);
-    key.SetSubKeyString("Sub\\Deeper", "Inner", "x y");
+    key.SetSubKeyString("Sub", "Inner", "x y");
     key.SetString("Max", std::string(259, 'm'));
     key.SetString("TooLong", std::string(260, 'l'));
     RegSetValueExA(key.Handle(), "Bare", 0, REG_SZ, reinterpret_cast<const BYTE*>("xyz"), 3);
@@ -102,7 +94,7 @@ TEST_F(CoreRegistry, KeyValuesStoredAndQueried) {
     EXPECT_EQ(Stored(kScratch, "Text"), Sz("abc"));  // with its terminating zero
     EXPECT_EQ(Stored(kScratch, "Number"),
               std::make_pair(DWORD(REG_DWORD), std::string("\4\3\2\1")));
-    EXPECT_EQ(Stored(std::string(kScratch) + "\\Sub\\Deeper", "Inner"), Sz("x y"));
+    EXPECT_EQ(Stored(std::string(kScratch) + "\\Sub", "Inner"), Sz("x y"));
 
     DWORD number = 0;
     EXPECT_EQ(key.QueryDword("Text", &number), ERROR_SUCCESS);  // the type is not checked
@@ -133,7 +125,7 @@ TEST_F(CoreRegistry, LoadState) {
     EXPECT_TRUE(shownTexts.empty());
 
     for (const char* missing : {"Language", "Path", "Blocked Popups", "User Wav Path", "key"}) {
-        DeleteTree(HKEY_CURRENT_USER, kAppKeyPath);
+        RegDeleteKeyA(HKEY_CURRENT_USER, kAppKeyPath);
         if (std::string(missing) != "key") WriteInstalledKey({missing});
         EXPECT_EQ(LoadAppState(state), -1) << missing;
     }
