@@ -113,8 +113,8 @@ bool ProxyConnection::HandleResponseBody() {
         Dechunk();
         if (IsChunked) return false;
     }
-    if (firstBodyCheck_) {
-        // A page that looks binary passes through.
+    if (firstBodyCheck_ && !responseBuffer_.empty()) {
+        // A page that looks binary passes through, whichever read its first bytes came in.
         if ((ContentClass & kClassHeld) != 0 && LooksBinary(responseBuffer_)) {
             ContentClass = kClassPass;
             SendResponseHeader();

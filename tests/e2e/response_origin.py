@@ -49,7 +49,14 @@ class Origin(http.server.BaseHTTPRequestHandler):
         elif path == "/chunked.gif":
             self.chunked("image/gif", IMAGE)
         elif path == "/binary.html":
-            self.reply(200, "text/html", BINARY_PAGE)
+            # The header alone first: the body check must not depend on read boundaries.
+            self.send_response(200)
+            self.send_header("Content-Type", "text/html")
+            self.send_header("Content-Length", str(len(BINARY_PAGE)))
+            self.end_headers()
+            self.wfile.flush()
+            time.sleep(0.05)
+            self.wfile.write(BINARY_PAGE)
         elif path == "/redirect":
             # The header and the first body bytes now, the rest of the body later.
             body = b"<html><body>moved</body></html>"
