@@ -90,8 +90,8 @@ first_byte_within() {
     python3 -c "import sys; sys.exit(0 if 0 < float('$t') < $limit else 1)"
 }
 check "a 302 page passes at once (its header before its body is complete)" \
-    first_byte_within 1.0 /redirect
-check "a 304 reply passes at once" first_byte_within 1.0 /not-modified
+    first_byte_within 2.0 /redirect
+check "a 304 reply passes at once" first_byte_within 2.0 /not-modified
 check "a 304 reply ends with its header" bash -c \
     "curl -s --max-time 10 -x 127.0.0.1:$quiet_PORT -o /dev/null -w '%{http_code}' \
         $origin/not-modified $origin/not-modified | grep -qx 304304"
@@ -99,7 +99,7 @@ check "a 304 reply ends with its header" bash -c \
 continue_time=$(curl -s --max-time 10 -x "127.0.0.1:$quiet_PORT" -H 'Expect: 100-continue' \
     --expect100-timeout 5 --data 'hello' -o "$out/post" -w '%{time_total}' "$origin/post")
 check "a 100 reply reaches the client at once" \
-    python3 -c "import sys; sys.exit(0 if float('$continue_time') < 2 else 1)"
+    python3 -c "import sys; sys.exit(0 if float('$continue_time') < 3 else 1)"
 check "the reply after 100 arrives" grep -qx 'got 5 bytes' "$out/post"
 
 fetch "$quiet_PORT" /binary.html binary

@@ -67,7 +67,7 @@ class Origin(http.server.BaseHTTPRequestHandler):
             self.end_headers()
             self.wfile.write(body[:6])
             self.wfile.flush()
-            time.sleep(1.5)
+            time.sleep(3)
             self.wfile.write(body[6:])
         elif path == "/not-modified":
             self.send_response(304)
