@@ -87,9 +87,9 @@ bool BackupHosts();
 
 // Switches the hosts file to "hostse" (enabled) or "hostsd" of the program folder, keeping the
 // user's own lines and the proxy's entry (see SwitchPreparedHosts). The new content replaces the
-// file in one step; nothing changes when the prepared file or an existing hosts file cannot be
-// read. The file ends read-only in any case. Returns true when the hosts file holds the switched
-// content.
+// file in one step. Nothing changes when the prepared file or an existing hosts file cannot be
+// read; a readable hosts file ends read-only in any case. Returns true when the hosts file holds
+// the switched content.
 bool ApplyAdBlockHostsFile(bool enabled);
 
 }  // namespace browsers

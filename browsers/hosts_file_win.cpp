@@ -89,12 +89,9 @@ int AddHostsEntry(const std::string& address, const std::string& host) {
     const std::string path = GetHostsPath();
     std::string content;
     ReadResult read = ReadWholeFile(path, &content);
+    if (read == ReadResult::kUnreadable) return 0;
     if (read == ReadResult::kRead && HostsTextContains(content, host)) return 1;
-    if (read != ReadResult::kUnreadable) {
-        WriteHostsFile(path, AppendHostsEntry(content, address, host));
-    } else {
-        SetHostsAttributes(path, true);
-    }
+    WriteHostsFile(path, AppendHostsEntry(content, address, host));
     return HostsContains(host);
 }
 
@@ -110,20 +107,17 @@ bool BackupHosts() {
 
 bool ApplyAdBlockHostsFile(bool enabled) {
     const std::string path = GetHostsPath();
-    std::string target, other, current;
-    bool readable = ReadWholeFile(proxy::ModuleFilePath(enabled ? "hostse" : "hostsd"), &target) ==
+    std::string current, target, other;
+    ReadResult hosts = ReadWholeFile(path, &current);
+    if (hosts == ReadResult::kUnreadable) return false;
+    bool prepared = ReadWholeFile(proxy::ModuleFilePath(enabled ? "hostse" : "hostsd"), &target) ==
                         ReadResult::kRead &&
                     ReadWholeFile(proxy::ModuleFilePath(enabled ? "hostsd" : "hostse"), &other) !=
-                        ReadResult::kUnreadable &&
-                    ReadWholeFile(path, &current) != ReadResult::kUnreadable;
-    if (!readable) {
-        SetHostsAttributes(path, true);
-        return false;
-    }
-    const std::string switched = SwitchPreparedHosts(current, target, other);
-    if (switched == current && GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) {
-        SetHostsAttributes(path, true);
-        return true;
+                        ReadResult::kUnreadable;
+    const std::string switched = prepared ? SwitchPreparedHosts(current, target, other) : current;
+    if (switched == current) {
+        if (hosts == ReadResult::kRead) SetHostsAttributes(path, true);
+        return prepared;
     }
     return WriteHostsFile(path, switched);
 }
