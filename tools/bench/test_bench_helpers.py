@@ -5,7 +5,9 @@ Run: python3 -m unittest discover -s tools/bench -p 'test_*.py'
 """
 
 import os
+import shutil
 import socket
+import subprocess
 import sys
 import threading
 import unittest
@@ -113,6 +115,59 @@ class IdleConnectionTest(unittest.TestCase):
         finally:
             for sock in (left, kept, kept_peer):
                 sock.close()
+
+
+@unittest.skipUnless(shutil.which("wrk"), "wrk is not installed")
+class WrkScriptTest(unittest.TestCase):
+    """absolute-get.lua against a server that records what wrk sends."""
+
+    SCRIPT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "absolute-get.lua")
+
+    def run_wrk(self, mode):
+        listener = socket.socket()
+        listener.bind(("127.0.0.1", 0))
+        listener.listen(8)
+        listener.settimeout(5)
+        requests = []
+
+        def serve():
+            # wrk probes the address once with an empty connection, then sends its requests.
+            for _ in range(2):
+                try:
+                    conn, _ = listener.accept()
+                except OSError:
+                    return
+                with conn:
+                    data = conn.recv(4096)
+                    if data:
+                        requests.append(data)
+                        conn.sendall(b"HTTP/1.1 200 OK\r\nContent-Length: 2\r\n"
+                                     b"Connection: close\r\n\r\nok")
+                        return
+
+        thread = threading.Thread(target=serve, daemon=True)
+        thread.start()
+        env = dict(os.environ, BENCH_ORIGIN="127.0.0.1:9", BENCH_PATH="/img.gif", BENCH_MODE=mode)
+        url = "http://127.0.0.1:%d/" % listener.getsockname()[1]
+        result = subprocess.run(["wrk", "-t1", "-c1", "-d1s", "-s", self.SCRIPT, url], env=env,
+                                capture_output=True, text=True, timeout=30)
+        thread.join(5)
+        listener.close()
+        return requests, result
+
+    def test_request_lines_and_summary(self):
+        for mode, line in (("proxy", b"GET http://127.0.0.1:9/img.gif HTTP/1.1\r\n"),
+                           ("direct", b"GET /img.gif HTTP/1.1\r\n")):
+            with self.subTest(mode):
+                requests, result = self.run_wrk(mode)
+                self.assertTrue(requests, result.stderr)
+                self.assertTrue(requests[0].startswith(line), requests[0])
+                self.assertIn(b"\r\nHost: 127.0.0.1:9\r\n", requests[0])
+                summary = [l for l in result.stdout.splitlines() if l.startswith("BENCH ")]
+                self.assertEqual(len(summary), 1, result.stdout)
+                keys = {pair.split("=")[0] for pair in summary[0].split()[1:]}
+                self.assertLessEqual({"rps", "p50_us", "p99_us", "connect_errors", "read_errors",
+                                      "write_errors", "timeouts", "bad_status"}, keys)
 
 
 class ReportTest(unittest.TestCase):
