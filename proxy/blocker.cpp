@@ -12,7 +12,10 @@ namespace proxy {
 namespace {
 
 // Replaced whole by the user-interface thread, read by every connection thread.
-std::shared_ptr<const std::string> preparedScript = std::make_shared<const std::string>();
+std::shared_ptr<const std::string>& CurrentScript() {
+    static std::shared_ptr<const std::string> script = std::make_shared<const std::string>();
+    return script;
+}
 
 // The whole file, or false when it cannot be opened or is too large to be a script.
 bool ReadScriptFile(const std::string& path, std::string& text) {
@@ -37,11 +40,12 @@ bool ReadScriptFile(const std::string& path, std::string& text) {
 
 }  // namespace
 
-std::shared_ptr<const std::string> BlockerScript() { return std::atomic_load(&preparedScript); }
+std::shared_ptr<const std::string> BlockerScript() { return std::atomic_load(&CurrentScript()); }
 
 void SetBlockerScript(std::string script) {
-    std::atomic_store(&preparedScript, std::shared_ptr<const std::string>(
-                                           std::make_shared<const std::string>(std::move(script))));
+    std::atomic_store(
+        &CurrentScript(),
+        std::shared_ptr<const std::string>(std::make_shared<const std::string>(std::move(script))));
 }
 
 void PrepareBlockerScript() {
