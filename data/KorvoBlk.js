@@ -308,52 +308,59 @@
     } catch (e) {}
   }
 
-  var nativeFocus = win.focus;
-  if (nativeFocus) {
-    win.focus = function () {
+  /* Puts wrap(original) in place of owner[name]; where a browser refuses, the original stays. */
+  function replaceMethod(owner, name, wrap) {
+    var original = owner && owner[name];
+    if (!original) return;
+    try {
+      owner[name] = wrap(original);
+    } catch (e) {}
+  }
+
+  replaceMethod(win, 'focus', function (nativeFocus) {
+    return function () {
       endPopunder();
       return callHost(nativeFocus, win, arguments);
     };
-  }
+  });
 
   /* ---- window.open and its relatives ---- */
 
-  var nativeOpen = win.open;
-  win.open = function (url, name) {
-    var target = name === undefined || name === null || name === '' ? '_blank' : name;
-    if (!opensNewWindow(target)) return callHost(nativeOpen, win, arguments);
-    if (!takeActivation()) {
-      report();
-      return standInWindow(url, name);
-    }
-    var opened = callHost(nativeOpen, win, arguments);
-    if (opened && String(target).toLowerCase() !== '_blank') openedWindows[String(target)] = opened;
-    watchForPopunder(opened);
-    return opened;
-  };
+  replaceMethod(win, 'open', function (nativeOpen) {
+    return function (url, name) {
+      var target = name === undefined || name === null || name === '' ? '_blank' : String(name);
+      if (!opensNewWindow(target)) return callHost(nativeOpen, win, arguments);
+      if (!takeActivation()) {
+        report();
+        return standInWindow(url, name);
+      }
+      var opened = callHost(nativeOpen, win, arguments);
+      if (opened && target.toLowerCase() !== '_blank') openedWindows[target] = opened;
+      watchForPopunder(opened);
+      return opened;
+    };
+  });
 
-  var nativeDocumentOpen = doc.open;
-  if (nativeDocumentOpen) {
-    doc.open = function () {
+  /* document.open with three arguments opens a window. */
+  replaceMethod(doc, 'open', function (nativeDocumentOpen) {
+    return function () {
       if (arguments.length > 2) return win.open(arguments[0], arguments[1], arguments[2]);
       return callHost(nativeDocumentOpen, doc, arguments);
     };
+  });
+
+  function guardDialog(nativeDialog) {
+    return function () {
+      if (!takeActivation()) {
+        report();
+        return undefined;
+      }
+      return callHost(nativeDialog, win, arguments);
+    };
   }
 
-  var dialogNames = ['showModalDialog', 'showModelessDialog'];
-  for (i = 0; i < dialogNames.length; i += 1) {
-    (function (dialogName) {
-      var nativeDialog = win[dialogName];
-      if (!nativeDialog) return;
-      win[dialogName] = function () {
-        if (!takeActivation()) {
-          report();
-          return undefined;
-        }
-        return callHost(nativeDialog, win, arguments);
-      };
-    })(dialogNames[i]);
-  }
+  replaceMethod(win, 'showModalDialog', guardDialog);
+  replaceMethod(win, 'showModelessDialog', guardDialog);
 
   /* ---- Links and forms that a script clicks or submits into a new window ---- */
 
@@ -379,16 +386,16 @@
     report();
   });
 
-  var formPrototype = win.HTMLFormElement && win.HTMLFormElement.prototype;
-  var nativeSubmit = formPrototype && formPrototype.submit;
-  if (nativeSubmit) {
-    formPrototype.submit = function () {
-      if (opensNewWindow(formTarget(this, null)) && !recentlyActivated()) {
-        report();
-        return undefined;
-      }
-      return callHost(nativeSubmit, this, arguments);
-    };
-  }
+  /* A script's form.submit() fires no submit event. */
+  replaceMethod(win.HTMLFormElement && win.HTMLFormElement.prototype, 'submit',
+    function (nativeSubmit) {
+      return function () {
+        if (opensNewWindow(formTarget(this, null)) && !recentlyActivated()) {
+          report();
+          return undefined;
+        }
+        return callHost(nativeSubmit, this, arguments);
+      };
+    });
 })(window, document);
 </script>

@@ -57,14 +57,17 @@ async function waitUntil(test, timeoutMs) {
   return test();
 }
 
-// Opens url in a new context. Returns { context, page, errors, popups } where errors collects
-// console errors and uncaught exceptions, and popups every page opened after the first.
+// Opens url in a new context. Returns { context, page, errors, popups, navigations }: console
+// errors and uncaught exceptions, every page opened after the first, and the URL of every
+// navigation of the page or its frames from the start.
 async function openPage(browser, url) {
   const context = await browser.newContext({ viewport: { width: 800, height: 600 } });
   await context.addInitScript(TRAY_WATCH);
   const page = await context.newPage();
   const errors = [];
   const popups = [];
+  const navigations = [];
+  page.on('framenavigated', (frame) => navigations.push(frame.url()));
   page.on('console', (message) => {
     if (message.type() === 'error') errors.push(message.text());
   });
@@ -73,7 +76,7 @@ async function openPage(browser, url) {
     if (opened !== page) popups.push(opened);
   });
   await page.goto(url, { waitUntil: 'load', timeout: 15000 });
-  return { context, page, errors, popups };
+  return { context, page, errors, popups, navigations };
 }
 
 // What a pop-up page left behind: its title, the tray's count, whether its own script ran to its
