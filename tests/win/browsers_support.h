@@ -1,8 +1,7 @@
-// Helpers shared by the browser configuration tests: registry keys and values of the test
-// prefix, recorded message boxes, and folders laid out as a browser would leave them.
+// Helpers shared by the browser configuration tests: registry values of the test prefix,
+// recorded message boxes, and folders laid out as a browser would leave them.
 #pragma once
 
-#include <gtest/gtest.h>
 #include <windows.h>
 
 #include <string>
@@ -19,8 +18,7 @@ inline void DeleteKeyTree(HKEY parent, const std::string& path) {
     if (RegOpenKeyExA(parent, path.c_str(), 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return;
     char name[256];
     DWORD size = sizeof(name);
-    while (RegEnumKeyExA(key, 0, name, &size, nullptr, nullptr, nullptr, nullptr) ==
-           ERROR_SUCCESS) {
+    while (RegEnumKeyExA(key, 0, name, &size, nullptr, nullptr, nullptr, nullptr) == 0) {
         DeleteKeyTree(key, name);
         size = sizeof(name);
     }
@@ -28,14 +26,18 @@ inline void DeleteKeyTree(HKEY parent, const std::string& path) {
     RegDeleteKeyA(parent, path.c_str());
 }
 
+// Stores a value below HKEY_CURRENT_USER, creating the key; type 0 deletes the value.
 inline void SetValue(const std::string& keyPath, const std::string& name, DWORD type,
                      const std::string& bytes) {
     HKEY key;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, keyPath.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
-                              nullptr, &key, nullptr),
-              ERROR_SUCCESS);
-    RegSetValueExA(key, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
-                   static_cast<DWORD>(bytes.size()));
+    RegCreateKeyExA(HKEY_CURRENT_USER, keyPath.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                    &key, nullptr);
+    if (type == 0) {
+        RegDeleteValueA(key, name.c_str());
+    } else {
+        RegSetValueExA(key, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
+                       static_cast<DWORD>(bytes.size()));
+    }
     RegCloseKey(key);
 }
 
@@ -48,71 +50,42 @@ inline void SetDword(const std::string& keyPath, const std::string& name, DWORD 
     SetValue(keyPath, name, REG_DWORD, std::string(reinterpret_cast<const char*>(&value), 4));
 }
 
-inline void DeleteValue(const std::string& keyPath, const std::string& name) {
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, keyPath.c_str(), 0, KEY_ALL_ACCESS, &key) !=
-        ERROR_SUCCESS) {
-        return;
-    }
-    RegDeleteValueA(key, name.c_str());
-    RegCloseKey(key);
-}
-
-// A DWORD value as stored, or -1 when it cannot be read.
-inline long long ReadDword(const std::string& keyPath, const std::string& name) {
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, keyPath.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
-        return -1;
-    }
-    DWORD value = 0;
-    DWORD size = sizeof(value);
-    DWORD type = 0;
-    LONG result =
-        RegQueryValueExA(key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
-    RegCloseKey(key);
-    return result == ERROR_SUCCESS && type == REG_DWORD ? static_cast<long long>(value) : -1;
-}
-
-inline long long ReadFlag(const char* name) { return ReadDword(browsers::kProxySettingKey, name); }
-
-inline std::string ReadString(const std::string& keyPath, const std::string& name) {
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, keyPath.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
-        return "<no key>";
-    }
+// A value as stored: a DWORD as its decimal number, a string as itself; "-" when absent.
+inline std::string ReadValue(const std::string& keyPath, const std::string& name) {
     char data[1024] = {};
     DWORD size = sizeof(data) - 1;
+    DWORD type = 0;
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, keyPath.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
+        return "-";
+    }
     LONG result =
-        RegQueryValueExA(key, name.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(data), &size);
+        RegQueryValueExA(key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data), &size);
     RegCloseKey(key);
-    return result == ERROR_SUCCESS ? std::string(data) : "<no value>";
+    if (result != ERROR_SUCCESS) return "-";
+    return type == REG_DWORD ? std::to_string(*reinterpret_cast<DWORD*>(data)) : data;
 }
 
-// Every message box shown while the object lives, answered with OK.
+inline std::string ReadFlag(const char* name) {
+    return ReadValue(browsers::kProxySettingKey, name);
+}
+
+// The texts of every message box shown while the object lives (each answered with OK); each
+// box must have the stop icon.
 class RecordedBoxes {
   public:
     RecordedBoxes() {
-        texts().clear();
-        types().clear();
-        core::SetMessageBoxHandler(&Record);
+        Shown().clear();
+        core::SetMessageBoxHandler(
+            [](HWND, const std::string& text, const std::string&, UINT type) {
+                Shown().push_back(type == (MB_OK | MB_ICONSTOP) ? text : "wrong box: " + text);
+                return IDOK;
+            });
     }
     ~RecordedBoxes() { core::SetMessageBoxHandler(nullptr); }
-    const std::vector<std::string>& Texts() const { return texts(); }
-    const std::vector<UINT>& Types() const { return types(); }
-
-  private:
-    static std::vector<std::string>& texts() {
-        static std::vector<std::string> shown;
-        return shown;
-    }
-    static std::vector<UINT>& types() {
-        static std::vector<UINT> shown;
-        return shown;
-    }
-    static int Record(HWND, const std::string& text, const std::string&, UINT type) {
-        texts().push_back(text);
-        types().push_back(type);
-        return IDOK;
+    static std::vector<std::string>& Shown() {
+        static std::vector<std::string> texts;
+        return texts;
     }
 };
 
@@ -124,22 +97,15 @@ inline void MakeFolders(const std::string& path) {
     }
 }
 
-inline std::string UserName() {
+// "X:\Documents and Settings\<user>\Application Data\" of the running user.
+inline std::string ApplicationData() {
+    char windows[MAX_PATH] = {};
+    GetWindowsDirectoryA(windows, MAX_PATH);
     char user[200] = {};
     DWORD size = sizeof(user);
     GetUserNameA(user, &size);
-    return user;
-}
-
-inline std::string WindowsDrive() {
-    char windows[MAX_PATH] = {};
-    GetWindowsDirectoryA(windows, MAX_PATH);
-    return std::string(1, windows[0]);
-}
-
-// "X:\Documents and Settings\<user>\Application Data\" of the running user.
-inline std::string ApplicationData() {
-    return WindowsDrive() + ":\\Documents and Settings\\" + UserName() + "\\Application Data\\";
+    return std::string(1, windows[0]) + ":\\Documents and Settings\\" + user +
+           "\\Application Data\\";
 }
 
 inline bool Exists(const std::string& path) {
