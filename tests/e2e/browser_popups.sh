@@ -3,21 +3,22 @@
 # installation's blocker script, which suppresses and reports their pop-ups, lets through the
 # windows a user asks for, and leaves pages that open nothing as they were.
 # Usage: tests/e2e/browser_popups.sh INSTALL_DIR
+# With KORVO_BROWSER_SHOTS=DIR the screenshots of the compared pages are kept in DIR.
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 install=$(cd "${1:?usage: $0 INSTALL_DIR}" && pwd)
 checks="$here/browser"
 work=$(cd "$(mktemp -d /tmp/korvo-browser.XXXXXX)" && pwd -P)
-proxy_pid=
+pids=()
 
 cleanup() {
-    if [ -n "$proxy_pid" ]; then
-        kill "$proxy_pid" 2>/dev/null
-        wait "$proxy_pid" 2>/dev/null
-    fi
+    local pid
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
+    for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null; done
     rm -rf "$work"
 }
 trap cleanup EXIT
+trap 'exit 1' INT TERM HUP
 
 fail() {
     echo "FAIL: $*"
@@ -43,6 +44,7 @@ port=$(node -e 'const s = require("net").createServer().listen(0, "127.0.0.1", (
 
 (cd "$work" && exec ./korvo-proxy -v 2>"$work/proxy.log") &
 proxy_pid=$!
+pids+=("$proxy_pid")
 for _ in $(seq 100); do
     (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null && break
     kill -0 "$proxy_pid" 2>/dev/null || break
@@ -50,7 +52,12 @@ for _ in $(seq 100); do
 done
 (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null || fail "korvo-proxy does not listen on port $port"
 
-node "$checks/run.js" --script "$work/KorvoBlk.js" --proxy "$port" --proxy-wav "$work/PopUp.wav"
+shots=()
+[ -n "${KORVO_BROWSER_SHOTS:-}" ] && shots=(--screenshots "$KORVO_BROWSER_SHOTS")
+node "$checks/run.js" --script "$work/KorvoBlk.js" --proxy "$port" --proxy-wav "$work/PopUp.wav" \
+    "${shots[@]}" &
+pids+=("$!")
+wait "$!"
 status=$?
 if [ "$status" -ne 0 ]; then
     echo "--- last lines of the proxy's diagnostics"

@@ -83,7 +83,7 @@ async function withPage(browser, url, body) {
 // Without the blocker the page really opens its windows, so the suppression checks mean something.
 function controlCheck(spec) {
   return {
-    name: `without the blocker ${spec.file} opens its ${spec.attempts} windows`,
+    name: `without the blocker ${spec.file} opens ${spec.attempts} window(s)`,
     async run(setup) {
       return withPage(setup.browser, setup.base + spec.file, async (visit) => {
         const problems = [];
