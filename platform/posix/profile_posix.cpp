@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/files.h"
 #include "platform/profile.h"
 
 namespace platform {
@@ -143,22 +144,9 @@ bool WriteProfileText(const std::string& section, const std::string& key, const 
         lines.push_back("[" + section + "]");
         lines.push_back(entry);
     }
-    std::string temporary = file + ".korvo-tmp";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!out) return false;
-        for (const std::string& line : lines) out << line << "\r\n";
-        out.flush();
-        if (!out) {
-            std::remove(temporary.c_str());
-            return false;
-        }
-    }
-    if (std::rename(temporary.c_str(), file.c_str()) != 0) {
-        std::remove(temporary.c_str());
-        return false;
-    }
-    return true;
+    std::string text;
+    for (const std::string& line : lines) text += line + "\r\n";
+    return ReplaceFileContent(file, text);
 }
 
 }  // namespace platform
