@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Shared by tools/wine-run and tools/wine-install (sourced, not run): the Wine template prefix,
 # private prefixes copied from it, and a private X server.
 #
@@ -36,8 +37,7 @@ wine_start_display() {
     # -displayfd: the server takes the first free display and writes its number when ready.
     Xvfb -displayfd 3 -nolisten tcp -screen 0 1280x1024x24 3>"$number_file" >/dev/null 2>&1 &
     wine_xvfb_pid=$!
-    local tries
-    for tries in $(seq 100); do
+    for _ in $(seq 100); do
         [ -s "$number_file" ] && break
         kill -0 "$wine_xvfb_pid" 2>/dev/null || break
         sleep 0.1
