@@ -42,7 +42,7 @@ OperaSystem RunningSystem() {
     if (GetUserNameA(user, &userLength)) system.userName = user;
     system.fileExists = FileFound;
     system.readMultiUser = [](const std::string& operaDef6Ini) {
-        return platform::GetProfileText("System", "Multi User", "2", operaDef6Ini, 2);
+        return platform::ReadProfileText("System", "Multi User", "2", operaDef6Ini, 2);
     };
     return system;
 }

@@ -21,19 +21,19 @@ std::string ExpandLineBreaks(std::string text) {
 }
 
 std::string GetLanguageString(const std::string& id, const std::string& defaultText) {
-    return ExpandLineBreaks(platform::GetProfileText(
+    return ExpandLineBreaks(platform::ReadProfileText(
         kLanguageSection, id, defaultText, CurrentLanguageFilePath(), kLanguageStringBuffer));
 }
 
 std::string AppTitle() { return GetLanguageString("99990", "Korvo Popup Killer"); }
 
 std::string GetWizardString(const std::string& id, const std::string& defaultText) {
-    return ExpandLineBreaks(platform::GetProfileText(kWizardLanguageSection, id, defaultText,
+    return ExpandLineBreaks(platform::ReadProfileText(kWizardLanguageSection, id, defaultText,
                                                      CurrentLanguageFilePath(), kWizardTextBuffer));
 }
 
 std::string GetDialogText(int id, const std::string& defaultText) {
-    return platform::GetProfileText(kLanguageSection, std::to_string(id), defaultText,
+    return platform::ReadProfileText(kLanguageSection, std::to_string(id), defaultText,
                                     CurrentLanguageFilePath(), kDialogTextBuffer);
 }
 

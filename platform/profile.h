@@ -9,13 +9,13 @@ namespace platform {
 
 // Value of key in section, or defaultValue when the file, section or key is missing. At most
 // bufferSize - 1 characters are returned, as through a buffer of that size.
-std::string GetProfileText(const std::string& section, const std::string& key,
-                           const std::string& defaultValue, const std::string& file,
-                           unsigned bufferSize);
+std::string ReadProfileText(const std::string& section, const std::string& key,
+                            const std::string& defaultValue, const std::string& file,
+                            unsigned bufferSize);
 
 // Integer value of key: leading digits (with an optional sign) or 0; defaultValue when missing.
-int GetProfileInt(const std::string& section, const std::string& key, int defaultValue,
-                  const std::string& file);
+int ReadProfileInt(const std::string& section, const std::string& key, int defaultValue,
+                   const std::string& file);
 
 // Writes key=value into section, creating the file and section when needed. Returns false when
 // the file cannot be written. The file is replaced in one step, never left half-written.

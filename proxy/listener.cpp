@@ -53,7 +53,8 @@ int ProxyListener::StartListener() {
         Report("Error creating blocking socket.\n\n%s");
         return 0;
     }
-    if (platform::Listen(s, 5) != 0) {
+    // A deep queue: browsers open many connections at once, and a refused SYN costs them 1-3 s.
+    if (platform::Listen(s, SOMAXCONN) != 0) {
         Report("Error creating listen socket.\n\n%s");
         return 0;
     }

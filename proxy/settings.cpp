@@ -21,13 +21,13 @@ std::atomic<DiagnosticSink> diagnosticSink{nullptr};
 std::atomic<bool> writeFailureReported{false};
 
 void ReadInt(Setting& field, const char* key, int defaultValue, const std::string& file) {
-    field.store(platform::GetProfileInt(kSection, key, defaultValue, file),
+    field.store(platform::ReadProfileInt(kSection, key, defaultValue, file),
                 std::memory_order_relaxed);
 }
 
 void ReadText(SharedText& field, const char* key, const char* defaultValue,
               const std::string& file) {
-    field.Set(platform::GetProfileText(kSection, key, defaultValue, file, kTextBuffer));
+    field.Set(platform::ReadProfileText(kSection, key, defaultValue, file, kTextBuffer));
 }
 
 void WriteText(const char* key, const std::string& value, const std::string& file) {
@@ -83,7 +83,7 @@ void LoadSettings() {
     if (s.DNSCacheSize < 0) s.DNSCacheSize = 0;
     ReadInt(s.DNSCacheDisable, "DNSCacheDisable", 1, file);
     ReadInt(s.DisableProxy, "DisableProxy", 0, file);
-    s.PopupCheckEnabled = platform::GetProfileInt(kSection, "PopupCheckDisabled", 0, file) == 0;
+    s.PopupCheckEnabled = platform::ReadProfileInt(kSection, "PopupCheckDisabled", 0, file) == 0;
     ReadInt(s.PlayWave, "PlayWave", 1, file);
     ReadInt(s.ConnectionTimeOut, "ConnectionTimeOut", 60, file);
     ReadInt(s.UseDefaultTimeOut, "UseDefaultTimeOut", 1, file);

@@ -101,9 +101,9 @@ bool LookUp(const std::string& section, const std::string& key, const std::strin
 
 }  // namespace
 
-std::string GetProfileText(const std::string& section, const std::string& key,
-                           const std::string& defaultValue, const std::string& file,
-                           unsigned bufferSize) {
+std::string ReadProfileText(const std::string& section, const std::string& key,
+                            const std::string& defaultValue, const std::string& file,
+                            unsigned bufferSize) {
     std::string value;
     if (!LookUp(section, key, file, &value)) value = defaultValue;
     if (bufferSize == 0) return "";
@@ -111,8 +111,8 @@ std::string GetProfileText(const std::string& section, const std::string& key,
     return value;
 }
 
-int GetProfileInt(const std::string& section, const std::string& key, int defaultValue,
-                  const std::string& file) {
+int ReadProfileInt(const std::string& section, const std::string& key, int defaultValue,
+                   const std::string& file) {
     std::string value;
     if (!LookUp(section, key, file, &value)) return defaultValue;
     size_t i = 0;

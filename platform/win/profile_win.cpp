@@ -1,6 +1,4 @@
 #include <windows.h>
-// winbase.h maps GetProfileInt to the win.ini function GetProfileIntA.
-#undef GetProfileInt
 
 #include <vector>
 
@@ -8,9 +6,9 @@
 
 namespace platform {
 
-std::string GetProfileText(const std::string& section, const std::string& key,
-                           const std::string& defaultValue, const std::string& file,
-                           unsigned bufferSize) {
+std::string ReadProfileText(const std::string& section, const std::string& key,
+                            const std::string& defaultValue, const std::string& file,
+                            unsigned bufferSize) {
     if (bufferSize == 0) return "";
     std::vector<char> buffer(bufferSize);
     DWORD n = GetPrivateProfileStringA(section.c_str(), key.c_str(), defaultValue.c_str(),
@@ -18,8 +16,8 @@ std::string GetProfileText(const std::string& section, const std::string& key,
     return std::string(buffer.data(), n);
 }
 
-int GetProfileInt(const std::string& section, const std::string& key, int defaultValue,
-                  const std::string& file) {
+int ReadProfileInt(const std::string& section, const std::string& key, int defaultValue,
+                   const std::string& file) {
     return static_cast<int>(
         GetPrivateProfileIntA(section.c_str(), key.c_str(), defaultValue, file.c_str()));
 }

@@ -1,8 +1,6 @@
 // The platform layer under real Winsock and the real Windows calls.
 #include <gtest/gtest.h>
 #include <windows.h>
-// winbase.h maps GetProfileInt to the win.ini function GetProfileIntA.
-#undef GetProfileInt
 
 #include <atomic>
 #include <chrono>
@@ -119,13 +117,13 @@ class Profiles : public ::testing::Test {
 
 TEST_F(Profiles, ReadsThroughABufferOfTheGivenSize) {
     test_folder::WriteFile(File(), "[Main]\r\nName=abcdef\r\nCount=12x\r\n");
-    EXPECT_EQ(GetProfileText("Main", "Name", "-", File(), 260), "abcdef");
-    EXPECT_EQ(GetProfileText("main", "NAME", "-", File(), 4), "abc");
-    EXPECT_EQ(GetProfileText("Main", "Name", "-", File(), 0), "");
-    EXPECT_EQ(GetProfileText("Main", "Other", "fallback", File(), 260), "fallback");
-    EXPECT_EQ(GetProfileText("Main", "Name", "-", File() + ".none", 260), "-");
-    EXPECT_EQ(GetProfileInt("Main", "Count", 5, File()), 12);
-    EXPECT_EQ(GetProfileInt("Main", "Other", 5, File()), 5);
+    EXPECT_EQ(ReadProfileText("Main", "Name", "-", File(), 260), "abcdef");
+    EXPECT_EQ(ReadProfileText("main", "NAME", "-", File(), 4), "abc");
+    EXPECT_EQ(ReadProfileText("Main", "Name", "-", File(), 0), "");
+    EXPECT_EQ(ReadProfileText("Main", "Other", "fallback", File(), 260), "fallback");
+    EXPECT_EQ(ReadProfileText("Main", "Name", "-", File() + ".none", 260), "-");
+    EXPECT_EQ(ReadProfileInt("Main", "Count", 5, File()), 12);
+    EXPECT_EQ(ReadProfileInt("Main", "Other", 5, File()), 5);
 }
 
 TEST_F(Profiles, WriteReplacesTheFileKeepingWhatElseItHolds) {
@@ -136,7 +134,7 @@ TEST_F(Profiles, WriteReplacesTheFileKeepingWhatElseItHolds) {
     const std::string text = test_folder::ReadFile(File());
     EXPECT_EQ(text.rfind("; note\r\n[Other]\r\nA=1\r\n[Main]\r\nB=3\r\nC=4\r\n", 0), 0u) << text;
     EXPECT_NE(text.find("[New]\r\nD=5\r\n"), std::string::npos) << text;
-    EXPECT_EQ(GetProfileText("Main", "B", "", File(), 260), "3");
+    EXPECT_EQ(ReadProfileText("Main", "B", "", File(), 260), "3");
 
     // The copy that was edited is gone: the folder holds the file alone.
     WIN32_FIND_DATAA found;
