@@ -81,38 +81,38 @@ async function withPage(browser, url, body) {
 }
 
 // Without the blocker the page really opens its windows, so the suppression checks mean something.
-function controlCheck(spec) {
+function controlCheck(scenario) {
   return {
-    name: `without the blocker ${spec.file} opens ${spec.attempts} window(s)`,
+    name: `without the blocker ${scenario.file} opens ${scenario.attempts} window(s)`,
     async run(setup) {
-      return withPage(setup.browser, setup.base + spec.file, async (visit) => {
+      return withPage(setup.browser, setup.base + scenario.file, async (visit) => {
         const problems = [];
-        if (spec.act) await spec.act(visit.page);
-        await waitUntil(() => visit.popups.length >= spec.attempts, 3000);
+        if (scenario.act) await scenario.act(visit.page);
+        await waitUntil(() => visit.popups.length >= scenario.attempts, 3000);
         await sleep(200);
-        expectEqual(problems, 'windows opened', visit.popups.length, spec.attempts);
+        expectEqual(problems, 'windows opened', visit.popups.length, scenario.attempts);
         return problems;
       });
     },
   };
 }
 
-function suppressedCheck(spec) {
+function suppressedCheck(scenario) {
   return {
-    name: `${spec.what}: ${spec.opensBriefly ? 'closed again' : 'none opens'}, each is reported`,
+    name: `${scenario.what}: ${scenario.opensBriefly ? 'closed again' : 'none opens'}, each is reported`,
     async run(setup) {
-      return withPage(setup.browser, setup.base + spec.file, async (visit) => {
+      return withPage(setup.browser, setup.base + scenario.file, async (visit) => {
         const problems = [];
-        if (spec.act) await spec.act(visit.page);
-        await waitForCaught(visit.page, spec.attempts);
+        if (scenario.act) await scenario.act(visit.page);
+        await waitForCaught(visit.page, scenario.attempts);
         await sleep(SETTLE_MS);
         const state = await readState(visit.page);
-        if (spec.opensBriefly) {
+        if (scenario.opensBriefly) {
           expectEqual(problems, 'windows left open', visit.context.pages().length - 1, 0);
         } else {
           expectEqual(problems, 'windows opened', visit.popups.length, 0);
         }
-        expectReported(problems, setup, state, spec.title, spec.attempts);
+        expectReported(problems, setup, state, scenario.title, scenario.attempts);
         expectEqual(problems, "page's own script finished", state.done, true);
         if (state.stray !== undefined) problems.push(`the page got a message: ${state.stray}`);
         expectNoErrors(problems, visit.errors);
