@@ -6,6 +6,7 @@ The results file holds one "key value" pair per line, written by proxy-bench:
   html.<target>.c<N>.*, htmlchunked.<target>.c<N>.*   50 KiB page, plain and chunked
   file.<target>.mbps                             100 MiB file, best of 3 (MB = 10^6 bytes)
   mem.<target>.before_kib|after_kib|opened|failed|closed   idle keep-alive connections
+  <metric>.<target>.c<N>.other_cpu_pct           CPU other programs used during that run
   note <text>                                    free text, printed under the table
 Targets: direct, korvo, privoxy (toggle 0), privoxy-filter (default filters).
 A missing value prints as "n/a" and its target as "not measured".
@@ -59,6 +60,22 @@ def kib_per_connection(results, target):
     if before is None or after is None or not opened:
         return None
     return (after - before) / opened
+
+
+def other_load_summary(results):
+    """One line on the CPU other programs took during the wrk runs, or None without figures."""
+    suffix = ".other_cpu_pct"
+    loads = sorted((max(value, 0.0), key[:-len(suffix)]) for key, value in results.items()
+                   if key.endswith(suffix) and isinstance(value, float))
+    if not loads:
+        return None
+    median = loads[len(loads) // 2][0]
+    busy = [run for load, run in loads if load >= 50]
+    line = ("other programs' CPU during the wrk runs, %% of one core: median %.0f, highest %.0f "
+            "(%s)" % (median, loads[-1][0], loads[-1][1]))
+    if busy:
+        line += "; %d of %d runs at 50 or more" % (len(busy), len(loads))
+    return line
 
 
 def target_checks(results):
@@ -151,10 +168,14 @@ def report(results):
         bound = ">=" if higher_is_better else "<="
         lines.append("  %-56s%8s  (%s %.1fx)  %s" % (description, shown, bound, wanted,
                                                      verdict(measured, wanted, higher_is_better)))
-    if results["note"]:
+    notes = list(results["note"])
+    other_load = other_load_summary(results)
+    if other_load:
+        notes.append(other_load)
+    if notes:
         lines.append("")
         lines.append("Notes")
-        lines += ["  " + note for note in results["note"]]
+        lines += ["  " + note for note in notes]
     return "\n".join(lines) + "\n"
 
 

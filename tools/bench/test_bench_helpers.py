@@ -227,6 +227,16 @@ note korvo /page.html: 52000 bytes
         self.assertIsNone(bench_report.ratio(5.0, 0.0))
         self.assertIsNone(bench_report.ratio(None, 3.0))
 
+    def test_other_load_summary(self):
+        results = bench_report.load_results([
+            "img.direct.c1.other_cpu_pct 10", "img.korvo.c1.other_cpu_pct 80",
+            "img.privoxy.c1.other_cpu_pct -3", "html.korvo.c16.other_cpu_pct 55",
+            "img.korvo.c1.rps 900"])
+        self.assertEqual(bench_report.other_load_summary(results),
+                         "other programs' CPU during the wrk runs, % of one core: median 55, "
+                         "highest 80 (img.korvo.c1); 2 of 4 runs at 50 or more")
+        self.assertIsNone(bench_report.other_load_summary(bench_report.load_results([])))
+
     def test_report_keeps_notes_in_order_and_marks_gaps(self):
         text = bench_report.report(bench_report.load_results(self.RESULTS))
         self.assertLess(text.index("load before"), text.index("korvo /page.html"))
