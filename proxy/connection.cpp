@@ -30,7 +30,7 @@ ProxyConnection::ProxyConnection(SocketHandle browserSocket) : browserSocket_(br
 ProxyConnection::~ProxyConnection() {
     CloseConnection();
     --LiveConnections;
-    ReportDiagnostic(Format("Closing connection: %s", host_.c_str()));
+    Diagnose("Closing connection: %s", host_.c_str());
 }
 
 void ProxyConnection::Run() {

@@ -141,8 +141,7 @@ int ProxyConnection::ConnectToSite() {
         SendAll(browserSocket_, reply);
         requestHeaderLines_.clear();
     }
-    ReportDiagnostic(Format("Connecting to '%s' port = %u", target.c_str(),
-                            static_cast<unsigned>(targetPort)));
+    Diagnose("Connecting to '%s' port = %u", target.c_str(), static_cast<unsigned>(targetPort));
     if (serverSocket_ == kInvalidSocket) {
         serverSocket_ = OpenServerSocket(target, targetPort);
         if (serverSocket_ == kInvalidSocket) {

@@ -40,7 +40,7 @@ int ProxyConnection::ParseResponseHeader() {
 
 void ProxyConnection::HandleResponseData() {
     if (IsTunnel) {
-        ReportDiagnostic(Format("Received from %s (secure connection)", host_.c_str()));
+        Diagnose("Received from %s (secure connection)", host_.c_str());
         SendAll(browserSocket_, responseBuffer_);
         return;
     }
@@ -245,8 +245,7 @@ void ProxyConnection::FinishResponse() {
             }
         }
         SendResponseHeader();
-        ReportDiagnostic(
-            Format("HTTP Response data from %s.  %s", host_.c_str(), contentTypeLine_.c_str()));
+        Diagnose("HTTP Response data from %s.  %s", host_.c_str(), contentTypeLine_.c_str());
         SendAll(browserSocket_, responseBuffer_);
         responseBuffer_.clear();
     } else {
@@ -259,7 +258,7 @@ void ProxyConnection::SendResponseHeader() {
     if (responseHeaderLines_.empty()) return;
     std::string text = JoinHeader(responseHeaderLines_);
     SendAll(browserSocket_, text);
-    ReportDiagnostic(Format("HTTP Response header from %s", host_.c_str()));
+    Diagnose("HTTP Response header from %s", host_.c_str());
     responseHeaderLines_.clear();
 }
 

@@ -56,6 +56,17 @@ std::string Format(const char* format, ...) {
     return text;
 }
 
+void Diagnose(const char* format, ...) {
+    DiagnosticSink sink = diagnosticSink.load();
+    if (sink == nullptr) return;
+    va_list args;
+    va_start(args, format);
+    char text[1024];
+    std::vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    ReportDiagnostic(text);
+}
+
 std::string ModuleFilePath(const std::string& fileName) {
     return platform::ProgramDirectory() + fileName;
 }
@@ -121,8 +132,8 @@ void ResolveScriptFile() {
         std::fclose(f);
         return;
     }
-    ReportDiagnostic(Format("Warning: The %s file does not exist.\n\nFile name: '%s'", "Popup",
-                            path.c_str()));
+    ReportDiagnostic(
+        Format("Warning: The %s file does not exist.\n\nFile name: '%s'", "Popup", path.c_str()));
 }
 
 int ReportDiagnostic(const std::string& text) {

@@ -11,7 +11,7 @@ namespace proxy {
 
 // A text field that connection threads read while the user-interface thread may replace it.
 class SharedText {
-public:
+  public:
     std::string Get() const {
         std::lock_guard<std::mutex> guard(lock_);
         return text_;
@@ -21,7 +21,7 @@ public:
         text_ = text;
     }
 
-private:
+  private:
     mutable std::mutex lock_;
     std::string text_;
 };
@@ -83,6 +83,10 @@ void ResolveScriptFile();
 int ReportDiagnostic(const std::string& text);
 using DiagnosticSink = void (*)(const std::string& text);
 void SetDiagnosticSink(DiagnosticSink sink);
+
+// Formats a diagnostic text and reports it, but only when a sink will see it: the relay reports
+// on every request, and formatting texts nobody reads would cost each one.
+void Diagnose(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 // printf-style formatting into a std::string, for the diagnostic texts.
 std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
