@@ -119,3 +119,7 @@
 // ---- Version resource ----
 #define KORVO_VERSION_NUMBERS 4, 2, 0, 0
 #define KORVO_VERSION_TEXT "4, 2, 0, 0"
+
+// ---- Window classes of the in-process controls the dialogs host ----
+#define SKIN_CONTROL_CLASS "KorvoSkinControl"
+#define SPLASH_CONTROL_CLASS "KorvoSplashControl"
