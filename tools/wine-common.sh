@@ -29,13 +29,15 @@ wine_template_stamp() {
 
 wine_xvfb_pid=""
 
-# Starts a private Xvfb on a free display when DISPLAY is unset and exports DISPLAY.
+# Starts a private Xvfb on a free display when DISPLAY is unset and exports DISPLAY. The screen
+# is WIDTHxHEIGHTxDEPTH if given, else 1280x1024x24.
 wine_start_display() {
     [ -n "${DISPLAY:-}" ] && return 0
+    local screen=${1:-1280x1024x24}
     local number_file
     number_file=$(mktemp)
     # -displayfd: the server takes the first free display and writes its number when ready.
-    Xvfb -displayfd 3 -nolisten tcp -screen 0 1280x1024x24 3>"$number_file" >/dev/null 2>&1 &
+    Xvfb -displayfd 3 -nolisten tcp -screen 0 "$screen" 3>"$number_file" >/dev/null 2>&1 &
     wine_xvfb_pid=$!
     for _ in $(seq 100); do
         [ -s "$number_file" ] && break

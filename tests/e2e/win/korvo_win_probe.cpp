@@ -1,0 +1,160 @@
+// Looks at and pokes the windows of a running KorvoPop from outside, for the end-to-end scripts.
+//   korvo_win_probe.exe list                      every top-level window: hwnd pid visible class "title"
+//   korvo_win_probe.exe find TITLE                exit 0 when a top-level window has exactly TITLE
+//   korvo_win_probe.exe wait TITLE MS             until such a window exists (exit 1 after MS)
+//   korvo_win_probe.exe gone TITLE MS             until no such window exists (exit 1 after MS)
+//   korvo_win_probe.exe post TITLE MSG [WPARAM [LPARAM]]
+//                                                 PostMessage to it; MSG is a number or the name
+//                                                 of a registered window message
+//   korvo_win_probe.exe screen                    the screen's width and height
+//   korvo_win_probe.exe counter [shown|hidden MS] the counter window: visible left top right
+//                                                 bottom "count"; with a state, waits for it first
+// Every wait is bounded by MS (at most 60000). Exit 1 when the window is not there, 2 on bad use.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "res/resource.h"
+
+namespace {
+
+const char kInstanceTitle[] = "Korvo Popup Killer.kv";
+
+std::string TextOf(HWND hwnd) {
+    char text[1024] = "";
+    GetWindowTextA(hwnd, text, sizeof text);
+    return text;
+}
+
+std::string ClassOf(HWND hwnd) {
+    char name[256] = "";
+    GetClassNameA(hwnd, name, sizeof name);
+    return name;
+}
+
+DWORD ProcessOf(HWND hwnd) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    return pid;
+}
+
+BOOL CALLBACK PrintWindowLine(HWND hwnd, LPARAM) {
+    std::printf("%p %lu %d %s \"%s\"\n", static_cast<void*>(hwnd), ProcessOf(hwnd),
+                IsWindowVisible(hwnd) ? 1 : 0, ClassOf(hwnd).c_str(), TextOf(hwnd).c_str());
+    return TRUE;
+}
+
+// The counter window: a caption-less dialog of KorvoPop's process holding the count control.
+BOOL CALLBACK FindCounter(HWND hwnd, LPARAM found) {
+    HWND instance = FindWindowA(nullptr, kInstanceTitle);
+    if (instance != nullptr && ProcessOf(hwnd) != ProcessOf(instance)) return TRUE;
+    if (ClassOf(hwnd) != "#32770" || GetDlgItem(hwnd, IDC_COUNT) == nullptr) return TRUE;
+    *reinterpret_cast<HWND*>(found) = hwnd;
+    return FALSE;
+}
+
+HWND Counter() {
+    HWND found = nullptr;
+    EnumWindows(FindCounter, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+DWORD Milliseconds(const char* text) {
+    long ms = std::strtol(text, nullptr, 10);
+    if (ms < 0) ms = 0;
+    if (ms > 60000) ms = 60000;
+    return static_cast<DWORD>(ms);
+}
+
+// Polls test() every 10 ms until it holds or ms have passed.
+template <typename Test>
+bool WaitFor(DWORD ms, Test test) {
+    const DWORD start = GetTickCount();
+    while (!test()) {
+        if (GetTickCount() - start >= ms) return false;
+        Sleep(10);
+    }
+    return true;
+}
+
+UINT MessageNumber(const char* text) {
+    char* end = nullptr;
+    unsigned long number = std::strtoul(text, &end, 0);
+    if (end != text && *end == '\0') return static_cast<UINT>(number);
+    return RegisterWindowMessageA(text);
+}
+
+int PrintCounter(HWND counter) {
+    if (counter == nullptr) {
+        std::fprintf(stderr, "no counter window\n");
+        return 1;
+    }
+    RECT rect;
+    GetWindowRect(counter, &rect);
+    char count[64] = "";
+    GetDlgItemTextA(counter, IDC_COUNT, count, sizeof count);
+    std::printf("%d %ld %ld %ld %ld \"%s\"\n", IsWindowVisible(counter) ? 1 : 0, rect.left,
+                rect.top, rect.right, rect.bottom, count);
+    return 0;
+}
+
+int Usage() {
+    std::fprintf(stderr,
+                 "usage: korvo_win_probe.exe list | find TITLE | wait TITLE MS | gone TITLE MS |\n"
+                 "       post TITLE MSG [WPARAM [LPARAM]] | screen | counter [shown|hidden MS]\n");
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) return Usage();
+    const std::string command = argv[1];
+    if (command == "list" && argc == 2) {
+        EnumWindows(PrintWindowLine, 0);
+        return 0;
+    }
+    if (command == "screen" && argc == 2) {
+        std::printf("%d %d\n", GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+        return 0;
+    }
+    if (command == "find" && argc == 3) {
+        HWND hwnd = FindWindowA(nullptr, argv[2]);
+        if (hwnd != nullptr) std::printf("%p\n", static_cast<void*>(hwnd));
+        return hwnd != nullptr ? 0 : 1;
+    }
+    if ((command == "wait" || command == "gone") && argc == 4) {
+        const bool wanted = command == "wait";
+        const char* title = argv[2];
+        return WaitFor(Milliseconds(argv[3]),
+                       [&] { return (FindWindowA(nullptr, title) != nullptr) == wanted; })
+                   ? 0
+                   : 1;
+    }
+    if (command == "post" && argc >= 4 && argc <= 6) {
+        HWND hwnd = FindWindowA(nullptr, argv[2]);
+        if (hwnd == nullptr) {
+            std::fprintf(stderr, "no window titled \"%s\"\n", argv[2]);
+            return 1;
+        }
+        WPARAM wParam = argc > 4 ? std::strtoul(argv[4], nullptr, 0) : 0;
+        LPARAM lParam = argc > 5 ? std::strtol(argv[5], nullptr, 0) : 0;
+        return PostMessageA(hwnd, MessageNumber(argv[3]), wParam, lParam) ? 0 : 1;
+    }
+    if (command == "counter" && argc == 2) return PrintCounter(Counter());
+    if (command == "counter" && argc == 4) {
+        const std::string state = argv[2];
+        if (state != "shown" && state != "hidden") return Usage();
+        const bool shown = state == "shown";
+        const bool reached = WaitFor(Milliseconds(argv[3]), [&] {
+            HWND counter = Counter();
+            return counter != nullptr && (IsWindowVisible(counter) != 0) == shown;
+        });
+        const int printed = PrintCounter(Counter());
+        return reached ? printed : 1;
+    }
+    return Usage();
+}
