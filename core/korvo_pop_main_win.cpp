@@ -1,3 +1,13 @@
+// KorvoPop.exe: the tray program. Its whole life is the application object's start-up routine.
 #include <windows.h>
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return 0; }
+#include "core/popup_killer_app.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    try {
+        return core::theApp.Run();
+    } catch (...) {
+        OutputDebugStringA("KorvoPop: start-up failed\n");
+        return 1;
+    }
+}

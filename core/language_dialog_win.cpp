@@ -15,6 +15,17 @@ void ApplyLanguageTexts(HWND dialog, const std::string* defaultTexts, int firstI
     }
 }
 
+void ApplyControlTexts(HWND dialog, int firstId, std::initializer_list<int> controlIds) {
+    int id = firstId;
+    for (int controlId : controlIds) {
+        HWND control = controlId == kDialogTitleControlId ? dialog : GetDlgItem(dialog, controlId);
+        char current[kDialogTextBuffer] = "";
+        if (control != nullptr) GetWindowTextA(control, current, sizeof current);
+        const std::string defaultText = current;
+        ApplyLanguageTexts(dialog, &defaultText, id++, &controlId, 1);
+    }
+}
+
 void SetWizardItemText(HWND page, int controlId, const std::string& id,
                        const std::string& defaultText) {
     SetDlgItemTextA(page, controlId, GetWizardString(id, defaultText).c_str());

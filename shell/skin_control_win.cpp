@@ -12,3 +12,13 @@ std::wstring WidePath(const std::string& path) {
 }
 
 }  // namespace shell
+
+namespace shell {
+
+void SkinControl::RegisterClasses() {}
+std::shared_ptr<SkinControl> SkinControl::FromDialogItem(HWND, int) { return nullptr; }
+bool SkinControl::LoadSkin(const std::wstring&) { return false; }
+void SkinControl::ApplySkin(HWND) {}
+void SkinControl::RefreshSkin(HWND) {}
+
+}  // namespace shell

@@ -29,9 +29,10 @@ void PropertyPage::SetModified(bool modified) const {
     }
 }
 
-PROPSHEETPAGEA PropertyPage::Describe(int resourceId) {
+PROPSHEETPAGEA PropertyPage::Describe(int resourceId, DWORD flags) {
     PROPSHEETPAGEA page = {};
     page.dwSize = sizeof(page);
+    page.dwFlags = flags;
     page.hInstance = ResourceModule();
     page.pszTemplate = MAKEINTRESOURCEA(resourceId);
     page.pfnDlgProc = PageProc;
@@ -81,8 +82,8 @@ bool PropertyPage::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
 
 // ---- PropertySheet ----
 
-void PropertySheet::AddPage(PropertyPage& page, int resourceId) {
-    pages_.push_back(page.Describe(resourceId));
+void PropertySheet::AddPage(PropertyPage& page, int resourceId, DWORD flags) {
+    pages_.push_back(page.Describe(resourceId, flags));
 }
 
 INT_PTR PropertySheet::RunModal(HWND parent, const char* caption, bool wizard, DWORD extraFlags) {

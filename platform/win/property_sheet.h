@@ -24,8 +24,8 @@ class PropertyPage : public Dialog {
     HWND Sheet() const { return hwnd_ != nullptr ? GetParent(hwnd_) : nullptr; }
     // Marks the page changed (the sheet enables Apply) or unchanged.
     void SetModified(bool modified) const;
-    // The description comctl32 creates the page from.
-    PROPSHEETPAGEA Describe(int resourceId);
+    // The description comctl32 creates the page from; flags are extra PSP_* flags.
+    PROPSHEETPAGEA Describe(int resourceId, DWORD flags);
 
   protected:
     // PSN_SETACTIVE, each time the page is shown. Returns 0 to show it, -1 to refuse it, or a
@@ -58,8 +58,9 @@ class PropertySheet : public Window {
     PropertySheet& operator=(const PropertySheet&) = delete;
     virtual ~PropertySheet() = default;
 
-    // Pages are shown in the order they are added; the sheet does not own them.
-    void AddPage(PropertyPage& page, int resourceId);
+    // Pages are shown in the order they are added; the sheet does not own them. flags are
+    // extra PSP_* flags (PSP_HASHELP, wizard header flags).
+    void AddPage(PropertyPage& page, int resourceId, DWORD flags = 0);
     // Runs the sheet modally (PropertySheetA) with the given caption; wizard adds PSH_WIZARD.
     // Returns PropertySheetA's result. The window handle is cleared when the sheet ends.
     INT_PTR RunModal(HWND parent, const char* caption, bool wizard, DWORD extraFlags = 0);

@@ -1,0 +1,22 @@
+// Window messages between the program's own windows and from the other deliverables. Each is
+// posted with wParam and lParam 0.
+#pragma once
+
+namespace shell {
+
+// Posted to the main window by the pages.
+constexpr unsigned kMsgCatchingChanged = 8008;  // Popups page: catching may have changed
+constexpr unsigned kMsgLanguageChanged = 8009;  // Options page: the language was switched
+constexpr unsigned kMsgTopmostChanged = 8010;   // Options page: "Always On Top" was switched
+constexpr unsigned kMsgBannerChanged = 8011;    // Popups page: banner blocking was switched
+
+// Posted to the instance window: the browser helper ends the program quietly after the last
+// browser, and the uninstaller before it removes the files.
+constexpr unsigned kMsgQuitQuietly = 32790;
+constexpr unsigned kMsgUninstalling = 9000;
+
+// The main window's timer that drives the pop-up catcher, and its period.
+constexpr unsigned kCatcherTimer = 8013;
+constexpr unsigned kCatcherPeriodMs = 1;
+
+}  // namespace shell

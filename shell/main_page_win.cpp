@@ -1,0 +1,478 @@
+#include "shell/main_page.h"
+
+#include <commctrl.h>
+
+#include "browsers/browser_state.h"
+#include "browsers/hosts_file.h"
+#include "core/app_state.h"
+#include "core/language.h"
+#include "core/message_box.h"
+#include "core/popup_killer_app.h"
+#include "proxy/blocker.h"
+#include "proxy/settings.h"
+#include "res/resource.h"
+#include "shell/about_dlg.h"
+#include "shell/app_messages.h"
+#include "shell/help.h"
+#include "shell/popup_catcher.h"
+
+namespace shell {
+namespace {
+
+// The id of the shell's icon of ours, and the sheet's Apply button.
+constexpr UINT kTrayIconId = 1;
+constexpr int kApplyButton = 12321;
+// NOTIFYICONDATAA as the shell of Windows 2000 and later reads it.
+constexpr DWORD kTrayIconDataSize = 488;
+
+const UINT MsgTaskbarCallback = RegisterWindowMessageA("TaskbarMsg");
+// Broadcast by the shell whenever the taskbar is (re)created.
+const UINT MsgTaskbarCreated = RegisterWindowMessageA("TaskbarCreated");
+
+// The icon last put into the tray, so it is replaced only when it changes.
+int lastTrayIconId = 0;
+
+CMainPage* runningMainPage = nullptr;
+
+bool CatchingOn() { return proxy::appSettings.PopupCheckEnabled != 0; }
+
+HICON TrayIconImage(int resourceId) {
+    return static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(resourceId),
+                                         IMAGE_ICON, 16, 16, LR_SHARED));
+}
+
+std::string LoadResourceString(int id) {
+    char text[256] = "";
+    LoadStringA(GetModuleHandleA(nullptr), id, text, sizeof text);
+    return text;
+}
+
+void SetMenuText(HMENU menu, UINT command, const char* id, const char* defaultText) {
+    const std::string text = core::GetLanguageString(id, defaultText);
+    ModifyMenuA(menu, command, MF_BYCOMMAND | MF_STRING, command, text.c_str());
+}
+
+}  // namespace
+
+CMainPage* RunningMainPage() { return runningMainPage; }
+
+CMainPage::CMainPage() {
+    bigIcon_ = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_PROGRAM));
+    AddPage(popupsPage_, IDD_POPUPS_PAGE, PSP_HASHELP);
+    AddPage(activeXPage_, IDD_ACTIVEX_PAGE, PSP_HASHELP);
+    AddPage(optionsPage_, IDD_OPTIONS_PAGE, PSP_HASHELP);
+    createHidden_ = true;
+}
+
+CMainPage::~CMainPage() {
+    if (menuResource_ != nullptr) DestroyMenu(menuResource_);
+}
+
+void CMainPage::Run() {
+    const std::string caption = LoadResourceString(IDS_MAIN_CAPTION);
+    RunModal(nullptr, caption.c_str(), false, PSH_HASHELP);
+    runningMainPage = nullptr;
+}
+
+void CMainPage::OnInitialized() {
+    runningMainPage = this;
+    // Hidden without being activated; a minimize box for the system menu's Minimize.
+    const LONG_PTR style = GetWindowLongPtrA(hwnd_, GWL_STYLE);
+    SetWindowLongPtrA(hwnd_, GWL_STYLE, (style & ~WS_VISIBLE) | WS_MINIMIZEBOX);
+    SetWindowLongPtrA(hwnd_, GWLP_HWNDPARENT, 0);
+    popupsPage_.mainWindow = hwnd_;
+    optionsPage_.mainWindow = hwnd_;
+    // The tray icon is added by this message's handler once the message loop runs.
+    Post(MsgTaskbarCreated);
+    isVisible_ = false;
+    PrepareSystemMenu();
+    Send(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_));
+    Send(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(bigIcon_));
+
+    menuResource_ = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_TRAY_MENU));
+    trayMenu_ = GetSubMenu(menuResource_, 0);
+    SetMenuDefaultItem(trayMenu_, 0, TRUE);
+
+    SetTimer(hwnd_, kCatcherTimer, kCatcherPeriodMs, nullptr);
+
+    CPopupCountDlg* counter = core::theApp.counterDialog.get();
+    if (counter != nullptr && counter->Create() && CatchingOn() &&
+        core::appState.blockedPopups != "0" && !core::appState.firstRun) {
+        counter->ShowCounter();
+    }
+    languageSnapshot_ = core::appState.language;
+    enabledTip_ = core::GetLanguageString("5001", "Korvo Popup Killer Enabled");
+    disabledTip_ = core::GetLanguageString("5002", "Korvo Popup Killer Disabled");
+    UpdateTrayMenuTexts();
+    LocalizeMainWindow();
+    quietExit_ = false;
+    core::theApp.listener.StartListener();
+}
+
+void CMainPage::PrepareSystemMenu() {
+    HMENU menu = GetSystemMenu(hwnd_, FALSE);
+    if (menu == nullptr) return;
+    InsertMenuA(menu, 0, MF_BYPOSITION | MF_STRING | MF_GRAYED, SC_RESTORE, "Restore");
+    InsertMenuA(menu, 2, MF_BYPOSITION | MF_STRING | MF_GRAYED, SC_SIZE, "Size");
+    InsertMenuA(menu, 3, MF_BYPOSITION | MF_STRING, SC_MINIMIZE, "Minimize");
+    InsertMenuA(menu, 4, MF_BYPOSITION | MF_STRING | MF_GRAYED, SC_MAXIMIZE, "Maximize");
+    InsertMenuA(menu, 5, MF_BYPOSITION | MF_SEPARATOR, 0, nullptr);
+    const std::string about = LoadResourceString(IDS_ABOUT_ITEM);
+    if (!about.empty()) {
+        AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+        AppendMenuA(menu, MF_STRING, IDM_SYSTEM_ABOUT, about.c_str());
+    }
+}
+
+bool CMainPage::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+    if (message == MsgTaskbarCallback) {
+        OnTrayCallback(lParam);
+        return true;
+    }
+    if (message == MsgTaskbarCreated) {
+        OnTaskbarCreated();
+        return true;
+    }
+    switch (message) {
+    case kMsgCatchingChanged:
+    case kMsgLanguageChanged:
+    case kMsgTopmostChanged:
+    case kMsgBannerChanged:
+        OnPrivateMessage(message);
+        return false;
+    case WM_COMMAND:
+        return OnCommand(LOWORD(wParam));
+    case WM_SYSCOMMAND:
+        return OnSysCommand(wParam);
+    case WM_TIMER:
+        if (wParam == kCatcherTimer) ScanForCaughtPopup();
+        return false;
+    case WM_HELP:
+        OpenHelp(hwnd_);
+        return false;
+    default:
+        (void)result;
+        return false;
+    }
+}
+
+bool CMainPage::OnCommand(int id) {
+    switch (id) {
+    case IDM_TOGGLE_WINDOW:
+        ToggleMainWindow();
+        return true;
+    case IDM_TOGGLE_CATCHING:
+        ToggleCatching();
+        return true;
+    case IDM_BLOCK_ADS:
+        ToggleBlockAds();
+        return true;
+    case IDM_SHOW_COUNTER:
+        if (core::theApp.counterDialog) core::theApp.counterDialog->ShowCounter();
+        return true;
+    case IDM_CLEAR_COUNTER:
+        ClearPopupCounter();
+        return true;
+    case IDM_HELP:  // also the sheet's Help button
+        OpenHelp(hwnd_);
+        return true;
+    case IDM_ABOUT: {
+        CAboutDlg about;
+        about.Run(hwnd_);
+        return true;
+    }
+    case IDM_EXIT:
+        ExitProgram();
+        return true;
+    case IDOK:
+        ApplyAll();
+        HideToTray();
+        return true;
+    case IDCANCEL:
+        CancelChanges();
+        return true;
+    case kApplyButton:
+        ApplyAll();
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool CMainPage::OnSysCommand(WPARAM command) {
+    if ((command & 0xFFF0) == IDM_SYSTEM_ABOUT) {
+        CAboutDlg about;
+        about.Run(hwnd_);
+    }
+    if (command == SC_CLOSE || command == SC_MINIMIZE) {
+        // Closing the window never ends the program: it goes back to the tray.
+        HideToTray();
+        return true;
+    }
+    return (command & 0xFFF0) == IDM_SYSTEM_ABOUT;
+}
+
+void CMainPage::HideToTray() {
+    Show(SW_HIDE);
+    isVisible_ = false;
+    UpdateTrayMenuTexts();
+}
+
+void CMainPage::OnTaskbarCreated() {
+    // The first start after installation shows the window; every other start, and every
+    // restart of the shell, leaves it in the tray.
+    if (core::appState.firstRun) {
+        Show(SW_SHOW);
+        isVisible_ = true;
+    } else {
+        Show(SW_HIDE);
+        isVisible_ = false;
+    }
+    SetWindowLongPtrA(hwnd_, GWLP_HWNDPARENT, 0);
+    UpdateTrayMenuTexts();
+    // Explorer has been restarted, so the icon will have been lost.
+    trayIconAdded_ = 0;
+    AddTrayIcon();
+}
+
+void CMainPage::AddTrayIcon() {
+    if (trayIconAdded_) return;
+    trayIcon_ = {};
+    trayIcon_.cbSize = kTrayIconDataSize;
+    trayIcon_.hWnd = hwnd_;
+    trayIcon_.uID = kTrayIconId;
+    lastTrayIconId = CatchingOn() ? IDI_CATCHING_ON : IDI_CATCHING_OFF;
+    trayIcon_.hIcon = TrayIconImage(lastTrayIconId);
+    trayIcon_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    trayIcon_.uCallbackMessage = MsgTaskbarCallback;
+    trayIconAdded_ = Shell_NotifyIconA(NIM_ADD, &trayIcon_) ? 1 : 0;
+}
+
+void CMainPage::OnTrayCallback(LPARAM mouseMessage) {
+    switch (mouseMessage) {
+    case WM_MOUSEMOVE: {
+        // The tip always tells the current state.
+        NOTIFYICONDATAA tip = {};
+        tip.cbSize = kTrayIconDataSize;
+        tip.hWnd = hwnd_;
+        tip.uID = kTrayIconId;
+        tip.uFlags = NIF_TIP;
+        lstrcpynA(tip.szTip, (CatchingOn() ? enabledTip_ : disabledTip_).c_str(),
+                  sizeof tip.szTip);
+        Shell_NotifyIconA(NIM_MODIFY, &tip);
+        break;
+    }
+    case WM_LBUTTONDBLCLK:
+        ToggleMainWindow();
+        break;
+    case WM_RBUTTONUP:
+        ShowTrayMenu();
+        break;
+    default:
+        break;
+    }
+}
+
+void CMainPage::ShowTrayMenu() {
+    POINT cursor;
+    GetCursorPos(&cursor);
+    // Without the foreground and the WM_NULL after it, the menu would not close when the user
+    // clicks elsewhere.
+    SetForegroundWindow(hwnd_);
+    TrackPopupMenu(trayMenu_, 0, cursor.x, cursor.y, 0, hwnd_, nullptr);
+    Post(WM_NULL);
+}
+
+void CMainPage::UpdateTrayIcon() {
+    if (!trayIconAdded_) return;
+    const int wanted = CatchingOn() ? IDI_CATCHING_ON : IDI_CATCHING_OFF;
+    if (wanted == lastTrayIconId) return;
+    trayIcon_.uFlags = NIF_ICON;
+    trayIcon_.hIcon = TrayIconImage(wanted);
+    Shell_NotifyIconA(NIM_MODIFY, &trayIcon_);
+    lastTrayIconId = wanted;
+}
+
+void CMainPage::UpdateTrayMenuTexts() {
+    if (trayMenu_ == nullptr) return;
+    if (isVisible_) {
+        SetMenuText(trayMenu_, IDM_TOGGLE_WINDOW, "7002", "Hide Korvo Popup Killer");
+    } else {
+        SetMenuText(trayMenu_, IDM_TOGGLE_WINDOW, "7001", "Show Korvo Popup Killer");
+    }
+    if (CatchingOn()) {
+        SetMenuText(trayMenu_, IDM_TOGGLE_CATCHING, "7004", "Disable Korvo Popup Killer");
+    } else {
+        SetMenuText(trayMenu_, IDM_TOGGLE_CATCHING, "7003", "Enable Korvo Popup Killer");
+    }
+    SetMenuText(trayMenu_, IDM_SHOW_COUNTER, "7007", "Show Popup Count Window");
+    SetMenuText(trayMenu_, IDM_EXIT, "7008", "Exit");
+    SetMenuText(trayMenu_, IDM_CLEAR_COUNTER, "7009", "Clear Popup Counter");
+    SetMenuText(trayMenu_, IDM_BLOCK_ADS, "7010", "Block Ads");
+    SetMenuText(trayMenu_, IDM_HELP, "10004", "Help");
+    CheckMenuItem(trayMenu_, IDM_BLOCK_ADS,
+                  MF_BYCOMMAND | (proxy::appSettings.BannerBlock == 1 ? MF_CHECKED : MF_UNCHECKED));
+}
+
+void CMainPage::LocalizeMainWindow() {
+    SetText(core::GetLanguageString("99990", "Korvo Popup Killer"));
+    SetItemText(IDOK, core::GetLanguageString("10001", "OK"));
+    SetItemText(IDCANCEL, core::GetLanguageString("10002", "Cancel"));
+    SetItemText(kApplyButton, core::GetLanguageString("10003", "Apply"));
+    SetItemText(IDHELP, core::GetLanguageString("10004", "Help"));
+    // The tab labels come only from the language file.
+    HWND tabs = TabControl();
+    const int count = TabCtrl_GetItemCount(tabs);
+    for (int i = 0; i < count; ++i) {
+        std::string label = core::GetLanguageString(std::to_string(11000 + i), "Error");
+        TCITEMA item = {};
+        item.mask = TCIF_TEXT;
+        item.pszText = &label[0];
+        SendMessageA(tabs, TCM_SETITEMA, i, reinterpret_cast<LPARAM>(&item));
+    }
+}
+
+void CMainPage::ToggleMainWindow() {
+    isVisible_ = !isVisible_;
+    if (isVisible_) {
+        Show(SW_SHOW);
+        SetForegroundWindow(hwnd_);
+        popupsPage_.Activate();
+        SetTopmost(proxy::appSettings.DisplayOnTop == 1);
+    } else {
+        Show(SW_HIDE);
+    }
+    UpdateTrayMenuTexts();
+}
+
+void CMainPage::ToggleCatching() {
+    browsers::RefreshBrowserConfigState(core::theApp.browserConfig, proxy::appSettings);
+    popupsPage_.StartCacheCleaning();
+    const browsers::BrowserConfigState& config = core::theApp.browserConfig;
+    if (CatchingOn()) {
+        proxy::appSettings.PopupCheckEnabled = 0;
+    } else if (!browsers::NothingConfigured(config)) {
+        proxy::appSettings.PopupCheckEnabled = 1;
+    } else {
+        core::ShowMessageBox(hwnd_,
+                             core::GetLanguageString(
+                                 "2252",
+                                 "You can't enable Catching Pop-Ups as you didn't configure your "
+                                 "browser(s).\nPlease go to Popups page to configure your "
+                                 "browser(s)."),
+                             core::theApp.appTitle, MB_ICONINFORMATION);
+        return;
+    }
+    UpdateTrayIcon();
+    popupsPage_.ShowCatching(CatchingOn());
+    popupsPage_.SetModified(true);
+    UpdateTrayMenuTexts();
+}
+
+void CMainPage::OnCatchingChanged() {
+    UpdateTrayMenuTexts();
+    UpdateTrayIcon();
+    popupsPage_.ShowCatching(CatchingOn());
+}
+
+void CMainPage::ToggleBlockAds() {
+    const bool blocking = proxy::appSettings.BannerBlock == 0;
+    proxy::appSettings.BannerBlock = blocking ? 1 : 0;
+    popupsPage_.ShowBannerBlock(blocking);
+    CheckMenuItem(trayMenu_, IDM_BLOCK_ADS, MF_BYCOMMAND | (blocking ? MF_CHECKED : MF_UNCHECKED));
+    browsers::ApplyAdBlockHostsFile(blocking);
+    popupsPage_.SetModified(true);
+}
+
+void CMainPage::ClearPopupCounter() {
+    core::appState.blockedPopups = "0";
+    if (core::theApp.counterDialog) core::theApp.counterDialog->SetCount("0");
+    // Apply then writes the count.
+    popupsPage_.SetModified(true);
+}
+
+void CMainPage::OnPrivateMessage(UINT message) {
+    switch (message) {
+    case kMsgCatchingChanged:
+        OnCatchingChanged();
+        break;
+    case kMsgLanguageChanged:
+        LocalizeMainWindow();
+        popupsPage_.ApplyPageTexts();
+        optionsPage_.ApplyPageTexts();
+        enabledTip_ = core::GetLanguageString("5001", "Korvo Popup Killer Enabled");
+        disabledTip_ = core::GetLanguageString("5002", "Korvo Popup Killer Disabled");
+        UpdateTrayMenuTexts();
+        break;
+    case kMsgTopmostChanged:
+        SetTopmost(proxy::appSettings.DisplayOnTop == 1);
+        break;
+    case kMsgBannerChanged:
+        CheckMenuItem(trayMenu_, IDM_BLOCK_ADS,
+                      MF_BYCOMMAND |
+                          (proxy::appSettings.BannerBlock == 1 ? MF_CHECKED : MF_UNCHECKED));
+        break;
+    default:
+        break;
+    }
+}
+
+void CMainPage::SetPagesUnmodified() {
+    popupsPage_.SetModified(false);
+    activeXPage_.SetModified(false);
+    optionsPage_.SetModified(false);
+}
+
+void CMainPage::ApplyAll() {
+    core::SaveAppState(core::appState, proxy::appSettings.Startup);
+    proxy::SaveSettings();
+    proxy::PrepareBlockerScript();
+    if (activeXPage_.isInitialised) activeXPage_.ApplyZoneSettings();
+    SetPagesUnmodified();
+    languageSnapshot_ = core::appState.language;
+}
+
+void CMainPage::CancelChanges() {
+    core::theApp.ReloadSettings();
+    core::appState.language = languageSnapshot_;
+    SetPagesUnmodified();
+    if (popupsPage_.isInitialised) popupsPage_.RefreshPageControls();
+    if (optionsPage_.isInitialised) optionsPage_.RefreshPageControls();
+    if (activeXPage_.isInitialised) activeXPage_.RefreshPageControls();
+    if (core::appState.closeToTray == 1) {
+        HideToTray();
+    } else {
+        ExitProgram();
+    }
+}
+
+void CMainPage::QuitQuietly() {
+    quietExit_ = true;
+    ExitProgram();
+}
+
+void CMainPage::ExitProgram() {
+    ApplyAll();
+    if (!quietExit_) {
+        const int answer = core::ShowMessageBox(
+            hwnd_,
+            core::GetLanguageString("6003",
+                                    "You will not be able to browse the internet unless you "
+                                    "change the proxy settings or starting the program again, "
+                                    "click Yes to exit"),
+            core::GetLanguageString("6004", "Korvo Popup Killer"), MB_YESNO | MB_ICONQUESTION);
+        if (answer != IDYES) return;  // the settings are saved all the same
+    }
+    NOTIFYICONDATAA removal = {};
+    removal.cbSize = kTrayIconDataSize;
+    removal.hWnd = hwnd_;
+    removal.uID = kTrayIconId;
+    Shell_NotifyIconA(NIM_DELETE, &removal);
+    trayIconAdded_ = 0;
+    if (core::theApp.counterDialog) core::theApp.counterDialog->Destroy();
+    KillTimer(hwnd_, kCatcherTimer);
+    // Destroying the window ends the sheet's own message loop.
+    DestroyWindow(hwnd_);
+}
+
+}  // namespace shell

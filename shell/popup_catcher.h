@@ -1,0 +1,4 @@
+#pragma once
+namespace shell {
+inline bool ScanForCaughtPopup() { return false; }
+}  // namespace shell

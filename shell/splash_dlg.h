@@ -1,0 +1,5 @@
+#pragma once
+#include "platform/win/dialog.h"
+namespace shell {
+class CSplashDlg : public platform::Dialog {};
+}  // namespace shell
