@@ -69,6 +69,24 @@ wine_kill_prefix() {
     WINEPREFIX="$1" wineserver -k >/dev/null 2>&1 || true
 }
 
+# Ends what runs killed outright (a ctest time-out) left in BUILD_DIR: private prefixes
+# BUILD_DIR/wine-run.* whose owner file names a pid that is gone, and the Xvfb each started.
+# The owner file PREFIX.owner holds the run's pid and the pid of its Xvfb, if any.
+wine_end_stale_runs() {
+    local stale owner xvfb
+    for stale in "$1"/wine-run.*; do
+        [ -f "$stale.owner" ] || continue
+        owner="" xvfb=""
+        read -r owner xvfb <"$stale.owner" || true
+        kill -0 "$owner" 2>/dev/null && continue
+        wine_kill_prefix "$stale"
+        if [ -n "$xvfb" ] && [ "$(cat "/proc/$xvfb/comm" 2>/dev/null)" = Xvfb ]; then
+            kill "$xvfb" 2>/dev/null || true
+        fi
+        rm -rf "$stale" "$stale.owner"
+    done
+}
+
 # Makes BUILD_DIR/wine-template unless a ready one is there. Runs under a lock, so parallel
 # callers wait for one maker. Needs a display.
 wine_ensure_template() {

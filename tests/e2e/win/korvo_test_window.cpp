@@ -4,6 +4,8 @@
 //   korvo_test_window.exe [--until-changed] TITLE [SECONDS]
 // stderr gets "window 0xHWND" once the window is shown and, when the title changed, after how
 // many milliseconds. Exit code: 0, or 1 when --until-changed timed out; 2 on bad arguments.
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 
 #include <cstdio>
@@ -49,6 +51,7 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
 }  // namespace
 
 int main(int argc, char** argv) {
+    _setmode(_fileno(stdout), _O_BINARY);  // plain "\n" line ends for the scripts
     int arg = 1;
     if (arg < argc && std::strcmp(argv[arg], "--until-changed") == 0) {
         untilChanged = true;

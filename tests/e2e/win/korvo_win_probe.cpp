@@ -10,6 +10,8 @@
 //   korvo_win_probe.exe counter [shown|hidden MS] the counter window: visible left top right
 //                                                 bottom "count"; with a state, waits for it first
 // Every wait is bounded by MS (at most 60000). Exit 1 when the window is not there, 2 on bad use.
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 
 #include <cstdio>
@@ -111,6 +113,7 @@ int Usage() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    _setmode(_fileno(stdout), _O_BINARY);  // plain "\n" line ends for the scripts
     if (argc < 2) return Usage();
     const std::string command = argv[1];
     if (command == "list" && argc == 2) {

@@ -1,0 +1,101 @@
+# Shared pieces of the scripts that drive KorvoPop.exe under Wine (sourced after lib.sh): a
+# private Xvfb, a private prefix with a laid-out installation whose proxy port is a free one,
+# KorvoPop started and ended by its own pid, the window probe, and the registry read back.
+tools_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")/../../tools" && pwd)
+. "$tools_dir/wine-common.sh"
+
+KP_MARKER='Korvo Popup Killer.kv Catch Another Popup'
+KP_INSTANCE_TITLE='Korvo Popup Killer.kv'
+KP_MAIN_TITLE='Korvo Popup Killer'
+KP_EXE='C:\Program Files\Korvo Popup Killer\KorvoPop.exe'
+KP_MSG_QUIT_QUIETLY=32790
+KP_PID=""
+KP_PREFIX=""
+
+kp_cleanup() {
+    if [ -n "$KP_PREFIX" ]; then
+        wine_kill_prefix "$KP_PREFIX"
+        rm -rf "$KP_PREFIX" "$KP_PREFIX.owner"
+    fi
+    e2e_cleanup
+    wine_stop_display
+}
+trap kp_cleanup EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM HUP
+
+now_ms() { echo $(($(date +%s%N) / 1000000)); }
+
+# kp_setup BUILD_DIR [SCREEN]: the win32 build folder (with install/ and the test programs), a
+# private Xvfb (always, so a desktop's window manager and tray never take part) and the path of
+# a private prefix inside the build folder, where wine-run would end it after a killed run.
+kp_setup() {
+    KP_BUILD=$(cd "$1" && pwd)
+    KP_PROBE="$KP_BUILD/tests/korvo_win_probe.exe"
+    KP_TEST_WINDOW="$KP_BUILD/tests/korvo_test_window.exe"
+    local file
+    for file in "$KP_BUILD/install/KorvoPop.exe" "$KP_PROBE" "$KP_TEST_WINDOW"; do
+        [ -f "$file" ] || { echo "FAIL: no $file (build the win32 preset first)"; exit 1; }
+    done
+    wine_end_stale_runs "$KP_BUILD"
+    unset DISPLAY
+    wine_start_display "${2:-1280x1024x24}" || { echo "FAIL: no Xvfb"; exit 1; }
+    KP_PREFIX=$(mktemp -d "$KP_BUILD/wine-run.XXXXXX")
+    echo "$$ $wine_xvfb_pid" >"$KP_PREFIX.owner"
+}
+
+# kp_install [--reg LINE]...: a fresh installation in the prefix, with no start-up prompt (it
+# would wait for an answer) and the proxy on a free port, KP_PORT.
+kp_install() {
+    "$tools_dir/wine-install" --reg '"Wizard Message"="N"' "$@" "$KP_BUILD" "$KP_PREFIX" >/dev/null
+    export WINEPREFIX=$KP_PREFIX
+    KP_FOLDER="$KP_PREFIX/drive_c/Program Files/Korvo Popup Killer"
+    KP_PORT=$(free_port)
+    sed -i "s/^PopupPort=.*/PopupPort=$KP_PORT/" "$KP_FOLDER/KorvoINI.ini"
+}
+
+# kp_start: KorvoPop.exe in the background; its pid in KP_PID, its output in KP_LOG.
+kp_start() {
+    KP_LOG="$E2E_TMP/korvopop.log"
+    wine "$KP_EXE" >>"$KP_LOG" 2>&1 &
+    KP_PID=$!
+    E2E_PIDS+=("$KP_PID")
+}
+
+kp_probe() { wine "$KP_PROBE" "$@"; }
+
+kp_running() { kill -0 "$KP_PID" 2>/dev/null; }
+
+# kp_wait_gone MS: until KorvoPop's process has ended, at most MS milliseconds.
+kp_wait_gone() {
+    local end=$(($(now_ms) + $1))
+    while kp_running; do
+        [ "$(now_ms)" -lt "$end" ] || return 1
+        sleep 0.05
+    done
+    wait "$KP_PID" 2>/dev/null || true
+}
+
+# kp_stop_wineserver: waits (at most 20 s) until the prefix's wineserver has ended, so that the
+# registry is in user.reg.
+kp_stop_wineserver() { timeout 20 wineserver -w; }
+
+# kp_registry_value NAME: the data of value NAME of the application key as user.reg holds it,
+# e.g. "1" for a string or dword:00000000.
+kp_registry_value() {
+    KEY='[Software\\Korvo Popup Killer]' NAME="\"$1\"=" awk '
+        index($0, ENVIRON["KEY"]) == 1 { inside = 1; next }
+        /^\[/ { inside = 0 }
+        inside && index($0, ENVIRON["NAME"]) == 1 { print substr($0, length(ENVIRON["NAME"]) + 1) }
+    ' "$KP_PREFIX/user.reg"
+}
+
+# kp_origin: response_origin.py on a free port; ORIGIN is its URL.
+kp_origin() {
+    local port
+    port=$(free_port)
+    python3 "$(dirname "${BASH_SOURCE[0]}")/response_origin.py" "$port" &
+    E2E_PIDS+=("$!")
+    wait_port "$port"
+    ORIGIN="http://127.0.0.1:$port"
+}

@@ -1,0 +1,79 @@
+#!/usr/bin/env bash
+# KorvoPop.exe in a Wine installation, driven from outside: it starts with its instance window,
+# tray icon and (first run) main window; its proxy puts the blocker script into a page; a second
+# start ends at once; a window whose title carries the catch marker is counted once, renamed, and
+# the counter window shows at the screen's corner and goes again; message 32790 ends the program
+# without a question, and the count is in the registry afterwards.
+# Usage: tests/e2e/korvopop_wine.sh BUILD_DIR   (the win32 build folder)
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+build=${1:?usage: $0 BUILD_DIR}
+source "$here/lib.sh"
+source "$here/korvopop_lib.sh"
+started=$(now_ms)
+
+kp_setup "$build"
+kp_install
+kp_origin
+read -r screen_width screen_height < <(kp_probe screen)
+
+t=$(now_ms)
+kp_start
+check "KorvoPop starts and its instance window \"$KP_INSTANCE_TITLE\" appears" \
+    kp_probe wait "$KP_INSTANCE_TITLE" 20000
+echo "      (instance window after $(($(now_ms) - t)) ms)"
+check "its proxy listens on 127.0.0.1:$KP_PORT" wait_port "$KP_PORT"
+echo "      (proxy after $(($(now_ms) - t)) ms)"
+check "the first run shows the main window" bash -c \
+    "wine '$KP_PROBE' list | grep -q ' 1 #32770 \"$KP_MAIN_TITLE\"\$'"
+# Without a desktop tray Wine shows the icons in a little window of its own.
+check "the tray icon shows (in Wine's own tray window)" bash -c \
+    "wine '$KP_PROBE' list | grep -q ' 1 [^ ]* \"Wine System Tray\"\$'"
+
+out="$E2E_TMP/out"
+mkdir -p "$out"
+curl -s --max-time 10 -o "$out/direct.html" "$ORIGIN/page.html" || true
+curl -s --max-time 10 -x "127.0.0.1:$KP_PORT" -o "$out/proxied.html" "$ORIGIN/page.html" || true
+check "a page through its proxy carries the blocker script" grep -q KorvoPopupKiller "$out/proxied.html"
+check "the rest of the page is the origin's" bash -c \
+    "tail -c 200 '$out/direct.html' | cmp -s - <(tail -c 200 '$out/proxied.html')"
+
+windows_before=$(kp_probe list | grep -c '^' || true)
+t=$(now_ms)
+second_status=0
+timeout 10 wine "$KP_EXE" >/dev/null 2>&1 || second_status=$?
+second_ms=$(($(now_ms) - t))
+echo "      (the second start ended after $second_ms ms with status $second_status)"
+check "a second start ends within 5 s" test "$second_ms" -le 5000 -a "$second_status" -ne 124
+check "and leaves the first running with one instance window and no window more" bash -c \
+    "kill -0 $KP_PID && test \"\$(wine '$KP_PROBE' list | grep -c ' \"$KP_INSTANCE_TITLE\"\$')\" = 1 &&
+     test \"\$(wine '$KP_PROBE' list | grep -c '^')\" -le $windows_before"
+
+t=$(now_ms)
+wine "$KP_TEST_WINDOW" --until-changed "${KP_MARKER}Some Page" 10 >"$out/title" 2>"$out/title.err" || true
+echo "      (the marked title changed after $(($(now_ms) - t)) ms: $(grep changed "$out/title.err" || echo never))"
+check "a marked window title loses the marker" test "$(cat "$out/title")" = "Some Page"
+counter=$(kp_probe counter shown 3000 || true)
+echo "      (counter window: $counter; screen $screen_width x $screen_height)"
+read -r shown _left _top right bottom count <<<"${counter:-0 0 0 0 0 none}"
+check "the counter window shows" test "$shown" = 1
+check "at the screen's bottom right corner" test "$right $bottom" = "$screen_width $screen_height"
+check "and counts 1" test "$count" = '"1"'
+t=$(now_ms)
+check "the counter window is hidden again within 8 s" kp_probe counter hidden 8000
+echo "      (hidden after $(($(now_ms) - t)) ms)"
+
+t=$(now_ms)
+kp_probe post "$KP_INSTANCE_TITLE" "$KP_MSG_QUIT_QUIETLY" || true
+check "message $KP_MSG_QUIT_QUIETLY ends the program without a question within 10 s" kp_wait_gone 10000
+echo "      (ended after $(($(now_ms) - t)) ms)"
+kp_stop_wineserver || true
+check "\"Blocked Popups\" holds 1 in the registry" test "$(kp_registry_value 'Blocked Popups')" = '"1"'
+check "\"FirstRun\" is 0 after the start" test "$(kp_registry_value FirstRun)" = dword:00000000
+
+echo "korvopop_wine: $(($(now_ms) - started)) ms"
+if [ "$E2E_FAILED" -ne 0 ]; then
+    echo "korvopop_wine: some checks FAILED"
+    exit 1
+fi
+echo "korvopop_wine: all checks passed"
