@@ -24,19 +24,19 @@ check "KorvoPop starts and its instance window \"$KP_INSTANCE_TITLE\" appears" \
 echo "      (instance window after $(($(now_ms) - t)) ms)"
 check "its proxy listens on 127.0.0.1:$KP_PORT" wait_port "$KP_PORT"
 echo "      (proxy after $(($(now_ms) - t)) ms)"
-check "the first run shows the main window" bash -c \
-    "wine '$KP_PROBE' list | grep -q ' 1 #32770 \"$KP_MAIN_TITLE\"\$'"
+# shown CLASS TITLE: a visible top-level window of that class and title exists.
+shown() { kp_probe list | grep -qF " 1 $1 \"$2\""; }
+check "the first run shows the main window" shown '#32770' "$KP_MAIN_TITLE"
 # Without a desktop tray Wine shows the icons in a little window of its own.
-check "the tray icon shows (in Wine's own tray window)" bash -c \
-    "wine '$KP_PROBE' list | grep -q ' 1 [^ ]* \"Wine System Tray\"\$'"
+check "the tray icon shows (in Wine's own tray window)" shown __winex11_standalone_tray "Wine System Tray"
 
 out="$E2E_TMP/out"
 mkdir -p "$out"
 curl -s --max-time 10 -o "$out/direct.html" "$ORIGIN/page.html" || true
 curl -s --max-time 10 -x "127.0.0.1:$KP_PORT" -o "$out/proxied.html" "$ORIGIN/page.html" || true
 check "a page through its proxy carries the blocker script" grep -q KorvoPopupKiller "$out/proxied.html"
-check "the rest of the page is the origin's" bash -c \
-    "tail -c 200 '$out/direct.html' | cmp -s - <(tail -c 200 '$out/proxied.html')"
+same_ending() { cmp -s <(tail -c 200 "$1") <(tail -c 200 "$2"); }
+check "the rest of the page is the origin's" same_ending "$out/direct.html" "$out/proxied.html"
 
 windows_before=$(kp_probe list | grep -c '^' || true)
 t=$(now_ms)
@@ -45,9 +45,13 @@ timeout 10 wine "$KP_EXE" >/dev/null 2>&1 || second_status=$?
 second_ms=$(($(now_ms) - t))
 echo "      (the second start ended after $second_ms ms with status $second_status)"
 check "a second start ends within 5 s" test "$second_ms" -le 5000 -a "$second_status" -ne 124
-check "and leaves the first running with one instance window and no window more" bash -c \
-    "kill -0 $KP_PID && test \"\$(wine '$KP_PROBE' list | grep -c ' \"$KP_INSTANCE_TITLE\"\$')\" = 1 &&
-     test \"\$(wine '$KP_PROBE' list | grep -c '^')\" -le $windows_before"
+first_untouched() {
+    local windows
+    windows=$(kp_probe list)
+    kp_running && test "$(grep -cF " \"$KP_INSTANCE_TITLE\"" <<<"$windows")" = 1 &&
+        test "$(grep -c '^' <<<"$windows")" -le "$windows_before"
+}
+check "and leaves the first running with one instance window and no window more" first_untouched
 
 t=$(now_ms)
 wine "$KP_TEST_WINDOW" --until-changed "${KP_MARKER}Some Page" 10 >"$out/title" 2>"$out/title.err" || true

@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# The road of one page request, end to end: headless Chromium on Linux loads, through the proxy
+# of KorvoPop.exe under Wine, a local page that opens a pop-up on load; the blocker script the
+# proxy put in suppresses it and marks the page title; a Wine window then carries that exact
+# title, as the browser's window would, and KorvoPop counts it, takes the marker out and keeps
+# the count in the registry.
+# Usage: tests/e2e/korvopop_browser.sh BUILD_DIR   (the win32 build folder)
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+build=${1:?usage: $0 BUILD_DIR}
+source "$here/lib.sh"
+source "$here/korvopop_lib.sh"
+started=$(now_ms)
+checks="$here/browser"
+if [ ! -d "$checks/node_modules" ]; then
+    (cd "$checks" && timeout 300 npm install --no-audit --no-fund --silent)
+fi
+
+kp_setup "$build"
+kp_install
+kp_start
+kp_ready() { kp_probe wait "$KP_INSTANCE_TITLE" 20000 && wait_port "$KP_PORT"; }
+check "KorvoPop starts and its proxy listens on 127.0.0.1:$KP_PORT" kp_ready
+
+t=$(now_ms)
+visit=$(timeout 90 node "$checks/korvopop.js" --proxy "$KP_PORT" 2>"$E2E_TMP/node.log") || true
+echo "      (Chromium's visit took $(($(now_ms) - t)) ms: $visit)"
+field() { node -e 'const v = JSON.parse(process.argv[1] || "{}"); console.log(v[process.argv[2]]);' \
+    "$visit" "$1" 2>/dev/null || true; }
+title=$(field title)
+check "the page reached Chromium with the blocker script" test "$(field injected)" = true
+check "no pop-up opened" test "$(field popups)" = 0
+check "the blocker marked the page title" test "${title#"$KP_MARKER"}" != "$title"
+
+t=$(now_ms)
+wine "$KP_TEST_WINDOW" --until-changed "$title" 10 >"$E2E_TMP/title" 2>/dev/null || true
+echo "      (the window title changed after $(($(now_ms) - t)) ms, to \"$(cat "$E2E_TMP/title")\")"
+check "KorvoPop takes the marker out of a window with that title" \
+    test "$(cat "$E2E_TMP/title")" = "${title#"$KP_MARKER"}"
+
+kp_probe post "$KP_INSTANCE_TITLE" "$KP_MSG_QUIT_QUIETLY" || true
+check "message $KP_MSG_QUIT_QUIETLY ends KorvoPop" kp_wait_gone 10000
+kp_stop_wineserver || true
+check "\"Blocked Popups\" holds 1 in the registry" test "$(kp_registry_value 'Blocked Popups')" = '"1"'
+
+echo "korvopop_browser: $(($(now_ms) - started)) ms"
+if [ "$E2E_FAILED" -ne 0 ]; then
+    echo "--- Chromium's side"
+    tail -n 20 "$E2E_TMP/node.log"
+    echo "korvopop_browser: some checks FAILED"
+    exit 1
+fi
+echo "korvopop_browser: all checks passed"
