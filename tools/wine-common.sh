@@ -37,7 +37,9 @@ wine_start_display() {
     local number_file
     number_file=$(mktemp)
     # -displayfd: the server takes the first free display and writes its number when ready.
-    Xvfb -displayfd 3 -nolisten tcp -screen 0 "$screen" 3>"$number_file" >/dev/null 2>&1 &
+    # setsid: a Ctrl+C in the terminal does not reach it, so the caller can still end its Wine
+    # programs in order before it stops the server by its pid.
+    setsid Xvfb -displayfd 3 -nolisten tcp -screen 0 "$screen" 3>"$number_file" >/dev/null 2>&1 &
     wine_xvfb_pid=$!
     for _ in $(seq 100); do
         [ -s "$number_file" ] && break
