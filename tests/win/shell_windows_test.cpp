@@ -74,6 +74,21 @@ struct BrowserWindow {
     HWND hwnd;
 };
 
+// A modal dialog driven from its own initialisation: the test reads texts, makes its choices
+// and posts the closing message there.
+template <class DialogClass>
+class Driven : public DialogClass {
+  public:
+    std::function<void(HWND)> afterInit;
+
+  protected:
+    bool OnInit() override {
+        const bool focus = DialogClass::OnInit();
+        afterInit(this->Handle());
+        return focus;
+    }
+};
+
 class ShellWindows : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -175,7 +190,7 @@ TEST_F(ShellWindows, CounterShowsAtTheCornerThenSlidesOut) {
     EXPECT_TRUE(GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST);
 
     counter.Send(WM_TIMER, 8005);
-    EXPECT_TRUE(PumpUntil([&] { return !IsWindowVisible(window); }, 4000));
+    EXPECT_TRUE(PumpUntil([&] { return !IsWindowVisible(window); }, 6000));
     EXPECT_GE(RectOf(window).left, screenWidth);
 
     // Shown again after a language change: back at the corner with the new label.
@@ -213,27 +228,13 @@ TEST_F(ShellWindows, CounterShownOrDestroyedDuringASlideStopsIt) {
 
 // ---- Tray hint ----
 
-// The tray hint driven from its own initialisation: the test's choices are made, then the
-// closing message is posted.
-class DrivenTrayHint : public CTrayHintDlg {
-  public:
-    std::function<void(HWND)> afterInit;
-
-  protected:
-    bool OnInit() override {
-        const bool focus = CTrayHintDlg::OnInit();
-        afterInit(hwnd_);
-        return focus;
-    }
-};
-
 TEST_F(ShellWindows, TrayHintWritesShowAtStartOnlyOnOk) {
     WriteLanguage("18003=Fine\r\n");
     core::RegKey key;
     ASSERT_EQ(key.Create(HKEY_CURRENT_USER, core::kAppKeyPath), ERROR_SUCCESS);
     auto run = [&](bool dontShow, UINT message, WPARAM command) {
         RegDeleteValueA(key.Handle(), "ShowAtStart");
-        DrivenTrayHint hint;
+        Driven<CTrayHintDlg> hint;
         std::string okText;
         hint.afterInit = [&](HWND dialog) {
             okText = ItemTextOf(dialog, IDOK);
@@ -257,22 +258,10 @@ TEST_F(ShellWindows, TrayHintWritesShowAtStartOnlyOnOk) {
 
 // ---- About ----
 
-class DrivenAbout : public CAboutDlg {
-  public:
-    std::function<void(HWND)> afterInit;
-
-  protected:
-    bool OnInit() override {
-        const bool focus = CAboutDlg::OnInit();
-        afterInit(hwnd_);
-        return focus;
-    }
-};
-
 TEST_F(ShellWindows, AboutShowsVersionAndLanguageTexts) {
     auto texts = [&] {
         std::vector<std::string> seen;
-        DrivenAbout about;
+        Driven<CAboutDlg> about;
         about.afterInit = [&](HWND dialog) {
             seen = {TitleOf(dialog), ItemTextOf(dialog, IDC_ABOUT_VERSION_LABEL),
                     ItemTextOf(dialog, IDOK), ItemTextOf(dialog, IDC_ABOUT_VERSION),
