@@ -1,8 +1,37 @@
+// CAboutDlg: the About dialog (dialog 100), created per request and run modally from the tray
+// menu and the system menu. It shows the program's version texts from its own version resource
+// and opens the maker's web site.
 #pragma once
+
+#include <windows.h>
+
+#include <string>
+
 #include "platform/win/dialog.h"
+
 namespace shell {
+
 class CAboutDlg : public platform::Dialog {
   public:
-    INT_PTR Run(HWND owner) { return RunModal(100, owner); }
+    // Runs the dialog modally; returns its end result (IDOK, IDCANCEL) or -1 when it could not
+    // be created.
+    INT_PTR Run(HWND owner);
+
+  protected:
+    bool OnInit() override;
+    void OnShow(bool shown) override;
+    bool OnCommand(int code, int id) override;
+
+  private:
+    void ApplyTexts();
+    void ShowVersionTexts();
+
+    // The title, the "Version:" label and OK as the resource has them: defaults of the texts.
+    std::string defaults_[3];
 };
+
+// Opens the maker's web site in Internet Explorer, found through its App Paths entry; does
+// nothing when the entry is missing.
+void OpenWebSite(HWND owner);
+
 }  // namespace shell

@@ -1,5 +1,14 @@
+// The compiled help file "Help\KorvoHlp.chm" of the installation, opened at its table of
+// contents through the HTML Help control library.
 #pragma once
+
 #include <windows.h>
+
 namespace shell {
-inline void OpenHelp(HWND) {}
+
+// Opens the help at its table of contents, owned by owner. When the file, or the library, is
+// missing, shows "Cannot locate HTML Help file KorvoHlp.chm" in a message box owned by owner.
+// The library is loaded at the first call that finds it and kept for the rest of the run.
+void OpenHelp(HWND owner);
+
 }  // namespace shell

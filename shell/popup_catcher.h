@@ -1,4 +1,23 @@
+// The pop-up catcher. The blocker script reports each pop-up it suppresses by writing the catch
+// marker into the browser window's title; the main window's fast timer calls ScanForCaughtPopup,
+// which counts the report, plays the alert sound, shows the counter window and takes the marker
+// out of the title again.
 #pragma once
+
+#include <cstddef>
+
 namespace shell {
-inline bool ScanForCaughtPopup() { return false; }
+
+// The text the blocker script writes into the title for each caught pop-up (41 characters).
+constexpr char kCatchMarker[] = "Korvo Popup Killer.kv Catch Another Popup";
+constexpr std::size_t kCatchMarkerLength = sizeof(kCatchMarker) - 1;
+
+// One pass over the top-level windows. The first window whose title (its first 259 characters)
+// contains the marker is counted in core::appState.blockedPopups; the alert sound
+// (appState.userWavPath) plays when proxy::appSettings.PlayWave is on; the counter window is
+// shown when it exists; the marker is removed from the title, the text around it kept. Returns
+// true when a window was caught; a pass catches at most one, so several marked windows take as
+// many passes. Runs on the user-interface thread.
+bool ScanForCaughtPopup();
+
 }  // namespace shell

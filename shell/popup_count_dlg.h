@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <memory>
 #include <string>
 
 #include "platform/win/dialog.h"
@@ -14,10 +15,14 @@ namespace shell {
 
 class CPopupCountDlg : public platform::Dialog {
   public:
+    CPopupCountDlg() = default;
+    // Destroys the window the same way as Destroy.
+    ~CPopupCountDlg() override;
+
     // Creates the window hidden (modeless, no owner). Returns false when it cannot be created.
     bool Create();
     // Shows the window at its corner with the current count; the hide timer starts again and
-    // a slide that is running stops.
+    // a slide that is running stops. Does nothing before Create.
     void ShowCounter();
     // Sets the count control 1013.
     void SetCount(const std::string& count);
@@ -29,17 +34,35 @@ class CPopupCountDlg : public platform::Dialog {
     void OnShow(bool shown) override;
     bool OnTimer(UINT_PTR timerId) override;
     void OnDestroy() override;
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
 
   private:
-    static void SlideOutThread(void* dialog);
+    // Shared by the dialog and its slide threads, so a thread that outlives the dialog still
+    // has it. A slide runs while its generation is the current one.
+    struct SlideState {
+        std::atomic<int> generation{0};
+        std::atomic<int> running{0};
+    };
+    struct SlideStart {
+        HWND window;
+        int generation;
+        std::shared_ptr<SlideState> state;
+    };
+
+    static void SlideOutThread(void* start);
+    // One step of a slide, on the window's own thread: false when the slide is over.
+    bool SlideStep(int generation);
+    void StartSlide();
+    void StopSlide();
+    // The show handling: texts after a language change, corner, count, hide timer.
+    void Refresh();
     void ApplyTexts();
     void MoveToCorner();
 
+    std::string labelDefault_;
     int cornerX_ = 0;
     int cornerY_ = 0;
-    // Raised to stop a running slide; the slide counts itself in and out of sliding_.
-    std::atomic<int> slideGeneration_{0};
-    std::atomic<int> sliding_{0};
+    std::shared_ptr<SlideState> slide_ = std::make_shared<SlideState>();
 };
 
 }  // namespace shell

@@ -1,8 +1,46 @@
 #include "shell/tray_hint_dlg.h"
 
-namespace shell {
+#include "core/app_state.h"
+#include "core/language_dialog.h"
+#include "core/popup_killer_app.h"
+#include "core/reg_key.h"
+#include "res/resource.h"
+#include "shell/skin_control.h"
 
-bool CTrayHintDlg::OnInit() { return true; }
-bool CTrayHintDlg::OnCommand(int, int) { return false; }
+namespace shell {
+namespace {
+
+constexpr int kFirstTextId = 18001;
+
+}  // namespace
+
+bool CTrayHintDlg::OnInit() {
+    const int controls[] = {IDC_HINT_TEXT, IDC_HINT_DONT_SHOW, IDOK};
+    const std::string defaults[] = {ItemText(controls[0]), ItemText(controls[1]),
+                                    ItemText(controls[2])};
+    core::ApplyLanguageTexts(hwnd_, defaults, kFirstTextId, controls, 3);
+    Send(WM_SETICON, ICON_BIG,
+         reinterpret_cast<LPARAM>(LoadIconA(ResourceModule(), MAKEINTRESOURCEA(IDI_PROGRAM))));
+    core::theApp.mainSkin = SkinControl::FromDialogItem(hwnd_, IDC_SKIN);
+    if (core::theApp.mainSkin) {
+        core::theApp.mainSkin->LoadSkin(WidePath(core::appState.installPath + "\\KorvoSkn.skn"));
+        core::theApp.mainSkin->ApplySkin(hwnd_);
+    }
+    return true;
+}
+
+// OK stores the "Don't show" choice at once; closing the dialog any other way keeps the stored
+// value.
+bool CTrayHintDlg::OnCommand(int code, int id) {
+    (void)code;
+    if (id != IDOK) return false;
+    core::appState.showAtStart = IsItemChecked(IDC_HINT_DONT_SHOW) ? 0 : 1;
+    core::RegKey key;
+    if (key.Open(HKEY_CURRENT_USER, core::kAppKeyPath) == ERROR_SUCCESS) {
+        key.SetDword("ShowAtStart", core::appState.showAtStart);
+    }
+    End(IDOK);
+    return true;
+}
 
 }  // namespace shell

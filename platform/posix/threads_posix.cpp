@@ -16,7 +16,11 @@ struct ThreadStart {
 void* RunThread(void* raw) {
     ThreadStart start = *static_cast<ThreadStart*>(raw);
     delete static_cast<ThreadStart*>(raw);
-    start.entry(start.argument);
+    // No exception leaves a thread: it would end the whole program.
+    try {
+        start.entry(start.argument);
+    } catch (...) {
+    }
     return nullptr;
 }
 

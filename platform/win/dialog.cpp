@@ -76,6 +76,15 @@ bool Dialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* resu
     case WM_DESTROY:
         OnDestroy();
         return false;
+    case WM_ERASEBKGND: {
+        // Property pages would otherwise keep the tab control's background.
+        if (dialogBrush == nullptr) return false;
+        RECT client;
+        GetClientRect(hwnd_, &client);
+        FillRect(reinterpret_cast<HDC>(wParam), &client, dialogBrush);
+        *result = 1;
+        return true;
+    }
     case WM_CTLCOLORDLG:
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:

@@ -1,0 +1,213 @@
+// The main window run for real, as the program runs it: a modal property sheet driven from a
+// thread timer inside its own message loop, with message boxes answered by the test.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/app_state.h"
+#include "core/message_box.h"
+#include "core/popup_killer_app.h"
+#include "core/reg_key.h"
+#include "platform/module_path.h"
+#include "proxy/settings.h"
+#include "res/resource.h"
+#include "shell/main_page.h"
+#include "test_folder.h"
+
+namespace shell {
+namespace {
+
+using Step = std::function<void(CMainPage&)>;
+
+std::vector<Step> steps;
+size_t nextStep = 0;
+int ticks = 0;
+std::vector<std::string> boxes;
+int boxAnswer = IDYES;
+
+int AnswerBox(HWND, const std::string& text, const std::string&, UINT) {
+    boxes.push_back(text);
+    return boxAnswer;
+}
+
+// One step per tick; when the steps are done, or after 10 s at the latest, the window ends.
+void CALLBACK RunNextStep(HWND, UINT, UINT_PTR, DWORD) {
+    CMainPage* page = RunningMainPage();
+    if (page == nullptr) return;
+    if (nextStep < steps.size()) {
+        steps[nextStep++](*page);
+    } else if (++ticks > 200 || nextStep == steps.size()) {
+        nextStep = steps.size() + 1;
+        page->QuitQuietly();
+    }
+}
+
+std::string MenuText(HMENU menu, UINT command) {
+    char text[128] = "";
+    GetMenuStringA(menu, command, text, sizeof text, MF_BYCOMMAND);
+    return text;
+}
+
+std::string TabLabel(HWND sheet, int index) {
+    char text[64] = "";
+    TCITEMA item = {};
+    item.mask = TCIF_TEXT;
+    item.pszText = text;
+    item.cchTextMax = sizeof text;
+    SendMessageA(PropSheet_GetTabControl(sheet), TCM_GETITEMA, index,
+                 reinterpret_cast<LPARAM>(&item));
+    return text;
+}
+
+class ShellMainPage : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        SkinControl::RegisterClasses();
+        saved_ = core::appState;
+        core::appState.installPath = folder_.Path().substr(0, folder_.Path().size() - 1);
+        // The settings file and blocker script are read and written in the test's folder.
+        platform::OverrideProgramDirectory(folder_.Path());
+        core::appState.language = "English";
+        core::appState.blockedPopups = "7";
+        core::appState.firstRun = 0;
+        core::appState.closeToTray = 1;
+        proxy::appSettings.PopupPort = 0;
+        proxy::appSettings.PopupCheckEnabled = 0;
+        core::RegKey key;
+        key.Create(HKEY_CURRENT_USER, core::kAppKeyPath);
+        key.SetString("Blocked Popups", "0");
+        core::theApp.counterDialog = std::make_unique<CPopupCountDlg>();
+        core::SetMessageBoxHandler(AnswerBox);
+        boxes.clear();
+        boxAnswer = IDYES;
+        steps.clear();
+        nextStep = 0;
+        ticks = 0;
+    }
+    void TearDown() override {
+        core::SetMessageBoxHandler(nullptr);
+        platform::OverrideProgramDirectory("");
+        core::theApp.counterDialog.reset();
+        core::appState = saved_;
+    }
+    void WriteEnglish(const std::string& content) {
+        CreateDirectoryA((folder_.Path() + "Language").c_str(), nullptr);
+        test_folder::WriteFile(folder_.Path() + "Language\\English.ini", content);
+    }
+    // Runs the main window through the steps; it ends by itself after the last one.
+    void RunMainWindow() {
+        const UINT_PTR timer = SetTimer(nullptr, 0, 50, RunNextStep);
+        CMainPage page;
+        page.Run();
+        KillTimer(nullptr, timer);
+        core::theApp.listener.StopListener();
+        EXPECT_EQ(RunningMainPage(), nullptr);
+    }
+
+    test_folder::TemporaryFolder folder_;
+    core::AppState saved_;
+};
+
+TEST_F(ShellMainPage, StartsHiddenInTheTrayWithItsTexts) {
+    WriteEnglish("[KorvoPopupKiller]\r\n11000=Pops\r\n11001=Zones\r\n10001=Fine\r\n"
+                 "99990=Korvo Title\r\n7001=Show it\r\n");
+    steps = {[](CMainPage& page) {
+        EXPECT_FALSE(IsWindowVisible(page.Handle()));
+        EXPECT_TRUE(page.IsTrayIconAdded());
+        EXPECT_EQ(TabLabel(page.Handle(), 0), "Pops");
+        EXPECT_EQ(TabLabel(page.Handle(), 1), "Zones");
+        EXPECT_EQ(TabLabel(page.Handle(), 2), "Error");  // the tab labels have no other default
+        EXPECT_EQ(page.Text(), "Korvo Title");
+        EXPECT_EQ(page.ItemText(IDOK), "Fine");
+        EXPECT_EQ(page.ItemText(IDCANCEL), "Cancel");
+        HMENU system = GetSystemMenu(page.Handle(), FALSE);
+        EXPECT_EQ(MenuText(system, IDM_SYSTEM_ABOUT), "&About Korvo Popup Killer");
+        EXPECT_TRUE(GetMenuState(system, SC_MAXIMIZE, MF_BYCOMMAND) & MF_GRAYED);
+        EXPECT_EQ(GetWindow(page.Handle(), GW_OWNER), nullptr);
+    }};
+    RunMainWindow();
+    EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(ShellMainPage, ShowsAndHidesThroughTrayAndCloseBox) {
+    WriteEnglish("[KorvoPopupKiller]\r\n7001=Show it\r\n7002=Hide it\r\n");
+    steps = {
+        [](CMainPage& page) { page.ToggleMainWindow(); },
+        [](CMainPage& page) {
+            EXPECT_TRUE(IsWindowVisible(page.Handle()));
+            page.Send(WM_SYSCOMMAND, SC_CLOSE);
+        },
+        [](CMainPage& page) {
+            EXPECT_FALSE(IsWindowVisible(page.Handle()));  // closing never ends the program
+            page.Send(WM_COMMAND, IDM_TOGGLE_WINDOW);
+        },
+        [](CMainPage& page) {
+            EXPECT_TRUE(IsWindowVisible(page.Handle()));
+            page.Send(WM_COMMAND, IDOK);
+        },
+        [](CMainPage& page) { EXPECT_FALSE(IsWindowVisible(page.Handle())); },
+    };
+    RunMainWindow();
+    EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(ShellMainPage, CatchingNeedsAConfiguredBrowser) {
+    steps = {
+        [](CMainPage& page) { page.ToggleCatching(); },
+        [](CMainPage&) {
+            ASSERT_EQ(boxes.size(), 1u);
+            EXPECT_EQ(boxes[0].find("You can't enable Catching Pop-Ups"), 0u);
+            EXPECT_EQ(proxy::appSettings.PopupCheckEnabled, 0);
+        },
+    };
+    RunMainWindow();
+}
+
+TEST_F(ShellMainPage, ExitAsksAndSavesEvenWhenTheAnswerIsNo) {
+    boxAnswer = IDNO;
+    steps = {
+        [](CMainPage& page) { page.ClearPopupCounter(); },
+        [](CMainPage& page) {
+            core::appState.blockedPopups = "12";
+            page.ExitProgram();
+        },
+        [](CMainPage& page) {
+            ASSERT_EQ(boxes.size(), 1u);
+            EXPECT_EQ(boxes[0].find("You will not be able to browse"), 0u);
+            EXPECT_TRUE(IsWindow(page.Handle()));  // No keeps the program running
+            core::RegKey key;
+            std::string saved;
+            key.Open(HKEY_CURRENT_USER, core::kAppKeyPath);
+            key.QueryString("Blocked Popups", &saved);
+            EXPECT_EQ(saved, "12");
+            boxAnswer = IDYES;
+            page.ExitProgram();
+        },
+    };
+    RunMainWindow();
+    EXPECT_EQ(boxes.size(), 2u);
+}
+
+TEST_F(ShellMainPage, CancelWithoutCloseToTrayAsksToExit) {
+    core::appState.closeToTray = 0;
+    boxAnswer = IDNO;
+    steps = {
+        [](CMainPage& page) {
+            proxy::appSettings.BannerBlock = 1;  // an unapplied change, undone by Cancel
+            page.Send(WM_COMMAND, IDCANCEL);
+        },
+        [](CMainPage& page) {
+            EXPECT_EQ(boxes.size(), 1u);
+            EXPECT_TRUE(IsWindow(page.Handle()));
+            EXPECT_EQ(proxy::appSettings.BannerBlock, 0);  // reloaded from the settings file
+        },
+    };
+    RunMainWindow();
+}
+
+}  // namespace
+}  // namespace shell

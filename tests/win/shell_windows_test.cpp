@@ -1,0 +1,301 @@
+// The catcher, the counter window, the tray hint, About and help, with real windows, the real
+// registry of the test prefix and an installation folder laid out in a temporary folder.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/app_state.h"
+#include "core/message_box.h"
+#include "core/popup_killer_app.h"
+#include "core/reg_key.h"
+#include "proxy/settings.h"
+#include "res/resource.h"
+#include "shell/about_dlg.h"
+#include "shell/help.h"
+#include "shell/popup_catcher.h"
+#include "shell/popup_count_dlg.h"
+#include "shell/skin_control.h"
+#include "shell/tray_hint_dlg.h"
+#include "test_folder.h"
+
+namespace shell {
+namespace {
+
+using core::appState;
+using core::theApp;
+
+std::vector<std::string> shownBoxes;
+int RecordBox(HWND, const std::string& text, const std::string& caption, UINT type) {
+    shownBoxes.push_back(text + "|" + caption + "|" + std::to_string(type));
+    return IDOK;
+}
+
+std::string TitleOf(HWND window) {
+    char text[1024] = "";
+    GetWindowTextA(window, text, sizeof(text));
+    return text;
+}
+std::string ItemTextOf(HWND dialog, int id) { return TitleOf(GetDlgItem(dialog, id)); }
+
+RECT RectOf(HWND window) {
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    return rect;
+}
+
+// Runs the thread's messages (the slide thread's steps among them) until done() or the time is
+// up; returns done().
+bool PumpUntil(const std::function<bool()>& done, DWORD milliseconds) {
+    const DWORD start = GetTickCount();
+    while (!done() && GetTickCount() - start < milliseconds) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+    }
+    return done();
+}
+void Pump(DWORD milliseconds) {
+    PumpUntil([] { return false; }, milliseconds);
+}
+
+// A hidden top-level window standing for a browser window, destroyed with the object.
+struct BrowserWindow {
+    explicit BrowserWindow(const std::string& title)
+        : hwnd(CreateWindowExA(0, "STATIC", title.c_str(), WS_POPUP, 0, 0, 50, 50, nullptr, nullptr,
+                               nullptr, nullptr)) {}
+    ~BrowserWindow() { DestroyWindow(hwnd); }
+    HWND hwnd;
+};
+
+// A modal dialog driven from its own initialisation: the test reads texts, makes its choices
+// and posts the closing message there.
+template <class DialogClass>
+class Driven : public DialogClass {
+  public:
+    std::function<void(HWND)> afterInit;
+
+  protected:
+    bool OnInit() override {
+        const bool focus = DialogClass::OnInit();
+        afterInit(this->Handle());
+        return focus;
+    }
+};
+
+class ShellWindows : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        SkinControl::RegisterClasses();
+        saved_ = appState;
+        savedPlayWave_ = proxy::appSettings.PlayWave.load();
+        appState.installPath = folder_.Path().substr(0, folder_.Path().size() - 1);
+        appState.language = "Test";
+        appState.blockedPopups = "0";
+        appState.userWavPath = folder_.Path() + "missing.wav";
+        appState.languageChanged = 0;
+        CreateDirectoryA((folder_.Path() + "Language").c_str(), nullptr);
+        shownBoxes.clear();
+        core::SetMessageBoxHandler(RecordBox);
+    }
+    void TearDown() override {
+        theApp.counterDialog.reset();
+        core::SetMessageBoxHandler(nullptr);
+        proxy::appSettings.PlayWave = savedPlayWave_;
+        appState = saved_;
+    }
+    void WriteLanguage(const std::string& texts) {
+        test_folder::WriteFile(folder_.Path() + "Language\\Test.ini",
+                               "[KorvoPopupKiller]\r\n" + texts);
+    }
+
+    test_folder::TemporaryFolder folder_;
+    core::AppState saved_;
+    int savedPlayWave_ = 1;
+};
+
+// ---- Catcher ----
+
+TEST_F(ShellWindows, CatcherCountsEachMarkedWindowOncePerPass) {
+    theApp.counterDialog = std::make_unique<CPopupCountDlg>();
+    ASSERT_TRUE(theApp.counterDialog->Create());
+    const HWND counter = theApp.counterDialog->Handle();
+    EXPECT_FALSE(IsWindowVisible(counter));
+
+    BrowserWindow page(std::string(kCatchMarker) + "Page");
+    EXPECT_TRUE(ScanForCaughtPopup());
+    EXPECT_EQ(appState.blockedPopups, "1");
+    EXPECT_EQ(TitleOf(page.hwnd), "Page");
+    EXPECT_TRUE(IsWindowVisible(counter));
+    EXPECT_EQ(ItemTextOf(counter, IDC_COUNT), "1");
+    EXPECT_FALSE(ScanForCaughtPopup());
+    EXPECT_EQ(appState.blockedPopups, "1");
+
+    // Two at once take two passes; a marker behind other text goes, the text around it stays.
+    BrowserWindow first(std::string(kCatchMarker) + "First");
+    BrowserWindow second("News - " + std::string(kCatchMarker) + " - Browser");
+    EXPECT_TRUE(ScanForCaughtPopup());
+    EXPECT_EQ(appState.blockedPopups, "2");
+    EXPECT_TRUE(ScanForCaughtPopup());
+    EXPECT_FALSE(ScanForCaughtPopup());
+    EXPECT_EQ(appState.blockedPopups, "3");
+    EXPECT_EQ(ItemTextOf(counter, IDC_COUNT), "3");
+    EXPECT_EQ(TitleOf(first.hwnd), "First");
+    EXPECT_EQ(TitleOf(second.hwnd), "News -  - Browser");
+}
+
+TEST_F(ShellWindows, CatcherCountsFromANonNumberAndShowsTheCounterWithSoundOff) {
+    appState.blockedPopups = "lots";
+    proxy::appSettings.PlayWave = 0;
+    theApp.counterDialog = std::make_unique<CPopupCountDlg>();
+    ASSERT_TRUE(theApp.counterDialog->Create());
+    BrowserWindow page(kCatchMarker);
+    EXPECT_TRUE(ScanForCaughtPopup());
+    EXPECT_EQ(appState.blockedPopups, "1");
+    EXPECT_EQ(TitleOf(page.hwnd), "");
+    EXPECT_TRUE(IsWindowVisible(theApp.counterDialog->Handle()));
+
+    // Sound on with a missing file, and no counter window at all: still counted.
+    proxy::appSettings.PlayWave = 1;
+    theApp.counterDialog.reset();
+    SetWindowTextA(page.hwnd, (std::string(kCatchMarker) + "again").c_str());
+    EXPECT_TRUE(ScanForCaughtPopup());
+    EXPECT_EQ(appState.blockedPopups, "2");
+}
+
+// ---- Counter window ----
+
+TEST_F(ShellWindows, CounterShowsAtTheCornerThenSlidesOut) {
+    WriteLanguage("2001=caught so far\r\n");
+    appState.blockedPopups = "42";
+    CPopupCountDlg counter;
+    ASSERT_TRUE(counter.Create());
+    const HWND window = counter.Handle();
+    EXPECT_FALSE(IsWindowVisible(window));
+    EXPECT_EQ(ItemTextOf(window, IDC_COUNT_LABEL), "caught so far");
+
+    counter.ShowCounter();
+    const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
+    RECT rect = RectOf(window);
+    EXPECT_TRUE(IsWindowVisible(window));
+    EXPECT_EQ(rect.right, screenWidth);
+    EXPECT_EQ(rect.bottom, GetSystemMetrics(SM_CYSCREEN));
+    EXPECT_EQ(ItemTextOf(window, IDC_COUNT), "42");
+    EXPECT_TRUE(GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST);
+
+    counter.Send(WM_TIMER, 8005);
+    EXPECT_TRUE(PumpUntil([&] { return !IsWindowVisible(window); }, 6000));
+    EXPECT_GE(RectOf(window).left, screenWidth);
+
+    // Shown again after a language change: back at the corner with the new label.
+    WriteLanguage("2001=new label\r\n");
+    appState.languageChanged = 1;
+    counter.ShowCounter();
+    EXPECT_EQ(RectOf(window).right, screenWidth);
+    EXPECT_EQ(ItemTextOf(window, IDC_COUNT_LABEL), "new label");
+}
+
+TEST_F(ShellWindows, CounterShownOrDestroyedDuringASlideStopsIt) {
+    CPopupCountDlg counter;
+    ASSERT_TRUE(counter.Create());
+    const HWND window = counter.Handle();
+    counter.ShowCounter();
+    const RECT corner = RectOf(window);
+    counter.Send(WM_TIMER, 8005);
+    ASSERT_TRUE(PumpUntil([&] { return RectOf(window).left > corner.left + 5; }, 1000));
+
+    appState.blockedPopups = "7";
+    counter.ShowCounter();
+    Pump(300);
+    EXPECT_TRUE(IsWindowVisible(window));
+    EXPECT_EQ(RectOf(window).left, corner.left);
+    EXPECT_EQ(RectOf(window).top, corner.top);
+    EXPECT_EQ(ItemTextOf(window, IDC_COUNT), "7");
+
+    counter.Send(WM_TIMER, 8005);
+    ASSERT_TRUE(PumpUntil([&] { return RectOf(window).left > corner.left + 5; }, 1000));
+    counter.Destroy();
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_EQ(counter.Handle(), nullptr);
+    Pump(100);
+}
+
+// ---- Tray hint ----
+
+TEST_F(ShellWindows, TrayHintWritesShowAtStartOnlyOnOk) {
+    WriteLanguage("18003=Fine\r\n");
+    core::RegKey key;
+    ASSERT_EQ(key.Create(HKEY_CURRENT_USER, core::kAppKeyPath), ERROR_SUCCESS);
+    auto run = [&](bool dontShow, UINT message, WPARAM command) {
+        RegDeleteValueA(key.Handle(), "ShowAtStart");
+        Driven<CTrayHintDlg> hint;
+        std::string okText;
+        hint.afterInit = [&](HWND dialog) {
+            okText = ItemTextOf(dialog, IDOK);
+            CheckDlgButton(dialog, IDC_HINT_DONT_SHOW, dontShow ? BST_CHECKED : BST_UNCHECKED);
+            PostMessageA(dialog, message, command, 0);
+        };
+        const INT_PTR result = hint.RunModal(IDD_TRAY_HINT, nullptr);
+        EXPECT_EQ(okText, "Fine");
+        DWORD stored = 99;
+        return std::make_pair(result, key.QueryDword("ShowAtStart", &stored) == ERROR_SUCCESS
+                                          ? static_cast<int>(stored)
+                                          : -1);
+    };
+    EXPECT_EQ(run(true, WM_COMMAND, IDOK), std::make_pair(INT_PTR{IDOK}, 0));
+    EXPECT_EQ(appState.showAtStart, 0);
+    EXPECT_EQ(run(false, WM_COMMAND, IDOK), std::make_pair(INT_PTR{IDOK}, 1));
+    EXPECT_EQ(run(true, WM_COMMAND, IDCANCEL), std::make_pair(INT_PTR{IDCANCEL}, -1));
+    EXPECT_EQ(run(true, WM_CLOSE, 0), std::make_pair(INT_PTR{IDCANCEL}, -1));
+    RegDeleteValueA(key.Handle(), "ShowAtStart");
+}
+
+// ---- About ----
+
+TEST_F(ShellWindows, AboutShowsVersionAndLanguageTexts) {
+    auto texts = [&] {
+        std::vector<std::string> seen;
+        Driven<CAboutDlg> about;
+        about.afterInit = [&](HWND dialog) {
+            seen = {TitleOf(dialog), ItemTextOf(dialog, IDC_ABOUT_VERSION_LABEL),
+                    ItemTextOf(dialog, IDOK), ItemTextOf(dialog, IDC_ABOUT_VERSION),
+                    ItemTextOf(dialog, IDC_ABOUT_COPYRIGHT)};
+            PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+        };
+        EXPECT_EQ(about.Run(nullptr), IDOK);
+        return seen;
+    };
+    std::vector<std::string> seen = texts();
+    ASSERT_EQ(seen.size(), 5u);
+    EXPECT_EQ(seen[0], "Korvo Popup Killer");
+    EXPECT_EQ(seen[1], "Version:");
+    EXPECT_EQ(seen[3], "4, 2, 0, 0");
+    EXPECT_NE(seen[4], "LegalCopyright");
+    EXPECT_NE(seen[4], "");
+
+    WriteLanguage("12000=Ueber Korvo\r\n12001=Fassung:\r\n12002=Gut\r\n");
+    seen = texts();
+    ASSERT_EQ(seen.size(), 5u);
+    EXPECT_EQ(seen[0], "Ueber Korvo");
+    EXPECT_EQ(seen[1], "Fassung:");
+    EXPECT_EQ(seen[2], "Gut");
+    EXPECT_EQ(seen[3], "4, 2, 0, 0");
+}
+
+// ---- Help ----
+
+TEST_F(ShellWindows, HelpWithoutItsFileSaysSoOnce) {
+    OpenHelp(nullptr);
+    EXPECT_EQ(shownBoxes, std::vector<std::string>{"Cannot locate HTML Help file KorvoHlp.chm|"
+                                                   "Korvo Popup Killer|" +
+                                                   std::to_string(MB_OK)});
+}
+
+}  // namespace
+}  // namespace shell
