@@ -12,6 +12,9 @@
 
 namespace shell {
 
+struct SkinFile;
+struct SplashFile;
+
 // A path for the controls: the ANSI text converted to a wide string in the ANSI code page.
 std::wstring WidePath(const std::string& path);
 
@@ -32,6 +35,12 @@ class SkinControl {
     void ApplySkin(HWND window);
     // Redraws window and its children with their skin (after texts changed).
     void RefreshSkin(HWND window);
+
+    // True while a skin is loaded (the last LoadSkin succeeded).
+    bool IsLoaded() const { return skin_ != nullptr; }
+
+  private:
+    std::shared_ptr<const SkinFile> skin_;
 };
 
 class SplashControl {
@@ -44,6 +53,21 @@ class SplashControl {
     void ShowSplash(int milliseconds);
     // Takes the splash window down; the argument is reserved and 0.
     void CloseSplash(int reserved);
+
+    SplashControl() = default;
+    SplashControl(const SplashControl&) = delete;
+    SplashControl& operator=(const SplashControl&) = delete;
+    // Takes down a splash window still shown.
+    ~SplashControl();
+
+  private:
+    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    bool CreateSplashWindow();
+
+    std::shared_ptr<const SplashFile> splash_;
+    HWND window_ = nullptr;
+    // Set when the user clicks the splash or presses a key: it ends early.
+    bool dismissed_ = false;
 };
 
 }  // namespace shell

@@ -1,5 +1,17 @@
+// CSplashDlg: the splash at start (dialog 109). The dialog itself never shows: its
+// initialisation runs the splash control 1057, which shows the splash window for its time,
+// and then ends the dialog.
 #pragma once
+
 #include "platform/win/dialog.h"
+
 namespace shell {
-class CSplashDlg : public platform::Dialog {};
+
+class CSplashDlg : public platform::Dialog {
+  protected:
+    // Loads "splash.spl" from the installation folder, shows it and takes it down again, then
+    // ends the dialog with 0. Without the control the dialog ends at once.
+    bool OnInit() override;
+};
+
 }  // namespace shell
