@@ -1,3 +1,4 @@
+# shellcheck shell=bash disable=SC2034
 # Shared pieces of the scripts that drive KorvoPop.exe under Wine (sourced after lib.sh): a
 # private Xvfb, a private prefix with a laid-out installation whose proxy port is a free one,
 # KorvoPop started and ended by its own pid, the window probe, and the registry read back.
