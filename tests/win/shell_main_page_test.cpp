@@ -16,6 +16,7 @@
 #include "proxy/settings.h"
 #include "res/resource.h"
 #include "shell/main_page.h"
+#include "browsers_support.h"
 #include "test_folder.h"
 
 namespace shell {
@@ -93,6 +94,8 @@ class ShellMainPage : public ::testing::Test {
         platform::OverrideProgramDirectory("");
         core::theApp.counterDialog.reset();
         core::appState = saved_;
+        // The key and the "Proxy Setting" flags the main window's refresh wrote.
+        browsers_test::DeleteKeyTree(HKEY_CURRENT_USER, core::kAppKeyPath);
     }
     void WriteEnglish(const std::string& content) {
         CreateDirectoryA((folder_.Path() + "Language").c_str(), nullptr);
