@@ -47,9 +47,14 @@ std::string LoadResourceString(int id) {
     return text;
 }
 
+// Replaces an item's text only: its default (bold) and check states stay.
 void SetMenuText(HMENU menu, UINT command, const char* id, const char* defaultText) {
-    const std::string text = core::GetLanguageString(id, defaultText);
-    ModifyMenuA(menu, command, MF_BYCOMMAND | MF_STRING, command, text.c_str());
+    std::string text = core::GetLanguageString(id, defaultText);
+    MENUITEMINFOA item = {};
+    item.cbSize = sizeof item;
+    item.fMask = MIIM_STRING;
+    item.dwTypeData = &text[0];
+    SetMenuItemInfoA(menu, command, FALSE, &item);
 }
 
 }  // namespace
