@@ -1,11 +1,10 @@
-#include "core/popup_killer_app.h"
-
 #include <commctrl.h>
 
 #include "browsers/hosts_file.h"
 #include "core/app_state.h"
 #include "core/language.h"
 #include "core/message_box.h"
+#include "core/popup_killer_app.h"
 #include "core/reg_key.h"
 #include "core/startup_prompt.h"
 #include "platform/socket.h"

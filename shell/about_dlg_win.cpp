@@ -1,5 +1,3 @@
-#include "shell/about_dlg.h"
-
 #include <shellapi.h>
 
 #include <vector>
@@ -10,6 +8,7 @@
 #include "core/popup_killer_app.h"
 #include "core/reg_key.h"
 #include "res/resource.h"
+#include "shell/about_dlg.h"
 #include "shell/skin_control.h"
 
 namespace shell {

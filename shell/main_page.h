@@ -4,8 +4,8 @@
 // starts the proxy.
 #pragma once
 
-#include <windows.h>
 #include <shellapi.h>
+#include <windows.h>
 
 #include <string>
 

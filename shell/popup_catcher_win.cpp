@@ -1,7 +1,5 @@
-#include "shell/popup_catcher.h"
-
-#include <windows.h>
 #include <mmsystem.h>
+#include <windows.h>
 
 #include <cstring>
 
@@ -9,6 +7,7 @@
 #include "core/blocked_count.h"
 #include "core/popup_killer_app.h"
 #include "proxy/settings.h"
+#include "shell/popup_catcher.h"
 
 namespace shell {
 namespace {

@@ -4,9 +4,9 @@
 // private messages among them) reach OnMessage even while PropertySheet runs its own loop.
 #pragma once
 
-#include <windows.h>
 #include <commctrl.h>
 #include <prsht.h>
+#include <windows.h>
 
 #include <vector>
 
@@ -89,8 +89,8 @@ class PropertySheet : public Window {
 
   private:
     static int CALLBACK SheetCallback(HWND hwnd, UINT message, LPARAM lParam);
-    static LRESULT CALLBACK SheetSubclassProc(HWND hwnd, UINT message, WPARAM wParam,
-                                              LPARAM lParam, UINT_PTR id, DWORD_PTR object);
+    static LRESULT CALLBACK SheetSubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
+                                              UINT_PTR id, DWORD_PTR object);
 
     std::vector<PROPSHEETPAGEA> pages_;
 };

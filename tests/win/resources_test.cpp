@@ -48,9 +48,7 @@ class Resources : public ::testing::Test {
         host_ = CreateWindowA("Static", "", WS_POPUP, 0, 0, 400, 400, nullptr, nullptr,
                               GetModuleHandleA(nullptr), nullptr);
     }
-    static void TearDownTestSuite() {
-        DestroyWindow(host_);
-    }
+    static void TearDownTestSuite() { DestroyWindow(host_); }
 
     // Creates dialog dialogId and checks each control; returns the dialog's style.
     static DWORD CheckDialog(int dialogId, const std::vector<Controls>& expected) {

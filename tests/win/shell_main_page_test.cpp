@@ -1,13 +1,14 @@
 // The main window run for real, as the program runs it: a modal property sheet driven from a
 // thread timer inside its own message loop, with message boxes answered by the test.
+#include <commctrl.h>
 #include <gtest/gtest.h>
 #include <windows.h>
-#include <commctrl.h>
 
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "browsers_support.h"
 #include "core/app_state.h"
 #include "core/message_box.h"
 #include "core/popup_killer_app.h"
@@ -16,7 +17,6 @@
 #include "proxy/settings.h"
 #include "res/resource.h"
 #include "shell/main_page.h"
-#include "browsers_support.h"
 #include "test_folder.h"
 
 namespace shell {
@@ -116,8 +116,9 @@ class ShellMainPage : public ::testing::Test {
 };
 
 TEST_F(ShellMainPage, StartsHiddenInTheTrayWithItsTexts) {
-    WriteEnglish("[KorvoPopupKiller]\r\n11000=Pops\r\n11001=Zones\r\n10001=Fine\r\n"
-                 "99990=Korvo Title\r\n7001=Show it\r\n");
+    WriteEnglish(
+        "[KorvoPopupKiller]\r\n11000=Pops\r\n11001=Zones\r\n10001=Fine\r\n"
+        "99990=Korvo Title\r\n7001=Show it\r\n");
     steps = {[](CMainPage& page) {
         EXPECT_FALSE(IsWindowVisible(page.Handle()));
         EXPECT_TRUE(page.IsTrayIconAdded());
