@@ -1,3 +1,6 @@
+#include <windows.h>
+// The headers below need windows.h first.
+
 #include <shellapi.h>
 
 #include <vector>

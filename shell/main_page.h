@@ -4,8 +4,10 @@
 // starts the proxy.
 #pragma once
 
-#include <shellapi.h>
 #include <windows.h>
+// The headers below need windows.h first.
+
+#include <shellapi.h>
 
 #include <string>
 

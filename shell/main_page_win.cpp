@@ -1,3 +1,6 @@
+#include <windows.h>
+// The headers below need windows.h first.
+
 #include <commctrl.h>
 
 #include "browsers/browser_state.h"

@@ -1,5 +1,7 @@
-#include <mmsystem.h>
 #include <windows.h>
+// The headers below need windows.h first.
+
+#include <mmsystem.h>
 
 #include <cstring>
 

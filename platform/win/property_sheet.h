@@ -4,9 +4,11 @@
 // private messages among them) reach OnMessage even while PropertySheet runs its own loop.
 #pragma once
 
+#include <windows.h>
+// The headers below need windows.h first.
+
 #include <commctrl.h>
 #include <prsht.h>
-#include <windows.h>
 
 #include <vector>
 

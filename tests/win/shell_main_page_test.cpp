@@ -1,8 +1,10 @@
 // The main window run for real, as the program runs it: a modal property sheet driven from a
 // thread timer inside its own message loop, with message boxes answered by the test.
+#include <windows.h>
+// The headers below need windows.h first.
+
 #include <commctrl.h>
 #include <gtest/gtest.h>
-#include <windows.h>
 
 #include <functional>
 #include <string>
