@@ -1,4 +1,5 @@
-#include "core/popup_killer_app.h"
+#include <windows.h>
+// The headers below need windows.h first.
 
 #include <commctrl.h>
 
@@ -6,6 +7,7 @@
 #include "core/app_state.h"
 #include "core/language.h"
 #include "core/message_box.h"
+#include "core/popup_killer_app.h"
 #include "core/reg_key.h"
 #include "core/startup_prompt.h"
 #include "platform/socket.h"

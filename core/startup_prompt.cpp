@@ -23,7 +23,8 @@ LanguageText StartupPromptText(int code) {
         {"19004",
          "You have Internet Explorer and Opera 6 browsers installed, but you haven't configured "
          "the proxy settings for any of them"},
-        {"19002", "You have Opera 7 browser installed, but you haven't configured the proxy settings"},
+        {"19002",
+         "You have Opera 7 browser installed, but you haven't configured the proxy settings"},
         {"19005",
          "You have Internet Explorer and Opera 7 browsers installed, but you haven't configured "
          "the proxy settings for any of them\r\nDo you want to configure proxy settings now?"},

@@ -8,8 +8,8 @@
 
 namespace core {
 
-// Sum of 1 (Internet Explorer: neither LAN nor dial-up configured; it is always present), 2 (Opera 6
-// installed and not configured), 4 (Opera 7 likewise) and 8 (Mozilla/Netscape likewise).
+// Sum of 1 (Internet Explorer: neither LAN nor dial-up configured; it is always present), 2 (Opera
+// 6 installed and not configured), 4 (Opera 7 likewise) and 8 (Mozilla/Netscape likewise).
 int StartupPromptCode(const browsers::BrowserConfigState& state);
 
 struct LanguageText {
@@ -22,11 +22,13 @@ LanguageText StartupPromptText(int code);
 
 // The ids of the prompt's fixed parts and of the warning after No.
 constexpr LanguageText kPromptNote = {
-    "19012", "\r\nNOTE: The program will not work properly unless you configure the proxy settings"};
+    "19012",
+    "\r\nNOTE: The program will not work properly unless you configure the proxy settings"};
 constexpr LanguageText kPromptButtons = {
     "19013", "\r\nClick Yes to start the wizard\r\nNo to hide this message box forever."};
 constexpr LanguageText kPromptWarning = {
-    "19014", "WARNING\r\nProxy is not configured for some or all of your installed browsers and the "
-             "program will not work properly with unconfigured browsers"};
+    "19014",
+    "WARNING\r\nProxy is not configured for some or all of your installed browsers and the "
+    "program will not work properly with unconfigured browsers"};
 
 }  // namespace core

@@ -1,6 +1,5 @@
-#include "pages/activex_page.h"
-
 #include "core/popup_killer_app.h"
+#include "pages/activex_page.h"
 
 namespace pages {
 

@@ -1,8 +1,7 @@
-#include "pages/options_page.h"
-
 #include "core/app_state.h"
 #include "core/language_dialog.h"
 #include "core/popup_killer_app.h"
+#include "pages/options_page.h"
 #include "proxy/settings.h"
 #include "res/resource.h"
 
@@ -19,11 +18,11 @@ bool COptionsPage::OnInit() {
 
 void COptionsPage::ApplyPageTexts() {
     if (hwnd_ == nullptr) return;
-    core::ApplyControlTexts(hwnd_, 9001,
-                            {IDC_STARTUP_GROUP, IDC_STARTUP_WINDOWS, IDC_STARTUP_MANUAL,
-                             IDC_STARTUP_IE, IDC_LANGUAGE_GROUP, IDC_GENERAL_GROUP,
-                             IDC_ALWAYS_ON_TOP, IDC_SOUND_GROUP, IDC_CHANGE_SOUND_LABEL,
-                             IDC_TEST_SOUND, IDC_CURRENT_SOUND_LABEL, IDC_CLOSE_TO_TRAY});
+    core::ApplyControlTexts(
+        hwnd_, 9001,
+        {IDC_STARTUP_GROUP, IDC_STARTUP_WINDOWS, IDC_STARTUP_MANUAL, IDC_STARTUP_IE,
+         IDC_LANGUAGE_GROUP, IDC_GENERAL_GROUP, IDC_ALWAYS_ON_TOP, IDC_SOUND_GROUP,
+         IDC_CHANGE_SOUND_LABEL, IDC_TEST_SOUND, IDC_CURRENT_SOUND_LABEL, IDC_CLOSE_TO_TRAY});
 }
 
 void COptionsPage::RefreshPageControls() {

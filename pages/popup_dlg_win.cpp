@@ -1,8 +1,7 @@
-#include "pages/popup_dlg.h"
-
 #include "core/app_state.h"
 #include "core/language_dialog.h"
 #include "core/popup_killer_app.h"
+#include "pages/popup_dlg.h"
 #include "proxy/settings.h"
 #include "res/resource.h"
 

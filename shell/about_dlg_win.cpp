@@ -1,4 +1,5 @@
-#include "shell/about_dlg.h"
+#include <windows.h>
+// The headers below need windows.h first.
 
 #include <shellapi.h>
 
@@ -10,6 +11,7 @@
 #include "core/popup_killer_app.h"
 #include "core/reg_key.h"
 #include "res/resource.h"
+#include "shell/about_dlg.h"
 #include "shell/skin_control.h"
 
 namespace shell {

@@ -1,10 +1,9 @@
-#include "shell/help.h"
-
 #include <string>
 
 #include "core/app_state.h"
 #include "core/message_box.h"
 #include "core/reg_key.h"
+#include "shell/help.h"
 
 namespace shell {
 namespace {

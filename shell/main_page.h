@@ -5,6 +5,8 @@
 #pragma once
 
 #include <windows.h>
+// The headers below need windows.h first.
+
 #include <shellapi.h>
 
 #include <string>

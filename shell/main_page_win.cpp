@@ -1,4 +1,5 @@
-#include "shell/main_page.h"
+#include <windows.h>
+// The headers below need windows.h first.
 
 #include <commctrl.h>
 
@@ -14,6 +15,7 @@
 #include "shell/about_dlg.h"
 #include "shell/app_messages.h"
 #include "shell/help.h"
+#include "shell/main_page.h"
 #include "shell/popup_catcher.h"
 
 namespace shell {
@@ -47,9 +49,14 @@ std::string LoadResourceString(int id) {
     return text;
 }
 
+// Replaces an item's text only: its default (bold) and check states stay.
 void SetMenuText(HMENU menu, UINT command, const char* id, const char* defaultText) {
-    const std::string text = core::GetLanguageString(id, defaultText);
-    ModifyMenuA(menu, command, MF_BYCOMMAND | MF_STRING, command, text.c_str());
+    std::string text = core::GetLanguageString(id, defaultText);
+    MENUITEMINFOA item = {};
+    item.cbSize = sizeof item;
+    item.fMask = MIIM_STRING;
+    item.dwTypeData = &text[0];
+    SetMenuItemInfoA(menu, command, FALSE, &item);
 }
 
 }  // namespace
@@ -134,68 +141,68 @@ bool CMainPage::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* r
         return true;
     }
     switch (message) {
-    case kMsgCatchingChanged:
-    case kMsgLanguageChanged:
-    case kMsgTopmostChanged:
-    case kMsgBannerChanged:
-        OnPrivateMessage(message);
-        return false;
-    case WM_COMMAND:
-        return OnCommand(LOWORD(wParam));
-    case WM_SYSCOMMAND:
-        return OnSysCommand(wParam);
-    case WM_TIMER:
-        if (wParam == kCatcherTimer) ScanForCaughtPopup();
-        return false;
-    case WM_HELP:
-        OpenHelp(hwnd_);
-        return false;
-    default:
-        (void)result;
-        return false;
+        case kMsgCatchingChanged:
+        case kMsgLanguageChanged:
+        case kMsgTopmostChanged:
+        case kMsgBannerChanged:
+            OnPrivateMessage(message);
+            return false;
+        case WM_COMMAND:
+            return OnCommand(LOWORD(wParam));
+        case WM_SYSCOMMAND:
+            return OnSysCommand(wParam);
+        case WM_TIMER:
+            if (wParam == kCatcherTimer) ScanForCaughtPopup();
+            return false;
+        case WM_HELP:
+            OpenHelp(hwnd_);
+            return false;
+        default:
+            (void)result;
+            return false;
     }
 }
 
 bool CMainPage::OnCommand(int id) {
     switch (id) {
-    case IDM_TOGGLE_WINDOW:
-        ToggleMainWindow();
-        return true;
-    case IDM_TOGGLE_CATCHING:
-        ToggleCatching();
-        return true;
-    case IDM_BLOCK_ADS:
-        ToggleBlockAds();
-        return true;
-    case IDM_SHOW_COUNTER:
-        if (core::theApp.counterDialog) core::theApp.counterDialog->ShowCounter();
-        return true;
-    case IDM_CLEAR_COUNTER:
-        ClearPopupCounter();
-        return true;
-    case IDM_HELP:  // also the sheet's Help button
-        OpenHelp(hwnd_);
-        return true;
-    case IDM_ABOUT: {
-        CAboutDlg about;
-        about.Run(hwnd_);
-        return true;
-    }
-    case IDM_EXIT:
-        ExitProgram();
-        return true;
-    case IDOK:
-        ApplyAll();
-        HideToTray();
-        return true;
-    case IDCANCEL:
-        CancelChanges();
-        return true;
-    case kApplyButton:
-        ApplyAll();
-        return true;
-    default:
-        return false;
+        case IDM_TOGGLE_WINDOW:
+            ToggleMainWindow();
+            return true;
+        case IDM_TOGGLE_CATCHING:
+            ToggleCatching();
+            return true;
+        case IDM_BLOCK_ADS:
+            ToggleBlockAds();
+            return true;
+        case IDM_SHOW_COUNTER:
+            if (core::theApp.counterDialog) core::theApp.counterDialog->ShowCounter();
+            return true;
+        case IDM_CLEAR_COUNTER:
+            ClearPopupCounter();
+            return true;
+        case IDM_HELP:  // also the sheet's Help button
+            OpenHelp(hwnd_);
+            return true;
+        case IDM_ABOUT: {
+            CAboutDlg about;
+            about.Run(hwnd_);
+            return true;
+        }
+        case IDM_EXIT:
+            ExitProgram();
+            return true;
+        case IDOK:
+            ApplyAll();
+            HideToTray();
+            return true;
+        case IDCANCEL:
+            CancelChanges();
+            return true;
+        case kApplyButton:
+            ApplyAll();
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -250,26 +257,26 @@ void CMainPage::AddTrayIcon() {
 
 void CMainPage::OnTrayCallback(LPARAM mouseMessage) {
     switch (mouseMessage) {
-    case WM_MOUSEMOVE: {
-        // The tip always tells the current state.
-        NOTIFYICONDATAA tip = {};
-        tip.cbSize = kTrayIconDataSize;
-        tip.hWnd = hwnd_;
-        tip.uID = kTrayIconId;
-        tip.uFlags = NIF_TIP;
-        lstrcpynA(tip.szTip, (CatchingOn() ? enabledTip_ : disabledTip_).c_str(),
-                  sizeof tip.szTip);
-        Shell_NotifyIconA(NIM_MODIFY, &tip);
-        break;
-    }
-    case WM_LBUTTONDBLCLK:
-        ToggleMainWindow();
-        break;
-    case WM_RBUTTONUP:
-        ShowTrayMenu();
-        break;
-    default:
-        break;
+        case WM_MOUSEMOVE: {
+            // The tip always tells the current state.
+            NOTIFYICONDATAA tip = {};
+            tip.cbSize = kTrayIconDataSize;
+            tip.hWnd = hwnd_;
+            tip.uID = kTrayIconId;
+            tip.uFlags = NIF_TIP;
+            lstrcpynA(tip.szTip, (CatchingOn() ? enabledTip_ : disabledTip_).c_str(),
+                      sizeof tip.szTip);
+            Shell_NotifyIconA(NIM_MODIFY, &tip);
+            break;
+        }
+        case WM_LBUTTONDBLCLK:
+            ToggleMainWindow();
+            break;
+        case WM_RBUTTONUP:
+            ShowTrayMenu();
+            break;
+        default:
+            break;
     }
 }
 
@@ -393,27 +400,27 @@ void CMainPage::ClearPopupCounter() {
 
 void CMainPage::OnPrivateMessage(UINT message) {
     switch (message) {
-    case kMsgCatchingChanged:
-        OnCatchingChanged();
-        break;
-    case kMsgLanguageChanged:
-        LocalizeMainWindow();
-        popupsPage_.ApplyPageTexts();
-        optionsPage_.ApplyPageTexts();
-        enabledTip_ = core::GetLanguageString("5001", "Korvo Popup Killer Enabled");
-        disabledTip_ = core::GetLanguageString("5002", "Korvo Popup Killer Disabled");
-        UpdateTrayMenuTexts();
-        break;
-    case kMsgTopmostChanged:
-        SetTopmost(proxy::appSettings.DisplayOnTop == 1);
-        break;
-    case kMsgBannerChanged:
-        CheckMenuItem(trayMenu_, IDM_BLOCK_ADS,
-                      MF_BYCOMMAND |
-                          (proxy::appSettings.BannerBlock == 1 ? MF_CHECKED : MF_UNCHECKED));
-        break;
-    default:
-        break;
+        case kMsgCatchingChanged:
+            OnCatchingChanged();
+            break;
+        case kMsgLanguageChanged:
+            LocalizeMainWindow();
+            popupsPage_.ApplyPageTexts();
+            optionsPage_.ApplyPageTexts();
+            enabledTip_ = core::GetLanguageString("5001", "Korvo Popup Killer Enabled");
+            disabledTip_ = core::GetLanguageString("5002", "Korvo Popup Killer Disabled");
+            UpdateTrayMenuTexts();
+            break;
+        case kMsgTopmostChanged:
+            SetTopmost(proxy::appSettings.DisplayOnTop == 1);
+            break;
+        case kMsgBannerChanged:
+            CheckMenuItem(
+                trayMenu_, IDM_BLOCK_ADS,
+                MF_BYCOMMAND | (proxy::appSettings.BannerBlock == 1 ? MF_CHECKED : MF_UNCHECKED));
+            break;
+        default:
+            break;
     }
 }
 

@@ -1,6 +1,6 @@
-#include "shell/popup_catcher.h"
-
 #include <windows.h>
+// The headers below need windows.h first.
+
 #include <mmsystem.h>
 
 #include <cstring>
@@ -9,6 +9,7 @@
 #include "core/blocked_count.h"
 #include "core/popup_killer_app.h"
 #include "proxy/settings.h"
+#include "shell/popup_catcher.h"
 
 namespace shell {
 namespace {

@@ -1,10 +1,9 @@
-#include "shell/popup_count_dlg.h"
-
 #include "core/app_state.h"
 #include "core/language_dialog.h"
 #include "core/popup_killer_app.h"
 #include "platform/threads.h"
 #include "res/resource.h"
+#include "shell/popup_count_dlg.h"
 #include "shell/skin_control.h"
 
 namespace shell {

@@ -1,10 +1,12 @@
-#include "shell/skin_control.h"
+#include <windows.h>
+// The headers below need windows.h first.
 
 #include <commctrl.h>
 
 #include <algorithm>
 
 #include "res/resource.h"
+#include "shell/skin_control.h"
 #include "shell/skin_file.h"
 
 namespace shell {
@@ -52,27 +54,27 @@ template <typename Control>
 LRESULT CALLBACK ControlProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     try {
         switch (message) {
-        case WM_NCCREATE:
-            SetWindowLongPtrA(hwnd, GWLP_USERDATA,
-                              reinterpret_cast<LONG_PTR>(
-                                  new std::shared_ptr<Control>(std::make_shared<Control>())));
-            break;
-        case WM_CREATE:
-            SetWindowPos(hwnd, nullptr, 0, 0, 0, 0,
-                         SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_HIDEWINDOW);
-            return 0;
-        case WM_WINDOWPOSCHANGING: {
-            // The control never shows and takes no room, whatever the resource says.
-            auto* position = reinterpret_cast<WINDOWPOS*>(lParam);
-            position->flags &= ~(SWP_SHOWWINDOW | SWP_NOSIZE);
-            position->cx = 0;
-            position->cy = 0;
-            return 0;
-        }
-        case WM_NCDESTROY:
-            delete reinterpret_cast<std::shared_ptr<Control>*>(
-                SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0));
-            break;
+            case WM_NCCREATE:
+                SetWindowLongPtrA(hwnd, GWLP_USERDATA,
+                                  reinterpret_cast<LONG_PTR>(
+                                      new std::shared_ptr<Control>(std::make_shared<Control>())));
+                break;
+            case WM_CREATE:
+                SetWindowPos(hwnd, nullptr, 0, 0, 0, 0,
+                             SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_HIDEWINDOW);
+                return 0;
+            case WM_WINDOWPOSCHANGING: {
+                // The control never shows and takes no room, whatever the resource says.
+                auto* position = reinterpret_cast<WINDOWPOS*>(lParam);
+                position->flags &= ~(SWP_SHOWWINDOW | SWP_NOSIZE);
+                position->cx = 0;
+                position->cy = 0;
+                return 0;
+            }
+            case WM_NCDESTROY:
+                delete reinterpret_cast<std::shared_ptr<Control>*>(
+                    SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0));
+                break;
         }
     } catch (...) {
         // No object: the dialog still opens and goes on without it.
@@ -118,17 +120,17 @@ ControlKind KindOf(HWND control) {
     const LONG_PTR style = GetWindowLongPtrA(control, GWL_STYLE);
     if (style & BS_PUSHLIKE) return ControlKind::kPushButton;
     switch (style & BS_TYPEMASK) {
-    case BS_GROUPBOX:
-        return ControlKind::kGroupBox;
-    case BS_CHECKBOX:
-    case BS_AUTOCHECKBOX:
-    case BS_3STATE:
-    case BS_AUTO3STATE:
-    case BS_RADIOBUTTON:
-    case BS_AUTORADIOBUTTON:
-        return ControlKind::kText;
-    default:
-        return ControlKind::kPushButton;
+        case BS_GROUPBOX:
+            return ControlKind::kGroupBox;
+        case BS_CHECKBOX:
+        case BS_AUTOCHECKBOX:
+        case BS_3STATE:
+        case BS_AUTO3STATE:
+        case BS_RADIOBUTTON:
+        case BS_AUTORADIOBUTTON:
+            return ControlKind::kText;
+        default:
+            return ControlKind::kPushButton;
     }
 }
 
@@ -186,26 +188,26 @@ LRESULT CALLBACK SkinSubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
     try {
         auto* state = reinterpret_cast<SkinnedWindow*>(data);
         switch (message) {
-        case WM_ERASEBKGND:
-            PaintBackground(hwnd, reinterpret_cast<HDC>(wParam), *state);
-            return 1;
-        case WM_SIZE:
-            // The band and the frame follow the edges: repaint all of it, not only the new
-            // part.
-            InvalidateRect(hwnd, nullptr, TRUE);
-            break;
-        case WM_CTLCOLORDLG:
-        case WM_CTLCOLORSTATIC:
-        case WM_CTLCOLORBTN: {
-            HBRUSH brush = ControlColours(*state, message, reinterpret_cast<HDC>(wParam),
-                                          reinterpret_cast<HWND>(lParam));
-            if (brush != nullptr) return reinterpret_cast<LRESULT>(brush);
-            break;
-        }
-        case WM_NCDESTROY:
-            RemoveWindowSubclass(hwnd, SkinSubclassProc, id);
-            delete state;
-            break;
+            case WM_ERASEBKGND:
+                PaintBackground(hwnd, reinterpret_cast<HDC>(wParam), *state);
+                return 1;
+            case WM_SIZE:
+                // The band and the frame follow the edges: repaint all of it, not only the new
+                // part.
+                InvalidateRect(hwnd, nullptr, TRUE);
+                break;
+            case WM_CTLCOLORDLG:
+            case WM_CTLCOLORSTATIC:
+            case WM_CTLCOLORBTN: {
+                HBRUSH brush = ControlColours(*state, message, reinterpret_cast<HDC>(wParam),
+                                              reinterpret_cast<HWND>(lParam));
+                if (brush != nullptr) return reinterpret_cast<LRESULT>(brush);
+                break;
+            }
+            case WM_NCDESTROY:
+                RemoveWindowSubclass(hwnd, SkinSubclassProc, id);
+                delete state;
+                break;
         }
     } catch (...) {
         // A skin fault leaves the message to the window's own procedure.
@@ -472,26 +474,26 @@ LRESULT CALLBACK SplashControl::WindowProc(HWND hwnd, UINT message, WPARAM wPara
         }
         auto* control = reinterpret_cast<SplashControl*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
         switch (message) {
-        case WM_ERASEBKGND:
-            return 1;
-        case WM_PAINT: {
-            PAINTSTRUCT paint;
-            HDC dc = BeginPaint(hwnd, &paint);
-            if (control != nullptr && control->splash_ != nullptr) {
-                PaintSplashBuffered(hwnd, dc, *control->splash_);
+            case WM_ERASEBKGND:
+                return 1;
+            case WM_PAINT: {
+                PAINTSTRUCT paint;
+                HDC dc = BeginPaint(hwnd, &paint);
+                if (control != nullptr && control->splash_ != nullptr) {
+                    PaintSplashBuffered(hwnd, dc, *control->splash_);
+                }
+                EndPaint(hwnd, &paint);
+                return 0;
             }
-            EndPaint(hwnd, &paint);
-            return 0;
-        }
-        case WM_LBUTTONDOWN:
-        case WM_KEYDOWN:
-        case WM_CLOSE:
-            // The window is the control's to destroy; the user only cuts the time short.
-            if (control != nullptr) control->dismissed_ = true;
-            return 0;
-        case WM_NCDESTROY:
-            SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
-            break;
+            case WM_LBUTTONDOWN:
+            case WM_KEYDOWN:
+            case WM_CLOSE:
+                // The window is the control's to destroy; the user only cuts the time short.
+                if (control != nullptr) control->dismissed_ = true;
+                return 0;
+            case WM_NCDESTROY:
+                SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+                break;
         }
     } catch (...) {
     }

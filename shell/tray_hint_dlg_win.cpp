@@ -1,11 +1,10 @@
-#include "shell/tray_hint_dlg.h"
-
 #include "core/app_state.h"
 #include "core/language_dialog.h"
 #include "core/popup_killer_app.h"
 #include "core/reg_key.h"
 #include "res/resource.h"
 #include "shell/skin_control.h"
+#include "shell/tray_hint_dlg.h"
 
 namespace shell {
 namespace {

@@ -57,44 +57,44 @@ HINSTANCE Dialog::ResourceModule() { return GetModuleHandleA(nullptr); }
 
 bool Dialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
     switch (message) {
-    case WM_COMMAND: {
-        const int id = LOWORD(wParam);
-        if (OnCommand(HIWORD(wParam), id)) return true;
-        if (modal_ && (id == IDOK || id == IDCANCEL)) {
-            End(id);
+        case WM_COMMAND: {
+            const int id = LOWORD(wParam);
+            if (OnCommand(HIWORD(wParam), id)) return true;
+            if (modal_ && (id == IDOK || id == IDCANCEL)) {
+                End(id);
+                return true;
+            }
+            return false;
+        }
+        case WM_NOTIFY:
+            return OnNotify(*reinterpret_cast<const NMHDR*>(lParam), result);
+        case WM_TIMER:
+            return OnTimer(wParam);
+        case WM_SHOWWINDOW:
+            OnShow(wParam != 0);
+            return false;
+        case WM_DESTROY:
+            OnDestroy();
+            return false;
+        case WM_ERASEBKGND: {
+            // Property pages would otherwise keep the tab control's background.
+            if (dialogBrush == nullptr) return false;
+            RECT client;
+            GetClientRect(hwnd_, &client);
+            FillRect(reinterpret_cast<HDC>(wParam), &client, dialogBrush);
+            *result = 1;
             return true;
         }
-        return false;
-    }
-    case WM_NOTIFY:
-        return OnNotify(*reinterpret_cast<const NMHDR*>(lParam), result);
-    case WM_TIMER:
-        return OnTimer(wParam);
-    case WM_SHOWWINDOW:
-        OnShow(wParam != 0);
-        return false;
-    case WM_DESTROY:
-        OnDestroy();
-        return false;
-    case WM_ERASEBKGND: {
-        // Property pages would otherwise keep the tab control's background.
-        if (dialogBrush == nullptr) return false;
-        RECT client;
-        GetClientRect(hwnd_, &client);
-        FillRect(reinterpret_cast<HDC>(wParam), &client, dialogBrush);
-        *result = 1;
-        return true;
-    }
-    case WM_CTLCOLORDLG:
-    case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLORBTN:
-        if (dialogBrush == nullptr) return false;
-        SetTextColor(reinterpret_cast<HDC>(wParam), dialogTextColour);
-        SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
-        *result = reinterpret_cast<LRESULT>(dialogBrush);
-        return true;
-    default:
-        return false;
+        case WM_CTLCOLORDLG:
+        case WM_CTLCOLORSTATIC:
+        case WM_CTLCOLORBTN:
+            if (dialogBrush == nullptr) return false;
+            SetTextColor(reinterpret_cast<HDC>(wParam), dialogTextColour);
+            SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
+            *result = reinterpret_cast<LRESULT>(dialogBrush);
+            return true;
+        default:
+            return false;
     }
 }
 

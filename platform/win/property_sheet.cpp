@@ -54,29 +54,29 @@ bool PropertyPage::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
     const NMHDR& header = *reinterpret_cast<const NMHDR*>(lParam);
     if (header.hwndFrom != Sheet()) return OnNotify(header, result);
     switch (header.code) {
-    case PSN_SETACTIVE:
-        *result = OnSetActive();
-        return true;
-    case PSN_KILLACTIVE:
-        *result = OnKillActive() ? FALSE : TRUE;
-        return true;
-    case PSN_APPLY:
-        *result = OnApply() ? PSNRET_NOERROR : PSNRET_INVALID_NOCHANGEPAGE;
-        return true;
-    case PSN_RESET:
-        OnReset();
-        return true;
-    case PSN_WIZNEXT:
-        *result = OnWizardNext();
-        return true;
-    case PSN_WIZBACK:
-        *result = OnWizardBack();
-        return true;
-    case PSN_WIZFINISH:
-        *result = OnWizardFinish() ? FALSE : TRUE;
-        return true;
-    default:
-        return OnNotify(header, result);
+        case PSN_SETACTIVE:
+            *result = OnSetActive();
+            return true;
+        case PSN_KILLACTIVE:
+            *result = OnKillActive() ? FALSE : TRUE;
+            return true;
+        case PSN_APPLY:
+            *result = OnApply() ? PSNRET_NOERROR : PSNRET_INVALID_NOCHANGEPAGE;
+            return true;
+        case PSN_RESET:
+            OnReset();
+            return true;
+        case PSN_WIZNEXT:
+            *result = OnWizardNext();
+            return true;
+        case PSN_WIZBACK:
+            *result = OnWizardBack();
+            return true;
+        case PSN_WIZFINISH:
+            *result = OnWizardFinish() ? FALSE : TRUE;
+            return true;
+        default:
+            return OnNotify(header, result);
     }
 }
 

@@ -5,6 +5,8 @@
 #pragma once
 
 #include <windows.h>
+// The headers below need windows.h first.
+
 #include <commctrl.h>
 #include <prsht.h>
 
@@ -89,8 +91,8 @@ class PropertySheet : public Window {
 
   private:
     static int CALLBACK SheetCallback(HWND hwnd, UINT message, LPARAM lParam);
-    static LRESULT CALLBACK SheetSubclassProc(HWND hwnd, UINT message, WPARAM wParam,
-                                              LPARAM lParam, UINT_PTR id, DWORD_PTR object);
+    static LRESULT CALLBACK SheetSubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
+                                              UINT_PTR id, DWORD_PTR object);
 
     std::vector<PROPSHEETPAGEA> pages_;
 };

@@ -8,8 +8,8 @@
 namespace {
 
 browsers::BrowserConfigState State(int lan, int dialUp, int opera6Installed, int opera6Configured,
-                                   int opera7Installed, int opera7Configured,
-                                   int mozillaInstalled, int netscapeConfigured) {
+                                   int opera7Installed, int opera7Configured, int mozillaInstalled,
+                                   int netscapeConfigured) {
     browsers::BrowserConfigState state;
     state.lanIsConfigured = lan;
     state.dialUpIsConfigured = dialUp;
@@ -27,15 +27,13 @@ TEST(CoreStartupPrompt, CodeCountsOnlyInstalledUnconfiguredBrowsers) {
         browsers::BrowserConfigState state;
         int code;
     } cases[] = {
-        {State(0, 0, 0, 0, 0, 0, 0, 0), 1},   // Internet Explorer always counts
-        {State(1, 0, 0, 0, 0, 0, 0, 0), 0},   // LAN configured
-        {State(0, 1, 0, 0, 0, 0, 0, 0), 0},   // a dial-up connection configured
-        {State(0, 0, 1, 1, 0, 0, 0, 0), 1},   // Opera 6 configured, IE not
-        {State(0, 0, 0, 1, 0, 0, 0, 0), 1},   // a flag without the browser counts nothing
-        {State(1, 0, 1, 0, 1, 0, 1, 0), 14},
-        {State(0, 0, 1, 0, 1, 0, 0, 0), 7},
-        {State(0, 0, 1, 0, 1, 0, 1, 0), 15},
-        {State(1, 1, 1, 1, 1, 1, 1, 1), 0},
+        {State(0, 0, 0, 0, 0, 0, 0, 0), 1},  // Internet Explorer always counts
+        {State(1, 0, 0, 0, 0, 0, 0, 0), 0},  // LAN configured
+        {State(0, 1, 0, 0, 0, 0, 0, 0), 0},  // a dial-up connection configured
+        {State(0, 0, 1, 1, 0, 0, 0, 0), 1},  // Opera 6 configured, IE not
+        {State(0, 0, 0, 1, 0, 0, 0, 0), 1},  // a flag without the browser counts nothing
+        {State(1, 0, 1, 0, 1, 0, 1, 0), 14}, {State(0, 0, 1, 0, 1, 0, 0, 0), 7},
+        {State(0, 0, 1, 0, 1, 0, 1, 0), 15}, {State(1, 1, 1, 1, 1, 1, 1, 1), 0},
     };
     for (const Case& c : cases) EXPECT_EQ(core::StartupPromptCode(c.state), c.code);
 }

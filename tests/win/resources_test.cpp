@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "res/resource.h"
+#include "shell/skin_control.h"
 
 namespace {
 
@@ -42,25 +43,12 @@ class Resources : public ::testing::Test {
     static void SetUpTestSuite() {
         INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES | ICC_USEREX_CLASSES};
         InitCommonControlsEx(&controls);
-        // Stand-ins for the skin and splash controls; the real classes behave alike as controls.
-        for (const char* name : {SKIN_CONTROL_CLASS, SPLASH_CONTROL_CLASS}) {
-            WNDCLASSA known;
-            if (GetClassInfoA(GetModuleHandleA(nullptr), name, &known)) continue;
-            WNDCLASSA windowClass = {};
-            windowClass.lpfnWndProc = DefWindowProcA;
-            windowClass.hInstance = GetModuleHandleA(nullptr);
-            windowClass.lpszClassName = name;
-            if (RegisterClassA(&windowClass)) registered_.push_back(name);
-        }
+        shell::SkinControl::RegisterClasses();
         // Pages are child windows and need a parent.
         host_ = CreateWindowA("Static", "", WS_POPUP, 0, 0, 400, 400, nullptr, nullptr,
                               GetModuleHandleA(nullptr), nullptr);
     }
-    static void TearDownTestSuite() {
-        DestroyWindow(host_);
-        for (const char* name : registered_) UnregisterClassA(name, GetModuleHandleA(nullptr));
-        registered_.clear();
-    }
+    static void TearDownTestSuite() { DestroyWindow(host_); }
 
     // Creates dialog dialogId and checks each control; returns the dialog's style.
     static DWORD CheckDialog(int dialogId, const std::vector<Controls>& expected) {
@@ -92,11 +80,9 @@ class Resources : public ::testing::Test {
     }
 
     static HWND host_;
-    static std::vector<const char*> registered_;
 };
 
 HWND Resources::host_ = nullptr;
-std::vector<const char*> Resources::registered_;
 
 TEST_F(Resources, WindowsCarryTheirControls) {
     const Controls skin = Of(SKIN_CONTROL_CLASS, kAnyKind, kHidden, {IDC_SKIN});

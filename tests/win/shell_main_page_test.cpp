@@ -1,13 +1,16 @@
 // The main window run for real, as the program runs it: a modal property sheet driven from a
 // thread timer inside its own message loop, with message boxes answered by the test.
-#include <gtest/gtest.h>
 #include <windows.h>
+// The headers below need windows.h first.
+
 #include <commctrl.h>
+#include <gtest/gtest.h>
 
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "browsers_support.h"
 #include "core/app_state.h"
 #include "core/message_box.h"
 #include "core/popup_killer_app.h"
@@ -93,6 +96,8 @@ class ShellMainPage : public ::testing::Test {
         platform::OverrideProgramDirectory("");
         core::theApp.counterDialog.reset();
         core::appState = saved_;
+        // The key and the "Proxy Setting" flags the main window's refresh wrote.
+        browsers_test::DeleteKeyTree(HKEY_CURRENT_USER, core::kAppKeyPath);
     }
     void WriteEnglish(const std::string& content) {
         CreateDirectoryA((folder_.Path() + "Language").c_str(), nullptr);
@@ -113,8 +118,9 @@ class ShellMainPage : public ::testing::Test {
 };
 
 TEST_F(ShellMainPage, StartsHiddenInTheTrayWithItsTexts) {
-    WriteEnglish("[KorvoPopupKiller]\r\n11000=Pops\r\n11001=Zones\r\n10001=Fine\r\n"
-                 "99990=Korvo Title\r\n7001=Show it\r\n");
+    WriteEnglish(
+        "[KorvoPopupKiller]\r\n11000=Pops\r\n11001=Zones\r\n10001=Fine\r\n"
+        "99990=Korvo Title\r\n7001=Show it\r\n");
     steps = {[](CMainPage& page) {
         EXPECT_FALSE(IsWindowVisible(page.Handle()));
         EXPECT_TRUE(page.IsTrayIconAdded());
