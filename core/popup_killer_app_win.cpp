@@ -34,7 +34,9 @@ LRESULT CALLBACK InstanceWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
             if (shell::CMainPage* mainPage = shell::RunningMainPage()) {
                 mainPage->QuitQuietly();
             } else {
+                // The tray hint waits for the user; the program ends without its answer.
                 quitRequested = true;
+                if (theApp.trayHint.Handle() != nullptr) theApp.trayHint.End(IDCANCEL);
             }
         } catch (...) {
             OutputDebugStringA("KorvoPop: ending on request failed\n");

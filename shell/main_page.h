@@ -73,6 +73,9 @@ class CMainPage : public platform::PropertySheet {
     std::string languageSnapshot_;
     bool quietExit_ = false;
     bool isVisible_ = false;
+    // The tray menu runs its own loop; an exit asked for meanwhile waits until it has closed.
+    bool menuOpen_ = false;
+    bool exitAfterMenu_ = false;
 };
 
 // The running main window, or null outside its life: the instance window hands it the

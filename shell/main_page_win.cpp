@@ -119,11 +119,20 @@ void CMainPage::OnInitialized() {
 void CMainPage::PrepareSystemMenu() {
     HMENU menu = GetSystemMenu(hwnd_, FALSE);
     if (menu == nullptr) return;
-    InsertMenuA(menu, 0, MF_BYPOSITION | MF_STRING | MF_GRAYED, SC_RESTORE, "Restore");
-    InsertMenuA(menu, 2, MF_BYPOSITION | MF_STRING | MF_GRAYED, SC_SIZE, "Size");
-    InsertMenuA(menu, 3, MF_BYPOSITION | MF_STRING, SC_MINIMIZE, "Minimize");
-    InsertMenuA(menu, 4, MF_BYPOSITION | MF_STRING | MF_GRAYED, SC_MAXIMIZE, "Maximize");
-    InsertMenuA(menu, 5, MF_BYPOSITION | MF_SEPARATOR, 0, nullptr);
+    // A dialog's system menu holds Move and Close; a system that gives the full window menu
+    // already has the others, which then only need their states.
+    if (GetMenuState(menu, SC_MINIMIZE, MF_BYCOMMAND) == static_cast<UINT>(-1)) {
+        InsertMenuA(menu, 0, MF_BYPOSITION | MF_STRING | MF_GRAYED, SC_RESTORE, "Restore");
+        InsertMenuA(menu, 2, MF_BYPOSITION | MF_STRING | MF_GRAYED, SC_SIZE, "Size");
+        InsertMenuA(menu, 3, MF_BYPOSITION | MF_STRING, SC_MINIMIZE, "Minimize");
+        InsertMenuA(menu, 4, MF_BYPOSITION | MF_STRING | MF_GRAYED, SC_MAXIMIZE, "Maximize");
+        InsertMenuA(menu, 5, MF_BYPOSITION | MF_SEPARATOR, 0, nullptr);
+    } else {
+        for (UINT command : {SC_RESTORE, SC_SIZE, SC_MAXIMIZE}) {
+            EnableMenuItem(menu, command, MF_BYCOMMAND | MF_GRAYED);
+        }
+        EnableMenuItem(menu, SC_MINIMIZE, MF_BYCOMMAND | MF_ENABLED);
+    }
     const std::string about = LoadResourceString(IDS_ABOUT_ITEM);
     if (!about.empty()) {
         AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
@@ -286,8 +295,14 @@ void CMainPage::ShowTrayMenu() {
     // Without the foreground and the WM_NULL after it, the menu would not close when the user
     // clicks elsewhere.
     SetForegroundWindow(hwnd_);
+    menuOpen_ = true;
     TrackPopupMenu(trayMenu_, 0, cursor.x, cursor.y, 0, hwnd_, nullptr);
+    menuOpen_ = false;
     Post(WM_NULL);
+    if (exitAfterMenu_) {
+        exitAfterMenu_ = false;
+        ExitProgram();
+    }
 }
 
 void CMainPage::UpdateTrayIcon() {
@@ -455,6 +470,12 @@ void CMainPage::CancelChanges() {
 
 void CMainPage::QuitQuietly() {
     quietExit_ = true;
+    // Destroying the window under an open menu would leave the menu's loop running for ever.
+    if (menuOpen_) {
+        exitAfterMenu_ = true;
+        EndMenu();
+        return;
+    }
     ExitProgram();
 }
 
@@ -478,8 +499,11 @@ void CMainPage::ExitProgram() {
     trayIconAdded_ = 0;
     if (core::theApp.counterDialog) core::theApp.counterDialog->Destroy();
     KillTimer(hwnd_, kCatcherTimer);
-    // Destroying the window ends the sheet's own message loop.
+    // Destroying the window ends the sheet's own message loop, once the loop looks: when this
+    // runs inside a message another thread sent (the tray's callback), the loop still waits
+    // for a posted message, and the one posted to the window is gone with it.
     DestroyWindow(hwnd_);
+    PostThreadMessageA(GetCurrentThreadId(), WM_NULL, 0, 0);
 }
 
 }  // namespace shell

@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "browsers_support.h"
@@ -28,6 +29,7 @@ using Step = std::function<void(CMainPage&)>;
 
 std::vector<Step> steps;
 size_t nextStep = 0;
+UINT_PTR stepTimer = 0;
 int ticks = 0;
 std::vector<std::string> boxes;
 int boxAnswer = IDYES;
@@ -105,10 +107,10 @@ class ShellMainPage : public ::testing::Test {
     }
     // Runs the main window through the steps; it ends by itself after the last one.
     void RunMainWindow() {
-        const UINT_PTR timer = SetTimer(nullptr, 0, 50, RunNextStep);
+        stepTimer = SetTimer(nullptr, 0, 50, RunNextStep);
         CMainPage page;
         page.Run();
-        KillTimer(nullptr, timer);
+        KillTimer(nullptr, stepTimer);
         core::theApp.listener.StopListener();
         EXPECT_EQ(RunningMainPage(), nullptr);
     }
@@ -133,6 +135,11 @@ TEST_F(ShellMainPage, StartsHiddenInTheTrayWithItsTexts) {
         HMENU system = GetSystemMenu(page.Handle(), FALSE);
         EXPECT_EQ(MenuText(system, IDM_SYSTEM_ABOUT), "&About Korvo Popup Killer");
         EXPECT_TRUE(GetMenuState(system, SC_MAXIMIZE, MF_BYCOMMAND) & MF_GRAYED);
+        int minimizeItems = 0;
+        for (int i = 0; i < GetMenuItemCount(system); ++i) {
+            minimizeItems += GetMenuItemID(system, i) == SC_MINIMIZE;
+        }
+        EXPECT_EQ(minimizeItems, 1);
         EXPECT_EQ(GetWindow(page.Handle(), GW_OWNER), nullptr);
     }};
     RunMainWindow();
@@ -158,6 +165,41 @@ TEST_F(ShellMainPage, ShowsAndHidesThroughTrayAndCloseBox) {
         [](CMainPage& page) { EXPECT_FALSE(IsWindowVisible(page.Handle())); },
     };
     RunMainWindow();
+    EXPECT_TRUE(boxes.empty());
+}
+
+void CALLBACK QuitDuringMenu(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    if (RunningMainPage() != nullptr) RunningMainPage()->QuitQuietly();
+}
+
+// The tray's callback comes from another program, sent while the sheet's loop waits for a
+// message: an exit asked for while that callback's menu is open must still end the loop.
+TEST_F(ShellMainPage, QuitWhileTheTrayMenuIsOpenEndsTheProgram) {
+    std::thread tray;
+    const DWORD uiThread = GetCurrentThreadId();
+    steps = {[&tray](CMainPage& page) {
+        KillTimer(nullptr, stepTimer);
+        SetTimer(nullptr, 0, 300, QuitDuringMenu);
+        HWND sheet = page.Handle();
+        tray = std::thread([sheet] {
+            SendMessageA(sheet, RegisterWindowMessageA("TaskbarMsg"), 0, WM_RBUTTONUP);
+        });
+    }};
+    // Wakes a loop that would otherwise wait for ever, so a fault fails instead of hanging.
+    HANDLE ended = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    std::thread watchdog([uiThread, ended] {
+        if (WaitForSingleObject(ended, 4000) == WAIT_TIMEOUT) {
+            PostThreadMessageA(uiThread, WM_NULL, 0, 0);
+        }
+    });
+    const DWORD start = GetTickCount();
+    RunMainWindow();
+    EXPECT_LT(GetTickCount() - start, 3000u);
+    SetEvent(ended);
+    tray.join();
+    watchdog.join();
+    CloseHandle(ended);
     EXPECT_TRUE(boxes.empty());
 }
 
