@@ -23,7 +23,7 @@ wine_template_settings() {
 # What a ready template records; a template made by another Wine or with other settings is
 # made again.
 wine_template_stamp() {
-    printf '%s\n' "$(wine --version)"
+    printf '%s\n' "$(wine --version)" "fonts: marlett"
     wine_template_settings | md5sum | cut -d' ' -f1
 }
 
@@ -111,6 +111,10 @@ wine_ensure_template() {
         WINEPREFIX="$template" WINEDLLOVERRIDES="mscoree,mshtml=" wineboot -i \
             >"$build_dir/wine-template.log" 2>&1 || { wine_log "wineboot failed, see $build_dir/wine-template.log"; exit 1; }
         WINEPREFIX="$template" wine regedit /S "$settings" >>"$build_dir/wine-template.log" 2>&1
+        # Wine draws the caption buttons with Marlett, which a new prefix lacks (fonts-wine).
+        if [ -f /usr/share/wine/fonts/marlett.ttf ]; then
+            cp /usr/share/wine/fonts/marlett.ttf "$template/drive_c/windows/Fonts/"
+        fi
         WINEPREFIX="$template" wineserver -w
         trap - EXIT
         rm -f "$settings"
