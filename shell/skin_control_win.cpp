@@ -48,6 +48,20 @@ bool ReadBoundedFile(const std::wstring& path, std::size_t maxSize, std::string*
     return true;
 }
 
+// A skin or splash file read and parsed; null when it is missing, too large or damaged.
+template <typename File>
+std::shared_ptr<const File> LoadControlFile(const std::wstring& path,
+                                            File (*parse)(const std::string&)) {
+    try {
+        std::string bytes;
+        if (!ReadBoundedFile(path, kMaxSkinFileSize, &bytes)) return nullptr;
+        auto file = std::make_shared<const File>(parse(bytes));
+        return file->ok ? file : nullptr;
+    } catch (...) {
+        return nullptr;
+    }
+}
+
 // The window procedure of both hidden controls. The window holds one reference to its object
 // (a heap shared_ptr in GWLP_USERDATA); FromDialogItem hands out more.
 template <typename Control>
@@ -343,18 +357,8 @@ std::shared_ptr<SkinControl> SkinControl::FromDialogItem(HWND dialog, int contro
 }
 
 bool SkinControl::LoadSkin(const std::wstring& path) {
-    try {
-        skin_.reset();
-        std::string bytes;
-        if (!ReadBoundedFile(path, kMaxSkinFileSize, &bytes)) return false;
-        auto skin = std::make_shared<SkinFile>(ParseSkinFile(bytes));
-        if (!skin->ok) return false;
-        skin_ = std::move(skin);
-        return true;
-    } catch (...) {
-        skin_.reset();
-        return false;
-    }
+    skin_ = LoadControlFile<SkinFile>(path, ParseSkinFile);
+    return skin_ != nullptr;
 }
 
 void SkinControl::ApplySkin(HWND window) {
@@ -394,18 +398,8 @@ std::shared_ptr<SplashControl> SplashControl::FromDialogItem(HWND dialog, int co
 SplashControl::~SplashControl() { CloseSplash(0); }
 
 bool SplashControl::LoadSplash(const std::wstring& path) {
-    try {
-        splash_.reset();
-        std::string bytes;
-        if (!ReadBoundedFile(path, kMaxSkinFileSize, &bytes)) return false;
-        auto splash = std::make_shared<SplashFile>(ParseSplashFile(bytes));
-        if (!splash->ok) return false;
-        splash_ = std::move(splash);
-        return true;
-    } catch (...) {
-        splash_.reset();
-        return false;
-    }
+    splash_ = LoadControlFile<SplashFile>(path, ParseSplashFile);
+    return splash_ != nullptr;
 }
 
 bool SplashControl::CreateSplashWindow() {
