@@ -1,13 +1,61 @@
-#include "core/app_state.h"
-#include "core/language_dialog.h"
-#include "core/popup_killer_app.h"
 #include "pages/popup_dlg.h"
+
+#include <chrono>
+
+#include "browsers/hosts_file.h"
+#include "browsers/proxy_setting_sheet.h"
+#include "core/app_state.h"
+#include "core/language.h"
+#include "core/language_dialog.h"
+#include "core/message_box.h"
+#include "core/popup_killer_app.h"
+#include "platform/threads.h"
 #include "proxy/settings.h"
 #include "res/resource.h"
+#include "shell/app_messages.h"
 
 namespace pages {
 
+namespace {
+
+// The warning's blink timer: shown for one period, hidden for the next.
+constexpr UINT_PTR kBlinkTimer = 0;
+constexpr UINT kBlinkPeriodMs = 1000;
+
+bool CatchingOn() { return proxy::appSettings.PopupCheckEnabled != 0; }
+
+void SetCatching(bool on) { proxy::appSettings.PopupCheckEnabled = on ? 1 : 0; }
+
+browsers::BrowserConfigState& Config() { return core::theApp.browserConfig; }
+
+void RefreshConfig() { browsers::RefreshBrowserConfigState(Config(), proxy::appSettings); }
+
+bool AnyBrowserConfigured() { return !browsers::NothingConfigured(Config()); }
+
+// The reset's test: Internet Explorer's live proxy use alone does not count, since the reset
+// has just taken the browsers the user chose off the proxy.
+bool AnyBrowserStillConfigured() {
+    const browsers::BrowserConfigState& c = Config();
+    return c.netscapeIsConfigured || c.dialUpIsConfigured || c.lanIsConfigured ||
+           c.opera6IsConfigured || c.opera7IsConfigured;
+}
+
+}  // namespace
+
+CPopupDlg::CPopupDlg()
+    : cleanerParameters(std::make_unique<cleaner::CInternetCleanerParamters>()),
+      cleanerModule(std::make_unique<cleaner::CInternetCleanerModule>()) {}
+
+CPopupDlg::~CPopupDlg() {
+    std::unique_lock<std::mutex> guard(cleaningLock_);
+    cleaningPending_ = false;
+    cleaningIdle_.wait(guard, [this] { return !cleaningRunning_; });
+}
+
+// Refreshes the browser state, loads the main skin and, when the user asked for it at the
+// start-up prompt, runs the wizard.
 bool CPopupDlg::OnInit() {
+    RefreshConfig();
     isInitialised = true;
     ApplyPageTexts();
     RefreshPageControls();
@@ -19,16 +67,60 @@ bool CPopupDlg::OnInit() {
         core::theApp.mainSkin->ApplySkin(Sheet());
         core::theApp.mainSkin->ApplySkin(hwnd_);
     }
+    if (core::theApp.startWizard) browsers::CProxySettingSheet(true).Run(Sheet());
     return true;
 }
 
 LRESULT CPopupDlg::OnSetActive() {
+    // Taken before the refresh, which itself switches catching off when no browser is
+    // configured: the user is told that catching went off.
+    const bool wasCatching = CatchingOn();
+    RefreshConfig();
     ApplyPageTexts();
+    if (!AnyBrowserConfigured()) {
+        if (blinkPhase == -1) StartBlinking();
+        CatchingOffWithoutBrowser(wasCatching);
+    }
     return 0;
 }
 
 void CPopupDlg::Activate() {
     if (isInitialised) OnSetActive();
+}
+
+bool CPopupDlg::OnCommand(int code, int id) {
+    if (code != BN_CLICKED) return false;
+    switch (id) {
+        case IDC_CATCH_POPUPS:
+            OnCatchClicked();
+            return true;
+        case IDC_SOUND_ALERT:
+            OnSoundClicked();
+            return true;
+        case IDC_SET_PROXY:
+            OnSetProxy();
+            return true;
+        case IDC_RESET_PROXY:
+            OnResetProxy();
+            return true;
+        case IDC_BANNER_BLOCK:
+            OnBannerClicked();
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool CPopupDlg::OnTimer(UINT_PTR timerId) {
+    if (timerId != kBlinkTimer || blinkPhase == -1) return false;
+    ShowItem(IDC_NOT_CONFIGURED_WARNING, blinkPhase == 0);
+    blinkPhase = (blinkPhase + 1) % 2;
+    return true;
+}
+
+void CPopupDlg::OnDestroy() {
+    KillTimer(hwnd_, kBlinkTimer);
+    blinkPhase = -1;
 }
 
 void CPopupDlg::ApplyPageTexts() {
@@ -42,9 +134,16 @@ void CPopupDlg::ApplyPageTexts() {
 
 void CPopupDlg::RefreshPageControls() {
     if (hwnd_ == nullptr) return;
-    ShowCatching(proxy::appSettings.PopupCheckEnabled != 0);
-    ShowBannerBlock(proxy::appSettings.BannerBlock == 1);
-    if (proxy::appSettings.PlayWave != 0) CheckItem(IDC_SOUND_ALERT, true);
+    if (CatchingOn()) {
+        CheckItem(IDC_CATCH_POPUPS, true);
+        OnCatchClicked();
+    } else {
+        CheckItem(IDC_CATCH_POPUPS, false);
+    }
+    CheckItem(IDC_BANNER_BLOCK, proxy::appSettings.BannerBlock == 1);
+    EnableItem(IDC_SOUND_ALERT, CatchingOn());
+    // Both ways: settings reloaded by Cancel may have switched the sound off.
+    CheckItem(IDC_SOUND_ALERT, proxy::appSettings.PlayWave != 0);
     if (core::appState.languageChanged) ApplyPageTexts();
 }
 
@@ -58,6 +157,171 @@ void CPopupDlg::ShowBannerBlock(bool blocking) {
     if (hwnd_ != nullptr) CheckItem(IDC_BANNER_BLOCK, blocking);
 }
 
-void CPopupDlg::StartCacheCleaning() {}
+// Catching may only go on while a browser is configured; otherwise the click is undone and
+// message 2252 explains why. Every click that is not undone starts a cleaning run.
+void CPopupDlg::OnCatchClicked() {
+    RefreshConfig();
+    if (AnyBrowserConfigured()) {
+        if (blinkPhase != -1) StopBlinking();
+    } else {
+        SetCatching(false);
+        if (blinkPhase == -1) StartBlinking();
+        if (IsItemChecked(IDC_CATCH_POPUPS)) {
+            CheckItem(IDC_CATCH_POPUPS, false);
+            ShowMessage("2252",
+                        "You can't enable Catching Pop-Ups as you didn't configure your "
+                        "browser(s).\nPlease go to Popups page to configure your browser(s).",
+                        MB_OK | MB_ICONINFORMATION);
+            return;
+        }
+    }
+    SetCatching(IsItemChecked(IDC_CATCH_POPUPS));
+    EnableItem(IDC_SOUND_ALERT, CatchingOn());
+    StartCacheCleaning();
+    SetModified(true);
+    PostToMainWindow(shell::kMsgCatchingChanged);
+}
+
+void CPopupDlg::OnSoundClicked() {
+    // The auto check box has already switched; the setting follows it.
+    proxy::appSettings.PlayWave = IsItemChecked(IDC_SOUND_ALERT) ? 1 : 0;
+    SetModified(true);
+}
+
+// The hosts file switches at once; Cancel does not undo it.
+void CPopupDlg::OnBannerClicked() {
+    const bool blocking = IsItemChecked(IDC_BANNER_BLOCK);
+    proxy::appSettings.BannerBlock = blocking ? 1 : 0;
+    browsers::ApplyAdBlockHostsFile(blocking);
+    PostToMainWindow(shell::kMsgBannerChanged);
+    SetModified(true);
+}
+
+// When the wizard configured the first browser, the warning stops and the user is offered to
+// switch catching on.
+void CPopupDlg::OnSetProxy() {
+    const bool noneBefore = !AnyBrowserConfigured();
+    browsers::CProxySettingSheet(true).Run(Sheet());
+    if (blinkPhase == -1) return;
+    if (AnyBrowserConfigured()) StopBlinking();
+    if (!noneBefore || blinkPhase != -1) return;
+    if (ShowMessage("2254", "Catching Pop-Ups is currently disabled, Do you want to enable it?",
+                    MB_YESNO | MB_ICONQUESTION) != IDYES) {
+        return;
+    }
+    SetCatching(true);
+    ShowCatching(true);
+    PostToMainWindow(shell::kMsgCatchingChanged);
+}
+
+void CPopupDlg::OnResetProxy() {
+    browsers::CProxySettingSheet(false).Run(Sheet());
+    if (AnyBrowserStillConfigured()) return;
+    StartBlinking();
+    CatchingOffWithoutBrowser(CatchingOn());
+}
+
+void CPopupDlg::StartBlinking() {
+    blinkPhase = 0;
+    SetTimer(hwnd_, kBlinkTimer, kBlinkPeriodMs, nullptr);
+}
+
+void CPopupDlg::StopBlinking() {
+    KillTimer(hwnd_, kBlinkTimer);
+    ShowItem(IDC_NOT_CONFIGURED_WARNING, false);
+    blinkPhase = -1;
+}
+
+void CPopupDlg::CatchingOffWithoutBrowser(bool wasCatching) {
+    if (wasCatching) {
+        ShowMessage("2253", "Catching Pop-Ups is disabled as there's not any configured browser.",
+                    MB_OK | MB_ICONINFORMATION);
+        ShowCatching(false);
+        PostToMainWindow(shell::kMsgCatchingChanged);
+    }
+    SetCatching(false);
+}
+
+void CPopupDlg::PostToMainWindow(UINT message) const {
+    if (mainWindow != nullptr) PostMessageA(mainWindow, message, 0, 0);
+}
+
+int CPopupDlg::ShowMessage(const char* id, const char* defaultText, UINT type) const {
+    return core::ShowMessageBox(Sheet(), core::GetLanguageString(id, defaultText),
+                                core::theApp.appTitle, type);
+}
+
+// ---- Cache cleaning ----
+
+void CPopupDlg::StartCacheCleaning() {
+    std::lock_guard<std::mutex> guard(cleaningLock_);
+    cleaningFlags_ = Config();
+    if (cleaningRunning_) {
+        // The running thread owns the cleaner's objects; it starts one more run when done.
+        cleaningPending_ = true;
+        return;
+    }
+    cleanerParameters->deleteEntries = 1;
+    cleanerParameters->includeSubfolders = 1;
+    cleanerParameters->clearReadOnly = 1;
+    cleaningRunning_ = platform::StartDetachedThread(CacheCleaningThread, this, false);
+}
+
+void CPopupDlg::CacheCleaningThread(void* raw) {
+    auto* page = static_cast<CPopupDlg*>(raw);
+    browsers::BrowserConfigState flags;
+    {
+        std::lock_guard<std::mutex> guard(page->cleaningLock_);
+        flags = page->cleaningFlags_;
+    }
+    for (;;) {
+        try {
+            page->CleanCaches(flags);
+        } catch (...) {
+            // The cleaner reports nothing; a failed run is simply over.
+        }
+        std::lock_guard<std::mutex> guard(page->cleaningLock_);
+        ++page->cleaningRuns_;
+        if (!page->cleaningPending_) {
+            page->cleaningRunning_ = false;
+            page->cleaningIdle_.notify_all();
+            return;
+        }
+        page->cleaningPending_ = false;
+        flags = page->cleaningFlags_;
+    }
+}
+
+void CPopupDlg::CleanCaches(const browsers::BrowserConfigState& flags) {
+    cleaner::CInternetCleanerParamters& parameters = *cleanerParameters;
+    cleanerModule->parameters = &parameters;
+    cleanerModule->Scan();
+    if (flags.lanIsConfigured || flags.dialUpIsConfigured) {
+        parameters.browserKind = cleaner::kInternetExplorer;
+        cleanerModule->DeleteReduandantEntries();
+    }
+    if (flags.netscapeIsConfigured) {
+        for (std::int32_t kind : {cleaner::kMozillaDefaultProfiles, cleaner::kMozillaOtherProfiles,
+                                  cleaner::kMozillaLocalCaches}) {
+            parameters.browserKind = kind;
+            cleanerModule->DeleteReduandantEntries();
+        }
+    }
+    if (flags.opera6IsConfigured || flags.opera7IsConfigured) {
+        parameters.browserKind = cleaner::kOpera;
+        cleanerModule->DeleteOperaRedundantEntries();
+    }
+}
+
+bool CPopupDlg::WaitForCleaning(unsigned timeoutMs) {
+    std::unique_lock<std::mutex> guard(cleaningLock_);
+    return cleaningIdle_.wait_for(guard, std::chrono::milliseconds(timeoutMs),
+                                  [this] { return !cleaningRunning_; });
+}
+
+int CPopupDlg::CompletedCleaningRuns() {
+    std::lock_guard<std::mutex> guard(cleaningLock_);
+    return cleaningRuns_;
+}
 
 }  // namespace pages
