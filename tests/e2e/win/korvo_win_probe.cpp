@@ -9,6 +9,12 @@
 //   korvo_win_probe.exe screen                    the screen's width and height
 //   korvo_win_probe.exe counter [shown|hidden MS] the counter window: visible left top right
 //                                                 bottom "count"; with a state, waits for it first
+//   korvo_win_probe.exe click ID MS               BM_CLICK posted to the visible, enabled control
+//                                                 ID of KorvoPop's visible, enabled top-level
+//                                                 window (the one a user could click in: a modal
+//                                                 window's owner is disabled); waits for it first
+//   korvo_win_probe.exe box ID MS                 the same in a plain dialog (a message box): a
+//                                                 window without pages, so never a sheet's button
 // Every wait is bounded by MS (at most 60000). Exit 1 when the window is not there, 2 on bad use.
 #include <fcntl.h>
 #include <io.h>
@@ -56,6 +62,53 @@ BOOL CALLBACK FindCounter(HWND hwnd, LPARAM found) {
     if (ClassOf(hwnd) != "#32770" || GetDlgItem(hwnd, IDC_COUNT) == nullptr) return TRUE;
     *reinterpret_cast<HWND*>(found) = hwnd;
     return FALSE;
+}
+
+struct ControlSearch {
+    DWORD process;
+    int id;
+    bool plainDialog;
+    HWND found;
+};
+
+BOOL CALLBACK FindChildDialog(HWND hwnd, LPARAM found) {
+    if (ClassOf(hwnd) != "#32770") return TRUE;
+    *reinterpret_cast<bool*>(found) = true;
+    return FALSE;
+}
+
+bool HasChildDialog(HWND hwnd) {
+    bool found = false;
+    EnumChildWindows(hwnd, FindChildDialog, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+BOOL CALLBACK FindControl(HWND hwnd, LPARAM raw) {
+    auto* search = reinterpret_cast<ControlSearch*>(raw);
+    if (GetDlgCtrlID(hwnd) != search->id || !IsWindowVisible(hwnd) || !IsWindowEnabled(hwnd)) {
+        return TRUE;
+    }
+    search->found = hwnd;
+    return FALSE;
+}
+
+BOOL CALLBACK FindControlInTopLevel(HWND hwnd, LPARAM raw) {
+    auto* search = reinterpret_cast<ControlSearch*>(raw);
+    if (ProcessOf(hwnd) != search->process || !IsWindowVisible(hwnd) || !IsWindowEnabled(hwnd)) {
+        return TRUE;
+    }
+    if (search->plainDialog && (ClassOf(hwnd) != "#32770" || HasChildDialog(hwnd))) return TRUE;
+    EnumChildWindows(hwnd, FindControl, raw);
+    return search->found == nullptr;
+}
+
+// The clickable control id of KorvoPop's windows, or null.
+HWND ClickableControl(int id, bool plainDialog) {
+    HWND instance = FindWindowA(nullptr, kInstanceTitle);
+    if (instance == nullptr) return nullptr;
+    ControlSearch search = {ProcessOf(instance), id, plainDialog, nullptr};
+    EnumWindows(FindControlInTopLevel, reinterpret_cast<LPARAM>(&search));
+    return search.found;
 }
 
 HWND Counter() {
@@ -106,7 +159,8 @@ int PrintCounter(HWND counter) {
 int Usage() {
     std::fprintf(stderr,
                  "usage: korvo_win_probe.exe list | find TITLE | wait TITLE MS | gone TITLE MS |\n"
-                 "       post TITLE MSG [WPARAM [LPARAM]] | screen | counter [shown|hidden MS]\n");
+                 "       post TITLE MSG [WPARAM [LPARAM]] | screen | counter [shown|hidden MS] |\n"
+                 "       click ID MS | box ID MS\n");
     return 2;
 }
 
@@ -146,6 +200,17 @@ int main(int argc, char** argv) {
         WPARAM wParam = argc > 4 ? std::strtoul(argv[4], nullptr, 0) : 0;
         LPARAM lParam = argc > 5 ? std::strtol(argv[5], nullptr, 0) : 0;
         return PostMessageA(hwnd, MessageNumber(argv[3]), wParam, lParam) ? 0 : 1;
+    }
+    if ((command == "click" || command == "box") && argc == 4) {
+        const int id = static_cast<int>(std::strtol(argv[2], nullptr, 0));
+        const bool plainDialog = command == "box";
+        HWND control = nullptr;
+        if (!WaitFor(Milliseconds(argv[3]),
+                     [&] { return (control = ClickableControl(id, plainDialog)) != nullptr; })) {
+            std::fprintf(stderr, "no clickable control %d\n", id);
+            return 1;
+        }
+        return PostMessageA(control, BM_CLICK, 0, 0) ? 0 : 1;
     }
     if (command == "counter" && argc == 2) return PrintCounter(Counter());
     if (command == "counter" && argc == 4) {
