@@ -1,5 +1,3 @@
-#include "pages/popup_dlg.h"
-
 #include <chrono>
 
 #include "browsers/hosts_file.h"
@@ -9,6 +7,7 @@
 #include "core/language_dialog.h"
 #include "core/message_box.h"
 #include "core/popup_killer_app.h"
+#include "pages/popup_dlg.h"
 #include "platform/threads.h"
 #include "proxy/settings.h"
 #include "res/resource.h"

@@ -1,11 +1,10 @@
 // The cache cleaner on caches laid out in the test prefix: the WinINet URL cache, Mozilla
 // profile caches of each kind and Opera 7's cache folder, with files beside them that must stay.
 #include <windows.h>
-// The header below needs windows.h first.
-
-#include <wininet.h>
+// The headers below need windows.h first.
 
 #include <gtest/gtest.h>
+#include <wininet.h>
 
 #include <string>
 

@@ -4,9 +4,8 @@
 #include <windows.h>
 // The headers below need windows.h first.
 
-#include <wininet.h>
-
 #include <gtest/gtest.h>
+#include <wininet.h>
 
 #include <functional>
 #include <string>
