@@ -92,7 +92,8 @@ TEST(DataLanguageFiles, EveryLanguageCarriesEveryEnglishText) {
         const std::string language = entry.path().filename().string();
         const std::string bytes = ReadBytes(entry.path());
         // Saved as UTF-8 by mistake, every umlaut would show as two characters.
-        EXPECT_NE(bytes.compare(0, 3, "\xEF\xBB\xBF"), 0) << language << " starts with a UTF-8 mark";
+        EXPECT_NE(bytes.compare(0, 3, "\xEF\xBB\xBF"), 0)
+            << language << " starts with a UTF-8 mark";
         EXPECT_FALSE(std::regex_search(bytes, std::regex("[\xC2\xC3][\x80-\xBF]")))
             << language << " looks UTF-8 encoded; the program reads the ANSI code page";
         LanguageFile translated = Parse(bytes);
