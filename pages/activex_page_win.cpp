@@ -2,6 +2,7 @@
 #include "core/popup_killer_app.h"
 #include "core/reg_key.h"
 #include "pages/activex_page.h"
+#include "pages/dropped_height.h"
 #include "pages/zone_policy.h"
 #include "res/resource.h"
 
@@ -136,6 +137,7 @@ void CActiveXPage::FillZoneList() {
         item.iOverlay = 1;
         SendMessageA(list, CBEM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
     }
+    FitDroppedHeight(list, 4);
 }
 
 std::string CActiveXPage::SelectedZoneKey() const {

@@ -6,6 +6,7 @@
 #include "core/app_state.h"
 #include "core/language_dialog.h"
 #include "core/popup_killer_app.h"
+#include "pages/dropped_height.h"
 #include "pages/option_lists.h"
 #include "pages/options_page.h"
 #include "pages/wav_file_dialog.h"
@@ -148,6 +149,7 @@ void COptionsPage::FillLanguageList() {
         item.iOverlay = 1;
         SendMessageA(Languages(), CBEM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
     }
+    FitDroppedHeight(Languages(), 10);
 }
 
 void COptionsPage::RefreshPageControls() {
