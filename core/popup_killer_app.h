@@ -31,6 +31,10 @@ class CPopupKillerApp {
     void ReloadSettings();
     // Releases the skin objects; the end of Run.
     void ExitInstance();
+    // Closes the single-instance mutex and creates it again, owned, under the title of the
+    // current language (text 9999). False when a mutex of that name already exists or cannot
+    // be created; the program then has to end.
+    bool RecreateInstanceMutex();
 
     // 1 when the user answered Yes to the start-up prompt: the Popups page opens the wizard.
     std::int32_t startWizard = 0;

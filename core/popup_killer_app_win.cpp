@@ -84,6 +84,13 @@ CPopupKillerApp::CPopupKillerApp() {
 
 CPopupKillerApp::~CPopupKillerApp() = default;
 
+bool CPopupKillerApp::RecreateInstanceMutex() {
+    if (instanceMutex_ != nullptr) CloseHandle(instanceMutex_);
+    const std::string mutexName = GetLanguageString("9999", "Korvo Popup Killer.kv");
+    instanceMutex_ = CreateMutexA(nullptr, TRUE, mutexName.c_str());
+    return instanceMutex_ != nullptr && GetLastError() != ERROR_ALREADY_EXISTS;
+}
+
 int CPopupKillerApp::Run() {
     const std::string mutexName = GetLanguageString("9999", "Korvo Popup Killer.kv");
     instanceMutex_ = CreateMutexA(nullptr, TRUE, mutexName.c_str());

@@ -1,8 +1,16 @@
 // COptionsPage: the Options page (dialog 107): start mode, alert sound, language, always on top
-// and close to tray. The main window reaches it only through these operations.
+// and close to tray. Choices change the settings in memory at once; the main window writes them
+// at its Apply and restores them at its Cancel. The main window reaches the page only through
+// the public operations.
 #pragma once
 
 #include <windows.h>
+// The headers below need windows.h first.
+
+#include <commctrl.h>
+
+#include <string>
+#include <vector>
 
 #include "platform/win/property_sheet.h"
 
@@ -10,16 +18,45 @@ namespace pages {
 
 class COptionsPage : public platform::PropertyPage {
   public:
+    // Set by the main window when its own window exists; the page posts its messages there.
     HWND mainWindow = nullptr;
     bool isInitialised = false;
+    // True while a test sound started by this page plays.
+    bool isPlaying = false;
+    // True when the sound list holds an entry for a file outside the sounds folder.
+    bool customEntryPresent = false;
 
     // Texts of the controls from the language file (keys 9001 to 9012).
     void ApplyPageTexts();
-    // Controls from the settings.
+    // Start mode, always on top, the sound controls and list, and the language entry from the
+    // settings (after the main window's Cancel, too).
     void RefreshPageControls();
 
   protected:
     bool OnInit() override;
+    bool OnCommand(int code, int id) override;
+    void OnShow(bool shown) override;
+    void OnDestroy() override;
+
+  private:
+    void FillLanguageList();
+    void FillSoundList();
+    void EnableSoundControls();
+    void OnSoundChosen();
+    void OnCustomSound(int customIndex);
+    void OnTestSound();
+    void OnStartupMode();
+    void OnLanguageChosen();
+    HWND Languages() const;
+    HWND Sounds() const;
+
+    // The controls' resource texts, the defaults of the language texts.
+    std::vector<std::string> resourceTexts_;
+    // The language list's names, in the list's order.
+    std::vector<std::string> languageNames_;
+    HIMAGELIST languageImages_ = nullptr;
+    // The full path of the sound the list's browsed entry stands for.
+    std::string customSoundPath_;
 };
 
 }  // namespace pages

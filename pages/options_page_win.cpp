@@ -1,14 +1,74 @@
+#include <windows.h>
+// The headers below need windows.h first.
+
+#include <mmsystem.h>
+
 #include "core/app_state.h"
 #include "core/language_dialog.h"
 #include "core/popup_killer_app.h"
+#include "pages/dropped_height.h"
+#include "pages/option_lists.h"
 #include "pages/options_page.h"
+#include "pages/wav_file_dialog.h"
 #include "proxy/settings.h"
 #include "res/resource.h"
+#include "shell/app_messages.h"
 
 namespace pages {
+namespace {
+
+// The controls of keys 9001 to 9012, in key order.
+const int kTextControls[] = {IDC_STARTUP_GROUP, IDC_STARTUP_WINDOWS,     IDC_STARTUP_MANUAL,
+                             IDC_STARTUP_IE,    IDC_LANGUAGE_GROUP,      IDC_GENERAL_GROUP,
+                             IDC_ALWAYS_ON_TOP, IDC_SOUND_GROUP,         IDC_CHANGE_SOUND_LABEL,
+                             IDC_TEST_SOUND,    IDC_CURRENT_SOUND_LABEL, IDC_CLOSE_TO_TRAY};
+constexpr int kTextControlCount = sizeof kTextControls / sizeof kTextControls[0];
+
+const int kSoundControls[] = {IDC_CURRENT_SOUND, IDC_CURRENT_SOUND_LABEL, IDC_TEST_SOUND,
+                              IDC_CHANGE_SOUND_LABEL, IDC_SOUND_LIST};
+
+// The titles (names without extension) of the files matching pattern, in the order the file
+// system returns them.
+std::vector<std::string> FileTitles(const std::string& pattern) {
+    std::vector<std::string> titles;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(pattern.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return titles;
+    do {
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+        const std::string name = found.cFileName;
+        titles.push_back(name.substr(0, name.rfind('.')));
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    return titles;
+}
+
+// The text after a path's last backslash.
+std::string FileName(const std::string& path) { return path.substr(path.rfind('\\') + 1); }
+
+HBITMAP LoadBitmapFile(const std::string& path) {
+    return static_cast<HBITMAP>(
+        LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
+}
+
+std::string ComboText(HWND combo, int index) {
+    const LRESULT length = SendMessageA(combo, CB_GETLBTEXTLEN, index, 0);
+    if (length < 0) return "";
+    std::string text(static_cast<size_t>(length) + 1, '\0');
+    SendMessageA(combo, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(&text[0]));
+    text.resize(static_cast<size_t>(length));
+    return text;
+}
+
+}  // namespace
+
+HWND COptionsPage::Languages() const { return Item(IDC_LANGUAGE_LIST); }
+HWND COptionsPage::Sounds() const { return Item(IDC_SOUND_LIST); }
 
 bool COptionsPage::OnInit() {
+    for (int id : kTextControls) resourceTexts_.push_back(ItemText(id));
     isInitialised = true;
+    FillLanguageList();
     RefreshPageControls();
     ApplyPageTexts();
     CheckItem(IDC_CLOSE_TO_TRAY, core::appState.closeToTray == 1);
@@ -16,13 +76,80 @@ bool COptionsPage::OnInit() {
     return true;
 }
 
+void COptionsPage::OnDestroy() {
+    if (languageImages_ != nullptr) ImageList_Destroy(languageImages_);
+    languageImages_ = nullptr;
+}
+
+bool COptionsPage::OnCommand(int code, int id) {
+    switch (id) {
+        case IDC_STARTUP_WINDOWS:
+        case IDC_STARTUP_IE:
+        case IDC_STARTUP_MANUAL:
+            if (code == BN_CLICKED) OnStartupMode();
+            return true;
+        case IDC_LANGUAGE_LIST:
+            if (code == CBN_SELCHANGE) OnLanguageChosen();
+            return true;
+        case IDC_ALWAYS_ON_TOP:
+            if (code != BN_CLICKED) return true;
+            proxy::appSettings.DisplayOnTop = proxy::appSettings.DisplayOnTop == 1 ? 0 : 1;
+            PostMessageA(mainWindow, shell::kMsgTopmostChanged, 0, 0);
+            SetModified(true);
+            return true;
+        case IDC_SOUND_LIST:
+            if (code == CBN_SELCHANGE) OnSoundChosen();
+            return true;
+        case IDC_TEST_SOUND:
+            if (code == BN_CLICKED) OnTestSound();
+            return true;
+        case IDC_CLOSE_TO_TRAY:
+            if (code != BN_CLICKED) return true;
+            core::appState.closeToTray = core::appState.closeToTray == 1 ? 0 : 1;
+            SetModified(true);
+            return true;
+        default:
+            return false;
+    }
+}
+
+void COptionsPage::OnShow(bool shown) {
+    if (shown) EnableSoundControls();
+}
+
 void COptionsPage::ApplyPageTexts() {
-    if (hwnd_ == nullptr) return;
-    core::ApplyControlTexts(
-        hwnd_, 9001,
-        {IDC_STARTUP_GROUP, IDC_STARTUP_WINDOWS, IDC_STARTUP_MANUAL, IDC_STARTUP_IE,
-         IDC_LANGUAGE_GROUP, IDC_GENERAL_GROUP, IDC_ALWAYS_ON_TOP, IDC_SOUND_GROUP,
-         IDC_CHANGE_SOUND_LABEL, IDC_TEST_SOUND, IDC_CURRENT_SOUND_LABEL, IDC_CLOSE_TO_TRAY});
+    if (hwnd_ == nullptr || resourceTexts_.size() != kTextControlCount) return;
+    core::ApplyLanguageTexts(hwnd_, resourceTexts_.data(), 9001, kTextControls, kTextControlCount);
+}
+
+void COptionsPage::FillLanguageList() {
+    const std::string& folder = core::appState.installPath;
+    languageImages_ = ImageList_Create(16, 16, ILC_COLOR24, 0, 2);
+    languageNames_ = FileTitles(folder + "\\Language\\*.ini");
+    std::vector<int> images;
+    for (const std::string& name : languageNames_) {
+        HBITMAP flag = LoadBitmapFile(folder + "\\Flags\\" + name + ".bmp");
+        if (flag == nullptr) flag = LoadBitmapFile(folder + "\\Flags\\default.bmp");
+        // A language without any picture keeps its place; the others keep their own flags.
+        int image = I_IMAGENONE;
+        if (flag != nullptr) {
+            image = ImageList_AddMasked(languageImages_, flag, RGB(0, 0, 0));
+            DeleteObject(flag);
+        }
+        images.push_back(image < 0 ? I_IMAGENONE : image);
+    }
+    SendMessageA(Languages(), CBEM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(languageImages_));
+    for (size_t i = 0; i < languageNames_.size(); ++i) {
+        COMBOBOXEXITEMA item = {};
+        item.mask = CBEIF_TEXT | CBEIF_IMAGE | CBEIF_SELECTEDIMAGE | CBEIF_OVERLAY;
+        item.iItem = static_cast<INT_PTR>(i);
+        item.pszText = &languageNames_[i][0];
+        item.iImage = images[i];
+        item.iSelectedImage = images[i];
+        item.iOverlay = 1;
+        SendMessageA(Languages(), CBEM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    }
+    FitDroppedHeight(Languages(), 10);
 }
 
 void COptionsPage::RefreshPageControls() {
@@ -33,8 +160,110 @@ void COptionsPage::RefreshPageControls() {
         CheckItem(IDC_STARTUP_MANUAL, mode == 0);
         CheckItem(IDC_STARTUP_IE, mode == 1);
     }
-    if (proxy::appSettings.DisplayOnTop == 1) CheckItem(IDC_ALWAYS_ON_TOP, true);
+    // Both ways: after a Cancel the box must not claim a state the window does not have.
+    CheckItem(IDC_ALWAYS_ON_TOP, proxy::appSettings.DisplayOnTop == 1);
+    EnableSoundControls();
     if (core::appState.languageChanged) ApplyPageTexts();
+    const int language = FindName(languageNames_, core::appState.language);
+    FillSoundList();
+    SendMessageA(Languages(), CB_SETCURSEL, language < 0 ? 0 : language, 0);
+}
+
+void COptionsPage::EnableSoundControls() {
+    const bool enabled = proxy::appSettings.PlayWave != 0;
+    for (int id : kSoundControls) EnableItem(id, enabled);
+}
+
+void COptionsPage::FillSoundList() {
+    const SoundList list = BuildSoundList(
+        FileTitles(core::appState.installPath + "\\Sounds\\*.wav"), core::appState.userWavPath);
+    SendMessageA(Sounds(), CB_RESETCONTENT, 0, 0);
+    // Inserted at explicit places: the list control would sort "Default" and the custom
+    // entries away from where they belong.
+    for (const std::string& entry : list.entries) {
+        SendMessageA(Sounds(), CB_INSERTSTRING, static_cast<WPARAM>(-1),
+                     reinterpret_cast<LPARAM>(entry.c_str()));
+    }
+    customEntryPresent = list.customEntryPresent;
+    customSoundPath_ = customEntryPresent ? core::appState.userWavPath : std::string();
+    SetItemText(IDC_CURRENT_SOUND, list.currentFileName);
+    SendMessageA(Sounds(), CB_SETCURSEL, list.selected, 0);
+}
+
+void COptionsPage::OnSoundChosen() {
+    const int selected = static_cast<int>(SendMessageA(Sounds(), CB_GETCURSEL, 0, 0));
+    const int count = static_cast<int>(SendMessageA(Sounds(), CB_GETCOUNT, 0, 0));
+    if (selected < 0) return;
+    if (selected == count - 1) {
+        OnCustomSound(selected);
+        return;
+    }
+    std::string path;
+    if (customEntryPresent && selected == count - 2) {
+        // The browsed entry stands for its own file, which is not in the sounds folder.
+        path = customSoundPath_;
+    } else {
+        path = core::appState.installPath + "\\Sounds\\" + ComboText(Sounds(), selected) + ".wav";
+    }
+    SetItemText(IDC_CURRENT_SOUND, FileName(path));
+    core::appState.userWavPath = path;
+    SetModified(true);
+}
+
+void COptionsPage::OnCustomSound(int customIndex) {
+    const std::string path = ChooseWavFile(hwnd_);
+    if (path.empty()) return;  // cancelled: the custom entry stays selected
+    core::appState.userWavPath = path;
+    const std::string name = FileName(path);
+    const std::string title = name.substr(0, name.rfind('.'));
+    SetItemText(IDC_CURRENT_SOUND, title);
+    // Exactly one browsed entry, just before the custom entry.
+    if (customEntryPresent) {
+        SendMessageA(Sounds(), CB_DELETESTRING, customIndex - 1, 0);
+        --customIndex;
+    }
+    customEntryPresent = true;
+    customSoundPath_ = path;
+    SendMessageA(Sounds(), CB_INSERTSTRING, customIndex, reinterpret_cast<LPARAM>(title.c_str()));
+    SendMessageA(Sounds(), CB_SETCURSEL, customIndex, 0);
+    SetModified(true);
+}
+
+void COptionsPage::OnTestSound() {
+    if (!isPlaying) {
+        PlaySoundA(core::appState.userWavPath.c_str(), nullptr, SND_FILENAME | SND_ASYNC);
+        isPlaying = true;
+    } else {
+        PlaySoundA(nullptr, nullptr, 0);
+        isPlaying = false;
+    }
+}
+
+void COptionsPage::OnStartupMode() {
+    if (IsItemChecked(IDC_STARTUP_WINDOWS)) {
+        proxy::appSettings.Startup = 2;
+    } else if (IsItemChecked(IDC_STARTUP_MANUAL)) {
+        proxy::appSettings.Startup = 0;
+    } else if (IsItemChecked(IDC_STARTUP_IE)) {
+        proxy::appSettings.Startup = 1;
+    }
+    SetModified(true);
+}
+
+void COptionsPage::OnLanguageChosen() {
+    // The instance mutex is named after the language's program title.
+    if (!core::theApp.RecreateInstanceMutex()) ExitProcess(0);
+    const int selected = static_cast<int>(SendMessageA(Languages(), CB_GETCURSEL, 0, 0));
+    if (selected < 0 || selected >= static_cast<int>(languageNames_.size())) return;
+    const std::string& chosen = languageNames_[selected];
+    // The language in use: nothing changes. A switch made earlier in this run stays marked, so
+    // that Apply still saves it.
+    if (chosen == core::appState.language) return;
+    core::appState.language = chosen;
+    core::appState.languageChanged = 1;
+    SetModified(true);
+    PostMessageA(mainWindow, shell::kMsgLanguageChanged, 0, 0);
+    if (core::theApp.mainSkin) core::theApp.mainSkin->RefreshSkin(mainWindow);
 }
 
 }  // namespace pages

@@ -63,7 +63,7 @@ TEST(CoreShippedLanguage, EnglishFileHoldsTheSameTextsInBothSections) {
     ASSERT_TRUE(main != std::string::npos && wizard != std::string::npos);
     EXPECT_EQ(file.substr(main + 20, wizard - main - 22), file.substr(wizard + 19));
     for (const char* line :
-         {"\r\n99990=Korvo Popup Killer\r\n", "\r\n6009=127.0.0.1\tKorvoPopupKiller\r\n",
+         {"\r\n99990=Korvo Popup Killer\r\n", "\r\n6009=#127.0.0.1\tKorvoPopupKiller\r\n",
           "\r\n11002=Options\r\n", "\r\n9007=\" Always On Top\"\r\n"}) {
         EXPECT_NE(file.find(line), std::string::npos) << line;
     }
