@@ -1,5 +1,4 @@
 #include "browsers/proxy_page1.h"
-
 #include "res/resource.h"
 
 namespace browsers {

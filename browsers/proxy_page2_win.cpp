@@ -1,5 +1,4 @@
 #include "browsers/proxy_page2.h"
-
 #include "core/language.h"
 #include "res/resource.h"
 
@@ -23,8 +22,7 @@ bool CMyPropertyPage2::OnInit() {
         names.push_back(connection.name);
     }
     list_.Attach(Item(IDC_CONNECTIONS_LIST));
-    list_.Fill(core::GetWizardString("3013", "Connection Name"), names,
-               connections.disabledFlags);
+    list_.Fill(core::GetWizardString("3013", "Connection Name"), names, connections.disabledFlags);
 
     SetText(IDC_CONNECTIONS_OPERA_GROUP, "3001", "Choose your Opera version");
     SetText(IDC_CONNECTIONS_OPERA6, "3002", "Opera 6.05");

@@ -1,5 +1,4 @@
 #include "browsers/proxy_page3.h"
-
 #include "browsers/proxy_page4.h"
 #include "core/language.h"
 #include "res/resource.h"
@@ -22,7 +21,8 @@ bool CMyPropertyPage3::OnInit() {
         SetText(IDC_PROFILES_GREY_NOTE, "3102",
                 "The gray Profiles were set before, so you can't select them.");
     } else {
-        SetText(IDC_PROFILES_GREY_NOTE, "3103", "The gray Profiles aren't set, so you can't select them.");
+        SetText(IDC_PROFILES_GREY_NOTE, "3103",
+                "The gray Profiles aren't set, so you can't select them.");
     }
     ApplySkin();
     return true;

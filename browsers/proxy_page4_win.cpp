@@ -1,8 +1,7 @@
-#include "browsers/proxy_page4.h"
-
 #include "browsers/internet_explorer.h"
 #include "browsers/netscape.h"
 #include "browsers/opera.h"
+#include "browsers/proxy_page4.h"
 #include "core/language.h"
 #include "core/message_box.h"
 #include "core/reg_key.h"
@@ -66,9 +65,7 @@ bool CMyPropertyPage4::OnKillActive() {
     return true;
 }
 
-LRESULT CMyPropertyPage4::OnWizardBack() {
-    return PageDialogId(PageBeforeFinish(context_.wizard));
-}
+LRESULT CMyPropertyPage4::OnWizardBack() { return PageDialogId(PageBeforeFinish(context_.wizard)); }
 
 bool CMyPropertyPage4::OnWizardFinish() {
     RunWizardFinish(context_, Sheet());

@@ -1,5 +1,4 @@
 #include "browsers/proxy_setting_sheet_page.h"
-
 #include "core/language.h"
 #include "core/language_dialog.h"
 #include "res/resource.h"

@@ -18,9 +18,8 @@ BrowserChoices ChooseBrowsers(const BrowserConfigState& config, bool setMode) {
     const bool ieConfigured =
         config.lanIsConfigured || config.dialUpIsConfigured || config.ieUsesProxy;
     choices.ieEnabled = ieConfigured != setMode;
-    choices.netscapeEnabled =
-        setMode ? config.mozillaInstalled && !config.netscapeIsConfigured
-                : config.netscapeIsConfigured != 0;
+    choices.netscapeEnabled = setMode ? config.mozillaInstalled && !config.netscapeIsConfigured
+                                      : config.netscapeIsConfigured != 0;
     choices.operaEnabled =
         VersionChoosable(config.opera6Installed, config.opera6IsConfigured, setMode) ||
         VersionChoosable(config.opera7Installed, config.opera7IsConfigured, setMode);
@@ -66,8 +65,7 @@ bool AnyProfileChoosable(const NetscapeProfiles& profiles) {
 }
 
 WizardPage PageAfterBrowsers(const WizardState& wizard) {
-    return wizard.ieChosen || wizard.operaChosen ? WizardPage::kConnections
-                                                 : WizardPage::kProfiles;
+    return wizard.ieChosen || wizard.operaChosen ? WizardPage::kConnections : WizardPage::kProfiles;
 }
 
 WizardPage PageAfterConnections(const WizardState& wizard) {
@@ -75,8 +73,7 @@ WizardPage PageAfterConnections(const WizardState& wizard) {
 }
 
 WizardPage PageBeforeProfiles(const WizardState& wizard) {
-    return wizard.ieChosen || wizard.operaChosen ? WizardPage::kConnections
-                                                 : WizardPage::kBrowsers;
+    return wizard.ieChosen || wizard.operaChosen ? WizardPage::kConnections : WizardPage::kBrowsers;
 }
 
 WizardPage PageBeforeFinish(const WizardState& wizard) {

@@ -36,7 +36,7 @@ struct ConnectionChoices {
     bool showConnections = false;
     bool showGreyNote = false;  // some dial-up connection is grey
     bool dialUpEnabled = false;
-    bool showNote = false;      // the Opera 6, Opera 7 or Dial-up box is disabled
+    bool showNote = false;  // the Opera 6, Opera 7 or Dial-up box is disabled
 };
 
 // Uses the choices of the browsers page and ieConnections as loaded for the wizard's mode.

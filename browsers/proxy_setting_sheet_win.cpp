@@ -1,8 +1,7 @@
-#include "browsers/proxy_setting_sheet.h"
-
 #include <string>
 #include <utility>
 
+#include "browsers/proxy_setting_sheet.h"
 #include "core/app_state.h"
 #include "core/language_dialog.h"
 #include "res/resource.h"

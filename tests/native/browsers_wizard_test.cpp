@@ -14,11 +14,10 @@ namespace {
 // dialUp, netscape, opera6, opera7 configured; opera6, opera7, mozilla installed; ieUsesProxy.
 BrowserConfigState Config(const std::string& digits) {
     BrowserConfigState config;
-    std::int32_t* flags[] = {&config.lanIsConfigured,    &config.dialUpIsConfigured,
-                             &config.netscapeIsConfigured, &config.opera6IsConfigured,
-                             &config.opera7IsConfigured, &config.opera6Installed,
-                             &config.opera7Installed,    &config.mozillaInstalled,
-                             &config.ieUsesProxy};
+    std::int32_t* flags[] = {
+        &config.lanIsConfigured,    &config.dialUpIsConfigured, &config.netscapeIsConfigured,
+        &config.opera6IsConfigured, &config.opera7IsConfigured, &config.opera6Installed,
+        &config.opera7Installed,    &config.mozillaInstalled,   &config.ieUsesProxy};
     for (int i = 0; i < 9; ++i) *flags[i] = digits[i] - '0';
     return config;
 }
@@ -106,10 +105,9 @@ TEST(BrowsersWizardRules, ConnectionsNextNeedsSomethingForEveryChosenBrowser) {
         bool next;
     };
     const Case cases[] = {
-        {"I", "", 0, false},    {"I", "L", 0, true},    {"I", "D", 0, false},
-        {"I", "D", 2, true},    {"I", "6", 0, false},   {"O", "", 0, false},
-        {"O", "7", 0, true},    {"O", "L", 0, false},   {"IO", "L", 0, false},
-        {"IO", "D6", 1, true},  {"IO", "7", 0, false},  {"N", "L6", 1, false},
+        {"I", "", 0, false},    {"I", "L", 0, true},   {"I", "D", 0, false},  {"I", "D", 2, true},
+        {"I", "6", 0, false},   {"O", "", 0, false},   {"O", "7", 0, true},   {"O", "L", 0, false},
+        {"IO", "L", 0, false},  {"IO", "D6", 1, true}, {"IO", "7", 0, false}, {"N", "L6", 1, false},
         {"INO", "L6", 0, true},
     };
     for (const Case& c : cases) {

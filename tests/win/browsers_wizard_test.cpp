@@ -121,7 +121,8 @@ class BrowsersWizard : public ::testing::Test {
         ClearRegistry();
     }
     static void ClearRegistry() {
-        for (const char* key : std::vector<const char*>{kProxySettingKey, kConnectionsKey, kOperaKey, "Software\\Mozilla"}) {
+        for (const char* key : std::vector<const char*>{kProxySettingKey, kConnectionsKey,
+                                                        kOperaKey, "Software\\Mozilla"}) {
             DeleteKeyTree(HKEY_CURRENT_USER, key);
         }
         SetValue(kInternetSettingsKey, "ProxyServer", 0, "");
@@ -172,21 +173,21 @@ class BrowsersWizard : public ::testing::Test {
 // ---- Browsers page ----
 
 TEST_F(BrowsersWizard, OnlyNetscapeSkipsTheConnectionsPageBothWays) {
-    RunWizard(true, {
-        [](HWND sheet) {
-            HWND page = Page(sheet);
-            for (int id : {IDC_BROWSERS_IE, IDC_BROWSERS_NETSCAPE, IDC_BROWSERS_OPERA}) {
-                EXPECT_TRUE(Enabled(page, id)) << id;
-            }
-            EXPECT_FALSE(Shown(page, IDC_BROWSERS_NOTE));
-            EXPECT_FALSE(Enabled(sheet, kNext));
-            EXPECT_FALSE(Enabled(sheet, kBack));
-            Click(sheet, IDC_BROWSERS_NETSCAPE);
-        },
-        NextIs(true), Press(PSBTN_NEXT), ExpectPage(2), Press(PSBTN_BACK), ExpectPage(0),
-        [](HWND sheet) { Click(sheet, IDC_BROWSERS_NETSCAPE); }, NextIs(false),
-        [](HWND sheet) { Click(sheet, IDC_BROWSERS_OPERA); },
-        Press(PSBTN_NEXT), ExpectPage(1), Press(PSBTN_CANCEL)});
+    RunWizard(true,
+              {[](HWND sheet) {
+                   HWND page = Page(sheet);
+                   for (int id : {IDC_BROWSERS_IE, IDC_BROWSERS_NETSCAPE, IDC_BROWSERS_OPERA}) {
+                       EXPECT_TRUE(Enabled(page, id)) << id;
+                   }
+                   EXPECT_FALSE(Shown(page, IDC_BROWSERS_NOTE));
+                   EXPECT_FALSE(Enabled(sheet, kNext));
+                   EXPECT_FALSE(Enabled(sheet, kBack));
+                   Click(sheet, IDC_BROWSERS_NETSCAPE);
+               },
+               NextIs(true), Press(PSBTN_NEXT), ExpectPage(2), Press(PSBTN_BACK), ExpectPage(0),
+               [](HWND sheet) { Click(sheet, IDC_BROWSERS_NETSCAPE); }, NextIs(false),
+               [](HWND sheet) { Click(sheet, IDC_BROWSERS_OPERA); }, Press(PSBTN_NEXT),
+               ExpectPage(1), Press(PSBTN_CANCEL)});
 }
 
 TEST_F(BrowsersWizard, ConfiguredBrowsersAreDisabledWithTheirNote) {
@@ -206,9 +207,9 @@ TEST_F(BrowsersWizard, CancelWritesOnlyTheWizardMessage) {
                          Click(sheet, IDC_BROWSERS_IE);
                          Click(sheet, IDC_BROWSERS_NETSCAPE);
                      },
-                     Press(PSBTN_NEXT),
-                     [](HWND sheet) { Click(sheet, IDC_CONNECTIONS_LAN); }, NextIs(true),
-                     Press(PSBTN_NEXT), [](HWND sheet) { Tick(List(sheet, IDC_PROFILES_LIST), 0, true); },
+                     Press(PSBTN_NEXT), [](HWND sheet) { Click(sheet, IDC_CONNECTIONS_LAN); },
+                     NextIs(true), Press(PSBTN_NEXT),
+                     [](HWND sheet) { Tick(List(sheet, IDC_PROFILES_LIST), 0, true); },
                      Press(PSBTN_NEXT), ExpectPage(3), Press(PSBTN_CANCEL)});
     EXPECT_EQ(core::appState.wizardMessage, "A");
     ExpectNothingWritten();
@@ -216,19 +217,20 @@ TEST_F(BrowsersWizard, CancelWritesOnlyTheWizardMessage) {
 }
 
 TEST_F(BrowsersWizard, ResetWithNothingConfiguredOffersOnlyFinish) {
-    RunWizard(false, {[](HWND sheet) {
-                          HWND page = Page(sheet);
-                          char text[200] = "";
-                          GetDlgItemTextA(page, IDC_BROWSERS_INSTRUCTION, text, sizeof text);
-                          EXPECT_STREQ(text, "You haven't any configured browser to reset it.");
-                          for (int id : {IDC_BROWSERS_IE, IDC_BROWSERS_NETSCAPE, IDC_BROWSERS_OPERA}) {
-                              EXPECT_FALSE(Enabled(page, id)) << id;
-                          }
-                          EXPECT_TRUE(Shown(sheet, kFinish));
-                          EXPECT_TRUE(Enabled(sheet, kFinish));
-                          EXPECT_FALSE(Shown(sheet, kNext) && Enabled(sheet, kNext));
-                      },
-                      Press(PSBTN_FINISH)});
+    RunWizard(false,
+              {[](HWND sheet) {
+                   HWND page = Page(sheet);
+                   char text[200] = "";
+                   GetDlgItemTextA(page, IDC_BROWSERS_INSTRUCTION, text, sizeof text);
+                   EXPECT_STREQ(text, "You haven't any configured browser to reset it.");
+                   for (int id : {IDC_BROWSERS_IE, IDC_BROWSERS_NETSCAPE, IDC_BROWSERS_OPERA}) {
+                       EXPECT_FALSE(Enabled(page, id)) << id;
+                   }
+                   EXPECT_TRUE(Shown(sheet, kFinish));
+                   EXPECT_TRUE(Enabled(sheet, kFinish));
+                   EXPECT_FALSE(Shown(sheet, kNext) && Enabled(sheet, kNext));
+               },
+               Press(PSBTN_FINISH)});
     EXPECT_EQ(core::appState.wizardMessage, "N");
     ExpectNothingWritten();
     EXPECT_TRUE(boxes.empty());
@@ -237,56 +239,62 @@ TEST_F(BrowsersWizard, ResetWithNothingConfiguredOffersOnlyFinish) {
 // ---- Connections page ----
 
 TEST_F(BrowsersWizard, NextWaitsForADialUpConnectionAndAnOperaVersion) {
-    RunWizard(true, {
-        [](HWND sheet) {
-            Click(sheet, IDC_BROWSERS_IE);
-            Click(sheet, IDC_BROWSERS_OPERA);
-        },
-        Press(PSBTN_NEXT),
-        [](HWND sheet) {
-            HWND page = Page(sheet);
-            HWND list = List(sheet, IDC_CONNECTIONS_LIST);
-            ASSERT_EQ(ListView_GetItemCount(list), 2);
-            EXPECT_EQ(ItemName(list, 0) + "," + ItemName(list, 1), "Dial A,Dial B");
-            EXPECT_TRUE(Shown(page, IDC_CONNECTIONS_GREY_NOTE));  // Dial B uses the proxy
-            EXPECT_TRUE(Enabled(page, IDC_CONNECTIONS_DIALUP));
-            EXPECT_TRUE(Enabled(page, IDC_CONNECTIONS_OPERA6));
-            EXPECT_TRUE(Enabled(page, IDC_CONNECTIONS_OPERA7));
-            EXPECT_FALSE(Shown(page, IDC_CONNECTIONS_NOTE));
-            EXPECT_FALSE(Enabled(page, IDC_CONNECTIONS_LIST));
-            EXPECT_FALSE(Enabled(sheet, kNext));
-            Click(sheet, IDC_CONNECTIONS_DIALUP);
-            EXPECT_TRUE(Enabled(page, IDC_CONNECTIONS_LIST));
-            EXPECT_TRUE(Enabled(page, IDC_CONNECTIONS_CHECK_ALL));
-            Click(sheet, IDC_CONNECTIONS_OPERA7);
-        },
-        NextIs(false),  // no connection ticked yet
-        [](HWND sheet) {
-            HWND list = List(sheet, IDC_CONNECTIONS_LIST);
-            Tick(list, 1, true);  // grey: the tick is taken away at once
-            EXPECT_FALSE(Ticked(list, 1));
-        },
-        NextIs(false), [](HWND sheet) { Tick(List(sheet, IDC_CONNECTIONS_LIST), 0, true); },
-        NextIs(true), [](HWND sheet) { Click(sheet, IDC_CONNECTIONS_OPERA7); },
-        NextIs(false),  // Opera without a version
-        [](HWND sheet) { Click(sheet, IDC_CONNECTIONS_OPERA6); }, NextIs(true),
-        [](HWND sheet) {
-            Click(sheet, IDC_CONNECTIONS_UNCHECK_ALL);
-            EXPECT_FALSE(Ticked(List(sheet, IDC_CONNECTIONS_LIST), 0));
-        },
-        NextIs(false),
-        [](HWND sheet) {
-            HWND list = List(sheet, IDC_CONNECTIONS_LIST);
-            Click(sheet, IDC_CONNECTIONS_CHECK_ALL);
-            EXPECT_TRUE(Ticked(list, 0));
-            EXPECT_FALSE(Ticked(list, 1));
-        },
-        NextIs(true),
-        Press(PSBTN_NEXT), ExpectPage(3), Press(PSBTN_BACK), ExpectPage(1),
-        [](HWND sheet) {
-            EXPECT_TRUE(Ticked(List(sheet, IDC_CONNECTIONS_LIST), 0));  // choices survive
-        },
-        Press(PSBTN_CANCEL)});
+    RunWizard(true,
+              {[](HWND sheet) {
+                   Click(sheet, IDC_BROWSERS_IE);
+                   Click(sheet, IDC_BROWSERS_OPERA);
+               },
+               Press(PSBTN_NEXT),
+               [](HWND sheet) {
+                   HWND page = Page(sheet);
+                   HWND list = List(sheet, IDC_CONNECTIONS_LIST);
+                   ASSERT_EQ(ListView_GetItemCount(list), 2);
+                   EXPECT_EQ(ItemName(list, 0) + "," + ItemName(list, 1), "Dial A,Dial B");
+                   EXPECT_TRUE(Shown(page, IDC_CONNECTIONS_GREY_NOTE));  // Dial B uses the proxy
+                   EXPECT_TRUE(Enabled(page, IDC_CONNECTIONS_DIALUP));
+                   EXPECT_TRUE(Enabled(page, IDC_CONNECTIONS_OPERA6));
+                   EXPECT_TRUE(Enabled(page, IDC_CONNECTIONS_OPERA7));
+                   EXPECT_FALSE(Shown(page, IDC_CONNECTIONS_NOTE));
+                   EXPECT_FALSE(Enabled(page, IDC_CONNECTIONS_LIST));
+                   EXPECT_FALSE(Enabled(sheet, kNext));
+                   Click(sheet, IDC_CONNECTIONS_DIALUP);
+                   EXPECT_TRUE(Enabled(page, IDC_CONNECTIONS_LIST));
+                   EXPECT_TRUE(Enabled(page, IDC_CONNECTIONS_CHECK_ALL));
+                   Click(sheet, IDC_CONNECTIONS_OPERA7);
+               },
+               NextIs(false),  // no connection ticked yet
+               [](HWND sheet) {
+                   HWND list = List(sheet, IDC_CONNECTIONS_LIST);
+                   Tick(list, 1, true);  // grey: the tick is taken away at once
+                   EXPECT_FALSE(Ticked(list, 1));
+               },
+               NextIs(false),
+               [](HWND sheet) { Tick(List(sheet, IDC_CONNECTIONS_LIST), 0, true); },
+               NextIs(true),
+               [](HWND sheet) { Click(sheet, IDC_CONNECTIONS_OPERA7); },
+               NextIs(false),  // Opera without a version
+               [](HWND sheet) { Click(sheet, IDC_CONNECTIONS_OPERA6); },
+               NextIs(true),
+               [](HWND sheet) {
+                   Click(sheet, IDC_CONNECTIONS_UNCHECK_ALL);
+                   EXPECT_FALSE(Ticked(List(sheet, IDC_CONNECTIONS_LIST), 0));
+               },
+               NextIs(false),
+               [](HWND sheet) {
+                   HWND list = List(sheet, IDC_CONNECTIONS_LIST);
+                   Click(sheet, IDC_CONNECTIONS_CHECK_ALL);
+                   EXPECT_TRUE(Ticked(list, 0));
+                   EXPECT_FALSE(Ticked(list, 1));
+               },
+               NextIs(true),
+               Press(PSBTN_NEXT),
+               ExpectPage(3),
+               Press(PSBTN_BACK),
+               ExpectPage(1),
+               [](HWND sheet) {
+                   EXPECT_TRUE(Ticked(List(sheet, IDC_CONNECTIONS_LIST), 0));  // choices survive
+               },
+               Press(PSBTN_CANCEL)});
 }
 
 TEST_F(BrowsersWizard, WithoutDialUpConnectionsDialUpIsDisabled) {
@@ -354,8 +362,12 @@ TEST_F(BrowsersWizard, FinishSetsThenResetsEveryChosenBrowser) {
             Click(sheet, IDC_CONNECTIONS_CHECK_ALL);
         },
         Press(PSBTN_NEXT),
-        NextIs(false), [](HWND sheet) { Click(sheet, IDC_PROFILES_CHECK_ALL); }, NextIs(true),
-        Press(PSBTN_NEXT), ExpectPage(3), Press(PSBTN_FINISH)};
+        NextIs(false),
+        [](HWND sheet) { Click(sheet, IDC_PROFILES_CHECK_ALL); },
+        NextIs(true),
+        Press(PSBTN_NEXT),
+        ExpectPage(3),
+        Press(PSBTN_FINISH)};
 
     RunWizard(true, chooseAll);
     EXPECT_EQ(ReadValue(kInternetSettingsKey, "ProxyEnable"), "1");
@@ -384,9 +396,10 @@ TEST_F(BrowsersWizard, FinishSetsThenResetsEveryChosenBrowser) {
     EXPECT_EQ(ReadValue(kInternetSettingsKey, "ProxyEnable"), "0");
     EXPECT_EQ(ReadFile(opera6_ + "opera6.ini"), kResetIni);
     EXPECT_EQ(ReadFile(opera7_ + "profile\\opera6.ini"), kResetIni);
-    EXPECT_EQ(ReadFile(profile_ + "user.js"),
-              "user_pref(\"network.proxy.http\", \"\");\r\n"
-              "user_pref(\"network.proxy.http_port\", 0);\r\nuser_pref(\"network.proxy.type\", 0);");
+    EXPECT_EQ(
+        ReadFile(profile_ + "user.js"),
+        "user_pref(\"network.proxy.http\", \"\");\r\n"
+        "user_pref(\"network.proxy.http_port\", 0);\r\nuser_pref(\"network.proxy.type\", 0);");
     flags.clear();
     for (const char* flag : {kLanFlag, kNetscapeFlag, kOpera6Flag, kOpera7Flag}) {
         flags += ReadFlag(flag);
