@@ -129,12 +129,11 @@ void CActiveXPage::FillZoneList() {
     SendMessageA(list, CBEM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(zoneImages_));
     for (int i = 0; i < 4; ++i) {
         COMBOBOXEXITEMA item = {};
-        item.mask = CBEIF_TEXT | CBEIF_IMAGE | CBEIF_SELECTEDIMAGE | CBEIF_OVERLAY;
+        item.mask = CBEIF_TEXT | CBEIF_IMAGE | CBEIF_SELECTEDIMAGE;
         item.iItem = i;
         item.pszText = const_cast<char*>(kZones[i].name);
         item.iImage = i;
         item.iSelectedImage = i;
-        item.iOverlay = 1;
         SendMessageA(list, CBEM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
     }
     FitDroppedHeight(list, 4);

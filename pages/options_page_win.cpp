@@ -141,12 +141,11 @@ void COptionsPage::FillLanguageList() {
     SendMessageA(Languages(), CBEM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(languageImages_));
     for (size_t i = 0; i < languageNames_.size(); ++i) {
         COMBOBOXEXITEMA item = {};
-        item.mask = CBEIF_TEXT | CBEIF_IMAGE | CBEIF_SELECTEDIMAGE | CBEIF_OVERLAY;
+        item.mask = CBEIF_TEXT | CBEIF_IMAGE | CBEIF_SELECTEDIMAGE;
         item.iItem = static_cast<INT_PTR>(i);
         item.pszText = &languageNames_[i][0];
         item.iImage = images[i];
         item.iSelectedImage = images[i];
-        item.iOverlay = 1;
         SendMessageA(Languages(), CBEM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
     }
     FitDroppedHeight(Languages(), 10);

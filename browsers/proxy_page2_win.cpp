@@ -1,0 +1,124 @@
+#include "browsers/proxy_page2.h"
+#include "core/language.h"
+#include "res/resource.h"
+
+namespace browsers {
+namespace {
+
+// Controls of the Internet Explorer group, shown and hidden together.
+constexpr int kConnectionControls[] = {IDC_CONNECTIONS_GROUP,     IDC_CONNECTIONS_LIST,
+                                       IDC_CONNECTIONS_CHECK_ALL, IDC_CONNECTIONS_UNCHECK_ALL,
+                                       IDC_CONNECTIONS_LAN,       IDC_CONNECTIONS_DIALUP};
+constexpr int kOperaControls[] = {IDC_CONNECTIONS_OPERA_GROUP, IDC_CONNECTIONS_OPERA6,
+                                  IDC_CONNECTIONS_OPERA7};
+
+}  // namespace
+
+bool CMyPropertyPage2::OnInit() {
+    InternetExplorerConnections& connections = context_.wizard.ieConnections;
+    connections.LoadDialUpConnections(SetMode());
+    std::vector<std::string> names;
+    for (const DialUpConnectionInfo& connection : connections.connections) {
+        names.push_back(connection.name);
+    }
+    list_.Attach(Item(IDC_CONNECTIONS_LIST));
+    list_.Fill(core::GetWizardString("3013", "Connection Name"), names, connections.disabledFlags);
+
+    SetText(IDC_CONNECTIONS_OPERA_GROUP, "3001", "Choose your Opera version");
+    SetText(IDC_CONNECTIONS_OPERA6, "3002", "Opera 6.05");
+    SetText(IDC_CONNECTIONS_OPERA7, "3003", "Opera 7.11");
+    SetText(IDC_CONNECTIONS_GROUP, "3004", "Choose your connection type");
+    SetText(IDC_CONNECTIONS_LAN, "3005", "LAN");
+    SetText(IDC_CONNECTIONS_DIALUP, "3006", "Dial-up Connection");
+    SetText(IDC_CONNECTIONS_CHECK_ALL, "3008", "&Check All");
+    SetText(IDC_CONNECTIONS_UNCHECK_ALL, "3009", "&Uncheck All");
+    if (SetMode()) {
+        SetText(IDC_CONNECTIONS_GREY_NOTE, "3007",
+                "The gray dial up connections were set before, so you can't select them.");
+        SetText(IDC_CONNECTIONS_NOTE, "3010",
+                "The disabled items are either not installed in your system or were configured "
+                "before.");
+    } else {
+        SetText(IDC_CONNECTIONS_GREY_NOTE, "3011",
+                "The gray dial up connections aren't set, so you can't select them.");
+        SetText(IDC_CONNECTIONS_NOTE, "3012",
+                "The disabled browsers are either not installed in your system or their proxy "
+                "settings aren't set.");
+    }
+    ApplySkin();
+    return true;
+}
+
+LRESULT CMyPropertyPage2::OnSetActive() {
+    ShowPage("3000");
+    const ConnectionChoices choices = ChooseConnections(context_.wizard, context_.config);
+    for (int id : kOperaControls) ShowItem(id, choices.showOpera);
+    if (choices.showOpera) {
+        EnableItem(IDC_CONNECTIONS_OPERA6, choices.opera6Enabled);
+        EnableItem(IDC_CONNECTIONS_OPERA7, choices.opera7Enabled);
+    }
+    for (int id : kConnectionControls) ShowItem(id, choices.showConnections);
+    ShowItem(IDC_CONNECTIONS_GREY_NOTE, choices.showGreyNote);
+    if (choices.showConnections) EnableItem(IDC_CONNECTIONS_DIALUP, choices.dialUpEnabled);
+    ShowItem(IDC_CONNECTIONS_NOTE, choices.showNote);
+    UpdateButtons();
+    return 0;
+}
+
+bool CMyPropertyPage2::OnCommand(int code, int id) {
+    if (code != BN_CLICKED) return false;
+    WizardState& wizard = context_.wizard;
+    const int checked = IsItemChecked(id) ? 1 : 0;
+    switch (id) {
+        case IDC_CONNECTIONS_LAN:
+            wizard.lanChosen = checked;
+            break;
+        case IDC_CONNECTIONS_OPERA6:
+            wizard.opera6Chosen = checked;
+            break;
+        case IDC_CONNECTIONS_OPERA7:
+            wizard.opera7Chosen = checked;
+            break;
+        case IDC_CONNECTIONS_DIALUP:
+            wizard.dialUpChosen = checked;
+            EnableList(checked != 0);
+            break;
+        case IDC_CONNECTIONS_CHECK_ALL:
+            list_.CheckAll();
+            break;
+        case IDC_CONNECTIONS_UNCHECK_ALL:
+            list_.UncheckAll();
+            break;
+        default:
+            return false;
+    }
+    UpdateButtons();
+    return true;
+}
+
+bool CMyPropertyPage2::OnNotify(const NMHDR& header, LRESULT* result) {
+    if (header.hwndFrom != list_.Handle()) return false;
+    bool ticksChanged = false;
+    const bool handled = list_.HandleNotify(header, result, &ticksChanged);
+    if (ticksChanged) UpdateButtons();
+    return handled;
+}
+
+LRESULT CMyPropertyPage2::OnWizardNext() {
+    list_.StoreTicks(context_.wizard.ieConnections.connections);
+    return PageDialogId(PageAfterConnections(context_.wizard));
+}
+
+void CMyPropertyPage2::EnableList(bool enabled) const {
+    for (int id : {IDC_CONNECTIONS_LIST, IDC_CONNECTIONS_CHECK_ALL, IDC_CONNECTIONS_UNCHECK_ALL,
+                   IDC_CONNECTIONS_GREY_NOTE}) {
+        EnableItem(id, enabled);
+    }
+}
+
+void CMyPropertyPage2::UpdateButtons() const {
+    const bool next = ConnectionsNextEnabled(context_.wizard, list_.checkedCount);
+    SetButtons(PSWIZB_BACK | (next ? PSWIZB_NEXT : 0));
+}
+
+}  // namespace browsers

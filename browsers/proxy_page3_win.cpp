@@ -1,0 +1,82 @@
+#include "browsers/proxy_page3.h"
+#include "browsers/proxy_page4.h"
+#include "core/language.h"
+#include "res/resource.h"
+
+namespace browsers {
+
+bool CMyPropertyPage3::OnInit() {
+    NetscapeProfiles& profiles = context_.wizard.netscapeProfiles;
+    profiles.LoadProfiles(SetMode());
+    std::vector<std::string> names;
+    for (const NetscapeProfileEntry& profile : profiles.profiles) names.push_back(profile.name);
+    list_.Attach(Item(IDC_PROFILES_LIST));
+    list_.Fill(core::GetWizardString("3104", "Profile Name"), names, profiles.disabledFlags);
+    finishOnly_ = !AnyProfileChoosable(profiles);
+
+    SetText(IDC_PROFILES_GROUP, "3101", "Choose your profile(s)");
+    SetText(IDC_PROFILES_CHECK_ALL, "3105", "&Check All");
+    SetText(IDC_PROFILES_UNCHECK_ALL, "3106", "&Uncheck All");
+    if (SetMode()) {
+        SetText(IDC_PROFILES_GREY_NOTE, "3102",
+                "The gray Profiles were set before, so you can't select them.");
+    } else {
+        SetText(IDC_PROFILES_GREY_NOTE, "3103",
+                "The gray Profiles aren't set, so you can't select them.");
+    }
+    ApplySkin();
+    return true;
+}
+
+LRESULT CMyPropertyPage3::OnSetActive() {
+    ShowPage("3100");
+    ShowItem(IDC_PROFILES_GREY_NOTE, context_.wizard.netscapeProfiles.disabledCount != 0);
+    UpdateButtons();
+    return 0;
+}
+
+bool CMyPropertyPage3::OnCommand(int code, int id) {
+    if (code != BN_CLICKED) return false;
+    if (id == IDC_PROFILES_CHECK_ALL) {
+        list_.CheckAll();
+    } else if (id == IDC_PROFILES_UNCHECK_ALL) {
+        list_.UncheckAll();
+    } else {
+        return false;
+    }
+    UpdateButtons();
+    return true;
+}
+
+bool CMyPropertyPage3::OnNotify(const NMHDR& header, LRESULT* result) {
+    if (header.hwndFrom != list_.Handle()) return false;
+    bool ticksChanged = false;
+    const bool handled = list_.HandleNotify(header, result, &ticksChanged);
+    if (ticksChanged) UpdateButtons();
+    return handled;
+}
+
+LRESULT CMyPropertyPage3::OnWizardNext() {
+    list_.StoreTicks(context_.wizard.netscapeProfiles.profiles);
+    return PageDialogId(WizardPage::kFinish);
+}
+
+LRESULT CMyPropertyPage3::OnWizardBack() {
+    return PageDialogId(PageBeforeProfiles(context_.wizard));
+}
+
+bool CMyPropertyPage3::OnWizardFinish() {
+    list_.StoreTicks(context_.wizard.netscapeProfiles.profiles);
+    RunWizardFinish(context_, Sheet());
+    return true;
+}
+
+void CMyPropertyPage3::UpdateButtons() const {
+    if (finishOnly_) {
+        SetButtons(PSWIZB_FINISH);
+    } else {
+        SetButtons(PSWIZB_BACK | (list_.checkedCount != 0 ? PSWIZB_NEXT : 0));
+    }
+}
+
+}  // namespace browsers

@@ -1,0 +1,55 @@
+// CProxySettingSheet: the proxy configuration wizard. Four pages choose the browsers, Internet
+// Explorer's connections and the Opera version, and the Netscape profiles; Finish points the
+// chosen browsers at the proxy (Set Proxy) or back to a direct connection (Reset Proxy).
+// Nothing is written before Finish.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+
+#include "browsers/browser_state.h"
+#include "browsers/proxy_page1.h"
+#include "browsers/proxy_page2.h"
+#include "browsers/proxy_page3.h"
+#include "browsers/proxy_page4.h"
+#include "browsers/proxy_setting_sheet_page.h"
+#include "platform/win/property_sheet.h"
+
+namespace browsers {
+
+class CProxySettingSheet : public platform::PropertySheet {
+  public:
+    // true: Set Proxy, false: Reset Proxy. Works on the application's browser state
+    // (core::theApp.browserConfig) and takes the program's skin; defined beside the
+    // application's windows.
+    explicit CProxySettingSheet(bool setMode);
+    // Works on config and hands each page to applySkin (may be empty) when the page is
+    // initialised or shown. The skin control's window class must be registered before Run.
+    CProxySettingSheet(bool setMode, BrowserConfigState& config,
+                       std::function<void(HWND)> applySkin);
+
+    // Runs the wizard modally over owner. Finish sets or resets the chosen browsers and
+    // updates the browser state; Cancel sets core::appState.wizardMessage to "A" and changes
+    // nothing else. Returns PropertySheetA's result.
+    INT_PTR Run(HWND owner);
+
+    // The choices made so far.
+    const WizardState& State() const { return context_.wizard; }
+
+  protected:
+    // The sheet's buttons take their language texts.
+    void OnInitialized() override;
+
+  private:
+    WizardContext context_;
+    CMyPropertyPage1 browsersPage_{context_};
+    CMyPropertyPage2 connectionsPage_{context_};
+    CMyPropertyPage3 profilesPage_{context_};
+    CMyPropertyPage4 finishPage_{context_};
+};
+
+// The wizard running at this moment, or null.
+CProxySettingSheet* RunningProxySettingSheet();
+
+}  // namespace browsers

@@ -1,0 +1,79 @@
+#include "browsers/proxy_setting_sheet_page.h"
+#include "core/language.h"
+#include "core/language_dialog.h"
+#include "res/resource.h"
+
+namespace browsers {
+
+int PageDialogId(WizardPage page) {
+    switch (page) {
+        case WizardPage::kBrowsers:
+            return IDD_WIZARD_BROWSERS;
+        case WizardPage::kConnections:
+            return IDD_WIZARD_CONNECTIONS;
+        case WizardPage::kProfiles:
+            return IDD_WIZARD_PROFILES;
+        case WizardPage::kFinish:
+            return IDD_WIZARD_FINISH;
+    }
+    return 0;
+}
+
+void CWizardPage::SetText(int controlId, const char* textId, const char* defaultText) const {
+    core::SetWizardItemText(hwnd_, controlId, textId, defaultText);
+}
+
+void CWizardPage::ShowPage(const char* titleId) {
+    ApplySkin();
+    std::string title = core::GetWizardString(titleId, "Error");
+    if (title == "Error") title = Text();
+    PropSheet_SetTitle(Sheet(), 0, title.c_str());
+}
+
+// ---- ProxyCheckListCtrl ----
+
+void ProxyCheckListCtrl::Fill(const std::string& columnTitle, const std::vector<std::string>& names,
+                              const std::vector<int>& disabledFlags) {
+    disabled_ = disabledFlags;
+    Prepare(columnTitle, 200);
+    for (const std::string& name : names) Add(name);
+    checkedCount = 0;
+}
+
+bool ProxyCheckListCtrl::HandleNotify(const NMHDR& header, LRESULT* result, bool* ticksChanged) {
+    *ticksChanged = false;
+    if (header.code == NM_CUSTOMDRAW) {
+        auto& draw = const_cast<NMLVCUSTOMDRAW&>(reinterpret_cast<const NMLVCUSTOMDRAW&>(header));
+        if (draw.nmcd.dwDrawStage == CDDS_PREPAINT) {
+            *result = CDRF_NOTIFYITEMDRAW;
+        } else {
+            if (draw.nmcd.dwDrawStage == CDDS_ITEMPREPAINT &&
+                IsDisabled(static_cast<int>(draw.nmcd.dwItemSpec))) {
+                draw.clrText = RGB(192, 192, 192);
+            }
+            *result = CDRF_DODEFAULT;
+        }
+        return true;
+    }
+    if (!IsTickChange(header)) return false;
+    const int item = reinterpret_cast<const NMLISTVIEW&>(header).iItem;
+    // A tick on a grey entry, by mouse or space bar, is taken away at once.
+    if (IsDisabled(item) && IsChecked(item)) SetChecked(item, false);
+    const int checked = CheckedCount();
+    *ticksChanged = checked != checkedCount;
+    checkedCount = checked;
+    *result = 0;
+    return true;
+}
+
+void ProxyCheckListCtrl::CheckAll() {
+    for (int i = 0; i < Count(); ++i) SetChecked(i, !IsDisabled(i));
+    checkedCount = CheckedCount();
+}
+
+void ProxyCheckListCtrl::UncheckAll() {
+    for (int i = 0; i < Count(); ++i) SetChecked(i, false);
+    checkedCount = 0;
+}
+
+}  // namespace browsers

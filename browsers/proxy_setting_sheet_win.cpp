@@ -1,0 +1,51 @@
+#include <string>
+#include <utility>
+
+#include "browsers/proxy_setting_sheet.h"
+#include "core/app_state.h"
+#include "core/language_dialog.h"
+#include "res/resource.h"
+
+namespace browsers {
+namespace {
+
+// The wizard's own buttons (comctl32's control ids).
+constexpr int kBackButton = 0x3023;
+constexpr int kNextButton = 0x3024;
+
+CProxySettingSheet* runningSheet = nullptr;
+
+}  // namespace
+
+CProxySettingSheet::CProxySettingSheet(bool setMode, BrowserConfigState& config,
+                                       std::function<void(HWND)> applySkin)
+    : context_(config, std::move(applySkin)) {
+    context_.wizard.setMode = setMode ? 1 : 0;
+    AddPage(browsersPage_, IDD_WIZARD_BROWSERS);
+    AddPage(connectionsPage_, IDD_WIZARD_CONNECTIONS);
+    AddPage(profilesPage_, IDD_WIZARD_PROFILES);
+    AddPage(finishPage_, IDD_WIZARD_FINISH);
+}
+
+INT_PTR CProxySettingSheet::Run(HWND owner) {
+    char caption[256] = "";
+    LoadStringA(platform::Dialog::ResourceModule(), IDS_MAIN_CAPTION, caption, sizeof caption);
+    context_.cancelled = false;
+    CProxySettingSheet* outer = runningSheet;
+    runningSheet = this;
+    const INT_PTR result = RunModal(owner, caption, true);
+    runningSheet = outer;
+    // The start-up prompt comes again, since the browsers may still be unconfigured.
+    if (context_.cancelled) core::appState.wizardMessage = "A";
+    return result;
+}
+
+void CProxySettingSheet::OnInitialized() {
+    core::SetWizardItemText(hwnd_, kBackButton, "2603", "< Back");
+    core::SetWizardItemText(hwnd_, kNextButton, "2604", "Next >");
+    core::SetWizardItemText(hwnd_, IDCANCEL, "2103", "Cancel");
+}
+
+CProxySettingSheet* RunningProxySettingSheet() { return runningSheet; }
+
+}  // namespace browsers

@@ -1,0 +1,16 @@
+// The wizard as the program opens it: on the application's browser state, with its skin. Kept
+// beside the application's windows, which the browser library does not link.
+#include "browsers/proxy_setting_sheet.h"
+#include "core/popup_killer_app.h"
+#include "shell/skin_control.h"
+
+namespace browsers {
+
+CProxySettingSheet::CProxySettingSheet(bool setMode)
+    : CProxySettingSheet(setMode, core::theApp.browserConfig, [](HWND page) {
+          if (core::theApp.mainSkin) core::theApp.mainSkin->ApplySkin(page);
+      }) {
+    shell::SkinControl::RegisterClasses();
+}
+
+}  // namespace browsers
