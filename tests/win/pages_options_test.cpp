@@ -227,6 +227,9 @@ class PagesOptions : public ::testing::Test {
             "11002=Optionen\r\n10001=Gut\r\n1001=Popups abfangen\r\n9001=Startmodus\r\n"
             "9010=Probe\r\n9012=Schliessen heisst verstecken\r\n8001=Zone\r\n"
             "8023=Hinweis\r\n");
+        // Cancel reloads this file: catching stays off, as no browser is configured here.
+        test_folder::WriteFile(install_ + "\\KorvoINI.ini",
+                               "[KorvoPopupKiller]\r\nPopupCheckDisabled=1\r\n");
         core::appState.installPath = install_;
         platform::OverrideProgramDirectory(install_ + "\\");
         core::appState.language = "English";

@@ -76,6 +76,9 @@ class ShellMainPage : public ::testing::Test {
         core::appState.installPath = folder_.Path().substr(0, folder_.Path().size() - 1);
         // The settings file and blocker script are read and written in the test's folder.
         platform::OverrideProgramDirectory(folder_.Path());
+        // Cancel reloads this file: catching stays off, as no browser is configured here.
+        test_folder::WriteFile(folder_.Path() + "KorvoINI.ini",
+                               "[KorvoPopupKiller]\r\nPopupCheckDisabled=1\r\n");
         core::appState.language = "English";
         core::appState.blockedPopups = "7";
         core::appState.firstRun = 0;
