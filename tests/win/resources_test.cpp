@@ -147,26 +147,25 @@ TEST_F(Resources, WizardPagesCarryTheirControls) {
                     {IDC_BROWSERS_IE, IDC_BROWSERS_NETSCAPE, IDC_BROWSERS_OPERA}),
                  Of(kStatic, kAnyKind, kShown, {IDC_BROWSERS_INSTRUCTION}),
                  Of(kStatic, kAnyKind, kHidden, {IDC_BROWSERS_NOTE}), skin});
-    CheckDialog(IDD_WIZARD_CONNECTIONS,
-                {Of(kButton, BS_AUTOCHECKBOX, kShown,
-                    {IDC_CONNECTIONS_LAN, IDC_CONNECTIONS_DIALUP, IDC_CONNECTIONS_OPERA6,
-                     IDC_CONNECTIONS_OPERA7}),
-                 Of(kButton, BS_GROUPBOX, kShown,
-                    {IDC_CONNECTIONS_GROUP, IDC_CONNECTIONS_OPERA_GROUP}),
-                 Of(kButton, BS_PUSHBUTTON, kDisabled,
-                    {IDC_CONNECTIONS_CHECK_ALL, IDC_CONNECTIONS_UNCHECK_ALL}),
-                 Of(list, kAnyKind, kDisabled, {IDC_CONNECTIONS_LIST}),
-                 Of(kStatic, kAnyKind, kHidden, {IDC_CONNECTIONS_NOTE}), skin});
-    CheckDialog(IDD_WIZARD_PROFILES,
-                {Of(kButton, BS_PUSHBUTTON, kShown,
-                    {IDC_PROFILES_CHECK_ALL, IDC_PROFILES_UNCHECK_ALL}),
-                 Of(kButton, BS_GROUPBOX, kShown, {IDC_PROFILES_GROUP}),
-                 Of(list, kAnyKind, kShown, {IDC_PROFILES_LIST}),
-                 Of(kStatic, kAnyKind, kHidden, {IDC_PROFILES_GREY_NOTE}), skin});
-    const DWORD finish =
-        CheckDialog(IDD_WIZARD_FINISH, {Of(kStatic, kAnyKind, kShown, {IDC_FINISH_TEXT}),
-                                        Of(SKIN_CONTROL_CLASS, kAnyKind, kHidden,
-                                           {IDC_SKIN_WIZARD4})});
+    CheckDialog(
+        IDD_WIZARD_CONNECTIONS,
+        {Of(kButton, BS_AUTOCHECKBOX, kShown,
+            {IDC_CONNECTIONS_LAN, IDC_CONNECTIONS_DIALUP, IDC_CONNECTIONS_OPERA6,
+             IDC_CONNECTIONS_OPERA7}),
+         Of(kButton, BS_GROUPBOX, kShown, {IDC_CONNECTIONS_GROUP, IDC_CONNECTIONS_OPERA_GROUP}),
+         Of(kButton, BS_PUSHBUTTON, kDisabled,
+            {IDC_CONNECTIONS_CHECK_ALL, IDC_CONNECTIONS_UNCHECK_ALL}),
+         Of(list, kAnyKind, kDisabled, {IDC_CONNECTIONS_LIST}),
+         Of(kStatic, kAnyKind, kHidden, {IDC_CONNECTIONS_NOTE}), skin});
+    CheckDialog(
+        IDD_WIZARD_PROFILES,
+        {Of(kButton, BS_PUSHBUTTON, kShown, {IDC_PROFILES_CHECK_ALL, IDC_PROFILES_UNCHECK_ALL}),
+         Of(kButton, BS_GROUPBOX, kShown, {IDC_PROFILES_GROUP}),
+         Of(list, kAnyKind, kShown, {IDC_PROFILES_LIST}),
+         Of(kStatic, kAnyKind, kHidden, {IDC_PROFILES_GREY_NOTE}), skin});
+    const DWORD finish = CheckDialog(
+        IDD_WIZARD_FINISH, {Of(kStatic, kAnyKind, kShown, {IDC_FINISH_TEXT}),
+                            Of(SKIN_CONTROL_CLASS, kAnyKind, kHidden, {IDC_SKIN_WIZARD4})});
     EXPECT_EQ(finish & (WS_CHILD | WS_VISIBLE), static_cast<DWORD>(WS_CHILD));
 }
 
