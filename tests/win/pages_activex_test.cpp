@@ -16,6 +16,7 @@
 #include "core/message_box.h"
 #include "core/popup_killer_app.h"
 #include "core/reg_key.h"
+#include "main_window_steps.h"
 #include "platform/module_path.h"
 #include "proxy/settings.h"
 #include "res/resource.h"
@@ -25,7 +26,7 @@
 namespace pages {
 namespace {
 
-using Step = std::function<void(HWND sheet)>;
+using main_window_steps::Step;
 // Zone number -> value name -> policy.
 using ZoneValues = std::map<int, std::map<std::string, DWORD>>;
 
@@ -34,26 +35,8 @@ constexpr int kApplyButton = 12321;
 const char* const kValueNames[] = {"1001", "1004", "1201", "1405", "1200"};
 
 std::vector<Step> steps;
-size_t nextStep = 0;
-bool timedOut = false;
 
 int AnswerBox(HWND, const std::string&, const std::string&, UINT) { return IDYES; }
-
-void CALLBACK RunNextStep(HWND, UINT, UINT_PTR, DWORD) {
-    shell::CMainPage* page = shell::RunningMainPage();
-    if (page == nullptr) return;
-    if (nextStep < steps.size()) {
-        steps[nextStep++](page->Handle());
-    } else if (nextStep == steps.size()) {
-        ++nextStep;
-        page->QuitQuietly();
-    }
-}
-
-void CALLBACK GiveUp(HWND, UINT, UINT_PTR, DWORD) {
-    timedOut = true;
-    nextStep = steps.size();
-}
 
 std::string ZoneKey(int zone) {
     return "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\Zones\\" +
@@ -121,8 +104,6 @@ class PagesActiveX : public ::testing::Test {
         core::SetMessageBoxHandler(AnswerBox);
         SaveZones();
         steps.clear();
-        nextStep = 0;
-        timedOut = false;
     }
     void TearDown() override {
         RestoreZones();
@@ -143,15 +124,9 @@ class PagesActiveX : public ::testing::Test {
             for (const auto& value : values->second) key.SetDword(value.first, value.second);
         }
     }
+    // Runs the main window through the steps (10 s at most).
     void RunMainWindow() {
-        const UINT_PTR timer = SetTimer(nullptr, 0, 50, RunNextStep);
-        const UINT_PTR limit = SetTimer(nullptr, 0, 10000, GiveUp);
-        shell::CMainPage page;
-        page.Run();
-        KillTimer(nullptr, timer);
-        KillTimer(nullptr, limit);
-        core::theApp.listener.StopListener();
-        EXPECT_FALSE(timedOut) << "the steps did not all run";
+        EXPECT_TRUE(main_window_steps::Run(steps)) << "the steps did not all run";
     }
 
     test_folder::TemporaryFolder folder_;

@@ -15,6 +15,7 @@
 #include "core/message_box.h"
 #include "core/popup_killer_app.h"
 #include "core/reg_key.h"
+#include "main_window_steps.h"
 #include "pages/options_page.h"
 #include "pages/wav_file_dialog.h"
 #include "platform/module_path.h"
@@ -27,14 +28,12 @@
 namespace pages {
 namespace {
 
-using Step = std::function<void(HWND sheet)>;
+using main_window_steps::Step;
 
 constexpr int kOptionsIndex = 2;
 constexpr int kApplyButton = 12321;
 
 std::vector<Step> steps;
-size_t nextStep = 0;
-bool timedOut = false;
 std::vector<std::string> boxes;
 std::vector<std::string> chooserAnswers;
 
@@ -48,24 +47,6 @@ std::string AnswerChooser(HWND) {
     std::string answer = chooserAnswers.front();
     chooserAnswers.erase(chooserAnswers.begin());
     return answer;
-}
-
-// One step per tick; after the last one the program ends quietly.
-void CALLBACK RunNextStep(HWND, UINT, UINT_PTR, DWORD) {
-    shell::CMainPage* page = shell::RunningMainPage();
-    if (page == nullptr) return;
-    if (nextStep < steps.size()) {
-        steps[nextStep++](page->Handle());
-    } else if (nextStep == steps.size()) {
-        ++nextStep;
-        page->QuitQuietly();
-    }
-}
-
-// The time limit: the program ends at the next tick, whatever steps are left.
-void CALLBACK GiveUp(HWND, UINT, UINT_PTR, DWORD) {
-    timedOut = true;
-    nextStep = steps.size();
 }
 
 // Shows page index of the sheet and returns the page's window.
@@ -249,8 +230,6 @@ class PagesOptions : public ::testing::Test {
         boxes.clear();
         chooserAnswers.clear();
         steps.clear();
-        nextStep = 0;
-        timedOut = false;
     }
     void TearDown() override {
         SetWavFileChooser(nullptr);
@@ -262,14 +241,7 @@ class PagesOptions : public ::testing::Test {
     }
     // Runs the main window through the steps (10 s at most).
     void RunMainWindow() {
-        const UINT_PTR timer = SetTimer(nullptr, 0, 50, RunNextStep);
-        const UINT_PTR limit = SetTimer(nullptr, 0, 10000, GiveUp);
-        shell::CMainPage page;
-        page.Run();
-        KillTimer(nullptr, timer);
-        KillTimer(nullptr, limit);
-        core::theApp.listener.StopListener();
-        EXPECT_FALSE(timedOut) << "the steps did not all run";
+        EXPECT_TRUE(main_window_steps::Run(steps)) << "the steps did not all run";
     }
 
     test_folder::TemporaryFolder folder_;
