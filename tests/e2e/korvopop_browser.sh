@@ -17,7 +17,7 @@ if [ ! -d "$checks/node_modules" ]; then
 fi
 
 kp_setup "$build"
-kp_install
+kp_install "${KP_IE_CONFIGURED[@]}"
 kp_start
 kp_ready() { kp_probe wait "$KP_INSTANCE_TITLE" 20000 && wait_port "$KP_PORT"; }
 check "KorvoPop starts and its proxy listens on 127.0.0.1:$KP_PORT" kp_ready

@@ -55,6 +55,16 @@ kp_install() {
     sed -i "s/^PopupPort=.*/PopupPort=$KP_PORT/" "$KP_FOLDER/KorvoINI.ini"
 }
 
+# The registry lines of an Internet Explorer the wizard has pointed at the proxy: catching is on
+# only while some browser is configured, and the proxy injects the blocker only while it is on.
+KP_IE_CONFIGURED=(
+    --reg '[HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Internet Settings]'
+    --reg '"ProxyEnable"=dword:00000001'
+    --reg '"ProxyServer"="http=KorvoPopupKiller:8100"'
+    --reg '[HKEY_CURRENT_USER\Software\Korvo Popup Killer\Proxy Setting]'
+    --reg '"Lan Is Configured"=dword:00000001'
+)
+
 # kp_start: KorvoPop.exe in the background; its pid in KP_PID, its output in KP_LOG.
 kp_start() {
     KP_LOG="$E2E_TMP/korvopop.log"

@@ -13,7 +13,7 @@ source "$here/korvopop_lib.sh"
 started=$(now_ms)
 
 kp_setup "$build"
-kp_install
+kp_install "${KP_IE_CONFIGURED[@]}"
 kp_origin
 read -r screen_width screen_height < <(kp_probe screen)
 
