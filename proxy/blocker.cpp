@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "platform/keyboard.h"
+#include "proxy/content_policy.h"
 #include "proxy/http_header.h"
 #include "proxy/page_injection.h"
 #include "proxy/settings.h"
@@ -12,8 +13,9 @@ namespace proxy {
 namespace {
 
 // Replaced whole by the user-interface thread, read by every connection thread.
-std::shared_ptr<const std::string>& CurrentScript() {
-    static std::shared_ptr<const std::string> script = std::make_shared<const std::string>();
+std::shared_ptr<const PreparedBlocker>& CurrentScript() {
+    static std::shared_ptr<const PreparedBlocker> script =
+        std::make_shared<const PreparedBlocker>();
     return script;
 }
 
@@ -40,12 +42,21 @@ bool ReadScriptFile(const std::string& path, std::string& text) {
 
 }  // namespace
 
-std::shared_ptr<const std::string> BlockerScript() { return std::atomic_load(&CurrentScript()); }
+std::shared_ptr<const PreparedBlocker> BlockerSnapshot() {
+    return std::atomic_load(&CurrentScript());
+}
+
+std::shared_ptr<const std::string> BlockerScript() {
+    const std::shared_ptr<const PreparedBlocker> snapshot = BlockerSnapshot();
+    return std::shared_ptr<const std::string>(snapshot, &snapshot->script);
+}
 
 void SetBlockerScript(std::string script) {
-    std::atomic_store(
-        &CurrentScript(),
-        std::shared_ptr<const std::string>(std::make_shared<const std::string>(std::move(script))));
+    auto prepared = std::make_shared<PreparedBlocker>();
+    prepared->hashSources = ScriptHashSources(script);
+    prepared->script = std::move(script);
+    std::atomic_store(&CurrentScript(),
+                      std::shared_ptr<const PreparedBlocker>(std::move(prepared)));
 }
 
 void PrepareBlockerScript() {
@@ -55,15 +66,20 @@ void PrepareBlockerScript() {
         PrepareScriptText(text, appSettings.PlayWave != 0, ModuleFilePath("PopUp.wav")));
 }
 
-bool InjectBlocker(std::string& body, const std::string& lowerBody, std::uint16_t contentClass) {
+bool InjectBlocker(std::string& body, const std::string& lowerBody, std::uint16_t contentClass,
+                   HeaderLines* header) {
     if (appSettings.Disabled != 0 || appSettings.PopupCheckEnabled == 0) return false;
     if ((contentClass & kClassHeld) == 0 || (contentClass & kClassScript) != 0) return false;
     // Holding Control while a page completes lets the user see it without the blocker.
     if (platform::IsControlKeyDown()) return false;
     if (!IsInjectablePage(lowerBody)) return false;
-    const std::shared_ptr<const std::string> script = BlockerScript();
-    if (script->empty()) return false;
-    InsertScript(body, *script, ScriptInsertOffset(body, lowerBody), appSettings.PlayWave != 0);
+    const std::shared_ptr<const PreparedBlocker> blocker = BlockerSnapshot();
+    if (blocker->script.empty()) return false;
+    const size_t offset = ScriptInsertOffset(body, lowerBody);
+    // The policy tags come after the offset, so rewriting them first leaves it in place.
+    AllowScriptSourcesInMetaTags(body, lowerBody, offset, blocker->hashSources);
+    InsertScript(body, blocker->script, offset, appSettings.PlayWave != 0);
+    if (header != nullptr) AllowScriptSourcesInHeader(*header, blocker->hashSources);
     return true;
 }
 

@@ -4,11 +4,22 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
+
+#include "proxy/http_header.h"
 
 namespace proxy {
 
+// The prepared script and the hash sources of its script elements, which let it run under a
+// page's script policy. Computed together, so a snapshot never pairs a script with another's hash.
+struct PreparedBlocker {
+    std::string script;
+    std::vector<std::string> hashSources;
+};
+
 // The prepared script; empty until prepared (then nothing is injected). Readers take a
 // snapshot; PrepareBlockerScript replaces it whole.
+std::shared_ptr<const PreparedBlocker> BlockerSnapshot();
 std::shared_ptr<const std::string> BlockerScript();
 void SetBlockerScript(std::string script);
 
@@ -17,7 +28,10 @@ void SetBlockerScript(std::string script);
 void PrepareBlockerScript();
 
 // Puts the script in front of body (and the sound element after the first <head>/<HEAD> when
-// PlayWave is on). lowerBody is body lower-cased. Returns true when body was changed.
-bool InjectBlocker(std::string& body, const std::string& lowerBody, std::uint16_t contentClass);
+// PlayWave is on). lowerBody is body lower-cased. Returns true when body was changed. Then the
+// page's script policies (its Content-Security-Policy meta tags, and the header's lines when
+// header is given) are made to accept the script.
+bool InjectBlocker(std::string& body, const std::string& lowerBody, std::uint16_t contentClass,
+                   HeaderLines* header = nullptr);
 
 }  // namespace proxy

@@ -240,7 +240,7 @@ void ProxyConnection::FinishResponse() {
                             static_cast<std::int64_t>(responseBuffer_.size()) < ContentLength;
         if (held && !cutOff && appSettings.Disabled == 0) {
             const std::string lowerBody = ToLower(responseBuffer_);
-            if (InjectBlocker(responseBuffer_, lowerBody, ContentClass)) {
+            if (InjectBlocker(responseBuffer_, lowerBody, ContentClass, &responseHeaderLines_)) {
                 SetContentLength(responseHeaderLines_, responseBuffer_.size());
             }
         }
