@@ -252,6 +252,29 @@ TEST_F(ResponseHandling, DeliversEachResponseAsItsKindRequires) {
     }
 }
 
+// A page with a policy header and meta tag reaches the browser with the script's hash in both
+// and a length that counts the rewritten meta tag; the report-only header stays as it came.
+TEST_F(ResponseHandling, PolicyPagesGetTheScriptHashAndTheirLength) {
+    proxy::SetBlockerScript("<script>alert(1)</script>");
+    const std::string hash = "'sha256-bhHHL3z2vDgxUt0W3dWQOrprscmda2Y5pLsLg4GF+pI='";
+    const std::string fields =
+        "Content-Type: text/html\r\nContent-Security-Policy-Report-Only: script-src 'none'\r\n";
+    const std::string body =
+        "<html><meta http-equiv=content-security-policy content=\"default-src 'self'\"></html>";
+    Connection connection;
+    connection.ServerSends(Header(fields + "Content-Security-Policy: script-src 'self'\r\n" +
+                                  "Content-Length: " + std::to_string(body.size()) + "\r\n") +
+                           body);
+    const std::string injected =
+        "<script>alert(1)</script><html><meta http-equiv=content-security-policy "
+        "content=\"default-src 'self' " +
+        hash + "\"></html>";
+    EXPECT_EQ(connection.Delivered(),
+              Header(fields + "Content-Security-Policy: script-src 'self' " + hash + "\r\n" +
+                     "Content-Length: " + std::to_string(injected.size()) + "\r\n") +
+                  injected);
+}
+
 // Past 8 MiB a held page is sent as it stands and the rest passes through; afterwards the
 // connection reads the next reply normally.
 TEST_F(ResponseHandling, HeldBodiesStopGrowingAtTheLimit) {

@@ -4,7 +4,9 @@
 //   /quiet/NAME   the page with the blocker script after its doctype, sound off
 //   /sound/NAME   the same with the sound statement and the sound element after <head>
 // "__OTHER__" in a page becomes the same prefix on the second origin (another port, so another
-// origin for the browser), for cross-origin frames.
+// origin for the browser), for cross-origin frames. Scripts NAME.js of pages/ are served as they
+// are. A page NAME.html with a sidecar NAME.html.headers gets each "Name: value" line of it as
+// a header line of its response (a name may repeat).
 'use strict';
 
 const fs = require('fs');
@@ -41,6 +43,20 @@ function injectPage(page, script, withSound) {
   return body;
 }
 
+// The extra header lines of a page, as a map from name to its values in file order.
+function sidecarHeaders(name) {
+  const fields = new Map();
+  const file = path.join(PAGES, `${name}.headers`);
+  if (!fs.existsSync(file)) return fields;
+  for (const line of fs.readFileSync(file, 'utf8').split('\n')) {
+    const colon = line.indexOf(':');
+    if (colon <= 0) continue;
+    const field = line.slice(0, colon).trim();
+    fields.set(field, [...(fields.get(field) || []), line.slice(colon + 1).trim()]);
+  }
+  return fields;
+}
+
 // Starts the origin and its second port. options: scriptPath (the blocker file), wavPath (the
 // sound file named in /sound/ pages). Resolves to { url, otherUrl, close() }.
 async function startOrigin(options) {
@@ -53,16 +69,27 @@ async function startOrigin(options) {
 
   function handle(request, response) {
     const url = new URL(request.url, 'http://origin');
-    const match = /^\/(plain|quiet|sound)\/([\w-]+\.html)$/.exec(url.pathname);
+    const match = /^\/(plain|quiet|sound)\/([\w-]+\.(?:html|js))$/.exec(url.pathname);
     if (!match || !fs.existsSync(path.join(PAGES, match[2]))) {
       response.writeHead(url.pathname === '/favicon.ico' ? 204 : 404, { 'Content-Length': 0 });
       response.end();
       return;
     }
     const [, mode, name] = match;
+    if (name.endsWith('.js')) {
+      const script = fs.readFileSync(path.join(PAGES, name));
+      response.writeHead(200, {
+        'Content-Type': 'application/javascript',
+        'Content-Length': script.length,
+        'Cache-Control': 'no-store',
+      });
+      response.end(script);
+      return;
+    }
     let page = fs.readFileSync(path.join(PAGES, name), 'utf8').split('__OTHER__').join(`${otherUrl}/${mode}`);
     if (mode !== 'plain') page = injectPage(page, scripts[mode], mode === 'sound');
     const body = Buffer.from(page, 'utf8');
+    for (const [field, values] of sidecarHeaders(name)) response.setHeader(field, values);
     response.writeHead(200, {
       'Content-Type': 'text/html; charset=utf-8',
       'Content-Length': body.length,

@@ -13,6 +13,7 @@ const path = require('path');
 const vm = require('vm');
 const { launch } = require('./browser');
 const { blockerChecks, controlChecks } = require('./checks');
+const { policyChecks, policyControlChecks } = require('./policy_checks');
 const { startOrigin, prepareScript } = require('./origin');
 
 const STANDALONE_WAV = 'C:/Program Files/Korvo Popup Killer/PopUp.wav';
@@ -125,12 +126,13 @@ async function main() {
     browsers.push(direct);
     const plainBase = `${origin.url}/plain/`;
     const common = { direct, directBase: plainBase };
-    await runChecks('control', controlChecks(), { ...common, browser: direct, base: plainBase },
-      options.only);
+    await runChecks('control', [...controlChecks(), ...policyControlChecks()],
+      { ...common, browser: direct, base: plainBase }, options.only);
     if (options.proxy) {
       const proxied = await launch(options.proxy);
       browsers.push(proxied);
-      await runChecks('proxy', blockerChecks(), {
+      // Only the proxy adds the blocker's hash to a page's script policy.
+      await runChecks('proxy', [...blockerChecks(), ...policyChecks()], {
         ...common,
         browser: proxied,
         base: plainBase,
