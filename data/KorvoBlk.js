@@ -413,14 +413,14 @@
     if (!property || !property.configurable) return;
     nativeGet = property.get;
     nativeSet = property.set;
-    if (afterGet && nativeGet) {
+    if (afterGet && nativeGet && nativeGet.call) {
       property.get = function () {
         var value = nativeGet.call(this);
         afterGet(value);
         return value;
       };
     }
-    if (afterSet && nativeSet) {
+    if (afterSet && nativeSet && nativeSet.call) {
       property.set = function (value) {
         nativeSet.call(this, value);
         afterSet();
@@ -524,8 +524,12 @@
       };
     });
 
+    /* Remembers the elements the page gives a click or press listener of their own. Host
+       functions without apply (old Internet Explorer) cannot be called with their this, so
+       there the originals stay. */
     replaceMethod(prototypeOf(w, 'EventTarget') || prototypeOf(w, 'Node'), 'addEventListener',
       function (nativeAdd) {
+        if (!nativeAdd.apply) return nativeAdd;
         return function (type) {
           noteListener(this, type);
           return callHost(nativeAdd, this, arguments);
@@ -541,6 +545,7 @@
       Range: ['insertNode', 'surroundContents'] };
     var owner, j;
     function wrapInsertion(nativeInsert) {
+      if (!nativeInsert.apply) return nativeInsert;
       return function () {
         var result = callHost(nativeInsert, this, arguments);
         guardFrames(win, 0);
@@ -556,7 +561,7 @@
     replaceAccessor(prototypeOf(w, 'Element'), 'innerHTML', null, guardAllFrames);
     replaceAccessor(prototypeOf(w, 'Element'), 'outerHTML', null, guardAllFrames);
     replaceAccessor(prototypeOf(w, 'ShadowRoot'), 'innerHTML', null, guardAllFrames);
-    var frameTypes = ['HTMLIFrameElement', 'HTMLFrameElement'];
+    var frameTypes = ['HTMLIFrameElement', 'HTMLFrameElement', 'HTMLObjectElement'];
     for (j = 0; j < frameTypes.length; j += 1) {
       replaceAccessor(prototypeOf(w, frameTypes[j]), 'contentWindow', guardFrame, null);
       replaceAccessor(prototypeOf(w, frameTypes[j]), 'contentDocument', guardFrame, null);

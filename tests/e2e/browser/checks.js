@@ -165,9 +165,14 @@ const USER_ACTIONS = [
   { what: 'button opening after a timer', opens: 1, act: (page) => page.click('#later') },
   { what: 'button opening after a fetch', opens: 1, act: (page) => page.click('#fetched') },
   { what: 'role=button handled by a page listener', opens: 1, act: (page) => page.click('#role') },
+  { what: 'summary handled by a page listener', opens: 1, act: (page) => page.click('#summary') },
   { what: 'text of an element with its own listener', opens: 1,
     act: (page) => page.click('#tile-text') },
   { what: 'button opening through a fresh frame', opens: 1, act: (page) => page.click('#framed') },
+  { what: 'button in a frame of its own', opens: 1,
+    act: (page) => page.frameLocator('#loaded').locator('#inner').click() },
+  { what: 'button in a srcdoc frame', opens: 1,
+    act: (page) => page.frameLocator('#made').locator('#inner').click() },
 ];
 
 const userCheck = {
