@@ -441,8 +441,23 @@
     }
   }
 
+  /* Each guarded window's own count of frames, taken before the page can hide it behind a
+     length or frames of its own. */
+  var frameCounts = win.WeakMap ? new win.WeakMap() : null;
+
+  function frameCount(w) {
+    var count = frameCounts && frameCounts.get(w);
+    return count ? count.call(w) : w.frames.length;
+  }
+
   /* Wraps what opens windows and what grants the right to open one in window w. */
   function guardWindow(w) {
+    try {
+      var lengthProperty = Object.getOwnPropertyDescriptor(w, 'length');
+      if (frameCounts && lengthProperty && lengthProperty.get) {
+        frameCounts.set(w, lengthProperty.get);
+      }
+    } catch (e) {}
     replaceMethod(w, 'focus', function (nativeFocus) {
       return function () {
         endPopunder();
@@ -630,13 +645,13 @@
   function guardFrames(w, depth) {
     var count, j, frame;
     try {
-      count = Math.min(w.frames.length, 64);
+      count = Math.min(frameCount(w), 64);
     } catch (e) {
       return;
     }
     for (j = 0; j < count; j += 1) {
       try {
-        frame = w.frames[j];
+        frame = w[j];
       } catch (e) {
         continue;
       }

@@ -34,10 +34,10 @@ const POPUP_PAGES = [
         window.dispatchEvent(new Event(type));
       }
     }) },
-  { file: 'popup-fresh-frame.html', title: 'Fresh frame pop-ups', attempts: 8,
+  { file: 'popup-fresh-frame.html', title: 'Fresh frame pop-ups', attempts: 9,
     what: 'pop-ups through fresh frames (markup frame by window.frames, about:blank ' +
       'contentWindow, its open called on the page, its Function, javascript: frame, innerHTML ' +
-      'frame, nested frame, srcdoc script)' },
+      'frame, nested frame, frame by index behind a hidden count, srcdoc script)' },
   // A page-wide pointerdown, mousedown and click listener, each opening on one of the clicks.
   { file: 'popunder-page-click.html', title: 'Page click pop-unders', attempts: 3,
     what: 'pop-unders from page-wide listeners on clicks on empty space, text and a picture',
