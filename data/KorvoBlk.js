@@ -164,17 +164,103 @@
     return true;
   }
 
+  /* Event types whose listener on an element makes that element something the user operates. */
+  var handlerTypes = { click: 1, mousedown: 1, mouseup: 1, pointerdown: 1, pointerup: 1,
+    touchstart: 1, touchend: 1 };
+  var HANDLER_MARK = 'KorvoPopupKillerHandler';
+  var FRAME_MARK = 'KorvoPopupKillerGuard';
+  var handlerElements = win.WeakMap ? new win.WeakMap() : null;
+
+  function setMark(object, key) {
+    try {
+      Object.defineProperty(object, key, { value: true, configurable: true });
+    } catch (e) {
+      try {
+        object[key] = true;
+      } catch (e2) {}
+    }
+  }
+
+  function hasMark(object, key) {
+    try {
+      return object[key] === true;
+    } catch (e) {
+      return false;
+    }
+  }
+
+  function tagName(node) {
+    return String(node.nodeName).toLowerCase();
+  }
+
+  /* A listener the page adds to an element of the body; one on the page as a whole (window,
+     document, html, body) does not make every element operable. */
+  function noteListener(target, type) {
+    if (!target || target.nodeType !== 1 || !handlerTypes.hasOwnProperty(String(type))) return;
+    var name = tagName(target);
+    if (name === 'html' || name === 'body') return;
+    if (handlerElements) handlerElements.set(target, true);
+    else setMark(target, HANDLER_MARK);
+  }
+
+  function hasOwnHandler(node) {
+    if (handlerElements ? handlerElements.has(node) : hasMark(node, HANDLER_MARK)) return true;
+    for (var type in handlerTypes) {
+      if (handlerTypes.hasOwnProperty(type) && node['on' + type]) return true;
+    }
+    return false;
+  }
+
+  var operableTags = { a: 1, area: 1, button: 1, input: 1, select: 1, textarea: 1, label: 1,
+    summary: 1 };
+
+  /* True when node is, or lies inside, something a user operates to get a window or submit
+     something. The page itself (body, html and everything without such an ancestor) is not. */
+  function isOperable(node) {
+    var name, role;
+    if (node && node.nodeType !== 1) node = node.parentNode;
+    for (; node && node.nodeType === 1; node = node.parentNode) {
+      name = tagName(node);
+      if (name === 'body' || name === 'html') return false;
+      if (operableTags.hasOwnProperty(name)) {
+        if ((name !== 'a' && name !== 'area') || node.getAttribute('href') !== null) return true;
+      }
+      role = node.getAttribute ? String(node.getAttribute('role')).toLowerCase() : '';
+      if (role === 'button' || role === 'link' || hasOwnHandler(node)) return true;
+    }
+    return false;
+  }
+
+  function isKeyEvent(event) {
+    return String(event.type).indexOf('key') === 0;
+  }
+
+  /* Enter or Space, the keys that operate a focused control. */
+  function isOperatingKey(event) {
+    var key = event.key;
+    if (key !== undefined) return key === 'Enter' || key === ' ' || key === 'Spacebar';
+    return event.keyCode === 13 || event.keyCode === 32;
+  }
+
+  /* A real press on something operable lets the page open a window; any other real press (on
+     the page's background, its text or a picture, a key with no control focused) takes away
+     what an earlier one allowed. */
   function onUserEvent(event) {
     event = event || win.event;
     if (!isUserEvent(event)) return;
-    activatedAt = now();
-    activationUsed = false;
+    var operable = isOperable(event.target || event.srcElement);
+    if (operable && isKeyEvent(event)) operable = isOperatingKey(event);
+    if (operable) {
+      activatedAt = now();
+      activationUsed = false;
+    } else {
+      activatedAt = -1e9;
+      activationUsed = true;
+    }
   }
 
   var userEvents = ['mousedown', 'mouseup', 'pointerdown', 'pointerup', 'keydown', 'keyup',
     'touchend'];
-  for (var i = 0; i < userEvents.length; i += 1) listen(win, userEvents[i], onUserEvent);
-  if (!win.addEventListener) listen(doc, 'mousedown', onUserEvent);
 
   /* ---- Which targets open a new window ---- */
 
@@ -195,10 +281,10 @@
     return false;
   }
 
-  function hasFrameElementNamed(name) {
+  function hasFrameElementNamed(name, d) {
     var tags = ['iframe', 'frame'], elements, t, j;
     for (t = 0; t < tags.length; t += 1) {
-      elements = doc.getElementsByTagName(tags[t]);
+      elements = d.getElementsByTagName(tags[t]);
       for (j = 0; j < elements.length; j += 1) {
         if (elements[j].getAttribute('name') === name) return true;
       }
@@ -206,9 +292,9 @@
     return false;
   }
 
-  /* True when navigating target `name` makes a new window rather than reusing this window, one
-     of its frames or a window the page opened before. */
-  function opensNewWindow(name) {
+  /* True when navigating target `name` from document d makes a new window rather than reusing
+     a window of this page, one of its frames or a window the page opened before. */
+  function opensNewWindow(name, d) {
     if (!name) return false;
     name = String(name);
     var keyword = name.toLowerCase();
@@ -218,12 +304,12 @@
     try {
       if (known && !known.closed) return false;
     } catch (e) {}
-    if (hasFrameElementNamed(name)) return false;
+    if (hasFrameElementNamed(name, d || doc)) return false;
     return !hasFrameNamed(win.top, name, 0);
   }
 
-  function baseTarget() {
-    var bases = doc.getElementsByTagName('base'), j, target;
+  function baseTarget(d) {
+    var bases = d.getElementsByTagName('base'), j, target;
     for (j = 0; j < bases.length; j += 1) {
       target = bases[j].getAttribute('target');
       if (target) return target;
@@ -233,7 +319,7 @@
 
   function elementTarget(element) {
     var target = element && element.getAttribute ? element.getAttribute('target') : null;
-    return target ? target : baseTarget();
+    return target ? target : baseTarget(element.ownerDocument || doc);
   }
 
   function formTarget(form, submitter) {
@@ -244,7 +330,7 @@
   function enclosingLink(node) {
     var name;
     for (; node && node.nodeType === 1; node = node.parentNode) {
-      name = String(node.nodeName).toLowerCase();
+      name = tagName(node);
       if ((name === 'a' || name === 'area') && node.getAttribute('href') !== null) return node;
     }
     return null;
@@ -261,12 +347,12 @@
     }
   }
 
-  function standInWindow(url, name) {
+  function standInWindow(url, name, opener) {
     var standInLocation = { href: url ? String(url) : 'about:blank', assign: noop, replace: noop,
       reload: noop };
     standInLocation.toString = function () { return standInLocation.href; };
     var stub = {
-      closed: false, name: name ? String(name) : '', opener: win, location: standInLocation,
+      closed: false, name: name ? String(name) : '', opener: opener, location: standInLocation,
       document: standInDocument(), frames: [], length: 0,
       focus: noop, blur: noop, print: noop, stop: noop, postMessage: noop,
       moveTo: noop, moveBy: noop, resizeTo: noop, resizeBy: noop, scrollTo: noop, scrollBy: noop,
@@ -317,85 +403,263 @@
     } catch (e) {}
   }
 
-  replaceMethod(win, 'focus', function (nativeFocus) {
-    return function () {
-      endPopunder();
-      return callHost(nativeFocus, win, arguments);
-    };
-  });
-
-  /* ---- window.open and its relatives ---- */
-
-  replaceMethod(win, 'open', function (nativeOpen) {
-    return function (url, name) {
-      var target = name === undefined || name === null || name === '' ? '_blank' : String(name);
-      if (!opensNewWindow(target)) return callHost(nativeOpen, win, arguments);
-      if (!takeActivation()) {
-        report();
-        return standInWindow(url, name);
-      }
-      var opened = callHost(nativeOpen, win, arguments);
-      if (opened && target.toLowerCase() !== '_blank') openedWindows[target] = opened;
-      watchForPopunder(opened);
-      return opened;
-    };
-  });
-
-  /* document.open with three arguments opens a window. */
-  replaceMethod(doc, 'open', function (nativeDocumentOpen) {
-    return function () {
-      if (arguments.length > 2) return win.open(arguments[0], arguments[1], arguments[2]);
-      return callHost(nativeDocumentOpen, doc, arguments);
-    };
-  });
-
-  function guardDialog(nativeDialog) {
-    return function () {
-      if (!takeActivation()) {
-        report();
-        return undefined;
-      }
-      return callHost(nativeDialog, win, arguments);
-    };
+  /* The same for an accessor property: afterGet sees each value read, afterSet runs after each
+     write. */
+  function replaceAccessor(owner, name, afterGet, afterSet) {
+    var property, nativeGet, nativeSet;
+    try {
+      property = owner && Object.getOwnPropertyDescriptor(owner, name);
+    } catch (e) {}
+    if (!property || !property.configurable) return;
+    nativeGet = property.get;
+    nativeSet = property.set;
+    if (afterGet && nativeGet && nativeGet.call) {
+      property.get = function () {
+        var value = nativeGet.call(this);
+        afterGet(value);
+        return value;
+      };
+    }
+    if (afterSet && nativeSet && nativeSet.call) {
+      property.set = function (value) {
+        nativeSet.call(this, value);
+        afterSet();
+      };
+    }
+    try {
+      Object.defineProperty(owner, name, property);
+    } catch (e) {}
   }
 
-  replaceMethod(win, 'showModalDialog', guardDialog);
-  replaceMethod(win, 'showModelessDialog', guardDialog);
+  /* ---- The guard of one window: this one, and each same-origin frame the page makes ---- */
 
-  /* ---- Links and forms that a script clicks or submits into a new window ---- */
-
-  listen(win, 'click', function (event) {
-    event = event || win.event;
-    if (isUserEvent(event)) {
-      onUserEvent(event);
-      return;
+  function prototypeOf(w, constructorName) {
+    try {
+      return w[constructorName] && w[constructorName].prototype;
+    } catch (e) {
+      return null;
     }
-    var link = enclosingLink(event.target || event.srcElement);
-    if (!link || !opensNewWindow(elementTarget(link)) || recentlyActivated()) return;
-    if (event.preventDefault) event.preventDefault();
-    else event.returnValue = false;
-    report();
-  });
+  }
 
-  listen(win, 'submit', function (event) {
-    event = event || win.event;
-    var form = event.target || event.srcElement;
-    if (!opensNewWindow(formTarget(form, event.submitter)) || recentlyActivated()) return;
-    if (event.preventDefault) event.preventDefault();
-    else event.returnValue = false;
-    report();
-  });
+  /* Each guarded window's own count of frames, taken before the page can hide it behind a
+     length or frames of its own. */
+  var frameCounts = win.WeakMap ? new win.WeakMap() : null;
 
-  /* A script's form.submit() fires no submit event. */
-  replaceMethod(win.HTMLFormElement && win.HTMLFormElement.prototype, 'submit',
-    function (nativeSubmit) {
+  function frameCount(w) {
+    var count = frameCounts && frameCounts.get(w);
+    return count ? count.call(w) : w.frames.length;
+  }
+
+  /* Wraps what opens windows and what grants the right to open one in window w. */
+  function guardWindow(w) {
+    try {
+      var lengthProperty = Object.getOwnPropertyDescriptor(w, 'length');
+      if (frameCounts && lengthProperty && lengthProperty.get) {
+        frameCounts.set(w, lengthProperty.get);
+      }
+    } catch (e) {}
+    replaceMethod(w, 'focus', function (nativeFocus) {
       return function () {
-        if (opensNewWindow(formTarget(this, null)) && !recentlyActivated()) {
+        endPopunder();
+        return callHost(nativeFocus, w, arguments);
+      };
+    });
+
+    /* window.open and its relatives */
+
+    replaceMethod(w, 'open', function (nativeOpen) {
+      return function (url, name) {
+        var target = name === undefined || name === null || name === '' ? '_blank' : String(name);
+        if (!opensNewWindow(target, w.document)) return callHost(nativeOpen, w, arguments);
+        if (!takeActivation()) {
+          report();
+          return standInWindow(url, name, w);
+        }
+        var opened = callHost(nativeOpen, w, arguments);
+        if (opened && target.toLowerCase() !== '_blank') openedWindows[target] = opened;
+        watchForPopunder(opened);
+        return opened;
+      };
+    });
+
+    function guardDialog(nativeDialog) {
+      return function () {
+        if (!takeActivation()) {
+          report();
+          return undefined;
+        }
+        return callHost(nativeDialog, w, arguments);
+      };
+    }
+
+    replaceMethod(w, 'showModalDialog', guardDialog);
+    replaceMethod(w, 'showModelessDialog', guardDialog);
+
+    /* Real presses, and links and forms that a script clicks or submits into a new window */
+
+    for (var i = 0; i < userEvents.length; i += 1) listen(w, userEvents[i], onUserEvent);
+    if (!w.addEventListener) listen(w.document, 'mousedown', onUserEvent);
+
+    listen(w, 'click', function (event) {
+      event = event || w.event;
+      if (isUserEvent(event)) {
+        onUserEvent(event);
+        return;
+      }
+      var link = enclosingLink(event.target || event.srcElement);
+      if (!link || !opensNewWindow(elementTarget(link), link.ownerDocument) ||
+          recentlyActivated()) {
+        return;
+      }
+      if (event.preventDefault) event.preventDefault();
+      else event.returnValue = false;
+      report();
+    });
+
+    listen(w, 'submit', function (event) {
+      event = event || w.event;
+      var form = event.target || event.srcElement;
+      if (!opensNewWindow(formTarget(form, event.submitter), form.ownerDocument) ||
+          recentlyActivated()) {
+        return;
+      }
+      if (event.preventDefault) event.preventDefault();
+      else event.returnValue = false;
+      report();
+    });
+
+    /* A script's form.submit() fires no submit event. */
+    replaceMethod(prototypeOf(w, 'HTMLFormElement'), 'submit', function (nativeSubmit) {
+      return function () {
+        if (opensNewWindow(formTarget(this, null), this.ownerDocument) && !recentlyActivated()) {
           report();
           return undefined;
         }
         return callHost(nativeSubmit, this, arguments);
       };
     });
+
+    /* Remembers the elements the page gives a click or press listener of their own. Host
+       functions without apply (old Internet Explorer) cannot be called with their this, so
+       there the originals stay. */
+    replaceMethod(prototypeOf(w, 'EventTarget') || prototypeOf(w, 'Node'), 'addEventListener',
+      function (nativeAdd) {
+        if (!nativeAdd.apply) return nativeAdd;
+        return function (type) {
+          noteListener(this, type);
+          return callHost(nativeAdd, this, arguments);
+        };
+      });
+
+    /* A frame is guarded the moment it can be reached: after each way of putting markup into
+       the page, and when the page asks an iframe for its window or document. */
+    var insertions = { Node: ['appendChild', 'insertBefore', 'replaceChild'],
+      Element: ['append', 'prepend', 'before', 'after', 'replaceWith', 'insertAdjacentElement',
+        'insertAdjacentHTML', 'setHTMLUnsafe'],
+      CharacterData: ['before', 'after', 'replaceWith'], Document: ['append', 'prepend'],
+      Range: ['insertNode', 'surroundContents'] };
+    var owner, j;
+    function wrapInsertion(nativeInsert) {
+      if (!nativeInsert.apply) return nativeInsert;
+      return function () {
+        var result = callHost(nativeInsert, this, arguments);
+        guardFrames(win, 0);
+        return result;
+      };
+    }
+    for (owner in insertions) {
+      if (!insertions.hasOwnProperty(owner)) continue;
+      for (j = 0; j < insertions[owner].length; j += 1) {
+        replaceMethod(prototypeOf(w, owner), insertions[owner][j], wrapInsertion);
+      }
+    }
+    replaceAccessor(prototypeOf(w, 'Element'), 'innerHTML', null, guardAllFrames);
+    replaceAccessor(prototypeOf(w, 'Element'), 'outerHTML', null, guardAllFrames);
+    replaceAccessor(prototypeOf(w, 'ShadowRoot'), 'innerHTML', null, guardAllFrames);
+    var frameTypes = ['HTMLIFrameElement', 'HTMLFrameElement', 'HTMLObjectElement'];
+    for (j = 0; j < frameTypes.length; j += 1) {
+      replaceAccessor(prototypeOf(w, frameTypes[j]), 'contentWindow', guardFrame, null);
+      replaceAccessor(prototypeOf(w, frameTypes[j]), 'contentDocument', guardFrame, null);
+    }
+    /* A frame's document replaced in the same window (srcdoc, javascript:) gets its guard too. */
+    if (w !== win) {
+      listen(w, 'DOMContentLoaded', function () {
+        guardFrame(w);
+      });
+    }
+  }
+
+  /* Wraps what opens windows in document d of window w, and watches it for frames. */
+  function guardDocument(w, d) {
+    /* document.open with three arguments opens a window. */
+    replaceMethod(d, 'open', function (nativeDocumentOpen) {
+      return function () {
+        if (arguments.length > 2) return w.open(arguments[0], arguments[1], arguments[2]);
+        return callHost(nativeDocumentOpen, d, arguments);
+      };
+    });
+
+    function wrapWrite(nativeWrite) {
+      return function () {
+        var result = callHost(nativeWrite, d, arguments);
+        guardFrames(win, 0);
+        return result;
+      };
+    }
+    replaceMethod(d, 'write', wrapWrite);
+    replaceMethod(d, 'writeln', wrapWrite);
+
+    /* Frames the parser puts in: guarded before the page's next script runs. */
+    try {
+      new w.MutationObserver(guardAllFrames).observe(d, { childList: true, subtree: true });
+    } catch (e) {}
+  }
+
+  function guardAllFrames() {
+    guardFrames(win, 0);
+  }
+
+  /* Guards a same-origin frame, given its window or its document. Returns false for a frame it
+     cannot reach and for one with a guard of its own (a page that came with this script). */
+  function guardFrame(frame) {
+    var w = frame, d;
+    try {
+      if (w && w.defaultView) w = w.defaultView;
+      if (!w || w === win) return false;
+      d = w.document;
+      if (!d || w.KorvoPopupKiller) return false;
+    } catch (e) {
+      return false;
+    }
+    if (!hasMark(w, FRAME_MARK)) {
+      setMark(w, FRAME_MARK);
+      guardWindow(w);
+    }
+    if (!hasMark(d, FRAME_MARK)) {
+      setMark(d, FRAME_MARK);
+      guardDocument(w, d);
+    }
+    return true;
+  }
+
+  function guardFrames(w, depth) {
+    var count, j, frame;
+    try {
+      count = Math.min(frameCount(w), 64);
+    } catch (e) {
+      return;
+    }
+    for (j = 0; j < count; j += 1) {
+      try {
+        frame = w[j];
+      } catch (e) {
+        continue;
+      }
+      if (guardFrame(frame) && depth < 6) guardFrames(frame, depth + 1);
+    }
+  }
+
+  guardWindow(win);
+  guardDocument(win, doc);
 })(window, document);
 </script>

@@ -34,6 +34,25 @@ const POPUP_PAGES = [
         window.dispatchEvent(new Event(type));
       }
     }) },
+  { file: 'popup-fresh-frame.html', title: 'Fresh frame pop-ups', attempts: 9,
+    what: 'pop-ups through fresh frames (markup frame by window.frames, about:blank ' +
+      'contentWindow, its open called on the page, its Function, javascript: frame, innerHTML ' +
+      'frame, nested frame, frame by index behind a hidden count, srcdoc script)' },
+  // A page-wide pointerdown, mousedown and click listener, each opening on one of the clicks.
+  { file: 'popunder-page-click.html', title: 'Page click pop-unders', attempts: 3,
+    what: 'pop-unders from page-wide listeners on clicks on empty space, text and a picture',
+    act: async (page) => {
+      await page.mouse.click(400, 500);
+      await page.click('#text');
+      await page.click('#picture');
+    } },
+  // Page-wide keydown and keypress listeners: two attempts per key.
+  { file: 'popup-page-key.html', title: 'Page key pop-ups', attempts: 4,
+    what: 'pop-ups from page-wide key listeners with no control focused (a letter, Enter)',
+    act: async (page) => {
+      await page.keyboard.press('x');
+      await page.keyboard.press('Enter');
+    } },
   // A click may open a window, but not one pushed behind the page: that one is closed again.
   { file: 'popunder-click.html', title: 'Pop-under on click', attempts: 1, opensBriefly: true,
     what: 'a pop-under on a real click', act: (page) => page.click('#go') },
@@ -135,6 +154,25 @@ const USER_ACTIONS = [
     },
   },
   { what: 'form submit button', opens: 1, act: (page) => page.click('#send') },
+  {
+    what: "Enter in a form's text field",
+    opens: 1,
+    act: async (page) => {
+      await page.focus('input[name=form]');
+      await page.keyboard.press('Enter');
+    },
+  },
+  { what: 'button opening after a timer', opens: 1, act: (page) => page.click('#later') },
+  { what: 'button opening after a fetch', opens: 1, act: (page) => page.click('#fetched') },
+  { what: 'role=button handled by a page listener', opens: 1, act: (page) => page.click('#role') },
+  { what: 'summary handled by a page listener', opens: 1, act: (page) => page.click('#summary') },
+  { what: 'text of an element with its own listener', opens: 1,
+    act: (page) => page.click('#tile-text') },
+  { what: 'button opening through a fresh frame', opens: 1, act: (page) => page.click('#framed') },
+  { what: 'button in a frame of its own', opens: 1,
+    act: (page) => page.frameLocator('#loaded').locator('#inner').click() },
+  { what: 'button in a srcdoc frame', opens: 1,
+    act: (page) => page.frameLocator('#made').locator('#inner').click() },
 ];
 
 const userCheck = {
