@@ -1,18 +1,13 @@
 #include "cleaner/cache_paths.h"
 
-#include <cctype>
 #include <vector>
 
 #include "browsers/text_lines.h"
+#include "proxy/http_header.h"
 
 namespace cleaner {
 
 namespace {
-
-std::string Lower(std::string text) {
-    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
 
 std::string Trim(const std::string& text) {
     const char* space = " \t\r\n";
@@ -78,8 +73,8 @@ bool IsUsableCacheFolder(const std::string& folder) {
 
 bool IsInsideFolder(const std::string& folder, const std::string& path) {
     if (!IsUsableCacheFolder(folder)) return false;
-    const std::string base = Lower(NormalisePath(folder)) + "\\";
-    const std::string target = Lower(NormalisePath(path));
+    const std::string base = proxy::ToLower(NormalisePath(folder)) + "\\";
+    const std::string target = proxy::ToLower(NormalisePath(path));
     if (HasDotComponent(target) || target.find_first_of("*?\"<>|") != std::string::npos) {
         return false;
     }
@@ -93,7 +88,7 @@ std::string ProfileCacheFolder(const std::string& prefsJsPath) {
 }
 
 std::string NonRoamingFolder(const std::string& path) {
-    const std::string lower = Lower(path);
+    const std::string lower = proxy::ToLower(path);
     const std::string component = "\\application data";
     std::size_t at = lower.rfind(component);
     while (at != std::string::npos) {
@@ -112,13 +107,13 @@ std::string OperaCacheFolder(const std::string& iniText) {
     for (const browsers::TextLine& line : browsers::SplitLines(iniText)) {
         const std::string text = Trim(line.text);
         if (!text.empty() && text.front() == '[') {
-            inUserPrefs = Lower(text) == "[user prefs]";
+            inUserPrefs = proxy::ToLower(text) == "[user prefs]";
             continue;
         }
         if (!inUserPrefs) continue;
         std::size_t equals = text.find('=');
         if (equals == std::string::npos) continue;
-        const std::string key = Lower(Trim(text.substr(0, equals)));
+        const std::string key = proxy::ToLower(Trim(text.substr(0, equals)));
         const std::string prefix = "cache directory";
         if (key.compare(0, prefix.size(), prefix) != 0) continue;
         if (key.find_first_not_of("0123456789", prefix.size()) != std::string::npos) continue;

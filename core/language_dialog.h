@@ -5,6 +5,7 @@
 
 #include <initializer_list>
 #include <string>
+#include <vector>
 
 namespace core {
 
@@ -14,9 +15,24 @@ namespace core {
 void ApplyLanguageTexts(HWND dialog, const std::string* defaultTexts, int firstId,
                         const int* controlIds, int count);
 
-// ApplyLanguageTexts with each control's current text (the dialog's title for 8006) as its
-// default: ids firstId, firstId + 1, ... for the controls in the order given.
-void ApplyControlTexts(HWND dialog, int firstId, std::initializer_list<int> controlIds);
+// The language texts of some of a dialog's controls (ids firstId, firstId + 1, ... in the order
+// given; 8006 stands for the title). The defaults are the controls' resource texts, taken once
+// by Capture, so a key missing from a later language shows the resource text, not the text of
+// the language before.
+class ControlTexts {
+  public:
+    ControlTexts(int firstId, std::initializer_list<int> controlIds)
+        : firstId_(firstId), controlIds_(controlIds) {}
+    // Takes the current texts as the defaults; call when the dialog is initialised.
+    void Capture(HWND dialog);
+    // Sets the texts of the current language; nothing before Capture.
+    void Apply(HWND dialog) const;
+
+  private:
+    int firstId_;
+    std::vector<int> controlIds_;
+    std::vector<std::string> defaults_;
+};
 
 // Sets control controlId of a wizard page to the text of id in the wizard's section
 // "KorvoPopuKiller" ("#" becomes a line feed).

@@ -15,15 +15,20 @@ void ApplyLanguageTexts(HWND dialog, const std::string* defaultTexts, int firstI
     }
 }
 
-void ApplyControlTexts(HWND dialog, int firstId, std::initializer_list<int> controlIds) {
-    int id = firstId;
-    for (int controlId : controlIds) {
+void ControlTexts::Capture(HWND dialog) {
+    defaults_.clear();
+    for (int controlId : controlIds_) {
         HWND control = controlId == kDialogTitleControlId ? dialog : GetDlgItem(dialog, controlId);
-        char current[kDialogTextBuffer] = "";
-        if (control != nullptr) GetWindowTextA(control, current, sizeof current);
-        const std::string defaultText = current;
-        ApplyLanguageTexts(dialog, &defaultText, id++, &controlId, 1);
+        char text[kDialogTextBuffer] = "";
+        if (control != nullptr) GetWindowTextA(control, text, sizeof text);
+        defaults_.push_back(text);
     }
+}
+
+void ControlTexts::Apply(HWND dialog) const {
+    if (defaults_.size() != controlIds_.size()) return;
+    ApplyLanguageTexts(dialog, defaults_.data(), firstId_, controlIds_.data(),
+                       static_cast<int>(controlIds_.size()));
 }
 
 void SetWizardItemText(HWND page, int controlId, const std::string& id,

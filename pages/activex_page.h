@@ -12,7 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "core/language_dialog.h"
 #include "platform/win/property_sheet.h"
+#include "res/resource.h"
 
 namespace pages {
 
@@ -43,7 +45,15 @@ class CActiveXPage : public platform::PropertyPage {
     // The registry key path of the selected zone.
     std::string SelectedZoneKey() const;
 
-    std::vector<std::string> resourceTexts_;
+    // Keys 8001 to 8023, in key order.
+    core::ControlTexts texts_{
+        8001,
+        {IDC_ZONE_LABEL,      IDC_SIGNED_GROUP,       IDC_SIGNED_ENABLE,   IDC_SIGNED_DISABLE,
+         IDC_SIGNED_PROMPT,   IDC_UNSIGNED_GROUP,     IDC_UNSIGNED_ENABLE, IDC_UNSIGNED_DISABLE,
+         IDC_UNSIGNED_PROMPT, IDC_UNSAFE_GROUP,       IDC_UNSAFE_ENABLE,   IDC_UNSAFE_DISABLE,
+         IDC_UNSAFE_PROMPT,   IDC_SAFE_GROUP,         IDC_SAFE_ENABLE,     IDC_SAFE_DISABLE,
+         IDC_SAFE_PROMPT,     IDC_RUN_GROUP,          IDC_RUN_ENABLE,      IDC_RUN_DISABLE,
+         IDC_RUN_PROMPT,      IDC_RUN_ADMIN_APPROVED, IDC_ZONE_NOTE}};
     HIMAGELIST zoneImages_ = nullptr;
     // 1: the next timer tick shows the note, 0: it hides it.
     int noteBlinkPhase_ = 1;

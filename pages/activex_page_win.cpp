@@ -46,16 +46,6 @@ const PolicyGroup kSafe = {"1405", IDC_SAFE_ENABLE, IDC_SAFE_DISABLE, IDC_SAFE_P
 const PolicyGroup* const kReadOrder[] = {&kSigned, &kUnsigned, &kUnsafe, &kRun, &kSafe};
 const PolicyGroup* const kWriteOrder[] = {&kSigned, &kUnsigned, &kUnsafe, &kSafe, &kRun};
 
-// The controls of keys 8001 to 8023, in key order.
-const int kTextControls[] = {
-    IDC_ZONE_LABEL,      IDC_SIGNED_GROUP,       IDC_SIGNED_ENABLE,   IDC_SIGNED_DISABLE,
-    IDC_SIGNED_PROMPT,   IDC_UNSIGNED_GROUP,     IDC_UNSIGNED_ENABLE, IDC_UNSIGNED_DISABLE,
-    IDC_UNSIGNED_PROMPT, IDC_UNSAFE_GROUP,       IDC_UNSAFE_ENABLE,   IDC_UNSAFE_DISABLE,
-    IDC_UNSAFE_PROMPT,   IDC_SAFE_GROUP,         IDC_SAFE_ENABLE,     IDC_SAFE_DISABLE,
-    IDC_SAFE_PROMPT,     IDC_RUN_GROUP,          IDC_RUN_ENABLE,      IDC_RUN_DISABLE,
-    IDC_RUN_PROMPT,      IDC_RUN_ADMIN_APPROVED, IDC_ZONE_NOTE};
-constexpr int kTextControlCount = sizeof kTextControls / sizeof kTextControls[0];
-
 // The radio buttons; a click on any of them only marks the page changed.
 bool IsPolicyButton(int id) {
     for (const PolicyGroup* group : kReadOrder) {
@@ -70,7 +60,7 @@ bool IsPolicyButton(int id) {
 }  // namespace
 
 bool CActiveXPage::OnInit() {
-    for (int id : kTextControls) resourceTexts_.push_back(ItemText(id));
+    texts_.Capture(hwnd_);
     isInitialised = true;
     FillZoneList();
     SendMessageA(Item(IDC_ZONE_LIST), CB_SETCURSEL, 0, 0);
@@ -112,8 +102,7 @@ bool CActiveXPage::OnTimer(UINT_PTR timerId) {
 }
 
 void CActiveXPage::ApplyPageTexts() {
-    if (hwnd_ == nullptr || resourceTexts_.size() != kTextControlCount) return;
-    core::ApplyLanguageTexts(hwnd_, resourceTexts_.data(), 8001, kTextControls, kTextControlCount);
+    if (hwnd_ != nullptr) texts_.Apply(hwnd_);
 }
 
 void CActiveXPage::FillZoneList() {

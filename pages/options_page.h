@@ -12,7 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "core/language_dialog.h"
 #include "platform/win/property_sheet.h"
+#include "res/resource.h"
 
 namespace pages {
 
@@ -50,8 +52,12 @@ class COptionsPage : public platform::PropertyPage {
     HWND Languages() const;
     HWND Sounds() const;
 
-    // The controls' resource texts, the defaults of the language texts.
-    std::vector<std::string> resourceTexts_;
+    // Keys 9001 to 9012, in key order.
+    core::ControlTexts texts_{
+        9001,
+        {IDC_STARTUP_GROUP, IDC_STARTUP_WINDOWS, IDC_STARTUP_MANUAL, IDC_STARTUP_IE,
+         IDC_LANGUAGE_GROUP, IDC_GENERAL_GROUP, IDC_ALWAYS_ON_TOP, IDC_SOUND_GROUP,
+         IDC_CHANGE_SOUND_LABEL, IDC_TEST_SOUND, IDC_CURRENT_SOUND_LABEL, IDC_CLOSE_TO_TRAY}};
     // The language list's names, in the list's order.
     std::vector<std::string> languageNames_;
     HIMAGELIST languageImages_ = nullptr;

@@ -17,13 +17,6 @@
 namespace pages {
 namespace {
 
-// The controls of keys 9001 to 9012, in key order.
-const int kTextControls[] = {IDC_STARTUP_GROUP, IDC_STARTUP_WINDOWS,     IDC_STARTUP_MANUAL,
-                             IDC_STARTUP_IE,    IDC_LANGUAGE_GROUP,      IDC_GENERAL_GROUP,
-                             IDC_ALWAYS_ON_TOP, IDC_SOUND_GROUP,         IDC_CHANGE_SOUND_LABEL,
-                             IDC_TEST_SOUND,    IDC_CURRENT_SOUND_LABEL, IDC_CLOSE_TO_TRAY};
-constexpr int kTextControlCount = sizeof kTextControls / sizeof kTextControls[0];
-
 const int kSoundControls[] = {IDC_CURRENT_SOUND, IDC_CURRENT_SOUND_LABEL, IDC_TEST_SOUND,
                               IDC_CHANGE_SOUND_LABEL, IDC_SOUND_LIST};
 
@@ -66,7 +59,7 @@ HWND COptionsPage::Languages() const { return Item(IDC_LANGUAGE_LIST); }
 HWND COptionsPage::Sounds() const { return Item(IDC_SOUND_LIST); }
 
 bool COptionsPage::OnInit() {
-    for (int id : kTextControls) resourceTexts_.push_back(ItemText(id));
+    texts_.Capture(hwnd_);
     isInitialised = true;
     FillLanguageList();
     RefreshPageControls();
@@ -118,8 +111,7 @@ void COptionsPage::OnShow(bool shown) {
 }
 
 void COptionsPage::ApplyPageTexts() {
-    if (hwnd_ == nullptr || resourceTexts_.size() != kTextControlCount) return;
-    core::ApplyLanguageTexts(hwnd_, resourceTexts_.data(), 9001, kTextControls, kTextControlCount);
+    if (hwnd_ != nullptr) texts_.Apply(hwnd_);
 }
 
 void COptionsPage::FillLanguageList() {

@@ -13,7 +13,9 @@
 
 #include "browsers/browser_state.h"
 #include "cleaner/internet_cleaner.h"
+#include "core/language_dialog.h"
 #include "platform/win/property_sheet.h"
+#include "res/resource.h"
 
 namespace pages {
 
@@ -55,6 +57,12 @@ class CPopupDlg : public platform::PropertyPage {
     void OnDestroy() override;
 
   private:
+    // Keys 1001 and 1004 to 1009; keys 1002 and 1003 name no control.
+    core::ControlTexts catchTexts_{1001, {IDC_CATCH_POPUPS}};
+    core::ControlTexts otherTexts_{1004,
+                                   {IDC_SOUND_ALERT, IDC_BANNER_BLOCK, IDC_NOT_CONFIGURED_WARNING,
+                                    IDC_SET_PROXY, IDC_RESET_PROXY, IDC_CONFIGURE_GROUP}};
+
     void OnCatchClicked();
     void OnSoundClicked();
     void OnBannerClicked();

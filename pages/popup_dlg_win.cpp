@@ -56,6 +56,8 @@ CPopupDlg::~CPopupDlg() {
 bool CPopupDlg::OnInit() {
     RefreshConfig();
     isInitialised = true;
+    catchTexts_.Capture(hwnd_);
+    otherTexts_.Capture(hwnd_);
     ApplyPageTexts();
     RefreshPageControls();
     // This page loads the main skin; the sheet, the other pages and the dialogs reuse it.
@@ -124,11 +126,8 @@ void CPopupDlg::OnDestroy() {
 
 void CPopupDlg::ApplyPageTexts() {
     if (hwnd_ == nullptr) return;
-    // Keys 1002 and 1003 name no control.
-    core::ApplyControlTexts(hwnd_, 1001, {IDC_CATCH_POPUPS});
-    core::ApplyControlTexts(hwnd_, 1004,
-                            {IDC_SOUND_ALERT, IDC_BANNER_BLOCK, IDC_NOT_CONFIGURED_WARNING,
-                             IDC_SET_PROXY, IDC_RESET_PROXY, IDC_CONFIGURE_GROUP});
+    catchTexts_.Apply(hwnd_);
+    otherTexts_.Apply(hwnd_);
 }
 
 void CPopupDlg::RefreshPageControls() {

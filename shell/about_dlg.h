@@ -7,7 +7,10 @@
 
 #include <string>
 
+#include "core/language.h"
+#include "core/language_dialog.h"
 #include "platform/win/dialog.h"
+#include "res/resource.h"
 
 namespace shell {
 
@@ -23,11 +26,10 @@ class CAboutDlg : public platform::Dialog {
     bool OnCommand(int code, int id) override;
 
   private:
-    void ApplyTexts();
     void ShowVersionTexts();
 
-    // The title, the "Version:" label and OK as the resource has them: defaults of the texts.
-    std::string defaults_[3];
+    // Keys 12000 to 12002: the title, the "Version:" label and OK.
+    core::ControlTexts texts_{12000, {core::kDialogTitleControlId, IDC_ABOUT_VERSION_LABEL, IDOK}};
 };
 
 // Opens the maker's web site in Internet Explorer, found through its App Paths entry; does

@@ -17,8 +17,6 @@
 namespace shell {
 namespace {
 
-constexpr int kFirstTextId = 12000;
-constexpr int kTextControls[] = {core::kDialogTitleControlId, IDC_ABOUT_VERSION_LABEL, IDOK};
 constexpr char kVersionStrings[] = "\\StringFileInfo\\040904b0\\";
 constexpr char kWebAddress[] = "http://www.korvo-popupkiller.com/";
 constexpr char kExplorerAppPath[] =
@@ -29,10 +27,8 @@ constexpr char kExplorerAppPath[] =
 INT_PTR CAboutDlg::Run(HWND owner) { return RunModal(IDD_ABOUT, owner); }
 
 bool CAboutDlg::OnInit() {
-    defaults_[0] = Text();
-    defaults_[1] = ItemText(IDC_ABOUT_VERSION_LABEL);
-    defaults_[2] = ItemText(IDOK);
-    ApplyTexts();
+    texts_.Capture(hwnd_);
+    texts_.Apply(hwnd_);
     ShowVersionTexts();
     if (core::theApp.mainSkin) core::theApp.mainSkin->ApplySkin(hwnd_);
     return true;
@@ -40,7 +36,7 @@ bool CAboutDlg::OnInit() {
 
 void CAboutDlg::OnShow(bool shown) {
     if (!shown || !core::appState.languageChanged) return;
-    ApplyTexts();
+    texts_.Apply(hwnd_);
     if (core::theApp.mainSkin) core::theApp.mainSkin->RefreshSkin(hwnd_);
 }
 
@@ -48,10 +44,6 @@ bool CAboutDlg::OnCommand(int code, int id) {
     if (id != IDC_ABOUT_WEBSITE || code != BN_CLICKED) return false;
     OpenWebSite(hwnd_);
     return true;
-}
-
-void CAboutDlg::ApplyTexts() {
-    core::ApplyLanguageTexts(hwnd_, defaults_, kFirstTextId, kTextControls, 3);
 }
 
 // The statics hold the names of version values as their resource text; each is replaced by its

@@ -9,7 +9,9 @@
 #include <memory>
 #include <string>
 
+#include "core/language_dialog.h"
 #include "platform/win/dialog.h"
+#include "res/resource.h"
 
 namespace shell {
 
@@ -56,10 +58,10 @@ class CPopupCountDlg : public platform::Dialog {
     void StopSlide();
     // The show handling: texts after a language change, corner, count, hide timer.
     void Refresh();
-    void ApplyTexts();
     void MoveToCorner();
 
-    std::string labelDefault_;
+    // Key 2001: the label.
+    core::ControlTexts texts_{2001, {IDC_COUNT_LABEL}};
     int cornerX_ = 0;
     int cornerY_ = 0;
     std::shared_ptr<SlideState> slide_ = std::make_shared<SlideState>();

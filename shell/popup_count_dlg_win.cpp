@@ -9,7 +9,6 @@
 namespace shell {
 namespace {
 
-constexpr int kLabelTextId = 2001;
 constexpr UINT_PTR kHideTimer = 8005;
 constexpr UINT kHideDelayMs = 5000;
 constexpr unsigned kSlideStepMs = 10;
@@ -55,8 +54,8 @@ void CPopupCountDlg::Destroy() {
 }
 
 bool CPopupCountDlg::OnInit() {
-    labelDefault_ = ItemText(IDC_COUNT_LABEL);
-    ApplyTexts();
+    texts_.Capture(hwnd_);
+    texts_.Apply(hwnd_);
     MoveToCorner();
     SetCount(core::appState.blockedPopups);
     core::theApp.counterSkin = SkinControl::FromDialogItem(hwnd_, IDC_SKIN);
@@ -135,18 +134,12 @@ void CPopupCountDlg::StopSlide() { slide_->generation.fetch_add(1); }
 void CPopupCountDlg::Refresh() {
     StopSlide();
     if (core::appState.languageChanged) {
-        ApplyTexts();
+        texts_.Apply(hwnd_);
         if (core::theApp.counterSkin) core::theApp.counterSkin->RefreshSkin(hwnd_);
     }
     SetWindowPos(hwnd_, HWND_TOPMOST, cornerX_, cornerY_, 0, 0, kPlaceFlags);
     SetCount(core::appState.blockedPopups);
     SetTimer(hwnd_, kHideTimer, kHideDelayMs, nullptr);
-}
-
-void CPopupCountDlg::ApplyTexts() {
-    const std::string defaults[] = {labelDefault_};
-    const int controls[] = {IDC_COUNT_LABEL};
-    core::ApplyLanguageTexts(hwnd_, defaults, kLabelTextId, controls, 1);
 }
 
 // Right and bottom edges on the screen's (over the taskbar); the window keeps its size.

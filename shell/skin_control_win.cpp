@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "platform/files.h"
 #include "res/resource.h"
 #include "shell/skin_control.h"
 #include "shell/skin_file.h"
@@ -22,30 +23,16 @@ ATOM splashClassAtom = 0;
 
 COLORREF ToColorRef(const Rgb& colour) { return RGB(colour.red, colour.green, colour.blue); }
 
-// The whole file when it exists and is at most maxSize bytes.
-bool ReadBoundedFile(const std::wstring& path, std::size_t maxSize, std::string* content) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    // One byte more than allowed tells an over-size file from one of exactly maxSize bytes.
-    std::string bytes(maxSize + 1, '\0');
-    DWORD total = 0;
-    bool readable = true;
-    while (total < bytes.size()) {
-        DWORD got = 0;
-        if (!ReadFile(file, &bytes[total], static_cast<DWORD>(bytes.size() - total), &got,
-                      nullptr)) {
-            readable = false;
-            break;
-        }
-        if (got == 0) break;
-        total += got;
-    }
-    CloseHandle(file);
-    if (!readable || total > maxSize) return false;
-    bytes.resize(total);
-    content->swap(bytes);
-    return true;
+// The path as the program formed it: the controls take wide paths converted from the ANSI code
+// page, so the way back loses nothing.
+std::string AnsiPath(const std::wstring& path) {
+    const int length =
+        WideCharToMultiByte(CP_ACP, 0, path.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    if (length <= 0) return std::string();
+    std::string ansi(static_cast<size_t>(length), '\0');
+    WideCharToMultiByte(CP_ACP, 0, path.c_str(), -1, &ansi[0], length, nullptr, nullptr);
+    ansi.resize(static_cast<size_t>(length) - 1);
+    return ansi;
 }
 
 // A skin or splash file read and parsed; null when it is missing, too large or damaged.
@@ -54,7 +41,10 @@ std::shared_ptr<const File> LoadControlFile(const std::wstring& path,
                                             File (*parse)(const std::string&)) {
     try {
         std::string bytes;
-        if (!ReadBoundedFile(path, kMaxSkinFileSize, &bytes)) return nullptr;
+        if (platform::ReadWholeFile(AnsiPath(path), kMaxSkinFileSize, &bytes) !=
+            platform::FileRead::kRead) {
+            return nullptr;
+        }
         auto file = std::make_shared<const File>(parse(bytes));
         return file->ok ? file : nullptr;
     } catch (...) {

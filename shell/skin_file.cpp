@@ -1,7 +1,8 @@
 #include "shell/skin_file.h"
 
-#include <cctype>
 #include <functional>
+
+#include "proxy/http_header.h"
 
 namespace shell {
 namespace {
@@ -11,11 +12,6 @@ std::string Trim(const std::string& text) {
     const std::size_t first = text.find_first_not_of(blanks);
     if (first == std::string::npos) return std::string();
     return text.substr(first, text.find_last_not_of(blanks) - first + 1);
-}
-
-std::string Lower(std::string text) {
-    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
 }
 
 // Calls onKey(lowercase key, trimmed value) for every key of section and returns whether the
@@ -36,14 +32,14 @@ bool ReadSection(const std::string& bytes, const std::string& section,
         if (line.empty() || line[0] == ';' || line[0] == '#') continue;
         if (line[0] == '[') {
             if (line.back() != ']') return false;
-            inSection = Lower(Trim(line.substr(1, line.size() - 2))) == section;
+            inSection = proxy::ToLower(Trim(line.substr(1, line.size() - 2))) == section;
             seen = seen || inSection;
             continue;
         }
         const std::size_t equals = line.find('=');
         if (equals == std::string::npos || equals == 0) return false;
         if (!inSection) continue;
-        if (!onKey(Lower(Trim(line.substr(0, equals))), Trim(line.substr(equals + 1)))) {
+        if (!onKey(proxy::ToLower(Trim(line.substr(0, equals))), Trim(line.substr(equals + 1)))) {
             return false;
         }
     }

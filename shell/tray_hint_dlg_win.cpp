@@ -7,17 +7,11 @@
 #include "shell/tray_hint_dlg.h"
 
 namespace shell {
-namespace {
-
-constexpr int kFirstTextId = 18001;
-
-}  // namespace
 
 bool CTrayHintDlg::OnInit() {
-    const int controls[] = {IDC_HINT_TEXT, IDC_HINT_DONT_SHOW, IDOK};
-    const std::string defaults[] = {ItemText(controls[0]), ItemText(controls[1]),
-                                    ItemText(controls[2])};
-    core::ApplyLanguageTexts(hwnd_, defaults, kFirstTextId, controls, 3);
+    core::ControlTexts texts(18001, {IDC_HINT_TEXT, IDC_HINT_DONT_SHOW, IDOK});
+    texts.Capture(hwnd_);
+    texts.Apply(hwnd_);
     Send(WM_SETICON, ICON_BIG,
          reinterpret_cast<LPARAM>(LoadIconA(ResourceModule(), MAKEINTRESOURCEA(IDI_PROGRAM))));
     core::theApp.mainSkin = SkinControl::FromDialogItem(hwnd_, IDC_SKIN);
