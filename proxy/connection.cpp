@@ -5,7 +5,6 @@
 
 #include "proxy/listener.h"
 #include "proxy/settings.h"
-#include "proxy/socket_errors.h"
 
 namespace proxy {
 
@@ -45,12 +44,9 @@ void ProxyConnection::Run() {
 
 void ProxyConnection::RelayLoop(char* relayBuffer) {
     if (appSettings.UseDefaultBufferSizes.load(std::memory_order_relaxed) == 0) {
-        platform::SetIntOption(browserSocket_, SOL_SOCKET, SO_SNDBUF, sendChunkSize_);
-        platform::SetIntOption(browserSocket_, SOL_SOCKET, SO_RCVBUF, receiveSize_);
+        platform::SetBufferSizes(browserSocket_, sendChunkSize_, receiveSize_);
     }
-    if (platform::SetIntOption(browserSocket_, IPPROTO_TCP, TCP_NODELAY, 1) != 0) {
-        SocketErrorText(nullptr);
-    }
+    platform::SetNoDelay(browserSocket_);
     ResetResponse();
     while (ListeningSocket.load(std::memory_order_relaxed) != kInvalidSocket) {
         const int timeout = appSettings.UseDefaultTimeOut.load(std::memory_order_relaxed) != 0
@@ -67,7 +63,6 @@ void ProxyConnection::RelayLoop(char* relayBuffer) {
             if (n > 0) requestBuffer_.append(relayBuffer, static_cast<size_t>(n));
             if (HandleBrowserData() == 0) break;
             if (n <= 0) {
-                if (n < 0) SocketErrorText(nullptr);
                 platform::CloseSocket(browserSocket_);
                 browserSocket_ = kInvalidSocket;
                 break;
@@ -106,12 +101,8 @@ size_t ProxyConnection::SendAll(SocketHandle socket, std::string& bytes) {
 
 void ProxyConnection::CloseConnection() {
     if (serverSocket_ != kInvalidSocket) FinishResponse();
-    if (serverSocket_ != kInvalidSocket && platform::CloseSocket(serverSocket_) != 0) {
-        SocketErrorText(nullptr);
-    }
-    if (browserSocket_ != kInvalidSocket && platform::CloseSocket(browserSocket_) != 0) {
-        SocketErrorText(nullptr);
-    }
+    if (serverSocket_ != kInvalidSocket) platform::CloseSocket(serverSocket_);
+    if (browserSocket_ != kInvalidSocket) platform::CloseSocket(browserSocket_);
     serverSocket_ = browserSocket_ = kInvalidSocket;
 }
 

@@ -5,7 +5,6 @@
 #include "proxy/connection.h"
 #include "proxy/dns_cache.h"
 #include "proxy/settings.h"
-#include "proxy/socket_errors.h"
 
 namespace proxy {
 
@@ -157,22 +156,18 @@ int ProxyConnection::ConnectToSite() {
 SocketHandle ProxyConnection::OpenServerSocket(const std::string& name, int port) {
     if (port < 1 || port > 65535) return kInvalidSocket;
     std::uint32_t address = platform::ParseDottedAddress(name);
-    if (address == INADDR_NONE) {
+    if (address == platform::kNoAddress) {
         address = dnsCache.Lookup(name);
         if (address == 0) {
             address = platform::ResolveHostAddress(name);
-            if (address == 0) {
-                SocketErrorText(nullptr);
-                return kInvalidSocket;
-            }
+            if (address == 0) return kInvalidSocket;
             dnsCache.Insert(name, address);
         }
     }
     SocketHandle s = platform::OpenTcpSocket();
     if (s == kInvalidSocket) return kInvalidSocket;
     if (appSettings.UseDefaultBufferSizes.load(std::memory_order_relaxed) == 0) {
-        platform::SetIntOption(s, SOL_SOCKET, SO_SNDBUF, sendChunkSize_);
-        platform::SetIntOption(s, SOL_SOCKET, SO_RCVBUF, receiveSize_);
+        platform::SetBufferSizes(s, sendChunkSize_, receiveSize_);
     }
     if (platform::SetBlocking(s) != 0 || platform::ConnectTo(s, address, port) != 0) {
         platform::CloseSocket(s);

@@ -15,7 +15,7 @@ std::atomic<int> SystemSendBufferSize{0};
 namespace {
 
 void Report(const char* format) {
-    ReportDiagnostic(Format(format, ClearedSocketErrorText().c_str()));
+    ReportDiagnostic(Format(format, LastSocketErrorText().c_str()));
 }
 
 }  // namespace
@@ -33,20 +33,22 @@ int ProxyListener::StartListener() {
     }
     // Always the loopback address: the proxy is never reachable from the network.
     const int port = appSettings.PopupPort.load() & 0xFFFF;
-    const std::uint32_t loopback = htonl(INADDR_LOOPBACK);
+    const std::uint32_t loopback = platform::LoopbackAddress();
 
     platform::SocketHandle s = platform::OpenTcpSocket();
     if (s == platform::kInvalidSocket) {
         Report("Unable to create listen socket.\n\n%s");
         return 0;
     }
-    int size = 0;
-    if (platform::GetIntOption(s, SOL_SOCKET, SO_RCVBUF, &size) == 0) SystemReceiveBufferSize = size;
-    if (platform::GetIntOption(s, SOL_SOCKET, SO_SNDBUF, &size) == 0) SystemSendBufferSize = size;
-    platform::SetIntOption(s, SOL_SOCKET, SO_REUSEADDR, 1);
+    int sendSize = 0, receiveSize = 0;
+    if (platform::GetBufferSizes(s, &sendSize, &receiveSize)) {
+        SystemSendBufferSize = sendSize;
+        SystemReceiveBufferSize = receiveSize;
+    }
+    platform::SetReuseAddress(s);
     int bound = platform::BindTo(s, loopback, port);
     int bindError = platform::LastSocketError();
-    if (platform::SetBlocking(s) != 0) SocketErrorText(nullptr);
+    platform::SetBlocking(s);
     ListeningSocket = s;
     if (bound != 0) {
         platform::SetLastSocketError(bindError);
@@ -54,7 +56,7 @@ int ProxyListener::StartListener() {
         return 0;
     }
     // A deep queue: browsers open many connections at once, and a refused SYN costs them 1-3 s.
-    if (platform::Listen(s, SOMAXCONN) != 0) {
+    if (platform::Listen(s) != 0) {
         Report("Error creating listen socket.\n\n%s");
         return 0;
     }
@@ -74,7 +76,7 @@ void ProxyListener::AcceptThread(void* /*listener*/) {
                 }
                 continue;
             }
-            if (platform::SetBlocking(accepted) != 0) SocketErrorText(nullptr);
+            platform::SetBlocking(accepted);
             ConnectionsStarted = 1;
             // The handle travels through the thread argument.
             if (!platform::StartDetachedThread(&ConnectionThread,

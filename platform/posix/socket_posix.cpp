@@ -1,9 +1,13 @@
 #include "platform/socket.h"
 
+#include <arpa/inet.h>
 #include <fcntl.h>
 #include <netdb.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/ioctl.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -61,9 +65,20 @@ int Fail() {
 
 int Check(int result) { return result < 0 ? Fail() : result; }
 
+int SetIntOption(SocketHandle s, int level, int name, int value) {
+    return Check(::setsockopt(static_cast<int>(s), level, name, &value, sizeof value));
+}
+
+int GetIntOption(SocketHandle s, int level, int name, int* value) {
+    socklen_t size = sizeof *value;
+    return Check(::getsockopt(static_cast<int>(s), level, name, value, &size));
+}
+
 }  // namespace
 
 bool InitSockets() { return true; }
+
+std::uint32_t LoopbackAddress() { return htonl(INADDR_LOOPBACK); }
 
 int LastSocketError() { return lastError; }
 
@@ -86,14 +101,21 @@ int SetBlocking(SocketHandle s) {
     return Check(::ioctl(static_cast<int>(s), FIONBIO, &off)) < 0 ? -1 : 0;
 }
 
-int SetIntOption(SocketHandle s, int level, int name, int value) {
-    return Check(::setsockopt(static_cast<int>(s), level, name, &value, sizeof value)) < 0 ? -1 : 0;
+bool GetBufferSizes(SocketHandle s, int* sendBytes, int* receiveBytes) {
+    return GetIntOption(s, SOL_SOCKET, SO_SNDBUF, sendBytes) == 0 &&
+           GetIntOption(s, SOL_SOCKET, SO_RCVBUF, receiveBytes) == 0;
 }
 
-int GetIntOption(SocketHandle s, int level, int name, int* value) {
-    socklen_t size = sizeof *value;
-    return Check(::getsockopt(static_cast<int>(s), level, name, value, &size)) < 0 ? -1 : 0;
+bool SetBufferSizes(SocketHandle s, int sendBytes, int receiveBytes) {
+    const bool sendSet = SetIntOption(s, SOL_SOCKET, SO_SNDBUF, sendBytes) == 0;
+    return SetIntOption(s, SOL_SOCKET, SO_RCVBUF, receiveBytes) == 0 && sendSet;
 }
+
+bool SetNoDelay(SocketHandle s) { return SetIntOption(s, IPPROTO_TCP, TCP_NODELAY, 1) == 0; }
+
+// Linux never lets a second socket take a bound port without SO_REUSEPORT, so plain reuse is
+// already exclusive.
+bool SetReuseAddress(SocketHandle s) { return SetIntOption(s, SOL_SOCKET, SO_REUSEADDR, 1) == 0; }
 
 int Receive(SocketHandle s, char* buffer, int len) {
     ssize_t n;
@@ -127,9 +149,7 @@ int BindTo(SocketHandle s, std::uint32_t address, int port) {
                                                                                              : 0;
 }
 
-int Listen(SocketHandle s, int backlog) {
-    return Check(::listen(static_cast<int>(s), backlog)) < 0 ? -1 : 0;
-}
+int Listen(SocketHandle s) { return Check(::listen(static_cast<int>(s), SOMAXCONN)) < 0 ? -1 : 0; }
 
 int ConnectTo(SocketHandle s, std::uint32_t address, int port) {
     sockaddr_in a = Ipv4(address, port);
@@ -170,6 +190,23 @@ int WaitReadable(SocketHandle first, SocketHandle second, int timeoutSeconds, bo
     *firstReadable = (fds[0].revents & ready) != 0;
     *secondReadable = count == 2 && (fds[1].revents & ready) != 0;
     return n;
+}
+
+bool PollReadable(SocketHandle s, int timeoutMs) {
+    pollfd p{static_cast<int>(s), POLLIN, 0};
+    int n;
+    do {
+        n = ::poll(&p, 1, timeoutMs);
+    } while (n < 0 && errno == EINTR);
+    return n > 0 && (p.revents & (POLLIN | POLLHUP | POLLERR | POLLNVAL)) != 0;
+}
+
+bool ConnectedPair(SocketHandle* first, SocketHandle* second) {
+    int fds[2];
+    if (Check(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds)) < 0) return false;
+    *first = fds[0];
+    *second = fds[1];
+    return true;
 }
 
 std::uint32_t ParseDottedAddress(const std::string& name) { return ::inet_addr(name.c_str()); }

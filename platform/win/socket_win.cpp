@@ -1,8 +1,29 @@
+#include <winsock2.h>
+#include <ws2tcpip.h>
+
 #include <cstring>
 
 #include "platform/socket.h"
 
 namespace platform {
+namespace {
+
+int SetIntOption(SocketHandle s, int level, int name, int value) {
+    return ::setsockopt(static_cast<SOCKET>(s), level, name, reinterpret_cast<const char*>(&value),
+                        sizeof value) == 0
+               ? 0
+               : -1;
+}
+
+int GetIntOption(SocketHandle s, int level, int name, int* value) {
+    int size = sizeof *value;
+    return ::getsockopt(static_cast<SOCKET>(s), level, name, reinterpret_cast<char*>(value),
+                        &size) == 0
+               ? 0
+               : -1;
+}
+
+}  // namespace
 
 bool InitSockets() {
     WSADATA data;
@@ -12,6 +33,8 @@ bool InitSockets() {
 int LastSocketError() { return WSAGetLastError(); }
 
 void SetLastSocketError(int wsaError) { WSASetLastError(wsaError); }
+
+std::uint32_t LoopbackAddress() { return htonl(INADDR_LOOPBACK); }
 
 SocketHandle OpenTcpSocket() {
     SOCKET s = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
@@ -27,19 +50,23 @@ int SetBlocking(SocketHandle s) {
     return ::ioctlsocket(static_cast<SOCKET>(s), FIONBIO, &off) == 0 ? 0 : -1;
 }
 
-int SetIntOption(SocketHandle s, int level, int name, int value) {
-    return ::setsockopt(static_cast<SOCKET>(s), level, name, reinterpret_cast<const char*>(&value),
-                        sizeof value) == 0
-               ? 0
-               : -1;
+bool GetBufferSizes(SocketHandle s, int* sendBytes, int* receiveBytes) {
+    return GetIntOption(s, SOL_SOCKET, SO_SNDBUF, sendBytes) == 0 &&
+           GetIntOption(s, SOL_SOCKET, SO_RCVBUF, receiveBytes) == 0;
 }
 
-int GetIntOption(SocketHandle s, int level, int name, int* value) {
-    int size = sizeof *value;
-    return ::getsockopt(static_cast<SOCKET>(s), level, name, reinterpret_cast<char*>(value),
-                        &size) == 0
-               ? 0
-               : -1;
+bool SetBufferSizes(SocketHandle s, int sendBytes, int receiveBytes) {
+    const bool sendSet = SetIntOption(s, SOL_SOCKET, SO_SNDBUF, sendBytes) == 0;
+    return SetIntOption(s, SOL_SOCKET, SO_RCVBUF, receiveBytes) == 0 && sendSet;
+}
+
+bool SetNoDelay(SocketHandle s) { return SetIntOption(s, IPPROTO_TCP, TCP_NODELAY, 1) == 0; }
+
+// SO_REUSEADDR on Windows would let any other program bind the same port and take connections
+// meant for this one; exclusive use forbids that. Binding over lingering connections needs no
+// option here.
+bool SetReuseAddress(SocketHandle s) {
+    return SetIntOption(s, SOL_SOCKET, SO_EXCLUSIVEADDRUSE, 1) == 0;
 }
 
 int Receive(SocketHandle s, char* buffer, int len) {
@@ -67,9 +94,7 @@ int BindTo(SocketHandle s, std::uint32_t address, int port) {
     return ::bind(static_cast<SOCKET>(s), reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 ? 0 : -1;
 }
 
-int Listen(SocketHandle s, int backlog) {
-    return ::listen(static_cast<SOCKET>(s), backlog) == 0 ? 0 : -1;
-}
+int Listen(SocketHandle s) { return ::listen(static_cast<SOCKET>(s), SOMAXCONN) == 0 ? 0 : -1; }
 
 int ConnectTo(SocketHandle s, std::uint32_t address, int port) {
     sockaddr_in a = Ipv4(address, port);
@@ -105,6 +130,34 @@ int WaitReadable(SocketHandle first, SocketHandle second, int timeoutSeconds, bo
     *secondReadable =
         second != kInvalidSocket && FD_ISSET(static_cast<SOCKET>(second), &readSet) != 0;
     return n;
+}
+
+bool PollReadable(SocketHandle s, int timeoutMs) {
+    fd_set readSet;
+    FD_ZERO(&readSet);
+    FD_SET(static_cast<SOCKET>(s), &readSet);
+    timeval limit{timeoutMs / 1000, (timeoutMs % 1000) * 1000};
+    return ::select(0, &readSet, nullptr, nullptr, &limit) > 0;
+}
+
+bool ConnectedPair(SocketHandle* first, SocketHandle* second) {
+    SocketHandle listening = OpenTcpSocket();
+    if (listening == kInvalidSocket) return false;
+    SocketHandle client = kInvalidSocket, accepted = kInvalidSocket;
+    if (BindTo(listening, LoopbackAddress(), 0) == 0 && Listen(listening) == 0) {
+        client = OpenTcpSocket();
+        if (client != kInvalidSocket && ConnectTo(client, LoopbackAddress(), LocalPort(listening)) == 0) {
+            accepted = Accept(listening);
+        }
+    }
+    CloseSocket(listening);
+    if (accepted == kInvalidSocket) {
+        if (client != kInvalidSocket) CloseSocket(client);
+        return false;
+    }
+    *first = client;
+    *second = accepted;
+    return true;
 }
 
 std::uint32_t ParseDottedAddress(const std::string& name) { return ::inet_addr(name.c_str()); }

@@ -1,7 +1,5 @@
 // Starting and stopping the listener.
 #include <gtest/gtest.h>
-#include <ifaddrs.h>
-#include <net/if.h>
 
 #include "proxy/connection.h"
 #include "proxy/listener.h"
@@ -20,20 +18,6 @@ void Collect(const std::string& text) {
     diagnostics.push_back(text);
 }
 
-// An IPv4 address of this machine other than loopback, or 0.
-std::uint32_t OtherLocalAddress() {
-    ifaddrs* list = nullptr;
-    if (getifaddrs(&list) != 0) return 0;
-    std::uint32_t found = 0;
-    for (ifaddrs* i = list; i != nullptr && found == 0; i = i->ifa_next) {
-        if (i->ifa_addr && i->ifa_addr->sa_family == AF_INET && !(i->ifa_flags & IFF_LOOPBACK)) {
-            found = reinterpret_cast<sockaddr_in*>(i->ifa_addr)->sin_addr.s_addr;
-        }
-    }
-    freeifaddrs(list);
-    return found;
-}
-
 TEST(Listener, ListensOnLoopbackOnlyAndStopsIdleConnections) {
     appSettings.PopupPort = 0;
     appSettings.UseDefaultTimeOut = 0;
@@ -43,15 +27,11 @@ TEST(Listener, ListensOnLoopbackOnlyAndStopsIdleConnections) {
     const int port = listener.BoundPort();
     ASSERT_NE(port, 0);
 
-    if (std::uint32_t other = OtherLocalAddress()) {
-        int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_port = htons(static_cast<uint16_t>(port));
-        a.sin_addr.s_addr = other;
-        EXPECT_NE(::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
-        ::close(fd);
-    }
+    // Another loopback address reaches this machine too, but not a listener bound to 127.0.0.1
+    // alone (one bound to every address would answer).
+    platform::SocketHandle other = platform::OpenTcpSocket();
+    EXPECT_NE(platform::ConnectTo(other, platform::ParseDottedAddress("127.0.0.2"), port), 0);
+    platform::CloseSocket(other);
 
     Socket idle = Socket::ConnectTo(port);
     ASSERT_TRUE(idle.valid());

@@ -1,11 +1,10 @@
 // The response side: the pure pieces (chunk decoder, header edits, body checks) and the
 // connection's response handling, fed read by read with the browser at the end of a socket pair.
 #include <gtest/gtest.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <thread>
 
+#include "platform/socket.h"
 #include "proxy/blocker.h"
 #include "proxy/connection.h"
 #include "proxy/response_body.h"
@@ -115,9 +114,9 @@ TEST(ResponseHeader, CodingsThatBlockRewriting) {
 // A connection whose browser is the far end of a socket pair; the test plays the server by
 // handing it reads.
 struct BrowserEnd {
-    int fds[2] = {-1, -1};
-    BrowserEnd() { EXPECT_EQ(::socketpair(AF_UNIX, SOCK_STREAM, 0, fds), 0); }
-    ~BrowserEnd() { ::close(fds[1]); }
+    platform::SocketHandle fds[2] = {platform::kInvalidSocket, platform::kInvalidSocket};
+    BrowserEnd() { EXPECT_TRUE(platform::ConnectedPair(&fds[0], &fds[1])); }
+    ~BrowserEnd() { platform::CloseSocket(fds[1]); }
 };
 
 class Connection : private BrowserEnd, public proxy::ProxyConnection {
@@ -136,13 +135,14 @@ class Connection : private BrowserEnd, public proxy::ProxyConnection {
     std::string Delivered() {
         std::string bytes;
         char block[65536];
-        ssize_t n;
-        while ((n = ::recv(fds[1], block, sizeof block, MSG_DONTWAIT)) > 0) {
+        int n;
+        while (platform::PollReadable(fds[1], 0) &&
+               (n = platform::Receive(fds[1], block, sizeof block)) > 0) {
             bytes.append(block, static_cast<size_t>(n));
         }
         return bytes;
     }
-    int browserFd() const { return fds[1]; }
+    platform::SocketHandle browserFd() const { return fds[1]; }
 };
 
 class ResponseHandling : public ::testing::Test {
@@ -285,8 +285,8 @@ TEST_F(ResponseHandling, HeldBodiesStopGrowingAtTheLimit) {
         std::string received;
         std::thread reader([&] {
             char block[65536];
-            ssize_t n;
-            while ((n = ::recv(connection.browserFd(), block, sizeof block, 0)) > 0) {
+            int n;
+            while ((n = platform::Receive(connection.browserFd(), block, sizeof block)) > 0) {
                 received.append(block, static_cast<size_t>(n));
             }
         });
