@@ -33,6 +33,9 @@ SocketHandle OpenTcpSocket();
 int CloseSocket(SocketHandle s);
 // Wakes a thread blocked in accept or recv on the socket, then closes it.
 void ShutdownAndClose(SocketHandle s);
+// Ends both directions of a connection without closing the handle: its owner's waits return and
+// its reads see the end.
+void Shutdown(SocketHandle s);
 // FIONBIO 0. Returns 0 on success.
 int SetBlocking(SocketHandle s);
 

@@ -1,6 +1,8 @@
 #include "proxy/listener.h"
 
-#include "platform/threads.h"
+#include <mutex>
+#include <vector>
+
 #include "proxy/connection.h"
 #include "proxy/settings.h"
 #include "proxy/socket_errors.h"
@@ -11,11 +13,46 @@ std::atomic<platform::SocketHandle> ListeningSocket{platform::kInvalidSocket};
 std::atomic<int> ConnectionsStarted{0};
 std::atomic<int> SystemReceiveBufferSize{0};
 std::atomic<int> SystemSendBufferSize{0};
+std::atomic<ThreadStarter> StartConnectionThread{&platform::StartDetachedThread};
 
 namespace {
 
+// The accept thread and the connection threads still running; each thread's entry counts itself
+// out as its last step.
+std::atomic<int> runningThreads{0};
+
+// The browser sockets of the connection threads, for EndConnections.
+std::mutex openSocketsLock;
+std::vector<platform::SocketHandle> openSockets;
+
 void Report(const char* format) {
     ReportDiagnostic(Format(format, LastSocketErrorText().c_str()));
+}
+
+// Starts the thread of one accepted connection; false when it could not be started, in which case
+// the caller still owns the socket.
+bool StartConnection(platform::SocketHandle accepted) {
+    ++runningThreads;
+    bool started = false;
+    try {
+        // The handle travels through the thread argument.
+        started = StartConnectionThread.load()(&ConnectionThread, reinterpret_cast<void*>(accepted),
+                                               true);
+    } catch (...) {
+    }
+    if (!started) --runningThreads;
+    return started;
+}
+
+void ForgetSocket(platform::SocketHandle socket) {
+    std::lock_guard<std::mutex> guard(openSocketsLock);
+    for (size_t i = 0; i < openSockets.size(); ++i) {
+        if (openSockets[i] == socket) {
+            openSockets[i] = openSockets.back();
+            openSockets.pop_back();
+            return;
+        }
+    }
 }
 
 }  // namespace
@@ -26,7 +63,7 @@ void ProxyListener::CloseListeningSocket() {
     if (s != platform::kInvalidSocket) platform::ShutdownAndClose(s);
 }
 
-int ProxyListener::StartListener() {
+bool ProxyListener::StartListener() {
     if (ListeningSocket.load() != platform::kInvalidSocket) {
         CloseListeningSocket();
         platform::SleepMilliseconds(500);
@@ -38,7 +75,7 @@ int ProxyListener::StartListener() {
     platform::SocketHandle s = platform::OpenTcpSocket();
     if (s == platform::kInvalidSocket) {
         Report("Unable to create listen socket.\n\n%s");
-        return 0;
+        return false;
     }
     int sendSize = 0, receiveSize = 0;
     if (platform::GetBufferSizes(s, &sendSize, &receiveSize)) {
@@ -53,15 +90,21 @@ int ProxyListener::StartListener() {
     if (bound != 0) {
         platform::SetLastSocketError(bindError);
         Report("Error creating blocking socket.\n\n%s");
-        return 0;
+        return false;
     }
     // A deep queue: browsers open many connections at once, and a refused SYN costs them 1-3 s.
     if (platform::Listen(s) != 0) {
         Report("Error creating listen socket.\n\n%s");
-        return 0;
+        return false;
     }
-    if (!platform::StartDetachedThread(&ProxyListener::AcceptThread, this, false)) return 0;
-    return 1;
+    ++runningThreads;
+    if (!platform::StartDetachedThread(&ProxyListener::AcceptThread, this, false)) {
+        // Nobody would accept: the port must not take connections that are never answered.
+        --runningThreads;
+        CloseListeningSocket();
+        return false;
+    }
+    return true;
 }
 
 void ProxyListener::AcceptThread(void* /*listener*/) {
@@ -78,23 +121,33 @@ void ProxyListener::AcceptThread(void* /*listener*/) {
             }
             platform::SetBlocking(accepted);
             ConnectionsStarted = 1;
-            // The handle travels through the thread argument.
-            if (!platform::StartDetachedThread(&ConnectionThread,
-                                               reinterpret_cast<void*>(accepted), true)) {
+            // Out of threads or memory: this browser connection is closed, the next one may fit.
+            if (!StartConnection(accepted)) {
+                Diagnose("Cannot start a connection thread; connection closed.");
                 platform::CloseSocket(accepted);
-                return;
             }
         }
     } catch (...) {
     }
+    --runningThreads;
 }
 
 void ConnectionThread(void* socket) {
+    const auto browserSocket = reinterpret_cast<platform::SocketHandle>(socket);
     try {
-        ProxyConnection connection(reinterpret_cast<platform::SocketHandle>(socket));
-        connection.Run();
+        {
+            std::lock_guard<std::mutex> guard(openSocketsLock);
+            openSockets.push_back(browserSocket);
+        }
+        {
+            ProxyConnection connection(browserSocket);
+            connection.Run();
+        }
+        ForgetSocket(browserSocket);
     } catch (...) {
+        ForgetSocket(browserSocket);
     }
+    --runningThreads;
 }
 
 void ProxyListener::StopListener() {
@@ -104,6 +157,20 @@ void ProxyListener::StopListener() {
         if (ConnectionsStarted.load() == 1) platform::SleepMilliseconds(1000);
     } catch (...) {
     }
+}
+
+bool ProxyListener::EndConnections(int timeoutMs) {
+    {
+        // A socket closed meanwhile may carry another of this proxy's connections by now; it is
+        // ending as well.
+        std::lock_guard<std::mutex> guard(openSocketsLock);
+        for (platform::SocketHandle s : openSockets) platform::Shutdown(s);
+    }
+    for (int waited = 0; runningThreads.load() != 0; waited += 10) {
+        if (waited >= timeoutMs) return false;
+        platform::SleepMilliseconds(10);
+    }
+    return true;
 }
 
 int ProxyListener::BoundPort() const {

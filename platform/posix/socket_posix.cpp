@@ -96,6 +96,8 @@ void ShutdownAndClose(SocketHandle s) {
     ::close(static_cast<int>(s));
 }
 
+void Shutdown(SocketHandle s) { ::shutdown(static_cast<int>(s), SHUT_RDWR); }
+
 int SetBlocking(SocketHandle s) {
     int off = 0;
     return Check(::ioctl(static_cast<int>(s), FIONBIO, &off)) < 0 ? -1 : 0;

@@ -45,6 +45,8 @@ int CloseSocket(SocketHandle s) { return ::closesocket(static_cast<SOCKET>(s)) =
 
 void ShutdownAndClose(SocketHandle s) { ::closesocket(static_cast<SOCKET>(s)); }
 
+void Shutdown(SocketHandle s) { ::shutdown(static_cast<SOCKET>(s), SD_BOTH); }
+
 int SetBlocking(SocketHandle s) {
     u_long off = 0;
     return ::ioctlsocket(static_cast<SOCKET>(s), FIONBIO, &off) == 0 ? 0 : -1;

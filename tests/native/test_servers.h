@@ -189,7 +189,7 @@ public:
             // Idle connections notice a stop within a second.
             proxy::appSettings.UseDefaultTimeOut = 0;
             proxy::appSettings.ConnectionTimeOut = 1;
-            if (listener.StartListener() != 1) return 0;
+            if (!listener.StartListener()) return 0;
         }
         return listener.BoundPort();
     }
