@@ -14,10 +14,10 @@ namespace browsers {
 constexpr char kOperaKey[] = "Software\\Opera Software";  // below HKEY_CURRENT_USER
 
 // opera6.ini with the proxy set: the first "Use HTTP=" line becomes "Use HTTP=1", the first
-// "HTTP Server" line "HTTP Server=host:port", wherever they stand; the scan stops once both are
-// done. Without a "[Proxy]" line before that point, the block "[Proxy]", "Use HTTP=1",
-// "HTTP Server=host:port" is appended, starting with a line break. A "[Proxy]" section that lacks
-// a key gets it right below its heading. Other lines stay byte for byte; added lines use the
+// "HTTP Server" line "HTTP Server=host:port", wherever they stand. Without a "[Proxy]" heading
+// anywhere (any letter case, blanks around it allowed), the block "[Proxy]", "Use HTTP=1",
+// "HTTP Server=host:port" is appended, starting with a line break. A missing key goes right below
+// the first heading. Other lines stay byte for byte; added lines use the
 // file's line break (fallbackEnding for a file without one).
 std::string SetOperaProxyText(const std::string& ini, const std::string& host,
                               const std::string& port, const std::string& fallbackEnding);
