@@ -3,7 +3,7 @@
 #include "browsers/hosts_file.h"
 #include "core/windows_version.h"
 #include "platform/files.h"
-#include "proxy/settings.h"
+#include "platform/module_path.h"
 
 namespace browsers {
 namespace {
@@ -51,7 +51,7 @@ int AddHostsEntry(const std::string& address, const std::string& host) {
 bool BackupHosts() {
     std::string content;
     platform::FileRead read = platform::ReadWholeFile(GetHostsPath(), kMaxHostsFileSize, &content);
-    const std::string backup = proxy::ModuleFilePath("mHosts");
+    const std::string backup = platform::ModuleFilePath("mHosts");
     bool backupExists = GetFileAttributesA(backup.c_str()) != INVALID_FILE_ATTRIBUTES;
     if (read == platform::FileRead::kUnreadable) return false;
     if (backupExists && content.empty()) return false;
@@ -64,9 +64,9 @@ bool ApplyAdBlockHostsFile(bool enabled) {
     platform::FileRead hosts = platform::ReadWholeFile(path, kMaxHostsFileSize, &current);
     if (hosts == platform::FileRead::kUnreadable) return false;
     bool prepared =
-        platform::ReadWholeFile(proxy::ModuleFilePath(enabled ? "hostse" : "hostsd"),
+        platform::ReadWholeFile(platform::ModuleFilePath(enabled ? "hostse" : "hostsd"),
                                 kMaxHostsFileSize, &target) == platform::FileRead::kRead &&
-        platform::ReadWholeFile(proxy::ModuleFilePath(enabled ? "hostsd" : "hostse"),
+        platform::ReadWholeFile(platform::ModuleFilePath(enabled ? "hostsd" : "hostse"),
                                 kMaxHostsFileSize, &other) != platform::FileRead::kUnreadable;
     const std::string switched = prepared ? SwitchPreparedHosts(current, target, other) : current;
     if (switched == current) {

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "proxy/listener.h"
+#include "proxy/diagnostics.h"
 #include "proxy/settings.h"
 
 namespace proxy {

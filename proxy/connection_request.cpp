@@ -4,6 +4,7 @@
 #include "platform/socket.h"
 #include "proxy/connection.h"
 #include "proxy/dns_cache.h"
+#include "proxy/diagnostics.h"
 #include "proxy/settings.h"
 
 namespace proxy {

@@ -3,6 +3,7 @@
 #include "proxy/blocker.h"
 #include "proxy/connection.h"
 #include "proxy/response_body.h"
+#include "proxy/diagnostics.h"
 #include "proxy/settings.h"
 
 namespace proxy {

@@ -9,6 +9,7 @@
 #include "platform/threads.h"
 #include "proxy/blocker.h"
 #include "proxy/listener.h"
+#include "proxy/diagnostics.h"
 #include "proxy/settings.h"
 
 namespace {

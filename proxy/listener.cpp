@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "proxy/connection.h"
+#include "proxy/diagnostics.h"
 #include "proxy/settings.h"
 #include "proxy/socket_errors.h"
 

@@ -1,7 +1,7 @@
 #include "proxy/socket_errors.h"
 
 #include "platform/socket.h"
-#include "proxy/settings.h"
+#include "proxy/diagnostics.h"
 
 namespace proxy {
 namespace {

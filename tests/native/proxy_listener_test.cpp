@@ -3,6 +3,7 @@
 
 #include "proxy/connection.h"
 #include "proxy/listener.h"
+#include "proxy/diagnostics.h"
 #include "proxy/settings.h"
 #include "test_servers.h"
 

@@ -12,6 +12,7 @@
 #include "proxy/connection.h"
 #include "proxy/dns_cache.h"
 #include "proxy/listener.h"
+#include "proxy/diagnostics.h"
 #include "proxy/settings.h"
 #include "proxy/socket_errors.h"
 
