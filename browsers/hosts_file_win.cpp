@@ -30,20 +30,20 @@ bool SetHostsAttributes(const std::string& path, bool readOnly) {
                                                      : kHostsWritableAttributes) != FALSE;
 }
 
-int HostsContains(const std::string& name) {
+bool HostsContains(const std::string& name) {
     std::string content;
     if (platform::ReadWholeFile(GetHostsPath(), kMaxHostsFileSize, &content) !=
         platform::FileRead::kRead)
-        return 0;
-    return HostsTextContains(content, name) ? 1 : 0;
+        return false;
+    return HostsTextContains(content, name);
 }
 
-int AddHostsEntry(const std::string& address, const std::string& host) {
+bool AddHostsEntry(const std::string& address, const std::string& host) {
     const std::string path = GetHostsPath();
     std::string content;
     platform::FileRead read = platform::ReadWholeFile(path, kMaxHostsFileSize, &content);
-    if (read == platform::FileRead::kUnreadable) return 0;
-    if (read == platform::FileRead::kRead && HostsTextContains(content, host)) return 1;
+    if (read == platform::FileRead::kUnreadable) return false;
+    if (read == platform::FileRead::kRead && HostsTextContains(content, host)) return true;
     WriteHostsFile(path, AppendHostsEntry(content, address, host));
     return HostsContains(host);
 }

@@ -82,22 +82,22 @@ struct OperaSettings {
     // Windows: LocateFrom with Opera's key and the running system.
     int LocateOperaIni();
 
-    // The wizard's Finish: 1 when the files were edited, 0 when a file or the key was missing
-    // (reported to the user; then no file is touched). Each edited file sets its version's flag
+    // The wizard's Finish: true when the files were edited, false when a file or the key was
+    // missing (reported to the user; then no file is touched). Each edited file sets its version's flag
     // in state and in the registry.
-    int SetOperaProxy(const std::string& host, const std::string& port, BrowserConfigState& state);
+    bool SetOperaProxy(const std::string& host, const std::string& port, BrowserConfigState& state);
     // Also clears Opera 7's OperaDef6.ini.
-    int ResetOperaProxy(BrowserConfigState& state);
+    bool ResetOperaProxy(BrowserConfigState& state);
     // Tests the files of the chosen versions (Opera 7 falling back to OperaDef6.ini); changes
     // nothing when a file is missing.
     void CheckOperaConfigured(BrowserConfigState& state);
 
     // The uninstaller's variants: no OperaDef6.ini is cleared or tested.
-    int ResetOperaProxyForUninstall(BrowserConfigState& state);
+    bool ResetOperaProxyForUninstall(BrowserConfigState& state);
     void CheckOperaConfiguredForUninstall(BrowserConfigState& state);
 
   private:
-    int Reset(BrowserConfigState& state, bool clearDefaults);
+    bool Reset(BrowserConfigState& state, bool clearDefaults);
     void Check(BrowserConfigState& state, bool testDefaults);
 };
 
@@ -105,7 +105,7 @@ struct OperaSettings {
 // A file that cannot be read is left unchanged.
 bool WriteOperaProxy(const std::string& host, const std::string& port, const std::string& path);
 bool ClearOperaProxy(const std::string& path);
-// 0 for a file that cannot be read.
-int IniUsesProxy(const std::string& path);
+// False for a file that cannot be read.
+bool IniUsesProxy(const std::string& path);
 
 }  // namespace browsers

@@ -89,7 +89,7 @@ class BrowsersWizard : public ::testing::Test {
         savedState_ = core::appState;
         core::appState.installPath = root_.Path() + "none";  // no language file
         core::appState.wizardMessage = "N";
-        core::SetMessageBoxHandler([](HWND, const std::string& text, const std::string&, UINT) {
+        platform::SetMessageBoxHandler([](HWND, const std::string& text, const std::string&, UINT) {
             boxes.push_back(text);
             return IDOK;
         });
@@ -115,7 +115,7 @@ class BrowsersWizard : public ::testing::Test {
         Refresh();
     }
     void TearDown() override {
-        core::SetMessageBoxHandler(nullptr);
+        platform::SetMessageBoxHandler(nullptr);
         core::appState = savedState_;
         test_folder::RemoveTree(ApplicationData() + "Mozilla\\");
         ClearRegistry();

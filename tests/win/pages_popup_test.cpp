@@ -15,7 +15,7 @@
 #include "browsers/internet_explorer.h"
 #include "browsers_support.h"
 #include "core/app_state.h"
-#include "core/message_box.h"
+#include "platform/win/message_box.h"
 #include "core/popup_killer_app.h"
 #include "pages/popup_dlg.h"
 #include "platform/module_path.h"
@@ -134,7 +134,7 @@ class PagesPopup : public ::testing::Test {
         ieProxyEnable_ = browsers_test::ReadValue(browsers::kInternetSettingsKey, "ProxyEnable");
         ieProxyServer_ = browsers_test::ReadValue(browsers::kInternetSettingsKey, "ProxyServer");
         ConfigureInternetExplorer(false);
-        core::SetMessageBoxHandler(AnswerBox);
+        platform::SetMessageBoxHandler(AnswerBox);
         boxes.clear();
         boxAnswer = IDYES;
         steps.clear();
@@ -143,7 +143,7 @@ class PagesPopup : public ::testing::Test {
         wizardWork = nullptr;
     }
     void TearDown() override {
-        core::SetMessageBoxHandler(nullptr);
+        platform::SetMessageBoxHandler(nullptr);
         platform::OverrideProgramDirectory("");
         core::appState = saved_;
         core::theApp.browserConfig = browsers::BrowserConfigState();

@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "core/app_state.h"
-#include "core/message_box.h"
+#include "platform/win/message_box.h"
 #include "core/popup_killer_app.h"
-#include "core/reg_key.h"
+#include "platform/win/reg_key.h"
 #include "proxy/settings.h"
 #include "res/resource.h"
 #include "shell/about_dlg.h"
@@ -102,11 +102,11 @@ class ShellWindows : public ::testing::Test {
         appState.languageChanged = 0;
         CreateDirectoryA((folder_.Path() + "Language").c_str(), nullptr);
         shownBoxes.clear();
-        core::SetMessageBoxHandler(RecordBox);
+        platform::SetMessageBoxHandler(RecordBox);
     }
     void TearDown() override {
         theApp.counterDialog.reset();
-        core::SetMessageBoxHandler(nullptr);
+        platform::SetMessageBoxHandler(nullptr);
         proxy::appSettings.PlayWave = savedPlayWave_;
         appState = saved_;
     }
@@ -230,7 +230,7 @@ TEST_F(ShellWindows, CounterShownOrDestroyedDuringASlideStopsIt) {
 
 TEST_F(ShellWindows, TrayHintWritesShowAtStartOnlyOnOk) {
     WriteLanguage("18003=Fine\r\n");
-    core::RegKey key;
+    platform::RegKey key;
     ASSERT_EQ(key.Create(HKEY_CURRENT_USER, core::kAppKeyPath), ERROR_SUCCESS);
     auto run = [&](bool dontShow, UINT message, WPARAM command) {
         RegDeleteValueA(key.Handle(), "ShowAtStart");
