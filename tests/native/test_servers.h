@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/ascii_text.h"
 #include "platform/socket.h"
 #include "proxy/connection.h"
 #include "proxy/listener.h"
@@ -86,8 +87,7 @@ public:
     static bool MessageComplete(const std::string& b) {
         size_t end = b.find("\r\n\r\n");
         if (end == std::string::npos) return false;
-        std::string header = b.substr(0, end);
-        for (char& c : header) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        const std::string header = platform::ToLowerAscii(b.substr(0, end));
         size_t length = header.find("content-length:");
         if (length == std::string::npos) return true;
         size_t value = std::stoul(header.substr(length + 15));
