@@ -1,7 +1,7 @@
 #include "browsers/internet_explorer.h"
 #include "browsers/netscape.h"
 #include "browsers/opera.h"
-#include "browsers/proxy_page4.h"
+#include "browsers/proxy_page4_win.h"
 #include "core/language.h"
 #include "platform/win/message_box.h"
 #include "platform/win/reg_key.h"

@@ -7,7 +7,7 @@
 #include "core/app_state.h"
 #include "core/language.h"
 #include "platform/win/message_box.h"
-#include "core/popup_killer_app.h"
+#include "core/popup_killer_app_win.h"
 #include "platform/win/reg_key.h"
 #include "core/startup_prompt.h"
 #include "platform/socket.h"
@@ -15,8 +15,8 @@
 #include "proxy/settings.h"
 #include "res/resource.h"
 #include "shell/app_messages.h"
-#include "shell/main_page.h"
-#include "shell/splash_dlg.h"
+#include "shell/main_page_win.h"
+#include "shell/splash_dlg_win.h"
 
 namespace core {
 namespace {

@@ -1,8 +1,8 @@
-#include "core/language_dialog.h"
-#include "core/popup_killer_app.h"
+#include "core/language_dialog_win.h"
+#include "core/popup_killer_app_win.h"
 #include "platform/win/reg_key.h"
-#include "pages/activex_page.h"
-#include "pages/dropped_height.h"
+#include "pages/activex_page_win.h"
+#include "pages/dropped_height_win.h"
 #include "pages/zone_policy.h"
 #include "res/resource.h"
 

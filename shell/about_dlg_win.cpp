@@ -7,12 +7,12 @@
 
 #include "core/app_state.h"
 #include "core/language.h"
-#include "core/language_dialog.h"
-#include "core/popup_killer_app.h"
+#include "core/language_dialog_win.h"
+#include "core/popup_killer_app_win.h"
 #include "platform/win/reg_key.h"
 #include "res/resource.h"
-#include "shell/about_dlg.h"
-#include "shell/skin_control.h"
+#include "shell/about_dlg_win.h"
+#include "shell/skin_control_win.h"
 
 namespace shell {
 namespace {

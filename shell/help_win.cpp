@@ -3,7 +3,7 @@
 #include "core/app_state.h"
 #include "platform/win/message_box.h"
 #include "platform/win/reg_key.h"
-#include "shell/help.h"
+#include "shell/help_win.h"
 
 namespace shell {
 namespace {

@@ -8,14 +8,14 @@
 #include "core/app_state.h"
 #include "core/language.h"
 #include "platform/win/message_box.h"
-#include "core/popup_killer_app.h"
+#include "core/popup_killer_app_win.h"
 #include "proxy/blocker.h"
 #include "proxy/settings.h"
 #include "res/resource.h"
-#include "shell/about_dlg.h"
+#include "shell/about_dlg_win.h"
 #include "shell/app_messages.h"
-#include "shell/help.h"
-#include "shell/main_page.h"
+#include "shell/help_win.h"
+#include "shell/main_page_win.h"
 #include "shell/popup_catcher.h"
 
 namespace shell {

@@ -12,11 +12,11 @@
 #include <vector>
 
 #include "browsers/opera.h"
-#include "browsers/proxy_setting_sheet.h"
+#include "browsers/proxy_setting_sheet_win.h"
 #include "core/app_state.h"
 #include "proxy/settings.h"
 #include "res/resource.h"
-#include "shell/skin_control.h"
+#include "shell/skin_control_win.h"
 #include "tests/win/browsers_support.h"
 
 namespace browsers {

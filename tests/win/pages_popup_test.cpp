@@ -16,13 +16,13 @@
 #include "browsers_support.h"
 #include "core/app_state.h"
 #include "platform/win/message_box.h"
-#include "core/popup_killer_app.h"
-#include "pages/popup_dlg.h"
+#include "core/popup_killer_app_win.h"
+#include "pages/popup_dlg_win.h"
 #include "platform/module_path.h"
 #include "proxy/settings.h"
 #include "res/resource.h"
 #include "shell/app_messages.h"
-#include "shell/skin_control.h"
+#include "shell/skin_control_win.h"
 #include "test_folder.h"
 
 namespace pages {

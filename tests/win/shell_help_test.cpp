@@ -8,7 +8,7 @@
 
 #include "core/app_state.h"
 #include "platform/win/message_box.h"
-#include "shell/help.h"
+#include "shell/help_win.h"
 #include "test_folder.h"
 
 namespace shell {

@@ -10,16 +10,16 @@
 
 #include "core/app_state.h"
 #include "platform/win/message_box.h"
-#include "core/popup_killer_app.h"
+#include "core/popup_killer_app_win.h"
 #include "platform/win/reg_key.h"
 #include "proxy/settings.h"
 #include "res/resource.h"
-#include "shell/about_dlg.h"
-#include "shell/help.h"
+#include "shell/about_dlg_win.h"
+#include "shell/help_win.h"
 #include "shell/popup_catcher.h"
-#include "shell/popup_count_dlg.h"
-#include "shell/skin_control.h"
-#include "shell/tray_hint_dlg.h"
+#include "shell/popup_count_dlg_win.h"
+#include "shell/skin_control_win.h"
+#include "shell/tray_hint_dlg_win.h"
 #include "test_folder.h"
 
 namespace shell {
