@@ -14,7 +14,7 @@ bool ReadText(const platform::RegKey& key, const char* name, std::string* field)
 
 }  // namespace
 
-int LoadAppState(AppState& state) {
+bool LoadAppState(AppState& state) {
     const std::string corrupted = GetLanguageString(
         "6001", "Sorry, but some files have been corrupted, you have to re-install the program");
     platform::RegKey key;
@@ -28,13 +28,13 @@ int LoadAppState(AppState& state) {
                ReadText(key, "User Wav Path", &state.userWavPath);
     if (!complete) {
         platform::ShowMessageBox(nullptr, corrupted, AppTitle(), MB_OK);
-        return -1;
+        return false;
     }
     DWORD closeToTray = 0;
     if (key.QueryDword("Close To Tray", &closeToTray) == ERROR_SUCCESS) {
         state.closeToTray = static_cast<std::int32_t>(closeToTray);
     }
-    return 0;
+    return true;
 }
 
 void SaveAppState(const AppState& state, int startupMode) {

@@ -110,7 +110,7 @@ int CPopupKillerApp::Run() {
 
     appTitle = AppTitle();
     browsers::RefreshBrowserConfigState(browserConfig, proxy::appSettings);
-    if (LoadAppState(appState) != 0) return 0;
+    if (!LoadAppState(appState)) return 0;
     if (appState.firstRun) browsers::BackupHosts();
     if (appState.wizardMessage == "A") startWizard = AskStartupPrompt(browserConfig);
 

@@ -65,13 +65,13 @@ int Fail() {
 
 int Check(int result) { return result < 0 ? Fail() : result; }
 
-int SetIntOption(SocketHandle s, int level, int name, int value) {
-    return Check(::setsockopt(static_cast<int>(s), level, name, &value, sizeof value));
+bool SetIntOption(SocketHandle s, int level, int name, int value) {
+    return Check(::setsockopt(static_cast<int>(s), level, name, &value, sizeof value)) == 0;
 }
 
-int GetIntOption(SocketHandle s, int level, int name, int* value) {
+bool GetIntOption(SocketHandle s, int level, int name, int* value) {
     socklen_t size = sizeof *value;
-    return Check(::getsockopt(static_cast<int>(s), level, name, value, &size));
+    return Check(::getsockopt(static_cast<int>(s), level, name, value, &size)) == 0;
 }
 
 }  // namespace
@@ -104,20 +104,20 @@ int SetBlocking(SocketHandle s) {
 }
 
 bool GetBufferSizes(SocketHandle s, int* sendBytes, int* receiveBytes) {
-    return GetIntOption(s, SOL_SOCKET, SO_SNDBUF, sendBytes) == 0 &&
-           GetIntOption(s, SOL_SOCKET, SO_RCVBUF, receiveBytes) == 0;
+    return GetIntOption(s, SOL_SOCKET, SO_SNDBUF, sendBytes) &&
+           GetIntOption(s, SOL_SOCKET, SO_RCVBUF, receiveBytes);
 }
 
 bool SetBufferSizes(SocketHandle s, int sendBytes, int receiveBytes) {
-    const bool sendSet = SetIntOption(s, SOL_SOCKET, SO_SNDBUF, sendBytes) == 0;
-    return SetIntOption(s, SOL_SOCKET, SO_RCVBUF, receiveBytes) == 0 && sendSet;
+    const bool sendSet = SetIntOption(s, SOL_SOCKET, SO_SNDBUF, sendBytes);
+    return SetIntOption(s, SOL_SOCKET, SO_RCVBUF, receiveBytes) && sendSet;
 }
 
-bool SetNoDelay(SocketHandle s) { return SetIntOption(s, IPPROTO_TCP, TCP_NODELAY, 1) == 0; }
+bool SetNoDelay(SocketHandle s) { return SetIntOption(s, IPPROTO_TCP, TCP_NODELAY, 1); }
 
 // Linux never lets a second socket take a bound port without SO_REUSEPORT, so plain reuse is
 // already exclusive.
-bool SetReuseAddress(SocketHandle s) { return SetIntOption(s, SOL_SOCKET, SO_REUSEADDR, 1) == 0; }
+bool SetReuseAddress(SocketHandle s) { return SetIntOption(s, SOL_SOCKET, SO_REUSEADDR, 1); }
 
 int Receive(SocketHandle s, char* buffer, int len) {
     ssize_t n;

@@ -8,19 +8,15 @@
 namespace platform {
 namespace {
 
-int SetIntOption(SocketHandle s, int level, int name, int value) {
+bool SetIntOption(SocketHandle s, int level, int name, int value) {
     return ::setsockopt(static_cast<SOCKET>(s), level, name, reinterpret_cast<const char*>(&value),
-                        sizeof value) == 0
-               ? 0
-               : -1;
+                        sizeof value) == 0;
 }
 
-int GetIntOption(SocketHandle s, int level, int name, int* value) {
+bool GetIntOption(SocketHandle s, int level, int name, int* value) {
     int size = sizeof *value;
     return ::getsockopt(static_cast<SOCKET>(s), level, name, reinterpret_cast<char*>(value),
-                        &size) == 0
-               ? 0
-               : -1;
+                        &size) == 0;
 }
 
 }  // namespace
@@ -53,22 +49,22 @@ int SetBlocking(SocketHandle s) {
 }
 
 bool GetBufferSizes(SocketHandle s, int* sendBytes, int* receiveBytes) {
-    return GetIntOption(s, SOL_SOCKET, SO_SNDBUF, sendBytes) == 0 &&
-           GetIntOption(s, SOL_SOCKET, SO_RCVBUF, receiveBytes) == 0;
+    return GetIntOption(s, SOL_SOCKET, SO_SNDBUF, sendBytes) &&
+           GetIntOption(s, SOL_SOCKET, SO_RCVBUF, receiveBytes);
 }
 
 bool SetBufferSizes(SocketHandle s, int sendBytes, int receiveBytes) {
-    const bool sendSet = SetIntOption(s, SOL_SOCKET, SO_SNDBUF, sendBytes) == 0;
-    return SetIntOption(s, SOL_SOCKET, SO_RCVBUF, receiveBytes) == 0 && sendSet;
+    const bool sendSet = SetIntOption(s, SOL_SOCKET, SO_SNDBUF, sendBytes);
+    return SetIntOption(s, SOL_SOCKET, SO_RCVBUF, receiveBytes) && sendSet;
 }
 
-bool SetNoDelay(SocketHandle s) { return SetIntOption(s, IPPROTO_TCP, TCP_NODELAY, 1) == 0; }
+bool SetNoDelay(SocketHandle s) { return SetIntOption(s, IPPROTO_TCP, TCP_NODELAY, 1); }
 
 // SO_REUSEADDR on Windows would let any other program bind the same port and take connections
 // meant for this one; exclusive use forbids that. Binding over lingering connections needs no
 // option here.
 bool SetReuseAddress(SocketHandle s) {
-    return SetIntOption(s, SOL_SOCKET, SO_EXCLUSIVEADDRUSE, 1) == 0;
+    return SetIntOption(s, SOL_SOCKET, SO_EXCLUSIVEADDRUSE, 1);
 }
 
 int Receive(SocketHandle s, char* buffer, int len) {

@@ -131,13 +131,13 @@ TEST_F(CoreRegistry, LoadState) {
     WriteInstalledKey({"Wizard Message", "Close To Tray"});
     AppState state;
     state.wizardMessage = "N";
-    EXPECT_EQ(LoadAppState(state), 0);
+    EXPECT_TRUE(LoadAppState(state));
     EXPECT_EQ(state.wizardMessage, "A");
     EXPECT_EQ(state.closeToTray, 1);
     EXPECT_EQ(state.installPath + state.language + state.blockedPopups + state.userWavPath,
               "C:\\KorvoEnglish17C:\\a.wav");
     WriteInstalledKey();
-    EXPECT_EQ(LoadAppState(state), 0);
+    EXPECT_TRUE(LoadAppState(state));
     EXPECT_EQ(state.wizardMessage, "N");
     EXPECT_EQ(state.closeToTray, 0);
     EXPECT_TRUE(shownTexts.empty());
@@ -145,7 +145,7 @@ TEST_F(CoreRegistry, LoadState) {
     for (const char* missing : {"Language", "Path", "Blocked Popups", "User Wav Path", "key"}) {
         RegDeleteKeyA(HKEY_CURRENT_USER, kAppKeyPath);
         if (std::string(missing) != "key") WriteInstalledKey({missing});
-        EXPECT_EQ(LoadAppState(state), -1) << missing;
+        EXPECT_FALSE(LoadAppState(state)) << missing;
     }
     ASSERT_EQ(shownTexts.size(), 5u);
     EXPECT_EQ(shownTexts[0],
@@ -156,7 +156,7 @@ TEST_F(CoreRegistry, LoadState) {
 TEST_F(CoreRegistry, SaveStateAndRunValue) {
     WriteInstalledKey();
     AppState state;
-    ASSERT_EQ(LoadAppState(state), 0);
+    ASSERT_TRUE(LoadAppState(state));
     state.blockedPopups = std::string(259, '8');
     state.wizardMessage = "A";
     state.language = "Deutsch";
@@ -171,7 +171,7 @@ TEST_F(CoreRegistry, SaveStateAndRunValue) {
     SaveAppState(state, 1);
     EXPECT_EQ(Stored(kRunKey, kRunValueName), Sz(""));  // emptied, never deleted
     AppState loaded;
-    EXPECT_EQ(LoadAppState(loaded), 0);
+    EXPECT_TRUE(LoadAppState(loaded));
     EXPECT_EQ(loaded.language + loaded.wizardMessage, "DeutschA");
     EXPECT_EQ(loaded.blockedPopups, state.blockedPopups);
     EXPECT_EQ(loaded.closeToTray, 1);
