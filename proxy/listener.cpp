@@ -22,9 +22,13 @@ namespace {
 // out as its last step.
 std::atomic<int> runningThreads{0};
 
-// The browser sockets of the connection threads, for EndConnections.
-std::mutex openSocketsLock;
-std::vector<platform::SocketHandle> openSockets;
+// The browser sockets of the connection threads, for EndConnections. Never destroyed: detached
+// connection threads may still use it while the program's globals go.
+struct OpenSockets {
+    std::mutex lock;
+    std::vector<platform::SocketHandle> sockets;
+};
+OpenSockets& openSockets = *new OpenSockets;
 
 void Report(const char* format) {
     ReportDiagnostic(Format(format, LastSocketErrorText().c_str()));
@@ -46,11 +50,12 @@ bool StartConnection(platform::SocketHandle accepted) {
 }
 
 void ForgetSocket(platform::SocketHandle socket) {
-    std::lock_guard<std::mutex> guard(openSocketsLock);
-    for (size_t i = 0; i < openSockets.size(); ++i) {
-        if (openSockets[i] == socket) {
-            openSockets[i] = openSockets.back();
-            openSockets.pop_back();
+    std::lock_guard<std::mutex> guard(openSockets.lock);
+    std::vector<platform::SocketHandle>& sockets = openSockets.sockets;
+    for (size_t i = 0; i < sockets.size(); ++i) {
+        if (sockets[i] == socket) {
+            sockets[i] = sockets.back();
+            sockets.pop_back();
             return;
         }
     }
@@ -135,18 +140,22 @@ void ProxyListener::AcceptThread(void* /*listener*/) {
 
 void ConnectionThread(void* socket) {
     const auto browserSocket = reinterpret_cast<platform::SocketHandle>(socket);
+    bool registered = false;
     try {
         {
-            std::lock_guard<std::mutex> guard(openSocketsLock);
-            openSockets.push_back(browserSocket);
+            std::lock_guard<std::mutex> guard(openSockets.lock);
+            openSockets.sockets.push_back(browserSocket);
         }
-        {
-            ProxyConnection connection(browserSocket);
-            connection.Run();
-        }
-        ForgetSocket(browserSocket);
+        registered = true;
+        ProxyConnection connection(browserSocket);
+        connection.Run();
     } catch (...) {
+    }
+    // The connection closed its socket; one that never ran is closed here.
+    if (registered) {
         ForgetSocket(browserSocket);
+    } else {
+        platform::CloseSocket(browserSocket);
     }
     --runningThreads;
 }
@@ -164,8 +173,8 @@ bool ProxyListener::EndConnections(int timeoutMs) {
     {
         // A socket closed meanwhile may carry another of this proxy's connections by now; it is
         // ending as well.
-        std::lock_guard<std::mutex> guard(openSocketsLock);
-        for (platform::SocketHandle s : openSockets) platform::Shutdown(s);
+        std::lock_guard<std::mutex> guard(openSockets.lock);
+        for (platform::SocketHandle s : openSockets.sockets) platform::Shutdown(s);
     }
     for (int waited = 0; runningThreads.load() != 0; waited += 10) {
         if (waited >= timeoutMs) return false;
