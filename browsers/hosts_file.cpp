@@ -1,10 +1,10 @@
 #include "browsers/hosts_file.h"
 
-#include "browsers/text_lines.h"
-
 #include <algorithm>
 #include <cctype>
 #include <set>
+
+#include "browsers/text_lines.h"
 
 namespace browsers {
 namespace {

@@ -11,8 +11,8 @@ std::string UninstallLanguageFile(const std::string& installPath, const std::str
 
 std::string UninstallText(const std::string& languageFile, const std::string& id,
                           const std::string& defaultText) {
-    return core::ExpandLineBreaks(platform::ReadProfileText(
-        core::kLanguageSection, id, defaultText, languageFile, kUninstallTextBuffer));
+    return core::ExpandLineBreaks(platform::ReadProfileText(core::kLanguageSection, id, defaultText,
+                                                            languageFile, kUninstallTextBuffer));
 }
 
 std::string TrayTitle(const std::string& languageFile) {

@@ -104,7 +104,8 @@ TEST(HostsLines, ProgramLinesTakenOut) {
         "127.0.0.1 ads2.example\r\n",
         "# Korvo\r\n127.0.0.1 localhost\r\n"};
     const std::string entry = "127.0.0.1\tKorvoPopupKiller\r\n";
-    const std::string ads = "# Korvo\r\n# Ads\r\n127.0.0.1 ads.example\r\n127.0.0.1 ads2.example\r\n";
+    const std::string ads =
+        "# Korvo\r\n# Ads\r\n127.0.0.1 ads.example\r\n127.0.0.1 ads2.example\r\n";
     struct Case {
         std::string current, backup, expected;
     } cases[] = {

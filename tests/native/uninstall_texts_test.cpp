@@ -1,16 +1,15 @@
 // The uninstaller's language files and lookups: each shipped language has a file in "Lang" that
 // carries the uninstaller's ids with the same texts as the tray program's file, above all the
 // same window title, since that is how the uninstaller finds the running tray program.
+#include "uninstall/uninstall_texts.h"
+
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <map>
 #include <string>
-
-#include "uninstall/uninstall_texts.h"
 
 namespace uninstall {
 namespace {
@@ -69,21 +68,6 @@ TEST(UninstallTexts, EveryLanguageShipsTheUninstallersTexts) {
         EXPECT_LE(texts.at("9999").size(), kTrayTitleLength) << name;
     }
     EXPECT_GE(languages, 2);
-}
-
-TEST(UninstallTexts, LookupsInTheLangFolder) {
-    const fs::path folder = fs::temp_directory_path() / ("korvo-uninstall-" + std::to_string(::getpid()));
-    fs::create_directories(folder / "Lang");
-    const std::string file = UninstallLanguageFile(folder.string(), "Test");
-    EXPECT_EQ(file, folder.string() + "\\Lang\\Test.ini");
-    const std::string path = (folder / "Lang" / "Test.ini").string();
-    std::ofstream(path, std::ios::binary)
-        << "[KorvoPopupKiller]\r\n9999=" << std::string(300, 'T') << "\r\n2244=One#Two\r\n";
-    EXPECT_EQ(UninstallText(path, "2244", "x"), "One\nTwo");
-    EXPECT_EQ(UninstallText(path, "2251", "Default"), "Default");
-    EXPECT_EQ(TrayTitle(path), std::string(kTrayTitleLength, 'T'));
-    EXPECT_EQ(TrayTitle(path + ".missing"), "Korvo Popup Killer.kv");
-    fs::remove_all(folder);
 }
 
 }  // namespace
