@@ -62,6 +62,8 @@ bool Uninstaller::RestoreHostsFile() {
 }
 
 void Uninstaller::NotifyTrayProgram() {
+    // An empty title would match any untitled window.
+    if (trayTitle.empty()) return;
     if (HWND tray = FindWindowA(nullptr, trayTitle.c_str())) {
         PostMessageA(tray, shell::kMsgUninstalling, 0, 0);
     }
