@@ -114,8 +114,8 @@ TEST(HostsLines, ProgramLinesTakenOut) {
          "127.0.0.1 localhost\n10.0.0.1 nas\n",
          "127.0.0.1 localhost\n10.0.0.1 nas\n10.0.0.2 printer\n"},
         // An ad server the user blocked before stays, however it is spaced.
-        {"127.0.0.1\tads.example\r\n" + entry + ads, "127.0.0.1    ADS.example\r\n",
-         "127.0.0.1\tads.example\r\n"},
+        {"127.0.0.1\tads.example\r\n" + entry + "# Ads\r\n127.0.0.1 ads2.example\r\n",
+         "127.0.0.1    ADS.example\r\n", "127.0.0.1\tads.example\r\n"},
         // No backup: every prepared line goes except localhost; look-alikes stay.
         {"127.0.0.1 localhost\r\n" + ads + "127.0.0.1 ads.example.org\r\n# Ads too\r\n", "",
          "127.0.0.1 localhost\r\n127.0.0.1 ads.example.org\r\n# Ads too\r\n"},
