@@ -2,8 +2,8 @@
 // QueryInterface table, and a small owning interface pointer.
 #pragma once
 
-#include <windows.h>
 #include <unknwn.h>
+#include <windows.h>
 
 #include <cstddef>
 

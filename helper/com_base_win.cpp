@@ -16,7 +16,8 @@ HRESULT QueryTable(void* object, const QiEntry* table, REFIID iid, void** out) {
     *out = nullptr;
     for (const QiEntry* entry = table; entry->iid != nullptr; ++entry) {
         if (IsEqualIID(iid, *entry->iid) || (entry == table && IsEqualIID(iid, IID_IUnknown))) {
-            IUnknown* found = reinterpret_cast<IUnknown*>(static_cast<char*>(object) + entry->offset);
+            IUnknown* found =
+                reinterpret_cast<IUnknown*>(static_cast<char*>(object) + entry->offset);
             found->AddRef();
             *out = found;
             return S_OK;

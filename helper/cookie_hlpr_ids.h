@@ -2,8 +2,8 @@
 // type library is compiled; the tests compare the two.
 #pragma once
 
-#include <windows.h>
 #include <oaidl.h>
+#include <windows.h>
 
 namespace helper {
 

@@ -1,8 +1,8 @@
-#include "helper/cookie_hlpr_obj.h"
-
 #include <exdispid.h>
+
 #include <new>
 
+#include "helper/cookie_hlpr_obj.h"
 #include "helper/helper_module.h"
 
 namespace helper {
@@ -76,15 +76,14 @@ STDMETHODIMP CookieHlprObj::GetTypeInfo(UINT index, LCID, ITypeInfo** info) {
     return S_OK;
 }
 
-STDMETHODIMP CookieHlprObj::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID,
-                                          DISPID* ids) {
+STDMETHODIMP CookieHlprObj::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
     const HRESULT result = LoadTypeInfo();
     if (FAILED(result)) return result;
     return DispGetIDsOfNames(typeInfo_.Get(), names, count, ids);
 }
 
-STDMETHODIMP CookieHlprObj::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* parameters,
-                                   VARIANT*, EXCEPINFO*, UINT*) {
+STDMETHODIMP CookieHlprObj::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* parameters, VARIANT*,
+                                   EXCEPINFO*, UINT*) {
     if (parameters == nullptr) return E_INVALIDARG;
     if (id == DISPID_QUIT || id == DISPID_ONQUIT) Disconnect();
     return S_OK;
@@ -94,8 +93,8 @@ STDMETHODIMP CookieHlprObj::SetSite(IUnknown* site) {
     Disconnect();
     browser_.Reset();
     if (site == nullptr) return S_OK;
-    if (SUCCEEDED(site->QueryInterface(IID_IWebBrowser2,
-                                       reinterpret_cast<void**>(browser_.Receive())))) {
+    if (SUCCEEDED(
+            site->QueryInterface(IID_IWebBrowser2, reinterpret_cast<void**>(browser_.Receive())))) {
         Connect();
     }
     return S_OK;

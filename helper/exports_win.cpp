@@ -1,12 +1,11 @@
 // The DLL's exported functions (see korvo_bho.h for their contracts).
-#include "helper/korvo_bho.h"
-
 #include <vector>
 
 #include "core/reg_key.h"
 #include "helper/cookie_hlpr_ids.h"
 #include "helper/cookie_hlpr_obj.h"
 #include "helper/helper_module.h"
+#include "helper/korvo_bho.h"
 #include "helper/proxy_enable_text.h"
 #include "helper/registration.h"
 #include "platform/profile.h"

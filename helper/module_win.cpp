@@ -59,8 +59,8 @@ bool AttachBrowser() {
     if (FindTrayWindow() == nullptr) {
         const std::string program = ModuleRelativePath("KorvoPop.exe");
         if (ModulePath().find('\\') != std::string::npos) {
-            const int startup = platform::ReadProfileInt(
-                kSettingsSection, "Startup", 0, ModuleRelativePath("KorvoINI.ini"));
+            const int startup = platform::ReadProfileInt(kSettingsSection, "Startup", 0,
+                                                         ModuleRelativePath("KorvoINI.ini"));
             if (startup != kStartupWithBrowser) return false;
             // A failed start is not noticed: the next browser finds no window and tries again.
             WinExec(program.c_str(), SW_SHOW);
@@ -104,8 +104,8 @@ HWND FindTrayWindow() {
     std::string title = "Korvo Popup Killer.kv";
     HKEY key = nullptr;
     if (RegOpenKeyExA(HKEY_CURRENT_USER, core::kAppKeyPath, 0, KEY_READ, &key) == ERROR_SUCCESS) {
-        const std::string languageFile = ReadAppKeyText(key, "Path") + "\\Language\\" +
-                                         ReadAppKeyText(key, "Language") + ".ini";
+        const std::string languageFile =
+            ReadAppKeyText(key, "Path") + "\\Language\\" + ReadAppKeyText(key, "Language") + ".ini";
         RegCloseKey(key);
         title = platform::ReadProfileText(kSettingsSection, "9999", title, languageFile, 256);
     }

@@ -1,10 +1,9 @@
-#include "helper/registration.h"
-
 #include <shlwapi.h>
 
 #include "core/app_state.h"
 #include "core/reg_key.h"
 #include "helper/cookie_hlpr_ids.h"
+#include "helper/registration.h"
 
 namespace helper {
 namespace {
