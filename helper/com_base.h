@@ -2,8 +2,10 @@
 // QueryInterface table, and a small owning interface pointer.
 #pragma once
 
-#include <unknwn.h>
 #include <windows.h>
+// The headers below need windows.h first.
+
+#include <unknwn.h>
 
 #include <cstddef>
 

@@ -2,8 +2,10 @@
 // type library is compiled; the tests compare the two.
 #pragma once
 
-#include <oaidl.h>
 #include <windows.h>
+// The headers below need windows.h first.
+
+#include <oaidl.h>
 
 namespace helper {
 

@@ -3,9 +3,11 @@
 // events until the browser quits. Apartment threaded.
 #pragma once
 
+#include <windows.h>
+// The headers below need windows.h first.
+
 #include <exdisp.h>
 #include <ocidl.h>
-#include <windows.h>
 
 #include "helper/com_base.h"
 #include "helper/cookie_hlpr_ids.h"

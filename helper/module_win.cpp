@@ -62,8 +62,10 @@ bool AttachBrowser() {
             const int startup = platform::ReadProfileInt(kSettingsSection, "Startup", 0,
                                                          ModuleRelativePath("KorvoINI.ini"));
             if (startup != kStartupWithBrowser) return false;
-            // A failed start is not noticed: the next browser finds no window and tries again.
-            WinExec(program.c_str(), SW_SHOW);
+            // Quoted, so that a folder with spaces ("Program Files") cannot start another
+            // program named by the path's first words. A failed start is not noticed: the next
+            // browser finds no window and tries again.
+            WinExec(("\"" + program + "\"").c_str(), SW_SHOW);
         }
         InterlockedIncrement(&ieProcessCount);
     } else {

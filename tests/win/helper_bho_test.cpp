@@ -2,11 +2,13 @@
 // "explorer.exe" load it from an installation folder, a stand-in tray program plays KorvoPop,
 // and this process loads the same file to read the count the browsers share and to call the
 // exports.
+#include <windows.h>
+// The headers below need windows.h first.
+
 #include <exdisp.h>
 #include <exdispid.h>
 #include <gtest/gtest.h>
 #include <ocidl.h>
-#include <windows.h>
 
 #include <string>
 #include <vector>
@@ -80,20 +82,25 @@ class HelperInstallation : public ::testing::Test {
   protected:
     void SetUp() override {
         const std::string programs = TestProgramFolder();
-        dll_ = folder_.Path() + "KorvoBHO.dll";
+        // A folder name with spaces, and a program named by its first word beside it, which a
+        // start through the unquoted path would run instead of the tray program.
+        install_ = folder_.Path() + "Korvo Popup Killer\\";
+        CreateDirectoryA(install_.c_str(), nullptr);
+        ASSERT_TRUE(CopyFileA((programs + "korvo_tray_stand_in.exe").c_str(),
+                              (folder_.Path() + "Korvo.exe").c_str(), FALSE));
+        dll_ = install_ + "KorvoBHO.dll";
         ASSERT_TRUE(CopyFileA((programs + "KorvoBHO.dll").c_str(), dll_.c_str(), FALSE));
         ASSERT_TRUE(CopyFileA((programs + "korvo_tray_stand_in.exe").c_str(),
-                              (folder_.Path() + "KorvoPop.exe").c_str(), FALSE));
+                              (install_ + "KorvoPop.exe").c_str(), FALSE));
         title_ = "Korvo Test Tray " + std::to_string(GetCurrentProcessId()) + ".kv";
-        CreateDirectoryA((folder_.Path() + "Language").c_str(), nullptr);
-        WriteFile(folder_.Path() + "Language\\Test.ini",
-                  "[KorvoPopupKiller]\r\n9999=" + title_ + "\r\n");
-        WriteFile(folder_.Path() + "StandIn.ini", "[StandIn]\r\nTitle=" + title_ + "\r\n");
+        CreateDirectoryA((install_ + "Language").c_str(), nullptr);
+        WriteFile(install_ + "Language\\Test.ini", "[KorvoPopupKiller]\r\n9999=" + title_ + "\r\n");
+        WriteFile(install_ + "StandIn.ini", "[StandIn]\r\nTitle=" + title_ + "\r\n");
         SetStartup(1);
         hadAppKey_ = KeyExists(HKEY_CURRENT_USER, kAppKey);
         savedPath_ = ReadValue(kAppKey, "Path");
         savedLanguage_ = ReadValue(kAppKey, "Language");
-        std::string path = folder_.Path();
+        std::string path = install_;
         path.pop_back();
         browsers_test::SetString(kAppKey, "Path", path);
         browsers_test::SetString(kAppKey, "Language", "Test");
@@ -143,7 +150,7 @@ class HelperInstallation : public ::testing::Test {
     }
 
     void SetStartup(int mode) {
-        WriteFile(folder_.Path() + "KorvoINI.ini",
+        WriteFile(install_ + "KorvoINI.ini",
                   "[KorvoPopupKiller]\r\nStartup=" + std::to_string(mode) + "\r\n");
     }
 
@@ -162,7 +169,11 @@ class HelperInstallation : public ::testing::Test {
             },
             this);
     }
-    std::string TrayLog() const { return ReadFile(folder_.Path() + "StandIn.log"); }
+    std::string TrayLog() const { return ReadFile(install_ + "StandIn.log"); }
+    bool DecoyStarted() const {
+        return GetFileAttributesA((folder_.Path() + "StandIn.log").c_str()) !=
+               INVALID_FILE_ATTRIBUTES;
+    }
 
     // A stand-in browser (or Explorer) loading the helper; it keeps it until End.
     class Host {
@@ -222,6 +233,7 @@ class HelperInstallation : public ::testing::Test {
     }
 
     test_folder::TemporaryFolder folder_;
+    std::string install_;  // the installation folder, with a trailing backslash
     std::string dll_;
     std::string title_;
     HMODULE module_ = nullptr;
@@ -259,6 +271,7 @@ TEST_F(HelperInstallation, FirstBrowserStartsTheTrayAndOnlyTheLastEndsIt) {
     ASSERT_TRUE(WaitForTray()) << "the tray program was not started";
     EXPECT_EQ(*count_, 1);
     EXPECT_EQ(TrayLog(), "start 5\n");  // started once, shown normally
+    EXPECT_FALSE(DecoyStarted());
 
     Host second("iexplore.exe", dll_);
     ASSERT_TRUE(second.loaded);
@@ -281,7 +294,7 @@ TEST_F(HelperInstallation, TrayRunningBeforeTheBrowsersOutlivesThem) {
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};
-    std::string tray = folder_.Path() + "KorvoPop.exe";
+    std::string tray = install_ + "KorvoPop.exe";
     ASSERT_TRUE(CreateProcessA(tray.c_str(), &tray[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                                &startup, &info));
     CloseHandle(info.hThread);
@@ -367,7 +380,7 @@ TEST_F(HelperInstallation, RestoreIEPutsTheSavedProxyBackOnce) {
     auto uninstall = Export<Uninstall>("UninstInitialize");
     ASSERT_NE(restore, nullptr);
     ASSERT_NE(uninstall, nullptr);
-    const std::string ini = folder_.Path() + "Browser.ini";
+    const std::string ini = install_ + "Browser.ini";
     browsers_test::SetString(kInternetSettings, "ProxyServer", "http=KorvoPopupKiller:8100");
     browsers_test::SetDword(kInternetSettings, "ProxyEnable", 1);
 
@@ -448,8 +461,7 @@ TEST_F(HelperInstallation, Regsvr32RegistersAndUninstallLeavesNoRunValue) {
     // The start-with-Windows values of the machine and of the user go with the helper; another
     // program's value and another browser helper stay.
     WriteRootValue(HKEY_LOCAL_MACHINE, kRunKey, "KorvoPopupKiller", "C:\\old\\KorvoPop.exe");
-    WriteRootValue(HKEY_CURRENT_USER, kRunKey, "Korvo Popup Killer",
-                   folder_.Path() + "KorvoPop.exe");
+    WriteRootValue(HKEY_CURRENT_USER, kRunKey, "Korvo Popup Killer", install_ + "KorvoPop.exe");
     WriteRootValue(HKEY_CURRENT_USER, kRunKey, "Other Program", "other.exe");
     WriteRootValue(HKEY_LOCAL_MACHINE, otherHelper, "", "");
 

@@ -1,11 +1,13 @@
 // The helper's COM object through the DLL's own exports: the class factory, the module lock
 // count, the embedded type library, and the site and event connection with a stand-in browser.
+#include <windows.h>
+// The headers below need windows.h first.
+
 #include <exdisp.h>
 #include <exdispid.h>
 #include <gtest/gtest.h>
 #include <ocidl.h>
 #include <olectl.h>
-#include <windows.h>
 
 #include <string>
 
