@@ -27,18 +27,19 @@ browser() {
     browser_pid[$1]=$!
     E2E_PIDS+=("$!")
 }
-loaded() { local i; for i in $(seq 200); do grep -q loaded "$E2E_TMP/$1.out" && return 0; sleep 0.05; done; return 1; }
+loaded() { local i; for i in $(seq 200); do grep -qs loaded "$E2E_TMP/$1.out" && return 0; sleep 0.05; done; return 1; }
 end_browser() {
     touch "$E2E_TMP/$1.quit"
     timeout 15 tail --pid="${browser_pid[$1]}" -f /dev/null
 }
 
 absent() { ! "$@"; }
+tray_running() { kp_probe find "$KP_INSTANCE_TITLE" >/dev/null; }
 
 explorer_status=0
 timeout 20 wine "$EXPLORER" "$DLL" --until-file 'C:\none' >/dev/null 2>&1 || explorer_status=$?
 check "Explorer is refused the helper" test "$explorer_status" = 2
-check "and KorvoPop is not started for it" absent kp_probe find "$KP_INSTANCE_TITLE"
+check "and KorvoPop is not started for it" absent tray_running
 
 browser first
 check "the first browser loads the helper" loaded first
@@ -47,7 +48,7 @@ browser second
 check "a second browser loads the helper" loaded second
 end_browser first
 sleep 2
-check "KorvoPop keeps running after the first browser ends" kp_probe find "$KP_INSTANCE_TITLE"
+check "KorvoPop keeps running after the first browser ends" tray_running
 end_browser second
 check "and ends after the last one" kp_probe gone "$KP_INSTANCE_TITLE" 15000
 
@@ -62,7 +63,10 @@ class_key="[Software\\\\Classes\\\\CLSID\\\\$clsid\\\\InprocServer32]"
 check "regsvr32 writes the browser helper key" grep -qiF "$helper_key" "$KP_PREFIX/system.reg"
 check "and the class's in-process server" grep -qiF "$class_key" "$KP_PREFIX/system.reg"
 run_key='[Software\\Microsoft\\Windows\\CurrentVersion\\Run]'
-run_value() { awk -v key="$run_key" 'index($0, key) == 1 { inside = 1; next } /^\[/ { inside = 0 } inside' "$KP_PREFIX/user.reg" | grep -F '"Korvo Popup Killer"'; }
+run_value() {
+    KEY=$run_key awk 'index($0, ENVIRON["KEY"]) == 1 { inside = 1; next } /^\[/ { inside = 0 } inside' \
+        "$KP_PREFIX/user.reg" | grep -qF '"Korvo Popup Killer"='
+}
 check "KorvoPop left its start-with-Windows value" run_value
 
 wine regsvr32 /u /s "$DLL" >/dev/null 2>&1
