@@ -23,21 +23,20 @@ grep -q '^Startup=1' "$KP_FOLDER/KorvoINI.ini" || printf 'Startup=1\r\n' >>"$KP_
 # browser NAME: a stand-in browser in the background that ends once $E2E_TMP/NAME.quit exists.
 declare -A browser_pid
 browser() {
-    wine "$HOST" "$DLL" --until-file "$(winepath -w "$E2E_TMP/$1.quit")" >"$E2E_TMP/$1.out" 2>/dev/null &
+    wine "$HOST" "$DLL" "$(winepath -w "$E2E_TMP/$1")" >/dev/null 2>&1 &
     browser_pid[$1]=$!
     E2E_PIDS+=("$!")
 }
-loaded() { local i; for i in $(seq 200); do grep -qs loaded "$E2E_TMP/$1.out" && return 0; sleep 0.05; done; return 1; }
+loaded() { local i; for i in $(seq 200); do [ -f "$E2E_TMP/$1.loaded" ] && return 0; sleep 0.05; done; return 1; }
 end_browser() {
     touch "$E2E_TMP/$1.quit"
     timeout 15 tail --pid="${browser_pid[$1]}" -f /dev/null
 }
-
 absent() { ! "$@"; }
 tray_running() { kp_probe find "$KP_INSTANCE_TITLE" >/dev/null; }
 
 explorer_status=0
-timeout 20 wine "$EXPLORER" "$DLL" --until-file 'C:\none' >/dev/null 2>&1 || explorer_status=$?
+timeout 20 wine "$EXPLORER" "$DLL" "$(winepath -w "$E2E_TMP/explorer")" >/dev/null 2>&1 || explorer_status=$?
 check "Explorer is refused the helper" test "$explorer_status" = 2
 check "and KorvoPop is not started for it" absent tray_running
 
