@@ -1,6 +1,7 @@
 ; KorvoSetup.exe: installs Korvo Popup Killer from the laid-out installation folder and carries the
 ; uninstaller that removes it again. Built by the win32 build:
-;   makensis -NOCD -DOUTFILE=... -DFILE_LIST=... -DICON=... KorvoSetup.nsi   (run in the laid-out folder)
+;   makensis -NOCD -INPUTCHARSET UTF8 -DOUTFILE=... -DFILE_LIST=... -DICON=... KorvoSetup.nsi
+; run in the laid-out folder.
 ; /S installs or uninstalls silently.
 
 !ifndef OUTFILE | FILE_LIST | ICON
@@ -19,6 +20,7 @@
 !define TRAY_TITLE "Korvo Popup Killer.kv"
 !define MSG_QUIT_QUIETLY 32790
 
+Unicode true
 Name "${PRODUCT}"
 OutFile "${OUTFILE}"
 InstallDir "$PROGRAMFILES\${PRODUCT}"
@@ -95,11 +97,11 @@ Function SaveInternetExplorerSettings
   ${EndIf}
   ReadRegStr $0 HKCU "${IE_KEY}" "ProxyServer"
   StrCpy $EnableBytes ""
-  ; RegOpenKeyExA(HKCU, key, 0, KEY_QUERY_VALUE) and RegQueryValueExA into a 16-byte buffer.
-  System::Call 'advapi32::RegOpenKeyExA(p 0x80000001, t "${IE_KEY}", i 0, i 1, *p .r2) i .r3'
+  ; RegOpenKeyExW(HKCU, key, 0, KEY_QUERY_VALUE) and RegQueryValueExW into a 16-byte buffer.
+  System::Call 'advapi32::RegOpenKeyExW(p 0x80000001, t "${IE_KEY}", i 0, i 1, *p .r2) i .r3'
   ${If} $3 == 0
     System::Call '*(&i16 0) p .r4'
-    System::Call 'advapi32::RegQueryValueExA(p r2, t "ProxyEnable", p 0, p 0, p r4, *i 16 r5) i .r3'
+    System::Call 'advapi32::RegQueryValueExW(p r2, t "ProxyEnable", p 0, p 0, p r4, *i 16 r5) i .r3'
     ${If} $3 == 0
       StrCpy $6 0
       ${DoWhile} $6 < $5
@@ -193,7 +195,7 @@ Function un.EndTrayProgram
   System::Call 'user32::GetWindowThreadProcessId(p r2, *i .r3)'
   ; SYNCHRONIZE
   System::Call 'kernel32::OpenProcess(i 0x00100000, i 0, i r3) p .r4'
-  System::Call 'user32::PostMessageA(p r2, i ${MSG_QUIT_QUIETLY}, p 0, p 0)'
+  System::Call 'user32::PostMessageW(p r2, i ${MSG_QUIT_QUIETLY}, p 0, p 0)'
   ${If} $4 P<> 0
     System::Call 'kernel32::WaitForSingleObject(p r4, i 15000) i .r5'
     System::Call 'kernel32::CloseHandle(p r4)'
@@ -214,7 +216,7 @@ Function un.CallHelperUninstall
   ${IfNot} ${FileExists} "$INSTDIR\KorvoBHO.dll"
     Return
   ${EndIf}
-  System::Call 'kernel32::LoadLibraryA(t "$INSTDIR\KorvoBHO.dll") p .r0'
+  System::Call 'kernel32::LoadLibraryW(t "$INSTDIR\KorvoBHO.dll") p .r0'
   ${If} $0 P<> 0
     System::Call 'kernel32::GetProcAddress(p r0, m "UninstInitialize") p .r1'
     ${If} $1 P<> 0

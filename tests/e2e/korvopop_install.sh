@@ -133,9 +133,9 @@ wine reg add 'HKCU\Software\Microsoft\Windows\CurrentVersion\Run' /v 'Korvo Popu
     /t REG_SZ /d 'C:\Program Files\Korvo Popup Killer\KorvoPop.exe' /f >/dev/null
 
 uninstall_started=$(now_ms)
-uninstall_command=$(reg_value "$uninstall_key" UninstallString | sed 's/^REG_SZ    //')
-check "the Add/Remove Programs command runs silently" \
-    timeout 60 wine cmd /c "$uninstall_command /S"
+# The program of the Add/Remove Programs command, a quoted path.
+uninstaller=$(reg_value "$uninstall_key" UninstallString | sed 's/^REG_SZ    "\(.*\)"$/\1/')
+check "the Add/Remove Programs command runs silently" timeout 60 wine "$uninstaller" /S
 # The uninstaller goes on from a copy of itself: it is done when the prefix has no program left.
 check "the uninstallation ends" timeout 60 wineserver -w
 echo "uninstallation: $(($(now_ms) - uninstall_started)) ms"
@@ -162,11 +162,13 @@ no_run_values() {
 }
 check "no Run value of the product is left" no_run_values
 check "Add/Remove Programs no longer lists it" bash -c "! wine reg query '$uninstall_key' >/dev/null 2>&1"
-# Other prefixes on this machine may run programs of the product: only this one's count.
+# Windows programs of this prefix (other prefixes on this machine may run programs of the
+# product): processes with its WINEPREFIX whose command line names a program file.
 prefix_processes() {
     local proc
     for proc in /proc/[0-9]*; do
-        tr '\0' '\n' <"$proc/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$KP_PREFIX" && echo "${proc#/proc/}"
+        { tr '\0' '\n' <"$proc/environ" | grep -qxF "WINEPREFIX=$KP_PREFIX" &&
+            tr '\0' ' ' <"$proc/cmdline" | grep -i '\.exe'; } 2>/dev/null
     done
     return 0
 }
