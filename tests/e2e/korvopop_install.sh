@@ -162,17 +162,23 @@ no_run_values() {
 }
 check "no Run value of the product is left" no_run_values
 check "Add/Remove Programs no longer lists it" bash -c "! wine reg query '$uninstall_key' >/dev/null 2>&1"
-# Windows programs of this prefix (other prefixes on this machine may run programs of the
-# product): processes with its WINEPREFIX whose command line names a program file.
-prefix_processes() {
+# Programs of the product in this prefix (other prefixes on this machine may run theirs, and
+# Wine's own services started by "reg" linger a while): its programs, the uninstaller's copy of
+# itself in the temporary folder, and regsvr32.
+product_processes() {
     local proc
     for proc in /proc/[0-9]*; do
         { tr '\0' '\n' <"$proc/environ" | grep -qxF "WINEPREFIX=$KP_PREFIX" &&
-            tr '\0' ' ' <"$proc/cmdline" | grep -i '\.exe'; } 2>/dev/null
+            tr '\0' ' ' <"$proc/cmdline" | grep -iE 'korvo|uninstall|~nsu|un_?a?\.exe|regsvr32'; } 2>/dev/null
     done
     return 0
 }
-check "no program of the product runs (nor any other in the prefix)" test -z "$(prefix_processes)"
+no_product_process() {
+    local found
+    found=$(product_processes)
+    [ -z "$found" ] || { echo "still running: $found"; return 1; }
+}
+check "no program of the product runs" no_product_process
 kp_stop_wineserver || true
 
 echo "korvopop_install: $(($(now_ms) - started)) ms"
