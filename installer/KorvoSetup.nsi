@@ -46,6 +46,8 @@ VIAddVersionKey /LANG=0 "LegalCopyright" "${PUBLISHER}"
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
 !define MUI_ABORTWARNING
+!define MUI_FINISHPAGE_NOAUTOCLOSE
+!define MUI_UNFINISHPAGE_NOAUTOCLOSE
 !define MUI_LANGDLL_REGISTRY_ROOT HKCU
 !define MUI_LANGDLL_REGISTRY_KEY "${APP_KEY}"
 !define MUI_LANGDLL_REGISTRY_VALUENAME "Installer Language"
@@ -59,6 +61,7 @@ VIAddVersionKey /LANG=0 "LegalCopyright" "${PUBLISHER}"
 
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
+!insertmacro MUI_UNPAGE_FINISH
 
 !insertmacro MUI_LANGUAGE "English"
 !insertmacro MUI_LANGUAGE "German"
@@ -210,6 +213,31 @@ Function un.EndTrayProgram
   ${EndIf}
 FunctionEnd
 
+; Ends every KorvoPop.exe process that is still there after the quiet exit: one that has no
+; instance window yet, e.g. while its start-up prompt waits for an answer, would otherwise keep
+; running from a removed folder. Nothing of its state is worth saving at this point.
+Function un.TerminateTrayProcesses
+  ; TH32CS_SNAPPROCESS; a PROCESSENTRY32W is 556 bytes, its first member its size.
+  System::Call 'kernel32::CreateToolhelp32Snapshot(i 2, i 0) p .r0'
+  System::Call '*(i 556, i 0, i 0, p 0, i 0, i 0, i 0, i 0, i 0, &w260 "") p .r1'
+  System::Call 'kernel32::Process32FirstW(p r0, p r1) i .r2'
+  ${DoWhile} $2 <> 0
+    System::Call '*$1(i, i, i .r3, p, i, i, i, i, i, &w260 .r4)'
+    ${If} $4 == "KorvoPop.exe"
+      ; PROCESS_TERMINATE | SYNCHRONIZE
+      System::Call 'kernel32::OpenProcess(i 0x00100001, i 0, i r3) p .r5'
+      ${If} $5 P<> 0
+        System::Call 'kernel32::TerminateProcess(p r5, i 1)'
+        System::Call 'kernel32::WaitForSingleObject(p r5, i 5000)'
+        System::Call 'kernel32::CloseHandle(p r5)'
+      ${EndIf}
+    ${EndIf}
+    System::Call 'kernel32::Process32NextW(p r0, p r1) i .r2'
+  ${Loop}
+  System::Free $1
+  System::Call 'kernel32::CloseHandle(p r0)'
+FunctionEnd
+
 ; The helper's uninstall hook puts Internet Explorer's saved settings back and unregisters the
 ; helper. The DLL is loaded by hand and freed again, so its file can be deleted afterwards.
 Function un.CallHelperUninstall
@@ -230,6 +258,7 @@ FunctionEnd
 Section "Uninstall"
   SetShellVarContext all
   Call un.EndTrayProgram
+  Call un.TerminateTrayProcesses
   ${If} ${FileExists} "$INSTDIR\KorvoUIn.exe"
     DetailPrint "$(ResettingBrowsers)"
     ExecWait '"$INSTDIR\KorvoUIn.exe"'
