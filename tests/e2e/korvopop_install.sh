@@ -179,6 +179,25 @@ no_product_process() {
     [ -z "$found" ] || { echo "still running: $found"; return 1; }
 }
 check "no program of the product runs" no_product_process
+
+# Installed again, and KorvoPop started with its start-up prompt waiting for an answer: it has no
+# instance window yet to receive the quiet-exit message, and must not outlive the uninstallation.
+check "KorvoSetup.exe /S installs again" timeout 60 wine "$setup" /S
+timeout 30 wineserver -w || true
+check "the new Browser.ini keeps the earlier proxy once more" browser_ini_saved
+kp_start
+prompt_shown() {
+    local end=$(($(now_ms) + 20000))
+    until kp_probe list | grep -qF " 1 #32770 \"$KP_MAIN_TITLE\""; do
+        [ "$(now_ms)" -lt "$end" ] || return 1
+        sleep 0.2
+    done
+}
+check "KorvoPop shows its start-up prompt" prompt_shown
+check "the uninstaller runs silently again" timeout 60 wine "$uninstaller" /S
+check "and ends" timeout 60 wineserver -w
+check "KorvoPop, still at its prompt, has been ended" kp_wait_gone 1000
+check "nothing is left in Program Files" test ! -e "$folder"
 kp_stop_wineserver || true
 
 echo "korvopop_install: $(($(now_ms) - started)) ms"
