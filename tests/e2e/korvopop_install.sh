@@ -52,7 +52,8 @@ ie_enabled() {
 # The user's state before the product comes.
 wine reg add "$ie_key" /v ProxyEnable /t REG_DWORD /d 1 /f >/dev/null
 wine reg add "$ie_key" /v ProxyServer /t REG_SZ /d "$earlier_proxy" /f >/dev/null
-printf '127.0.0.1       localhost\r\n10.1.2.3        intranet.corp.example   # the user'"'"'s own\r\n' >"$hosts"
+printf '127.0.0.1       localhost\r\n' >"$hosts"
+printf '10.1.2.3        intranet.corp.example   # the user'"'"'s own\r\n' >>"$hosts"
 cp "$hosts" "$E2E_TMP/hosts.before"
 
 install_started=$(now_ms)
@@ -62,15 +63,17 @@ echo "installation: $(($(now_ms) - install_started)) ms"
 
 check "the programs are in Program Files" \
     test -f "$folder/KorvoPop.exe" -a -f "$folder/KorvoINI.ini" -a -f "$folder/Language/English.ini"
-check "the help file and the uninstaller too" test -f "$folder/Help/KorvoHlp.chm" -a -f "$folder/Uninstall.exe"
-check "the laid-out folder arrived whole" diff -r -q "$KP_BUILD/install" "$folder" -x Uninstall.exe -x Browser.ini
+check "the help file and the uninstaller too" \
+    test -f "$folder/Help/KorvoHlp.chm" -a -f "$folder/Uninstall.exe"
+check "the laid-out folder arrived whole" \
+    diff -r -q "$KP_BUILD/install" "$folder" -x Uninstall.exe -x Browser.ini
 app_values() {
-    local key='HKCU\Software\Korvo Popup Killer'
-    [ "$(reg_value "$key" Path)" = 'REG_SZ    C:\Program Files\Korvo Popup Killer' ] &&
-        [ "$(reg_value "$key" 'Install Path')" = 'REG_SZ    C:\Program Files\Korvo Popup Killer\' ] &&
+    local key='HKCU\Software\Korvo Popup Killer' at='REG_SZ    C:\Program Files\Korvo Popup Killer'
+    [ "$(reg_value "$key" Path)" = "$at" ] &&
+        [ "$(reg_value "$key" 'Install Path')" = "$at\\" ] &&
         [ "$(reg_value "$key" Language)" = 'REG_SZ    English' ] &&
         [ "$(reg_value "$key" 'Blocked Popups')" = 'REG_SZ    0' ] &&
-        [ "$(reg_value "$key" 'User Wav Path')" = 'REG_SZ    C:\Program Files\Korvo Popup Killer\PopUp.wav' ] &&
+        [ "$(reg_value "$key" 'User Wav Path')" = "$at\\PopUp.wav" ] &&
         [ "$(reg_value "$key" FirstRun)" = 'REG_DWORD    0x1' ] &&
         [ "$(reg_value "$key" ShowAtStart)" = 'REG_DWORD    0x1' ]
 }
@@ -90,7 +93,7 @@ arp_entry() {
             'REG_SZ    "C:\Program Files\Korvo Popup Killer\Uninstall.exe"' ]
 }
 check "Add/Remove Programs lists it" arp_entry
-start_menu_links() { find "$drive" -path '*Start Menu*' -name '*.lnk' -path '*Korvo Popup Killer*'; }
+start_menu_links() { find "$drive" -path '*Start Menu*' -path '*Korvo Popup Killer*' -name '*.lnk'; }
 check "the Start menu has the program, its help and the uninstaller" \
     test "$(start_menu_links | wc -l)" -eq 3
 if [ -f "$KP_BUILD/install/KorvoBHO.dll" ]; then
@@ -118,7 +121,8 @@ click() { kp_probe click "$1" 5000; }
 kp_probe click "$set_proxy" 5000 || true
 # Internet Explorer on the browsers page, its LAN on the connections page, then Finish.
 configure_ie() {
-    click "$ie_box" && click "$back_next" && click "$ie_box" && click "$back_next" && click "$finish"
+    click "$ie_box" && click "$back_next" && click "$ie_box" && click "$back_next" &&
+        click "$finish"
 }
 check "the wizard configures Internet Explorer's LAN settings" configure_ie
 kp_probe box "$idyes" 3000 || true
@@ -152,7 +156,8 @@ user_lines() {
 }
 check "the hosts file keeps the user's lines, also the one added later" user_lines
 check "nothing is left in Program Files" test ! -e "$folder"
-check "nothing is left in the Start menu" test -z "$(find "$drive" -path '*Start Menu*' -iname '*korvo*')"
+check "nothing is left in the Start menu" \
+    test -z "$(find "$drive" -path '*Start Menu*' -iname '*korvo*')"
 no_run_values() {
     local key
     for key in 'HKCU\Software\Microsoft\Windows\CurrentVersion\Run' \
@@ -161,7 +166,8 @@ no_run_values() {
     done
 }
 check "no Run value of the product is left" no_run_values
-check "Add/Remove Programs no longer lists it" bash -c "! wine reg query '$uninstall_key' >/dev/null 2>&1"
+arp_gone() { ! reg_has_key "$uninstall_key"; }
+check "Add/Remove Programs no longer lists it" arp_gone
 # Programs of the product in this prefix (other prefixes on this machine may run theirs, and
 # Wine's own services started by "reg" linger a while): its programs, the uninstaller's copy of
 # itself in the temporary folder, and regsvr32.
@@ -169,7 +175,8 @@ product_processes() {
     local proc
     for proc in /proc/[0-9]*; do
         { tr '\0' '\n' <"$proc/environ" | grep -qxF "WINEPREFIX=$KP_PREFIX" &&
-            tr '\0' ' ' <"$proc/cmdline" | grep -iE 'korvo|uninstall|~nsu|un_?a?\.exe|regsvr32'; } 2>/dev/null
+            tr '\0' ' ' <"$proc/cmdline" |
+            grep -iE 'korvo|uninstall|~nsu|un_?a?\.exe|regsvr32'; } 2>/dev/null
     done
     return 0
 }
