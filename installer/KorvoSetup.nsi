@@ -132,6 +132,43 @@ Function SaveInternetExplorerSettings
   WriteINIStr "$INSTDIR\Browser.ini" "IE Settings" "Saved" "1"
 FunctionEnd
 
+; Asks a running tray program to save and end through its quiet-exit message and waits for its
+; process (at most 15 s), so its files are free to be replaced or removed and its last save is
+; done before the browsers are reset. The title is the one of its language file, as the other
+; programs of the product find it. For the installer and the uninstaller (PREFIX "un.").
+!macro EndTrayProgram PREFIX
+Function ${PREFIX}EndTrayProgram
+  ReadRegStr $0 HKCU "${APP_KEY}" "Language"
+  ReadINIStr $1 "$INSTDIR\Language\$0.ini" "KorvoPopupKiller" "9999"
+  ${If} $1 == ""
+    StrCpy $1 "${TRAY_TITLE}"
+  ${EndIf}
+  FindWindow $2 "" "$1"
+  ${If} $2 == 0
+    Return
+  ${EndIf}
+  DetailPrint "$(EndingProgram)"
+  System::Call 'user32::GetWindowThreadProcessId(p r2, *i .r3)'
+  ; SYNCHRONIZE
+  System::Call 'kernel32::OpenProcess(i 0x00100000, i 0, i r3) p .r4'
+  System::Call 'user32::PostMessageW(p r2, i ${MSG_QUIT_QUIETLY}, p 0, p 0)'
+  ${If} $4 P<> 0
+    System::Call 'kernel32::WaitForSingleObject(p r4, i 15000) i .r5'
+    System::Call 'kernel32::CloseHandle(p r4)'
+  ${Else}
+    StrCpy $5 0
+    ${DoWhile} $5 < 150
+      Sleep 100
+      FindWindow $2 "" "$1"
+      ${IfThen} $2 == 0 ${|} ${Break} ${|}
+      IntOp $5 $5 + 1
+    ${Loop}
+  ${EndIf}
+FunctionEnd
+!macroend
+!insertmacro EndTrayProgram ""
+!insertmacro EndTrayProgram "un."
+
 Function .onInit
   !insertmacro MUI_LANGDLL_DISPLAY
 FunctionEnd
@@ -141,6 +178,8 @@ Section "Install"
   SetOutPath "$INSTDIR"
   ; Before anything of the product can change Internet Explorer's settings.
   Call SaveInternetExplorerSettings
+  ; An installation over a running one replaces its programs.
+  Call EndTrayProgram
   !insertmacro KorvoInstallFiles
 
   ; The application key. "Path" has no trailing backslash, "Install Path" has one. A reinstall
@@ -181,37 +220,6 @@ Function un.onInit
   !insertmacro MUI_UNGETLANGUAGE
 FunctionEnd
 
-; Asks a running tray program to save and end through its quiet-exit message and waits for its
-; process (at most 15 s), so its files are free and its last save is done before the browsers are
-; reset. The title is the one of its language file, as the other programs of the product find it.
-Function un.EndTrayProgram
-  ReadRegStr $0 HKCU "${APP_KEY}" "Language"
-  ReadINIStr $1 "$INSTDIR\Language\$0.ini" "KorvoPopupKiller" "9999"
-  ${If} $1 == ""
-    StrCpy $1 "${TRAY_TITLE}"
-  ${EndIf}
-  FindWindow $2 "" "$1"
-  ${If} $2 == 0
-    Return
-  ${EndIf}
-  DetailPrint "$(EndingProgram)"
-  System::Call 'user32::GetWindowThreadProcessId(p r2, *i .r3)'
-  ; SYNCHRONIZE
-  System::Call 'kernel32::OpenProcess(i 0x00100000, i 0, i r3) p .r4'
-  System::Call 'user32::PostMessageW(p r2, i ${MSG_QUIT_QUIETLY}, p 0, p 0)'
-  ${If} $4 P<> 0
-    System::Call 'kernel32::WaitForSingleObject(p r4, i 15000) i .r5'
-    System::Call 'kernel32::CloseHandle(p r4)'
-  ${Else}
-    StrCpy $5 0
-    ${DoWhile} $5 < 150
-      Sleep 100
-      FindWindow $2 "" "$1"
-      ${IfThen} $2 == 0 ${|} ${Break} ${|}
-      IntOp $5 $5 + 1
-    ${Loop}
-  ${EndIf}
-FunctionEnd
 
 ; Ends every KorvoPop.exe process that is still there after the quiet exit: one that has no
 ; instance window yet, e.g. while its start-up prompt waits for an answer, would otherwise keep

@@ -130,6 +130,14 @@ check "Internet Explorer points at the proxy" \
     test "$(reg_value "$ie_key" ProxyServer)" = 'REG_SZ    http=KorvoPopupKiller:8100'
 check "the hosts file names the proxy host" grep -q KorvoPopupKiller "$hosts"
 check "and still holds the user's lines" grep -qF intranet.corp.example "$hosts"
+# Installed again over the running program: it is asked to end first, and Internet Explorer's
+# earlier proxy stays the one saved, not the proxy the program set.
+check "KorvoSetup.exe /S installs over the running program" timeout 60 wine "$setup" /S
+check "which has ended on its quiet-exit message" kp_wait_gone 1000
+check "Browser.ini still keeps the earlier proxy" browser_ini_saved
+kp_start
+check "KorvoPop starts again" kp_probe wait "$KP_INSTANCE_TITLE" 20000
+
 # The user edits the hosts file while the program is installed, and the start mode "Windows
 # start-up" has left its Run value, as the program writes it at Apply.
 printf '10.9.8.7        later.corp.example\r\n' >>"$hosts"
