@@ -45,7 +45,8 @@ TEST_F(ProxyRequest, RewritesAbsoluteUrlToPathAndRelaysTheReplyUnchanged) {
     EXPECT_EQ(reply, kImageResponse);
     std::lock_guard<std::mutex> guard(lock);
     ASSERT_EQ(requests.size(), 1u);
-    EXPECT_EQ(requests[0], "GET /a?q=1&r=%20 HTTP/1.1\r\nHost: x\r\n\r\n");
+    EXPECT_EQ(requests[0], "GET /a?q=1&r=%20 HTTP/1.1\r\nHost: 127.0.0.1:" +
+                               std::to_string(origin.port()) + "\r\n\r\n");
 }
 
 TEST_F(ProxyRequest, KeepAliveReusesTheServerSocketPerHostAndPort) {
@@ -83,27 +84,30 @@ TEST_F(ProxyRequest, RequestBodiesArriveWholeEvenASingleByte) {
     }
     std::lock_guard<std::mutex> guard(lock);
     ASSERT_EQ(requests.size(), 2u);
-    EXPECT_EQ(requests[0], "POST /p HTTP/1.1\r\nContent-Length: 1\r\n\r\nZ");
-    EXPECT_EQ(requests[1].size(), std::string("POST /q HTTP/1.1\r\nContent-Length: 200000\r\n\r\n").size() + 200000);
+    const std::string host = "Host: 127.0.0.1:" + std::to_string(origin.port()) + "\r\n";
+    EXPECT_EQ(requests[0], "POST /p HTTP/1.1\r\n" + host + "Content-Length: 1\r\n\r\nZ");
+    EXPECT_EQ(requests[1].size(),
+              ("POST /q HTTP/1.1\r\n" + host + "Content-Length: 200000\r\n\r\n").size() + 200000);
 }
 
 TEST_F(ProxyRequest, DropsOnlyGzipAcceptEncodingUnlessDisabled) {
     std::vector<std::string> requests;
     std::mutex lock;
     Origin origin(Origin::Answering(kImageResponse, &requests, &lock));
-    const std::string headers =
-        " HTTP/1.1\r\nAccept-Encoding: gzip, deflate\r\nAccept-Encoding: deflate\r\n\r\n";
+    const std::string host = "Host: 127.0.0.1:" + std::to_string(origin.port()) + "\r\n";
+    const std::string headers = " HTTP/1.1\r\n" + host +
+                                "Accept-Encoding: gzip, deflate\r\nAccept-Encoding: deflate\r\n\r\n";
     Fetch("GET " + Url(origin.port(), "/") + headers);
     proxy::appSettings.Disabled = 1;
     Fetch("GET " + Url(origin.port(), "/") + headers);
     std::lock_guard<std::mutex> guard(lock);
     ASSERT_EQ(requests.size(), 2u);
-    EXPECT_EQ(requests[0], "GET / HTTP/1.1\r\nAccept-Encoding: deflate\r\n\r\n");
+    EXPECT_EQ(requests[0], "GET / HTTP/1.1\r\n" + host + "Accept-Encoding: deflate\r\n\r\n");
     EXPECT_EQ(requests[1], "GET /" + headers);
 }
 
 TEST_F(ProxyRequest, UnusableRequestsGetTheBadRequestReplyAndTheConnectionEnds) {
-    const std::string badRequest = "HTTP/1.0 400 Invalid header received from browser\n\n";
+    const std::string& badRequest = proxy::kBadRequestReply;
     for (const std::string& request : {
              std::string("GET /only/a/path HTTP/1.1\r\nHost: x\r\n\r\n"),
              std::string("GET http://127.0.0.1/a b HTTP/1.1\r\n\r\n"),
@@ -122,7 +126,7 @@ TEST_F(ProxyRequest, HeaderOverSixtyFourKiBIsRefused) {
     client.Send("GET " + Url(origin.port(), "/") + " HTTP/1.1\r\n");
     std::string filler = "X-Filler: " + std::string(1000, 'f') + "\r\n";
     for (int i = 0; i < 70; ++i) client.Send(filler);
-    EXPECT_EQ(client.ReadUntilClosed(), "HTTP/1.0 400 Invalid header received from browser\n\n");
+    EXPECT_EQ(client.ReadUntilClosed(), proxy::kBadRequestReply);
     EXPECT_EQ(origin.connections(), 0);
 }
 
@@ -134,9 +138,7 @@ TEST_F(ProxyRequest, UnreachableSiteGetsTheNotFoundReply) {
     }
     Socket client = Client();
     client.Send("GET " + Url(closedPort, "/") + " HTTP/1.1\r\n\r\n");
-    EXPECT_EQ(client.ReadUntilClosed(),
-              "HTTP/1.0 404 Error connecting to site\r\nPragma: no-cache\r\nContent-Type: "
-              "text/html\r\n<html>\r\n<head>\r\nSite does not exist.\r\n</head></html>\r\n\r\n");
+    EXPECT_EQ(client.ReadUntilClosed(), proxy::kSiteUnreachableReply);
 }
 
 TEST_F(ProxyRequest, ConnectOpensATunnelAndEarlyBytesReachTheSite) {
@@ -172,7 +174,8 @@ TEST_F(ProxyRequest, GatewayGetsTheRequestLineUnchanged) {
     EXPECT_EQ(Fetch("GET http://site.invalid:8080/x HTTP/1.1\r\n\r\n"), kImageResponse);
     std::lock_guard<std::mutex> guard(lock);
     ASSERT_EQ(requests.size(), 1u);
-    EXPECT_EQ(requests[0], "GET http://site.invalid:8080/x HTTP/1.1\r\n\r\n");
+    EXPECT_EQ(requests[0],
+              "GET http://site.invalid:8080/x HTTP/1.1\r\nHost: site.invalid:8080\r\n\r\n");
 }
 
 TEST_F(ProxyRequest, BrowserClosingEndsTheConnection) {
