@@ -2,6 +2,8 @@
 // servers on 127.0.0.1.
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "proxy/connection.h"
 #include "proxy/settings.h"
 #include "test_servers.h"
@@ -199,6 +201,116 @@ TEST_F(ProxyRequest, BrowserClosingEndsTheConnection) {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
     EXPECT_TRUE(serverSawClose);
+}
+
+
+// The body of a request that arrives after its header is the body, never a request of its own.
+TEST_F(ProxyRequest, ALateBodyThatReadsLikeARequestReachesOnlyItsOwnSite) {
+    std::vector<std::string> requests;
+    std::mutex lock;
+    Origin upload(Origin::Answering(kImageResponse, &requests, &lock));
+    Origin secret(Origin::Answering("HTTP/1.1 200 OK\r\nContent-Length: 6\r\n\r\nSECRET"));
+    const std::string smuggled =
+        "GET " + Url(secret.port(), "/secret") + " HTTP/1.1\r\nHost: intranet\r\n\r\n";
+    Socket client = Client();
+    client.Send("PUT " + Url(upload.port(), "/upload") + " HTTP/1.1\r\nContent-Length: " +
+                std::to_string(smuggled.size()) + "\r\n\r\n");
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    client.Send(smuggled);
+    EXPECT_EQ(client.ReadMessage(), kImageResponse);
+    std::string more;
+    client.ReadSome(&more, 200);
+    EXPECT_EQ(more, "");
+    EXPECT_EQ(secret.connections(), 0);
+    std::lock_guard<std::mutex> guard(lock);
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].substr(requests[0].size() - smuggled.size()), smuggled);
+}
+
+TEST_F(ProxyRequest, PipelinedRequestsGetTheirResponsesInOrder) {
+    std::string seen;
+    auto origin = std::make_unique<Origin>([&](Socket& s) {
+        auto count = [](const std::string& b) {
+            size_t n = 0;
+            for (size_t at = b.find("\r\n\r\n"); at != std::string::npos;
+                 at = b.find("\r\n\r\n", at + 4)) {
+                ++n;
+            }
+            return n;
+        };
+        seen = s.ReadUntil([&](const std::string& b) { return count(b) >= 3; });
+        for (int i = 1; i <= 3; ++i) {
+            s.Send("HTTP/1.1 200 OK\r\nContent-Type: image/gif\r\nContent-Length: 2\r\n\r\nr" +
+                   std::to_string(i));
+        }
+    });
+    Socket client = Client();
+    std::string three;
+    for (const char* path : {"/r1", "/r2", "/r3"}) {
+        three += "GET " + Url(origin->port(), path) + " HTTP/1.1\r\nHost: x\r\n\r\n";
+    }
+    client.Send(three);
+    const std::string header = "HTTP/1.1 200 OK\r\nContent-Type: image/gif\r\nContent-Length: 2\r\n\r\n";
+    const std::string all = header + "r1" + header + "r2" + header + "r3";
+    EXPECT_EQ(client.ReadUntil([&](const std::string& b) { return b.size() >= all.size(); }), all);
+    client.Close();
+    const std::string host = "Host: 127.0.0.1:" + std::to_string(origin->port()) + "\r\n\r\n";
+    origin.reset();  // its threads are done with seen
+    EXPECT_EQ(seen, "GET /r1 HTTP/1.1\r\n" + host + "GET /r2 HTTP/1.1\r\n" + host +
+                        "GET /r3 HTTP/1.1\r\n" + host);
+}
+
+// A browser that shuts down its sending side after the request still gets the whole response.
+TEST_F(ProxyRequest, ABrowserThatStopsSendingGetsTheWholeResponse) {
+    const std::string page(300000, 'p');
+    const std::string response =
+        "HTTP/1.1 200 OK\r\nContent-Type: image/gif\r\nContent-Length: 300000\r\n\r\n" + page;
+    Origin origin([&](Socket& s) {
+        s.ReadMessage(3000);
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        s.Send(response);
+        // Keep-alive: the server does not close; the proxy ends once the response is through.
+        std::string rest;
+        s.ReadSome(&rest, 3000);
+    });
+    Socket client = Client();
+    client.Send("GET " + Url(origin.port(), "/") + " HTTP/1.1\r\n\r\n");
+    ::shutdown(client.fd(), SHUT_WR);
+    EXPECT_EQ(client.ReadUntilClosed(), response);
+}
+
+TEST_F(ProxyRequest, TunnelsAreConfirmedOnlyOnceTheSiteIsReached) {
+    int closedPort;
+    {
+        testing_servers::Listener unused;
+        closedPort = unused.port();
+    }
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"CONNECT 127.0.0.1:" + std::to_string(closedPort) + " HTTP/1.1\r\n\r\n",
+         proxy::kSiteUnreachableReply},
+        {"CONNECT 127.0.0.1:4294967376 HTTP/1.1\r\n\r\n", proxy::kSiteUnreachableReply},
+        {"CONNECT 127.0.0.1 HTTP/1.1\r\n\r\n", proxy::kBadRequestReply},
+        {"GET http://127.0.0.1:65616/ HTTP/1.1\r\n\r\n", proxy::kSiteUnreachableReply},
+    };
+    for (const auto& c : cases) {
+        Socket client = Client();
+        client.Send(c.first);
+        EXPECT_EQ(client.ReadUntilClosed(), c.second) << c.first;
+    }
+}
+
+// A gateway that is the proxy itself would relay each request back to itself without end.
+TEST_F(ProxyRequest, AGatewayThatIsTheProxyItselfIsRefused) {
+    proxy::appSettings.GatewayEnable = 1;
+    proxy::appSettings.GatewayIP.Set("127.0.0.1");
+    proxy::appSettings.GatewayPort = port_;
+    const int before = proxy::LiveConnections.load();
+    EXPECT_EQ(Fetch("GET http://site.invalid/x HTTP/1.1\r\n\r\n"), proxy::kSiteUnreachableReply);
+    EXPECT_LE(proxy::LiveConnections.load(), before + 1);
+    proxy::appSettings.GatewayEnable = 0;
+    Socket client = Client();
+    client.Send("GET http://127.0.0.1:" + std::to_string(port_) + "/ HTTP/1.1\r\n\r\n");
+    EXPECT_EQ(client.ReadUntilClosed(), proxy::kSiteUnreachableReply);
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 // response relay, fed read by read as a server would.
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "proxy/blocker.h"
 #include "proxy/connection.h"
 #include "proxy/response_body.h"
@@ -304,6 +306,135 @@ TEST_F(ResponseHandling, HeldBodiesStopGrowingAtTheLimit) {
         EXPECT_TRUE(received == expected) << "chunked " << chunked;
     }
     EXPECT_EQ(proxy::HeldResponseBytes.load(), 0);
+}
+
+
+// Framing the proxy cannot read the same way as every browser would ends the connection with
+// the 502 reply; framing it can read keeps the next response in step.
+TEST_F(ResponseHandling, FramingIsReadByFieldNameAndOnlyOneWay) {
+    struct Case {
+        const char* name;
+        std::string read;
+        std::string delivered;
+        bool goesOn = true;
+    };
+    const std::string html = "Content-Type: text/html\r\n";
+    const std::string gif = "Content-Type: image/gif\r\n";
+    const std::string next = "HTTP/1.1 304 Not Modified\r\n\r\n";
+    const std::string injected6 = "[S]<html>";
+    const std::vector<Case> cases = {
+        {"a field that only ends in Content-Length is not the length",
+         Header(html + "X-Original-Content-Length: 20\r\nContent-Length: 6\r\n") + "<html>" + next,
+         Header(html + "X-Original-Content-Length: 20\r\nContent-Length: 9\r\n") + injected6 + next},
+        {"blanks around the value",
+         Header(html + "Content-Length:\t 6 \t\r\n") + "<html>" + next,
+         Header(html + "Content-Length: 9\r\n") + injected6 + next},
+        {"one length twice leaves one after injection",
+         Header(html + "Content-Length: 6\r\nContent-Length: 6\r\n") + "<html>" + next,
+         Header(html + "Content-Length: 9\r\n") + injected6 + next},
+        {"a signed length", Header(html + "Content-Length: +6\r\n") + "<html>",
+         proxy::kBadGatewayReply, false},
+        {"a hex length", Header(gif + "Content-Length: 0x6\r\n") + "GIF89a",
+         proxy::kBadGatewayReply, false},
+        {"two lengths", Header(gif + "Content-Length: 6\r\nContent-Length: 60\r\n") + "GIF89a",
+         proxy::kBadGatewayReply, false},
+        {"a length too large to hold",
+         Header(gif + "Content-Length: 99999999999999999999\r\n") + "GIF89a",
+         proxy::kBadGatewayReply, false},
+        {"a status line that is no status line", "HTTP/1.1 2000 OK\r\n\r\n",
+         proxy::kBadGatewayReply, false},
+        {"a status line without a version", "HTTP/ 200 OK\r\n\r\n", proxy::kBadGatewayReply,
+         false},
+        {"chunked named twice is chunked",
+         Header(html + "Transfer-Encoding: chunked\r\nTransfer-Encoding: chunked\r\n") +
+             "6\r\n<html>\r\n0\r\n\r\n" + next,
+         Header(html + "Content-Length: 9\r\n") + injected6 + next},
+        {"identity with chunked is chunked",
+         Header(html + "Transfer-Encoding: identity\r\nContent-Length: 3\r\n"
+                       "Transfer-Encoding: chunked\r\n") +
+             "6\r\n<html>\r\n0\r\n\r\n" + next,
+         Header(html + "Content-Length: 9\r\n") + injected6 + next},
+        {"a passed response with both fields loses the length",
+         Header(gif + "Content-Length: 3\r\nTransfer-Encoding: chunked\r\n") +
+             "6\r\nGIF89a\r\n0\r\n\r\n" + next,
+         Header(gif + "Transfer-Encoding: chunked\r\n") + "6\r\nGIF89a\r\n0\r\n\r\n" + next},
+        {"a chunk whose data runs past its size passes raw under the original header",
+         Header(html + "Transfer-Encoding: chunked\r\n") + "3\r\n<html>\r\n0\r\n\r\n",
+         Header(html + "Transfer-Encoding: chunked\r\n") + "3\r\n<html>\r\n0\r\n\r\n"},
+    };
+    for (const Case& c : cases) {
+        Connection connection;
+        EXPECT_EQ(connection.ServerSends(c.read), c.goesOn) << c.name;
+        EXPECT_EQ(connection.Delivered(), c.delivered) << c.name;
+    }
+}
+
+// Several responses of every kind, fed in one read, in two reads split anywhere, and byte by
+// byte: the browser receives the same bytes every time.
+TEST_F(ResponseHandling, TheSameBytesGiveTheSameResultWhateverTheReads) {
+    const std::string html = "Content-Type: text/html\r\n";
+    const std::string text34(34, 't');
+    const std::string binary34 = "\0"s + std::string(33, 'b');
+    const std::string stream =
+        Header(html + "Content-Length: 40\r\n") + "<html>" + text34 + "\r\n" +
+        Header("Content-Type: image/gif\r\nContent-Length: 7\r\n") + "GIF\0\1\2\3"s +
+        "HTTP/1.1 100 Continue\r\n\r\n" + Header(html + "Transfer-Encoding: chunked\r\n") +
+        "6\r\n<html>\r\n7\r\n</html>\r\n0\r\n\r\n\r\n\r\n" +
+        Header(html + "Content-Length: 40\r\n") + "<html>" + binary34 +
+        "HTTP/1.1 304 Not Modified\r\n\r\n" +
+        Header("Content-Type: image/gif\r\nTransfer-Encoding: chunked\r\n") +
+        "3\r\nGIF\r\n0\r\n\r\n" + Header(html + "Content-Length: 6\r\n") + "<html>";
+    const std::string expected =
+        Header(html + "Content-Length: 43\r\n") + "[S]<html>" + text34 +
+        Header("Content-Type: image/gif\r\nContent-Length: 7\r\n") + "GIF\0\1\2\3"s +
+        "HTTP/1.1 100 Continue\r\n\r\n" + Header(html + "Content-Length: 16\r\n") +
+        "[S]<html></html>" + Header(html + "Content-Length: 40\r\n") + "<html>" + binary34 +
+        "HTTP/1.1 304 Not Modified\r\n\r\n" +
+        Header("Content-Type: image/gif\r\nTransfer-Encoding: chunked\r\n") +
+        "3\r\nGIF\r\n0\r\n\r\n" + Header(html + "Content-Length: 9\r\n") + "[S]<html>";
+    {
+        Connection connection;
+        connection.ServerSends(stream);
+        ASSERT_EQ(connection.Delivered(), expected);
+    }
+    for (size_t cut = 1; cut < stream.size(); ++cut) {
+        Connection connection;
+        connection.ServerSends(stream.substr(0, cut));
+        connection.ServerSends(stream.substr(cut));
+        ASSERT_EQ(connection.Delivered(), expected) << "cut at " << cut;
+    }
+    Connection connection;
+    for (char c : stream) connection.ServerSends(std::string(1, c));
+    EXPECT_EQ(connection.Delivered(), expected);
+}
+
+// Pages held at once by all connections together stay within the total; past it a page passes
+// as it comes, and what was held is given back when the pages end.
+TEST_F(ResponseHandling, HeldPagesAreBoundedInTotal) {
+    const size_t pageSize = 5 * 1024 * 1024;
+    const int fitting = static_cast<int>(proxy::kMaxHeldTotalBytes / pageSize);
+    const std::string header = Header("Content-Type: text/html\r\nContent-Length: " +
+                                      std::to_string(pageSize + 1) + "\r\n");
+    const std::string body = "<html>" + std::string(pageSize - 6, 'h');
+    std::vector<std::unique_ptr<Connection>> connections;
+    for (int i = 0; i <= fitting; ++i) {
+        connections.push_back(std::make_unique<Connection>());
+        connections.back()->ServerSends(header + body);
+        const std::string now = connections.back()->Delivered();
+        if (i < fitting) {
+            EXPECT_EQ(now, "") << "page " << i;
+        } else {
+            EXPECT_EQ(now, header + body) << "page " << i;
+        }
+    }
+    EXPECT_LE(proxy::HeldResponseBytes.load(), proxy::kMaxHeldTotalBytes);
+    for (auto& connection : connections) connection->ServerSends(">");
+    EXPECT_EQ(proxy::HeldResponseBytes.load(), 0);
+    // Room again: the next page is held and filtered.
+    Connection later;
+    later.ServerSends(Header("Content-Type: text/html\r\nContent-Length: 6\r\n") + "<html>");
+    EXPECT_EQ(later.Delivered(),
+              Header("Content-Type: text/html\r\nContent-Length: 9\r\n") + "[S]<html>");
 }
 
 }  // namespace
