@@ -11,8 +11,9 @@ namespace {
 // A reply the proxy gives itself: status line, fields, and an HTML body that repeats the text.
 std::string FixedReply(const std::string& status, const std::string& fields,
                        const std::string& body) {
-    return "HTTP/1.0 " + status + "\r\n" + fields + "Content-Type: text/html\r\nContent-Length: " +
-           std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
+    return "HTTP/1.0 " + status + "\r\n" + fields +
+           "Content-Type: text/html\r\nContent-Length: " + std::to_string(body.size()) +
+           "\r\nConnection: close\r\n\r\n" + body;
 }
 
 std::string ErrorPage(const std::string& text) {
@@ -21,15 +22,15 @@ std::string ErrorPage(const std::string& text) {
 
 }  // namespace
 
-const std::string kBadRequestReply = FixedReply(
-    "400 Invalid header received from browser", "", ErrorPage("Invalid header received from browser."));
+const std::string kBadRequestReply = FixedReply("400 Invalid header received from browser", "",
+                                                ErrorPage("Invalid header received from browser."));
 const std::string kTunnelEstablishedReply =
     "HTTP/1.0 200 Connection established\r\nProxy-agent: QX-Proxy/1.0\r\n\r\n";
 const std::string kSiteUnreachableReply = FixedReply(
     "404 Error connecting to site", "Pragma: no-cache\r\n", ErrorPage("Site does not exist."));
-const std::string kBadGatewayReply = FixedReply(
-    "502 Invalid response received from site", "Pragma: no-cache\r\n",
-    ErrorPage("Invalid response received from site."));
+const std::string kBadGatewayReply =
+    FixedReply("502 Invalid response received from site", "Pragma: no-cache\r\n",
+               ErrorPage("Invalid response received from site."));
 
 bool ProxyConnection::HandleBrowserData(const char* data, size_t size) {
     RequestOptions options;

@@ -74,7 +74,7 @@ enum class BodyKind {
 };
 struct BodyFraming {
     BodyKind kind = BodyKind::kNone;
-    std::uint64_t length = 0;     // for kLength
+    std::uint64_t length = 0;    // for kLength
     bool lengthIgnored = false;  // a Content-Length stands beside a Transfer-Encoding
 };
 // Reads every Content-Length and Transfer-Encoding field together; "identity" codings count for

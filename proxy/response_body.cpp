@@ -157,8 +157,8 @@ ChunkDecoder::Status ChunkDecoder::Decode(const char* data, size_t size, std::st
             case Phase::kSizeLine:
             case Phase::kTrailer: {
                 const void* lf = std::memchr(data + pos, '\n', size - pos);
-                const size_t end = lf ? static_cast<size_t>(static_cast<const char*>(lf) - data)
-                                      : size;
+                const size_t end =
+                    lf ? static_cast<size_t>(static_cast<const char*>(lf) - data) : size;
                 const size_t limit = phase_ == Phase::kSizeLine ? kMaxSizeLine : kMaxTrailer;
                 const size_t total = phase_ == Phase::kSizeLine ? line_.size() : trailerBytes_;
                 if (total + (end - pos) >= limit) return Fail();

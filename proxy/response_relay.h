@@ -78,7 +78,7 @@ class ResponseRelay {
     std::uint64_t remaining_ = 0;  // body bytes still to come, for kLength
     ChunkDecoder chunks_;
     bool held_ = false;
-    bool headerless_ = false;      // a page that came without any header
+    bool headerless_ = false;  // a page that came without any header
     bool binaryChecked_ = false;
     std::string body_;     // held body bytes as they came
     std::string decoded_;  // a held chunked body, decoded

@@ -29,7 +29,8 @@ TEST(SplitHeader, CutsTheHeaderAndLeavesTheBody) {
     EXPECT_EQ(lines[0], "POST http://a/x HTTP/1.1\r\n");
     EXPECT_EQ(lines[2], "Content-Length: 5\r\n\r\n");
     EXPECT_EQ(bytes, "hello");
-    EXPECT_EQ(JoinHeader(lines), "POST http://a/x HTTP/1.1\r\nHost: a\r\nContent-Length: 5\r\n\r\n");
+    EXPECT_EQ(JoinHeader(lines),
+              "POST http://a/x HTTP/1.1\r\nHost: a\r\nContent-Length: 5\r\n\r\n");
 }
 
 TEST(SplitHeader, DropsGzipAcceptEncodingFieldsOnlyWhenAsked) {
@@ -121,9 +122,13 @@ TEST(BodyFraming, ReadsLengthAndTransferCodingsTogether) {
         {{"Content-Length:"}, BodyKind::kInvalid, 0, false},
         {{"Content-Length: 99999999999999999999999"}, BodyKind::kInvalid, 0, false},
         {{"Transfer-Encoding: chunked"}, BodyKind::kChunked, 0, false},
-        {{"Transfer-Encoding: chunked", "Transfer-Encoding: chunked"}, BodyKind::kChunked, 0,
+        {{"Transfer-Encoding: chunked", "Transfer-Encoding: chunked"},
+         BodyKind::kChunked,
+         0,
          false},
-        {{"Transfer-Encoding: identity", "Transfer-Encoding: Chunked"}, BodyKind::kChunked, 0,
+        {{"Transfer-Encoding: identity", "Transfer-Encoding: Chunked"},
+         BodyKind::kChunked,
+         0,
          false},
         {{"Transfer-Encoding: gzip, chunked"}, BodyKind::kChunked, 0, false},
         {{"Transfer-Encoding: chunked, gzip"}, BodyKind::kUntilClose, 0, false},
@@ -148,8 +153,8 @@ TEST(BodyFraming, ReadsLengthAndTransferCodingsTogether) {
 }
 
 TEST(HeaderFields, AreFoundByTheirWholeName) {
-    const HeaderLines lines = {"GET http://host:81/accept-encoding: HTTP/1.1\r\n",
-                               "X-Host: a\r\n", "HOST:\t b \r\n", "Host : c\r\n"};
+    const HeaderLines lines = {"GET http://host:81/accept-encoding: HTTP/1.1\r\n", "X-Host: a\r\n",
+                               "HOST:\t b \r\n", "Host : c\r\n"};
     EXPECT_EQ(FindField(lines, "host"), 2u);
     EXPECT_EQ(FieldValue(lines[2]), "b");
     EXPECT_EQ(FindField(lines, "accept-encoding"), std::string::npos);

@@ -120,7 +120,8 @@ TEST(RequestReader, FramesRewritesAndRefusesTheSameWhateverTheReads) {
          "<a.test:80>PUT /upload HTTP/1.1\r\nHost: a.test\r\nContent-Length: 62\r\n\r\n" + body62},
         {"a chunked body is body too, and the next request follows it",
          "POST http://a.test/ HTTP/1.1\r\nTransfer-Encoding: chunked\r\n\r\n"
-         "35\r\n" + smuggled + "\r\n0\r\n\r\nGET http://c.test/n HTTP/1.1\r\n\r\n",
+         "35\r\n" +
+             smuggled + "\r\n0\r\n\r\nGET http://c.test/n HTTP/1.1\r\n\r\n",
          "<a.test:80>POST / HTTP/1.1\r\nHost: a.test\r\nTransfer-Encoding: chunked\r\n\r\n35\r\n" +
              smuggled + "\r\n0\r\n\r\n<c.test:80>GET /n HTTP/1.1\r\nHost: c.test\r\n\r\n"},
         {"any method is framed by its own header",
@@ -220,8 +221,11 @@ TEST(FixedReplies, AreCompleteMessages) {
         ASSERT_NE(length, std::string::npos) << *reply;
         EXPECT_EQ(std::stoul(header.substr(length + 16)), body.size()) << *reply;
     }
-    EXPECT_EQ(proxy::kBadRequestReply.rfind("HTTP/1.0 400 Invalid header received from browser\r\n", 0), 0u);
-    EXPECT_EQ(proxy::kSiteUnreachableReply.rfind("HTTP/1.0 404 Error connecting to site\r\n", 0), 0u);
+    EXPECT_EQ(
+        proxy::kBadRequestReply.rfind("HTTP/1.0 400 Invalid header received from browser\r\n", 0),
+        0u);
+    EXPECT_EQ(proxy::kSiteUnreachableReply.rfind("HTTP/1.0 404 Error connecting to site\r\n", 0),
+              0u);
     EXPECT_NE(proxy::kSiteUnreachableReply.find("Site does not exist."), std::string::npos);
 }
 

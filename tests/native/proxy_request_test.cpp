@@ -18,7 +18,7 @@ const std::string kImageResponse =
     "HTTP/1.1 200 OK\r\nContent-Type: image/gif\r\nContent-Length: 6\r\n\r\nGIF89a";
 
 class ProxyRequest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         proxy::appSettings.GatewayEnable = 0;
         proxy::appSettings.Disabled = 0;
@@ -70,8 +70,7 @@ TEST_F(ProxyRequest, RequestBodiesArriveWholeEvenASingleByte) {
     {
         // One byte of body in the same packet as the header.
         Socket client = Client();
-        client.Send("POST " + Url(origin.port(), "/p") +
-                    " HTTP/1.1\r\nContent-Length: 1\r\n\r\nZ");
+        client.Send("POST " + Url(origin.port(), "/p") + " HTTP/1.1\r\nContent-Length: 1\r\n\r\nZ");
         EXPECT_EQ(client.ReadMessage(), kImageResponse);
     }
     {
@@ -97,8 +96,9 @@ TEST_F(ProxyRequest, DropsOnlyGzipAcceptEncodingUnlessDisabled) {
     std::mutex lock;
     Origin origin(Origin::Answering(kImageResponse, &requests, &lock));
     const std::string host = "Host: 127.0.0.1:" + std::to_string(origin.port()) + "\r\n";
-    const std::string headers = " HTTP/1.1\r\n" + host +
-                                "Accept-Encoding: gzip, deflate\r\nAccept-Encoding: deflate\r\n\r\n";
+    const std::string headers =
+        " HTTP/1.1\r\n" + host +
+        "Accept-Encoding: gzip, deflate\r\nAccept-Encoding: deflate\r\n\r\n";
     Fetch("GET " + Url(origin.port(), "/") + headers);
     proxy::appSettings.Disabled = 1;
     Fetch("GET " + Url(origin.port(), "/") + headers);
@@ -157,8 +157,8 @@ TEST_F(ProxyRequest, ConnectOpensATunnelAndEarlyBytesReachTheSite) {
                 " HTTP/1.1\r\nHost: x\r\n\r\nEARLY");
     const std::string established =
         "HTTP/1.0 200 Connection established\r\nProxy-agent: QX-Proxy/1.0\r\n\r\n";
-    std::string reply = client.ReadUntil(
-        [&](const std::string& b) { return b.size() >= established.size() + 5; });
+    std::string reply =
+        client.ReadUntil([&](const std::string& b) { return b.size() >= established.size() + 5; });
     EXPECT_EQ(reply, established + "EARLY");
     std::string binary("\x16\x03\x01\0\r\n\r\nGET / HTTP/1.1\r\n\r\n", 24);
     client.Send(binary);
@@ -203,7 +203,6 @@ TEST_F(ProxyRequest, BrowserClosingEndsTheConnection) {
     EXPECT_TRUE(serverSawClose);
 }
 
-
 // The body of a request that arrives after its header is the body, never a request of its own.
 TEST_F(ProxyRequest, ALateBodyThatReadsLikeARequestReachesOnlyItsOwnSite) {
     std::vector<std::string> requests;
@@ -213,8 +212,8 @@ TEST_F(ProxyRequest, ALateBodyThatReadsLikeARequestReachesOnlyItsOwnSite) {
     const std::string smuggled =
         "GET " + Url(secret.port(), "/secret") + " HTTP/1.1\r\nHost: intranet\r\n\r\n";
     Socket client = Client();
-    client.Send("PUT " + Url(upload.port(), "/upload") + " HTTP/1.1\r\nContent-Length: " +
-                std::to_string(smuggled.size()) + "\r\n\r\n");
+    client.Send("PUT " + Url(upload.port(), "/upload") +
+                " HTTP/1.1\r\nContent-Length: " + std::to_string(smuggled.size()) + "\r\n\r\n");
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
     client.Send(smuggled);
     EXPECT_EQ(client.ReadMessage(), kImageResponse);
@@ -250,7 +249,8 @@ TEST_F(ProxyRequest, PipelinedRequestsGetTheirResponsesInOrder) {
         three += "GET " + Url(origin->port(), path) + " HTTP/1.1\r\nHost: x\r\n\r\n";
     }
     client.Send(three);
-    const std::string header = "HTTP/1.1 200 OK\r\nContent-Type: image/gif\r\nContent-Length: 2\r\n\r\n";
+    const std::string header =
+        "HTTP/1.1 200 OK\r\nContent-Type: image/gif\r\nContent-Length: 2\r\n\r\n";
     const std::string all = header + "r1" + header + "r2" + header + "r3";
     EXPECT_EQ(client.ReadUntil([&](const std::string& b) { return b.size() >= all.size(); }), all);
     client.Close();

@@ -94,8 +94,9 @@ TEST(ResponseHeader, LengthEditsKeepOneLengthAndTheLineBreaks) {
     proxy::HeaderLines lines = {"HTTP/1.1 200 OK\r\n", "X-Original-Content-Length: 20\r\n",
                                 "content-LENGTH: 12\r\n", "Content-Length: 1\n\n"};
     EXPECT_TRUE(proxy::SetContentLength(lines, 5000000000ull));
-    EXPECT_EQ(proxy::JoinHeader(lines),
-              "HTTP/1.1 200 OK\r\nX-Original-Content-Length: 20\r\nContent-Length: 5000000000\r\n\r\n");
+    EXPECT_EQ(
+        proxy::JoinHeader(lines),
+        "HTTP/1.1 200 OK\r\nX-Original-Content-Length: 20\r\nContent-Length: 5000000000\r\n\r\n");
     proxy::HeaderLines bare = {"HTTP/1.0 200 OK\n", "Server: x\n\n"};
     EXPECT_FALSE(proxy::SetContentLength(bare, 7));
 
@@ -308,7 +309,6 @@ TEST_F(ResponseHandling, HeldBodiesStopGrowingAtTheLimit) {
     EXPECT_EQ(proxy::HeldResponseBytes.load(), 0);
 }
 
-
 // Framing the proxy cannot read the same way as every browser would ends the connection with
 // the 502 reply; framing it can read keeps the next response in step.
 TEST_F(ResponseHandling, FramingIsReadByFieldNameAndOnlyOneWay) {
@@ -325,9 +325,9 @@ TEST_F(ResponseHandling, FramingIsReadByFieldNameAndOnlyOneWay) {
     const std::vector<Case> cases = {
         {"a field that only ends in Content-Length is not the length",
          Header(html + "X-Original-Content-Length: 20\r\nContent-Length: 6\r\n") + "<html>" + next,
-         Header(html + "X-Original-Content-Length: 20\r\nContent-Length: 9\r\n") + injected6 + next},
-        {"blanks around the value",
-         Header(html + "Content-Length:\t 6 \t\r\n") + "<html>" + next,
+         Header(html + "X-Original-Content-Length: 20\r\nContent-Length: 9\r\n") + injected6 +
+             next},
+        {"blanks around the value", Header(html + "Content-Length:\t 6 \t\r\n") + "<html>" + next,
          Header(html + "Content-Length: 9\r\n") + injected6 + next},
         {"one length twice leaves one after injection",
          Header(html + "Content-Length: 6\r\nContent-Length: 6\r\n") + "<html>" + next,
@@ -343,8 +343,7 @@ TEST_F(ResponseHandling, FramingIsReadByFieldNameAndOnlyOneWay) {
          proxy::kBadGatewayReply, false},
         {"a status line that is no status line", "HTTP/1.1 2000 OK\r\n\r\n",
          proxy::kBadGatewayReply, false},
-        {"a status line without a version", "HTTP/ 200 OK\r\n\r\n", proxy::kBadGatewayReply,
-         false},
+        {"a status line without a version", "HTTP/ 200 OK\r\n\r\n", proxy::kBadGatewayReply, false},
         {"chunked named twice is chunked",
          Header(html + "Transfer-Encoding: chunked\r\nTransfer-Encoding: chunked\r\n") +
              "6\r\n<html>\r\n0\r\n\r\n" + next,
@@ -413,8 +412,8 @@ TEST_F(ResponseHandling, TheSameBytesGiveTheSameResultWhateverTheReads) {
 TEST_F(ResponseHandling, HeldPagesAreBoundedInTotal) {
     const size_t pageSize = 5 * 1024 * 1024;
     const int fitting = static_cast<int>(proxy::kMaxHeldTotalBytes / pageSize);
-    const std::string header = Header("Content-Type: text/html\r\nContent-Length: " +
-                                      std::to_string(pageSize + 1) + "\r\n");
+    const std::string header = Header(
+        "Content-Type: text/html\r\nContent-Length: " + std::to_string(pageSize + 1) + "\r\n");
     const std::string body = "<html>" + std::string(pageSize - 6, 'h');
     std::vector<std::unique_ptr<Connection>> connections;
     for (int i = 0; i <= fitting; ++i) {
