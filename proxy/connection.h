@@ -4,6 +4,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -20,10 +21,10 @@ using platform::SocketHandle;
 extern std::atomic<int> LiveConnections;
 
 // Fixed replies of the proxy: complete messages a browser shows.
-extern const std::string kBadRequestReply;
-extern const std::string kTunnelEstablishedReply;
-extern const std::string kSiteUnreachableReply;
-extern const std::string kBadGatewayReply;
+extern const char kBadRequestReply[];
+extern const char kTunnelEstablishedReply[];
+extern const char kSiteUnreachableReply[];
+extern const char kBadGatewayReply[];
 
 class ProxyConnection {
   public:
@@ -55,7 +56,7 @@ class ProxyConnection {
     // ends, since the stream has a gap).
     bool SendAll(SocketHandle socket, const char* bytes, size_t size);
     void SendToBrowser(const char* bytes, size_t size);
-    void SendToBrowser(const std::string& bytes) { SendToBrowser(bytes.data(), bytes.size()); }
+    void SendToBrowser(const char* text) { SendToBrowser(text, std::strlen(text)); }
 
     SocketHandle browserSocket_;
     SocketHandle serverSocket_ = kInvalidSocket;

@@ -6,31 +6,23 @@
 #include "proxy/settings.h"
 
 namespace proxy {
-namespace {
 
-// A reply the proxy gives itself: status line, fields, and an HTML body that repeats the text.
-std::string FixedReply(const std::string& status, const std::string& fields,
-                       const std::string& body) {
-    return "HTTP/1.0 " + status + "\r\n" + fields +
-           "Content-Type: text/html\r\nContent-Length: " + std::to_string(body.size()) +
-           "\r\nConnection: close\r\n\r\n" + body;
-}
-
-std::string ErrorPage(const std::string& text) {
-    return "<html>\r\n<head>\r\n" + text + "\r\n</head></html>\r\n";
-}
-
-}  // namespace
-
-const std::string kBadRequestReply = FixedReply("400 Invalid header received from browser", "",
-                                                ErrorPage("Invalid header received from browser."));
-const std::string kTunnelEstablishedReply =
+// Literals, not strings built at start-up: a connection thread may still send one while the
+// process exits.
+const char kBadRequestReply[] =
+    "HTTP/1.0 400 Invalid header received from browser\r\nContent-Type: text/html\r\n"
+    "Content-Length: 71\r\nConnection: close\r\n\r\n"
+    "<html>\r\n<head>\r\nInvalid header received from browser.\r\n</head></html>\r\n";
+const char kTunnelEstablishedReply[] =
     "HTTP/1.0 200 Connection established\r\nProxy-agent: QX-Proxy/1.0\r\n\r\n";
-const std::string kSiteUnreachableReply = FixedReply(
-    "404 Error connecting to site", "Pragma: no-cache\r\n", ErrorPage("Site does not exist."));
-const std::string kBadGatewayReply =
-    FixedReply("502 Invalid response received from site", "Pragma: no-cache\r\n",
-               ErrorPage("Invalid response received from site."));
+const char kSiteUnreachableReply[] =
+    "HTTP/1.0 404 Error connecting to site\r\nPragma: no-cache\r\nContent-Type: text/html\r\n"
+    "Content-Length: 54\r\nConnection: close\r\n\r\n"
+    "<html>\r\n<head>\r\nSite does not exist.\r\n</head></html>\r\n";
+const char kBadGatewayReply[] =
+    "HTTP/1.0 502 Invalid response received from site\r\nPragma: no-cache\r\n"
+    "Content-Type: text/html\r\nContent-Length: 70\r\nConnection: close\r\n\r\n"
+    "<html>\r\n<head>\r\nInvalid response received from site.\r\n</head></html>\r\n";
 
 bool ProxyConnection::HandleBrowserData(const char* data, size_t size) {
     RequestOptions options;

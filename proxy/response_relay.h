@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <cstring>
 #include <deque>
 #include <functional>
 #include <string>
@@ -63,6 +64,7 @@ class ResponseRelay {
     void CheckBinary();
     void SendHeader();
     void Send(const std::string& bytes) { send_(bytes.data(), bytes.size()); }
+    void Send(const char* text) { send_(text, std::strlen(text)); }
 
     Sender send_;
     std::string host_;

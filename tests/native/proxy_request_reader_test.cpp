@@ -206,27 +206,29 @@ TEST(RequestReader, ThroughAGatewayTheRequestLineStaysAndHostStillAgrees) {
 
 // A browser shows a reply only when its header ends and its length is right.
 TEST(FixedReplies, AreCompleteMessages) {
-    for (const std::string* reply : {&proxy::kBadRequestReply, &proxy::kSiteUnreachableReply,
-                                     &proxy::kBadGatewayReply, &proxy::kTunnelEstablishedReply}) {
-        const size_t end = reply->find("\r\n\r\n");
-        ASSERT_NE(end, std::string::npos) << *reply;
-        const std::string header = reply->substr(0, end);
-        const std::string body = reply->substr(end + 4);
-        EXPECT_EQ(header.find('\n'), header.find("\r\n") + 1) << *reply;
+    for (const std::string reply : {proxy::kBadRequestReply, proxy::kSiteUnreachableReply,
+                                    proxy::kBadGatewayReply, proxy::kTunnelEstablishedReply}) {
+        const size_t end = reply.find("\r\n\r\n");
+        ASSERT_NE(end, std::string::npos) << reply;
+        const std::string header = reply.substr(0, end);
+        const std::string body = reply.substr(end + 4);
+        EXPECT_EQ(header.find('\n'), header.find("\r\n") + 1) << reply;
         const size_t length = header.find("Content-Length: ");
-        if (reply == &proxy::kTunnelEstablishedReply) {
+        if (reply == proxy::kTunnelEstablishedReply) {
             EXPECT_TRUE(body.empty());
             continue;
         }
-        ASSERT_NE(length, std::string::npos) << *reply;
-        EXPECT_EQ(std::stoul(header.substr(length + 16)), body.size()) << *reply;
+        ASSERT_NE(length, std::string::npos) << reply;
+        EXPECT_EQ(std::stoul(header.substr(length + 16)), body.size()) << reply;
     }
-    EXPECT_EQ(
-        proxy::kBadRequestReply.rfind("HTTP/1.0 400 Invalid header received from browser\r\n", 0),
-        0u);
-    EXPECT_EQ(proxy::kSiteUnreachableReply.rfind("HTTP/1.0 404 Error connecting to site\r\n", 0),
+    EXPECT_EQ(std::string(proxy::kBadRequestReply)
+                  .rfind("HTTP/1.0 400 Invalid header received from browser\r\n", 0),
               0u);
-    EXPECT_NE(proxy::kSiteUnreachableReply.find("Site does not exist."), std::string::npos);
+    EXPECT_EQ(std::string(proxy::kSiteUnreachableReply)
+                  .rfind("HTTP/1.0 404 Error connecting to site\r\n", 0),
+              0u);
+    EXPECT_NE(std::string(proxy::kSiteUnreachableReply).find("Site does not exist."),
+              std::string::npos);
 }
 
 }  // namespace

@@ -109,7 +109,7 @@ TEST_F(ProxyRequest, DropsOnlyGzipAcceptEncodingUnlessDisabled) {
 }
 
 TEST_F(ProxyRequest, UnusableRequestsGetTheBadRequestReplyAndTheConnectionEnds) {
-    const std::string& badRequest = proxy::kBadRequestReply;
+    const std::string badRequest = proxy::kBadRequestReply;
     for (const std::string& request : {
              std::string("GET /only/a/path HTTP/1.1\r\nHost: x\r\n\r\n"),
              std::string("GET http://127.0.0.1/a b HTTP/1.1\r\n\r\n"),
@@ -287,7 +287,7 @@ TEST_F(ProxyRequest, TunnelsAreConfirmedOnlyOnceTheSiteIsReached) {
     }
     const std::vector<std::pair<std::string, std::string>> cases = {
         {"CONNECT 127.0.0.1:" + std::to_string(closedPort) + " HTTP/1.1\r\n\r\n",
-         proxy::kSiteUnreachableReply},
+         std::string(proxy::kSiteUnreachableReply)},
         {"CONNECT 127.0.0.1:4294967376 HTTP/1.1\r\n\r\n", proxy::kSiteUnreachableReply},
         {"CONNECT 127.0.0.1 HTTP/1.1\r\n\r\n", proxy::kBadRequestReply},
         {"GET http://127.0.0.1:65616/ HTTP/1.1\r\n\r\n", proxy::kSiteUnreachableReply},

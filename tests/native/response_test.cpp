@@ -233,7 +233,8 @@ TEST_F(ResponseHandling, DeliversEachResponseAsItsKindRequires) {
         {"a header over 64 KiB without end passes as it stands",
          {{"HTTP/1.1 200 OK\r\nX: " + std::string(70000, 'a'), kSame}, {"bbb", kSame}}},
         {"a server that stops before the blank line",
-         {{"HTTP/1.0 200 OK\r\nContent-Type: text/html\r\n", ""}, {"", proxy::kBadGatewayReply}}},
+         {{"HTTP/1.0 200 OK\r\nContent-Type: text/html\r\n", ""},
+          {"", std::string(proxy::kBadGatewayReply)}}},
         {"a page without any header", {{" <html>hi</html>", ""}, {"", "[S] <html>hi</html>"}}},
     };
     for (const FlowCase& c : cases) {
