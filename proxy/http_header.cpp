@@ -55,10 +55,6 @@ size_t HeaderEnd(const char* data, size_t size) {
     return std::string::npos;
 }
 
-bool HeaderComplete(const std::string& bytes) {
-    return HeaderEnd(bytes.data(), bytes.size()) != std::string::npos;
-}
-
 bool SplitHeader(std::string& bytes, HeaderLines& lines, bool dropGzip, ResponseInfo* response) {
     lines.clear();
     if (response != nullptr) response->contentClass = 0;

@@ -28,10 +28,8 @@ struct ResponseInfo {
 // Largest header block the proxy waits for; a longer one is refused.
 constexpr size_t kMaxHeaderBytes = 64 * 1024;
 
-// True when bytes hold the end of a header: two line feeds with only carriage returns between.
-bool HeaderComplete(const std::string& bytes);
-
-// Offset just past the end of the header at the front of bytes, npos when it is not complete.
+// Offset just past the end of the header at the front of bytes (two line feeds with only
+// carriage returns between), npos when it is not complete.
 size_t HeaderEnd(const char* bytes, size_t size);
 
 // Cuts the header off the front of bytes into lines (bytes after the header stay). Accept-Encoding

@@ -183,8 +183,12 @@ bool RequestReader::ReadHeader(const char*& data, size_t& size, const RequestOpt
 bool RequestReader::StartRequest(std::string& header, const RequestOptions& options,
                                  std::vector<Piece>& out) {
     HeaderLines lines;
-    SplitHeader(header, lines, options.dropGzip, nullptr);
-    if (lines.empty() || HasBareCarriageReturn(lines)) return Refuse(Refusal::kBadRequest);
+    // The header ends where HeaderEnd found its end; a split that disagrees met stray carriage
+    // returns in the blank line.
+    const bool whole = SplitHeader(header, lines, options.dropGzip, nullptr);
+    if (!whole || lines.empty() || HasBareCarriageReturn(lines)) {
+        return Refuse(Refusal::kBadRequest);
+    }
     RequestTarget target = ParseRequestLine(lines[0]);
     if (target.refusal != Refusal::kNone) return Refuse(target.refusal);
     if (target.host.empty()) {

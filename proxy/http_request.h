@@ -57,8 +57,6 @@ class RequestReader {
     bool Feed(const char* data, size_t size, const RequestOptions& options,
               std::vector<Piece>& out);
     Refusal refusal() const { return refusal_; }
-    // True while no request is partly read.
-    bool BetweenRequests() const { return state_ == State::kHeader && pending_.empty(); }
 
   private:
     enum class State { kHeader, kLengthBody, kChunkedBody, kTunnel, kRefused };

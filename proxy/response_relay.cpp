@@ -108,25 +108,25 @@ bool ResponseRelay::ReadHeader(const char*& data, size_t& size) {
 // Takes the complete header off and decides how its body travels.
 bool ResponseRelay::BeginResponse() {
     ResponseInfo info;
-    SplitHeader(header_, lines_, FilteringOn(), &info);
+    const bool whole = SplitHeader(header_, lines_, FilteringOn(), &info);
     header_.clear();
-    if (lines_.empty() || !IsStatusLine(lines_[0])) return Fail();
-    status_ = StatusCodeOf(lines_[0]);
-    if (status_ < 100) return Fail();
-    if (status_ == 101) {
+    if (!whole || lines_.empty() || !IsStatusLine(lines_[0])) return Fail();
+    const int status = StatusCodeOf(lines_[0]);
+    if (status < 100) return Fail();
+    if (status == 101) {
         // The connection changes protocol: everything after the header passes through.
         SendHeader();
         state_ = State::kTunnel;
         return true;
     }
-    if (status_ < 200) {
+    if (status < 200) {
         // An interim reply: the final one follows.
         SendHeader();
         return true;
     }
     const bool headRequest = !awaited_.empty() && awaited_.front();
     if (!awaited_.empty()) awaited_.pop_front();
-    if (headRequest || IsBodylessStatus(status_)) {
+    if (headRequest || IsBodylessStatus(status)) {
         SendHeader();
         return true;
     }
@@ -137,7 +137,7 @@ bool ResponseRelay::BeginResponse() {
     class_ = info.contentClass;
     contentTypeLine_ = info.contentTypeLine;
     // Redirects, errors and bodies in a coding the proxy cannot edit are never rewritten.
-    if (status_ >= 300 || HasBodyCoding(lines_)) class_ = kClassPass;
+    if (status >= 300 || HasBodyCoding(lines_)) class_ = kClassPass;
     held_ = (class_ & kClassHeld) != 0;
     headerless_ = false;
     binaryChecked_ = false;

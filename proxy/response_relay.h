@@ -73,7 +73,6 @@ class ResponseRelay {
     State state_ = State::kHeader;
     std::string header_;  // header bytes whose end has not arrived
     HeaderLines lines_;   // the current response's header, until sent
-    int status_ = 0;
     std::uint16_t class_ = 0;
     std::string contentTypeLine_;
     Framing framing_ = Framing::kUntilClose;

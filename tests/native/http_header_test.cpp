@@ -5,7 +5,7 @@
 namespace proxy {
 namespace {
 
-TEST(HeaderComplete, NeedsTwoLineFeedsWithOnlyCarriageReturnsBetween) {
+TEST(HeaderEnd, NeedsTwoLineFeedsWithOnlyCarriageReturnsBetween) {
     struct Case {
         const char* bytes;
         bool complete;
@@ -18,7 +18,11 @@ TEST(HeaderComplete, NeedsTwoLineFeedsWithOnlyCarriageReturnsBetween) {
         {"", false},
         {"\n", false},
     };
-    for (const Case& c : cases) EXPECT_EQ(HeaderComplete(c.bytes), c.complete) << c.bytes;
+    for (const Case& c : cases) {
+        const std::string bytes = c.bytes;
+        EXPECT_EQ(HeaderEnd(bytes.data(), bytes.size()) != std::string::npos, c.complete)
+            << c.bytes;
+    }
 }
 
 TEST(SplitHeader, CutsTheHeaderAndLeavesTheBody) {

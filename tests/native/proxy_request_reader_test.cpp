@@ -146,6 +146,8 @@ TEST(RequestReader, FramesRewritesAndRefusesTheSameWhateverTheReads) {
          "<a.test:443 tunnel>GET http://b.test/ HTTP/1.1\r\n\r\n"},
         {"a bare carriage return is refused", "GET http://a.test/ HTTP/1.1\r\nX: a\rb\r\n\r\n", "",
          Refusal::kBadRequest},
+        {"so is one in the blank line", "GET http://a.test/ HTTP/1.1\r\nX: a\r\n\r\r\n", "",
+         Refusal::kBadRequest},
         {"a second request that is bad is refused after the first",
          "GET http://a.test/ HTTP/1.1\r\n\r\nGET http://a.test:99999/ HTTP/1.1\r\n\r\n",
          "<a.test:80>GET / HTTP/1.1\r\nHost: a.test\r\n\r\n", Refusal::kBadPort},
