@@ -43,7 +43,7 @@ class ProxyConnection {
     bool Wait(bool& browserReadable, bool& serverReadable);
     // Bytes from the browser; false when the connection must end.
     bool HandleBrowserData(const char* data, size_t size);
-    bool StartRequest(const RequestTarget& target);
+    bool StartRequest(const RequestTarget& target, bool viaGateway);
     // Closes the server socket unless it leads to name:port; a response it still holds is
     // finished first.
     void LeaveServerUnlessAt(const std::string& name, int port);

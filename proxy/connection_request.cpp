@@ -31,7 +31,7 @@ bool ProxyConnection::HandleBrowserData(const char* data, size_t size) {
     pieces_.clear();
     const bool accepted = requests_.Feed(data, size, options, pieces_);
     for (const RequestReader::Piece& piece : pieces_) {
-        if (piece.startsRequest && !StartRequest(piece.target)) return false;
+        if (piece.startsRequest && !StartRequest(piece.target, options.viaGateway)) return false;
         if (!piece.bytes.empty() &&
             !SendAll(serverSocket_, piece.bytes.data(), piece.bytes.size())) {
             return false;
@@ -45,10 +45,9 @@ bool ProxyConnection::HandleBrowserData(const char* data, size_t size) {
 }
 
 // Opens (or keeps) the server socket for a request and tells the response side what to expect.
-bool ProxyConnection::StartRequest(const RequestTarget& target) {
+bool ProxyConnection::StartRequest(const RequestTarget& target, bool viaGateway) {
     host_ = target.host;
     responses_.SetHost(host_);
-    const bool viaGateway = appSettings.GatewayEnable.load(std::memory_order_relaxed) != 0;
     const std::string name = viaGateway ? appSettings.GatewayIP.Get() : target.host;
     const int port =
         viaGateway ? appSettings.GatewayPort.load(std::memory_order_relaxed) : target.port;

@@ -79,6 +79,9 @@ bool ResponseRelay::ReadHeader(const char*& data, size_t& size) {
     const size_t prior = header_.size();
     header_.append(data, size);
     if (!MayStartStatusLine(header_)) {
+        // Only the first reply of a server may come without a header; later it means the server
+        // fell out of step.
+        if (answered_) return Fail();
         data += size;
         size = 0;
         BeginHeaderless();
@@ -110,6 +113,7 @@ bool ResponseRelay::BeginResponse() {
     ResponseInfo info;
     const bool whole = SplitHeader(header_, lines_, FilteringOn(), &info);
     header_.clear();
+    answered_ = true;
     if (!whole || lines_.empty() || !IsStatusLine(lines_[0])) return Fail();
     const int status = StatusCodeOf(lines_[0]);
     if (status < 100) return Fail();
@@ -161,6 +165,7 @@ void ResponseRelay::BeginHeaderless() {
     held_ = true;
     framing_ = Framing::kUntilClose;
     state_ = State::kBody;
+    answered_ = true;
     std::string bytes;
     bytes.swap(header_);
     if (Hold(bytes.size())) {
@@ -254,6 +259,7 @@ void ResponseRelay::ServerClosed() {
     }
     header_.clear();
     awaited_.clear();
+    answered_ = false;
     if (state_ != State::kFailed) EndResponse();
 }
 

@@ -71,8 +71,9 @@ class ResponseRelay {
     std::deque<bool> awaited_;  // per request sent: was it HEAD
 
     State state_ = State::kHeader;
-    std::string header_;  // header bytes whose end has not arrived
-    HeaderLines lines_;   // the current response's header, until sent
+    bool answered_ = false;  // the server has begun a reply
+    std::string header_;     // header bytes whose end has not arrived
+    HeaderLines lines_;      // the current response's header, until sent
     std::uint16_t class_ = 0;
     std::string contentTypeLine_;
     Framing framing_ = Framing::kUntilClose;

@@ -345,6 +345,8 @@ TEST_F(ResponseHandling, FramingIsReadByFieldNameAndOnlyOneWay) {
         {"a status line that is no status line", "HTTP/1.1 2000 OK\r\n\r\n",
          proxy::kBadGatewayReply, false},
         {"a status line without a version", "HTTP/ 200 OK\r\n\r\n", proxy::kBadGatewayReply, false},
+        {"a reply without header after a reply", "HTTP/1.1 304 Not Modified\r\n\r\n<html>",
+         "HTTP/1.1 304 Not Modified\r\n\r\n" + std::string(proxy::kBadGatewayReply), false},
         {"chunked named twice is chunked",
          Header(html + "Transfer-Encoding: chunked\r\nTransfer-Encoding: chunked\r\n") +
              "6\r\n<html>\r\n0\r\n\r\n" + next,
