@@ -1,6 +1,7 @@
 // The error messages of the browser set and reset operations.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -17,5 +18,14 @@ std::string FillPlaceholders(const std::string& text, const Placeholders& values
 // Windows: the language text of id (defaultText when missing), filled, in a message box with no
 // owner, the program title as caption and the stop icon.
 void ShowBrowserError(const char* id, const char* defaultText, const Placeholders& values = {});
+
+// Where the error boxes take their text and caption from. The tray program's language file and
+// title (core::GetLanguageString, core::AppTitle) by default; the uninstaller, which reads a
+// language file of its own, sets its lookups for its run. An empty function restores the default.
+struct BrowserMessageTexts {
+    std::function<std::string(const std::string& id, const std::string& defaultText)> text;
+    std::function<std::string()> caption;
+};
+void SetBrowserMessageTexts(BrowserMessageTexts texts);
 
 }  // namespace browsers

@@ -5,10 +5,19 @@
 #include "platform/win/message_box.h"
 
 namespace browsers {
+namespace {
+
+BrowserMessageTexts messageTexts;
+
+}  // namespace
+
+void SetBrowserMessageTexts(BrowserMessageTexts texts) { messageTexts = std::move(texts); }
 
 void ShowBrowserError(const char* id, const char* defaultText, const Placeholders& values) {
-    std::string text = FillPlaceholders(core::GetLanguageString(id, defaultText), values);
-    platform::ShowMessageBox(nullptr, text, core::AppTitle(), MB_OK | MB_ICONSTOP);
+    const std::string found = messageTexts.text ? messageTexts.text(id, defaultText)
+                                                : core::GetLanguageString(id, defaultText);
+    const std::string caption = messageTexts.caption ? messageTexts.caption() : core::AppTitle();
+    platform::ShowMessageBox(nullptr, FillPlaceholders(found, values), caption, MB_OK | MB_ICONSTOP);
 }
 
 }  // namespace browsers

@@ -71,8 +71,8 @@ void DetectMozilla(BrowserConfigState& state);
 void DetectInstalledBrowsers(BrowserConfigState& state);
 void RefreshBrowserConfigState(BrowserConfigState& state, proxy::AppSettings& settings);
 
-// The uninstaller's detection: as DetectInstalledBrowsers, except that Opera 7 is looked for
-// through "Last Directory2" alone.
+// The uninstaller's detection: DetectOpera and DetectMozilla, except that Opera 7 is looked for
+// through "Last Directory2" alone. Writes nothing: the uninstaller's state load only reads.
 void DetectInstalledBrowsersForUninstall(BrowserConfigState& state);
 
 // Stores one persistent flag, creating the "Proxy Setting" key when needed. Unchecked, as every

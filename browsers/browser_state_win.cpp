@@ -65,7 +65,6 @@ void DetectInstalledBrowsers(BrowserConfigState& state) {
 void DetectInstalledBrowsersForUninstall(BrowserConfigState& state) {
     DetectOperaVersions(state, false);
     DetectMozilla(state);
-    ResetFlagsOfAbsentBrowsers(state);
 }
 
 void WriteConfigFlag(const char* name, std::int32_t value) {

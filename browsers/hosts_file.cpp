@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <set>
 
+#include "browsers/text_lines.h"
 #include "platform/ascii_text.h"
 
 namespace browsers {
@@ -129,6 +130,35 @@ std::string SwitchPreparedHosts(const std::string& current, const std::string& t
         kept.insert(comparable);
     }
     return result;
+}
+
+std::string RemoveProgramHostsLines(const std::string& current, const std::string& backup,
+                                    const std::vector<std::string>& prepared,
+                                    const std::string& proxyHost) {
+    std::set<std::string> added;
+    for (const std::string& file : prepared) {
+        for (const std::string& line : ComparableLines(file)) added.insert(line);
+    }
+    for (const std::string& line : ComparableLines(backup)) added.erase(line);
+    const std::string entry = ComparableLine("127.0.0.1 " + proxyHost);
+
+    std::vector<TextLine> kept;
+    bool removed = false;
+    bool anyText = false;
+    for (TextLine& line : SplitLines(current)) {
+        const std::string comparable = ComparableLine(line.text);
+        const bool programs =
+            comparable == entry ||
+            (added.count(comparable) != 0 && platform::ToLowerAscii(HostField(line.text)) != "localhost");
+        if (programs) {
+            removed = true;
+            continue;
+        }
+        anyText = anyText || !comparable.empty();
+        kept.push_back(std::move(line));
+    }
+    if (removed && !anyText) return kLocalhostLine + LineEndingOf(current, "\r\n");
+    return JoinLines(kept);
 }
 
 std::string HostsManualInstructions(TextLookup lookup) {

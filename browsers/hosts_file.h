@@ -54,6 +54,22 @@ std::string AppendHostsEntry(const std::string& content, const std::string& addr
 std::string SwitchPreparedHosts(const std::string& current, const std::string& target,
                                 const std::string& other);
 
+// The standard line of a hosts file, written when taking the program's lines out would leave no
+// line at all.
+constexpr char kLocalhostLine[] = "127.0.0.1       localhost";
+
+// The hosts content with the lines this program brought in taken out, for the uninstaller:
+//  - the proxy's entry: a line "127.0.0.1 <proxyHost>", however spaced and lettered;
+//  - a line of one of the prepared files (`prepared`, "hostse" and "hostsd") that the user's
+//    earlier file (`backup`, "mHosts"; empty when there is none) did not hold.
+// Lines are compared as in SwitchPreparedHosts. A line naming "localhost" is always kept, since
+// the user's own file most likely had it too. Every other line stays byte for byte, its line
+// break included. When lines were taken out and no non-blank line is left, the result is
+// kLocalhostLine with the file's line break, never an empty file.
+std::string RemoveProgramHostsLines(const std::string& current, const std::string& backup,
+                                    const std::vector<std::string>& prepared,
+                                    const std::string& proxyHost);
+
 // Looks up a language text by id, with its English default (core::GetLanguageString).
 using TextLookup = std::string (*)(const std::string& id, const std::string& defaultText);
 
@@ -84,6 +100,16 @@ bool AddHostsEntry(const std::string& address, const std::string& host);
 // it in one step. Skipped (false) when the program folder cannot be written; an existing
 // "mHosts" is never replaced by an empty or missing hosts file.
 bool BackupHosts();
+
+// Takes the program's lines out of the hosts file (RemoveProgramHostsLines with "mHosts",
+// "hostse" and "hostsd" of programFolder, which ends without a backslash; an empty folder gives
+// none of the three, so only the proxy's entry goes), replacing the file in one step, and leaves
+// it read-only (kHostsReadOnlyAttributes). "mHosts" is deleted once the hosts file holds the
+// result. A backup that exists but cannot be read is kept, and the prepared files are then not
+// consulted either: without the user's earlier lines, only the proxy's entry goes. A missing
+// hosts file stays missing. Returns false, keeping "mHosts" and the hosts file as they are, when
+// the hosts file cannot be read or replaced.
+bool RemoveProgramHostsEntries(const std::string& programFolder, const std::string& proxyHost);
 
 // Switches the hosts file to "hostse" (enabled) or "hostsd" of the program folder, keeping the
 // user's own lines and the proxy's entry (see SwitchPreparedHosts). The new content replaces the

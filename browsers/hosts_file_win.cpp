@@ -58,6 +58,38 @@ bool BackupHosts() {
     return platform::ReplaceFileContent(backup, content);
 }
 
+bool RemoveProgramHostsEntries(const std::string& programFolder, const std::string& proxyHost) {
+    const std::string path = GetHostsPath();
+    const std::string backupPath = programFolder + "\\mHosts";
+    std::string current;
+    platform::FileRead hosts = platform::ReadWholeFile(path, kMaxHostsFileSize, &current);
+    if (hosts == platform::FileRead::kUnreadable) return false;
+    // The prepared files count only beside a readable (or absent) backup: without the user's
+    // earlier lines to spare, only the proxy's entry goes. Then "mHosts" is kept as well.
+    std::string backup;
+    const bool backupUsable =
+        !programFolder.empty() && platform::ReadWholeFile(backupPath, kMaxHostsFileSize, &backup) !=
+                                      platform::FileRead::kUnreadable;
+    if (hosts == platform::FileRead::kRead) {
+        std::vector<std::string> prepared(2);
+        if (backupUsable) {
+            platform::ReadWholeFile(programFolder + "\\hostse", kMaxHostsFileSize, &prepared[0]);
+            platform::ReadWholeFile(programFolder + "\\hostsd", kMaxHostsFileSize, &prepared[1]);
+        }
+        const std::string cleaned = RemoveProgramHostsLines(current, backup, prepared, proxyHost);
+        if (cleaned != current) {
+            if (!WriteHostsFile(path, cleaned)) return false;
+        } else {
+            SetHostsAttributes(path, true);
+        }
+    }
+    if (backupUsable) {
+        SetFileAttributesA(backupPath.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(backupPath.c_str());
+    }
+    return true;
+}
+
 bool ApplyAdBlockHostsFile(bool enabled) {
     const std::string path = GetHostsPath();
     std::string current, target, other;

@@ -18,6 +18,9 @@ constexpr int kWsaENoBufs = 10055;
 // What ParseDottedAddress returns for a text that is not a dotted IPv4 address.
 constexpr std::uint32_t kNoAddress = 0xFFFFFFFFu;
 
+// 0.0.0.0: every address of this machine.
+constexpr std::uint32_t kAnyAddress = 0;
+
 // 127.0.0.1 in network order.
 std::uint32_t LoopbackAddress();
 
@@ -36,6 +39,8 @@ void ShutdownAndClose(SocketHandle s);
 // Ends both directions of a connection without closing the handle: its owner's waits return and
 // its reads see the end.
 void Shutdown(SocketHandle s);
+// Ends only the sending direction (a half close): the peer reads the end, replies still arrive.
+void ShutdownSending(SocketHandle s);
 // FIONBIO 0. Returns 0 on success.
 int SetBlocking(SocketHandle s);
 
@@ -72,10 +77,6 @@ int WaitReadable(SocketHandle first, SocketHandle second, int timeoutSeconds, bo
                  bool* secondReadable);
 // Whether the socket becomes readable (data, a close or an error) within timeoutMs; 0 only looks.
 bool PollReadable(SocketHandle s, int timeoutMs);
-
-// Two connected stream sockets (a local pair where the system has one, loopback TCP otherwise).
-// Returns false when they cannot be made.
-bool ConnectedPair(SocketHandle* first, SocketHandle* second);
 
 // IPv4 address (network order) of a dotted address, or kNoAddress.
 std::uint32_t ParseDottedAddress(const std::string& name);

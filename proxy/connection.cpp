@@ -23,7 +23,9 @@ void BackOffBufferSize() {
     appSettings.BufferSize.store(old - 1024 >= 2048 ? old - 1024 : 2048, std::memory_order_relaxed);
 }
 
-ProxyConnection::ProxyConnection(SocketHandle browserSocket) : browserSocket_(browserSocket) {
+ProxyConnection::ProxyConnection(SocketHandle browserSocket)
+    : browserSocket_(browserSocket),
+      responses_([this](const char* bytes, size_t size) { SendToBrowser(bytes, size); }) {
     ++LiveConnections;
 }
 
@@ -48,63 +50,69 @@ void ProxyConnection::RelayLoop(char* relayBuffer) {
         platform::SetBufferSizes(browserSocket_, sendChunkSize_, receiveSize_);
     }
     platform::SetNoDelay(browserSocket_);
-    ResetResponse();
     while (ListeningSocket.load(std::memory_order_relaxed) != kInvalidSocket) {
-        const int timeout = appSettings.UseDefaultTimeOut.load(std::memory_order_relaxed) != 0
-                                ? -1
-                                : appSettings.ConnectionTimeOut.load(std::memory_order_relaxed);
         bool browserReadable = false, serverReadable = false;
         const SocketHandle waitedServer = serverSocket_;
-        if (platform::WaitReadable(browserSocket_, serverSocket_, timeout, &browserReadable,
-                                   &serverReadable) < 0) {
-            break;
-        }
+        if (!Wait(browserReadable, serverReadable)) break;
         if (browserReadable) {
-            int n = platform::Receive(browserSocket_, relayBuffer, receiveSize_);
-            if (n > 0) requestBuffer_.append(relayBuffer, static_cast<size_t>(n));
-            if (HandleBrowserData() == 0) break;
-            if (n <= 0) {
-                platform::CloseSocket(browserSocket_);
-                browserSocket_ = kInvalidSocket;
+            const int n = platform::Receive(browserSocket_, relayBuffer, receiveSize_);
+            if (n < 0) break;
+            if (n == 0) {
+                // The browser is done sending; it still gets the responses it asked for.
+                browserSending_ = false;
+            } else if (!HandleBrowserData(relayBuffer, static_cast<size_t>(n))) {
                 break;
             }
         }
         // A request may have replaced the server socket; its readiness is not known yet.
-        if (serverSocket_ != kInvalidSocket && serverReadable && serverSocket_ == waitedServer) {
-            int n = platform::Receive(serverSocket_, relayBuffer, receiveSize_);
-            RequestState = 1;
-            if (n > 0) responseBuffer_.append(relayBuffer, static_cast<size_t>(n));
-            if (!responseBuffer_.empty()) HandleResponseData();
+        if (serverReadable && serverSocket_ != kInvalidSocket && serverSocket_ == waitedServer) {
+            const int n = platform::Receive(serverSocket_, relayBuffer, receiveSize_);
             if (n <= 0) break;
+            if (!responses_.Feed(relayBuffer, static_cast<size_t>(n))) break;
         }
+        if (browserFailed_) break;
+        if (!browserSending_ && (serverSocket_ == kInvalidSocket || responses_.Idle())) break;
     }
 }
 
-size_t ProxyConnection::SendAll(SocketHandle socket, std::string& bytes) {
-    if (socket == kInvalidSocket || bytes.empty()) return 0;
-    const size_t total = bytes.size();
+bool ProxyConnection::Wait(bool& browserReadable, bool& serverReadable) {
+    const int timeout = appSettings.UseDefaultTimeOut.load(std::memory_order_relaxed) != 0
+                            ? -1
+                            : appSettings.ConnectionTimeOut.load(std::memory_order_relaxed);
+    if (browserSending_) {
+        return platform::WaitReadable(browserSocket_, serverSocket_, timeout, &browserReadable,
+                                      &serverReadable) >= 0;
+    }
+    bool unused = false;
+    return platform::WaitReadable(serverSocket_, kInvalidSocket, timeout, &serverReadable,
+                                  &unused) >= 0;
+}
+
+bool ProxyConnection::SendAll(SocketHandle socket, const char* bytes, size_t size) {
+    if (socket == kInvalidSocket) return false;
     size_t sent = 0;
-    while (sent < total) {
+    while (sent < size) {
         const int n = static_cast<int>(
-            std::min(total - sent, static_cast<size_t>(std::max(sendChunkSize_, 1))));
-        const int result = platform::Send(socket, bytes.data() + sent, n);
+            std::min(size - sent, static_cast<size_t>(std::max(sendChunkSize_, 1))));
+        const int result = platform::Send(socket, bytes + sent, n);
         if (result < 1) {
             if (platform::LastSocketError() == platform::kWsaENoBufs) BackOffBufferSize();
-            // The unsent bytes stay for a later send; the front is removed once, not per chunk.
-            bytes.erase(0, sent);
-            return sent;
+            return false;
         }
         sent += static_cast<size_t>(result);
     }
-    bytes.clear();
-    return sent;
+    return true;
+}
+
+void ProxyConnection::SendToBrowser(const char* bytes, size_t size) {
+    if (browserFailed_ || size == 0) return;
+    if (!SendAll(browserSocket_, bytes, size)) browserFailed_ = true;
 }
 
 void ProxyConnection::CloseConnection() {
-    if (serverSocket_ != kInvalidSocket) FinishResponse();
-    if (serverSocket_ != kInvalidSocket) platform::CloseSocket(serverSocket_);
+    CloseServerSocket();
     if (browserSocket_ != kInvalidSocket) platform::CloseSocket(browserSocket_);
-    serverSocket_ = browserSocket_ = kInvalidSocket;
+    browserSocket_ = kInvalidSocket;
 }
 
 }  // namespace proxy

@@ -1,107 +1,75 @@
-// One browser connection: the relay loop between the browser socket and the server socket,
-// with the request side (connection_request.cpp) and the response side
-// (connection_response.cpp).
+// One browser connection: the relay loop between the browser socket and the server socket. The
+// browser's bytes are cut into requests by a RequestReader, the server's into responses by a
+// ResponseRelay; the connection opens server sockets and moves bytes between them.
 #pragma once
 
 #include <atomic>
-#include <cstdint>
+#include <cstring>
 #include <string>
+#include <vector>
 
 #include "platform/socket.h"
-#include "proxy/http_header.h"
-#include "proxy/response_body.h"
+#include "proxy/http_request.h"
+#include "proxy/response_relay.h"
 
 namespace proxy {
 
-using platform::SocketHandle;
 using platform::kInvalidSocket;
+using platform::SocketHandle;
 
 // ProxyConnection objects alive.
 extern std::atomic<int> LiveConnections;
 
-// Fixed replies of the proxy, sent as they stand.
+// Fixed replies of the proxy: complete messages a browser shows.
 extern const char kBadRequestReply[];
 extern const char kTunnelEstablishedReply[];
 extern const char kSiteUnreachableReply[];
+extern const char kBadGatewayReply[];
 
 class ProxyConnection {
-public:
+  public:
     // Takes ownership of the accepted browser socket.
     explicit ProxyConnection(SocketHandle browserSocket);
     virtual ~ProxyConnection();
     ProxyConnection(const ProxyConnection&) = delete;
     ProxyConnection& operator=(const ProxyConnection&) = delete;
 
-    // Sizes the relay buffer, runs RelayLoop, then CloseConnection.
+    // Relays requests and responses until either side ends, then closes both sockets.
     void Run();
 
-    // Relay side.
+  private:
     void RelayLoop(char* relayBuffer);
-    // Sends bytes in chunks of at most sendChunkSize_; returns the count sent and removes it
-    // from bytes. A failed send leaves the rest in bytes (and backs BufferSize off on
-    // WSAENOBUFS).
-    size_t SendAll(SocketHandle socket, std::string& bytes);
-    // Flushes a pending response and closes both sockets.
-    void CloseConnection();
-
-    // Request side. Each returns 0 when the connection must end, else 1.
-    int HandleBrowserData();
-    void ParseRequestLine(const std::string& line);
-    int HandleRequestHeader();
-    int ConnectToSite();
-    // A socket connected to name:port, or kInvalidSocket.
+    // Waits for the browser (while it still sends) and the server; false when the wait failed.
+    bool Wait(bool& browserReadable, bool& serverReadable);
+    // Bytes from the browser; false when the connection must end.
+    bool HandleBrowserData(const char* data, size_t size);
+    bool StartRequest(const RequestTarget& target, bool viaGateway);
+    // Closes the server socket unless it leads to name:port; a response it still holds is
+    // finished first.
+    void LeaveServerUnlessAt(const std::string& name, int port);
+    bool ConnectToServer(const std::string& name, int port);
+    // A socket connected to name:port, or kInvalidSocket. The proxy's own address is refused.
     SocketHandle OpenServerSocket(const std::string& name, int port);
+    void CloseServerSocket();
+    void CloseConnection();
+    // Sends in blocks of at most sendChunkSize_; false when a send failed (the connection then
+    // ends, since the stream has a gap).
+    bool SendAll(SocketHandle socket, const char* bytes, size_t size);
+    void SendToBrowser(const char* bytes, size_t size);
+    void SendToBrowser(const char* text) { SendToBrowser(text, std::strlen(text)); }
 
-    // Response side.
-    void ResetResponse();
-    // 1 when the response buffer held a complete header, now cut off into the header lines.
-    int ParseResponseHeader();
-    void HandleResponseData();
-    void Dechunk();
-    void FinishResponse();
-    void SendResponseHeader();
-
-protected:
-    std::string responseBuffer_;
-    std::string requestBuffer_;
-    HeaderLines requestHeaderLines_;
-    HeaderLines responseHeaderLines_;
-    std::string requestLine_;
-    bool IsTunnel = false;
-    std::string method_, url_, version_, hostAndPort_, path_;
-    int port_ = 80;
-    std::string host_;
-    int ResponseState = 1;  // 1 = expecting a response header, 2 = in a body
-    int RequestState = 1;   // 1 = expecting a request header, 2 = passing browser bytes
-    std::uint16_t ContentClass = 0;
-    SocketHandle serverSocket_ = kInvalidSocket;
     SocketHandle browserSocket_;
-    int StatusCode = 0;
-    std::int64_t ContentLength = -1;
-    std::int64_t BodyBytesSent = 0;
-    bool IsChunked = false;
-    std::string decodedBody_;
-    HeaderLines savedHeaderLines_;
+    SocketHandle serverSocket_ = kInvalidSocket;
+    bool browserSending_ = true;  // the browser has not shut down its sending side
+    bool browserFailed_ = false;  // a send to the browser failed
+    std::string serverName_;      // where serverSocket_ leads
+    int serverPort_ = 0;
+    std::string host_;  // the current request's host, for diagnostics
     int sendChunkSize_ = 256;
     int receiveSize_ = 256;
-    std::string contentTypeLine_;
-    std::string lastHost_;
-    int lastPort_ = 0;
-    bool firstBodyCheck_ = true;
-    bool isHeadRequest_ = false;   // the current request's method is HEAD: its response has no body
-
-    // Response side state (connection_response.cpp).
-    ChunkDecoder chunkDecoder_;  // decodes a held chunked body; its raw bytes stay in the buffer
-    std::string nextResponse_;   // bytes that came after the end of the current response
-
-private:
-    // Response side steps (connection_response.cpp).
-    bool BeginResponse();
-    void ApplyResponseRules();
-    bool HandleResponseBody();
-    void CompleteDechunkedBody(size_t rawEnd);
-    void PassChunkedBodyAsItStands();
-    void ReadHeaderAtClose();
+    RequestReader requests_;
+    ResponseRelay responses_;
+    std::vector<RequestReader::Piece> pieces_;  // reused for every read
 };
 
 // Relay size from the settings: the larger system buffer (at least 256) with

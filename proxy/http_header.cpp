@@ -1,5 +1,7 @@
 #include "proxy/http_header.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 namespace proxy {
@@ -11,27 +13,17 @@ bool Contains(const std::string& text, const char* part) {
 
 // Classifies one lower-cased response header line; each assignment replaces the earlier value.
 void ClassifyLine(const std::string& lower, ResponseInfo& info) {
-    if (Contains(lower, "content-type:")) {
-        info.contentClass = kClassPass;
-        info.contentTypeLine = lower;
-        if (Contains(lower, "text/")) {
-            info.contentClass = kClassHeld;
-            if (Contains(lower, "x-component")) info.contentClass = kClassPass;
-        }
-        if (Contains(lower, "html")) info.contentClass = kClassHtml;
-        if (Contains(lower, "image")) info.contentClass = kClassPass;
-        if (Contains(lower, "javascript") || Contains(lower, "jscript")) {
-            info.contentClass = kClassScript;
-        }
+    if (!Contains(lower, "content-type:")) return;
+    info.contentClass = kClassPass;
+    info.contentTypeLine = lower;
+    if (Contains(lower, "text/")) {
+        info.contentClass = kClassHeld;
+        if (Contains(lower, "x-component")) info.contentClass = kClassPass;
     }
-    size_t length = lower.find("content-length");
-    if (length != std::string::npos) {
-        size_t colon = lower.find(':', length);
-        if (colon != std::string::npos) info.contentLength = LeadingNumber(lower, colon + 1);
-    }
-    size_t encoding = lower.find("transfer-encoding");
-    if (encoding != std::string::npos && lower.find("chunked", encoding) != std::string::npos) {
-        info.isChunked = true;
+    if (Contains(lower, "html")) info.contentClass = kClassHtml;
+    if (Contains(lower, "image")) info.contentClass = kClassPass;
+    if (Contains(lower, "javascript") || Contains(lower, "jscript")) {
+        info.contentClass = kClassScript;
     }
 }
 
@@ -50,30 +42,17 @@ std::string ToLower(const std::string& text) {
     return lower;
 }
 
-std::int64_t LeadingNumber(const std::string& text, size_t from) {
-    size_t i = from;
-    while (i < text.size() && text[i] == ' ') ++i;
-    std::int64_t value = 0;
-    const std::int64_t limit = INT64_MAX / 10 - 9;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-        if (value > limit) return -1;  // absurdly large: treated as unknown
-        value = value * 10 + (text[i] - '0');
-    }
-    return value;
-}
-
-bool HeaderComplete(const std::string& bytes) {
+size_t HeaderEnd(const char* data, size_t size) {
     // Only a line feed can complete a header, so jump from one to the next.
-    const char* data = bytes.data();
-    const char* end = data + bytes.size();
-    const char* p = static_cast<const char*>(std::memchr(data, '\n', bytes.size()));
+    const char* end = data + size;
+    const char* p = static_cast<const char*>(std::memchr(data, '\n', size));
     while (p != nullptr) {
         const char* q = p + 1;
         while (q < end && *q == '\r') ++q;
-        if (q < end && *q == '\n') return true;
+        if (q < end && *q == '\n') return static_cast<size_t>(q + 1 - data);
         p = static_cast<const char*>(std::memchr(q, '\n', static_cast<size_t>(end - q)));
     }
-    return false;
+    return std::string::npos;
 }
 
 bool SplitHeader(std::string& bytes, HeaderLines& lines, bool dropGzip, ResponseInfo* response) {
@@ -92,11 +71,10 @@ bool SplitHeader(std::string& bytes, HeaderLines& lines, bool dropGzip, Response
             ended = true;
         }
         std::string line = bytes.substr(lineStart, next - lineStart);
-        std::string lower = ToLower(line);
-        if (response != nullptr) ClassifyLine(lower, *response);
-        if (!(dropGzip && Contains(lower, "accept-encoding:") && Contains(lower, "gzip"))) {
-            lines.push_back(std::move(line));
-        }
+        if (response != nullptr) ClassifyLine(ToLower(line), *response);
+        const bool dropped = dropGzip && !lines.empty() && FieldNameIs(line, "accept-encoding") &&
+                             Contains(ToLower(FieldValue(line)), "gzip");
+        if (!dropped) lines.push_back(std::move(line));
         lineStart = next;
     }
     if (response != nullptr) FinishClassification(*response);
@@ -127,6 +105,119 @@ std::vector<std::string> SplitFields(const std::string& text, const char* separa
     }
     if (!field.empty()) fields.push_back(field);
     return fields;
+}
+
+namespace {
+
+char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+std::string Trimmed(const std::string& text, size_t begin, size_t end) {
+    while (begin < end && IsBlank(text[begin])) ++begin;
+    while (end > begin && IsBlank(text[end - 1])) --end;
+    return text.substr(begin, end - begin);
+}
+
+// Calls onItem with each trimmed, lower-cased item of a comma-separated list.
+template <typename OnItem>
+void ForEachListItem(const std::string& list, OnItem onItem) {
+    size_t start = 0;
+    while (start <= list.size()) {
+        size_t comma = list.find(',', start);
+        if (comma == std::string::npos) comma = list.size();
+        onItem(ToLower(Trimmed(list, start, comma)));
+        start = comma + 1;
+    }
+}
+
+}  // namespace
+
+bool FieldNameIs(const std::string& line, const char* name) {
+    const size_t n = std::strlen(name);
+    if (line.size() <= n || line[n] != ':') return false;
+    for (size_t i = 0; i < n; ++i) {
+        if (LowerAscii(line[i]) != LowerAscii(name[i])) return false;
+    }
+    return true;
+}
+
+std::string FieldValue(const std::string& line) {
+    const size_t colon = line.find(':');
+    if (colon == std::string::npos) return std::string();
+    return Trimmed(line, colon + 1, line.size());
+}
+
+size_t FindField(const HeaderLines& lines, const char* name, size_t from) {
+    for (size_t i = std::max<size_t>(from, 1); i < lines.size(); ++i) {
+        if (FieldNameIs(lines[i], name)) return i;
+    }
+    return std::string::npos;
+}
+
+bool HasBareCarriageReturn(const HeaderLines& lines) {
+    for (const std::string& line : lines) {
+        size_t content = line.find('\n');
+        if (content == std::string::npos) content = line.size();
+        if (content > 0 && line[content - 1] == '\r') --content;
+        if (std::memchr(line.data(), '\r', content) != nullptr) return true;
+    }
+    return false;
+}
+
+std::int64_t DecimalValue(const std::string& text) {
+    if (text.empty()) return -1;
+    std::int64_t value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return -1;
+        if (value > (INT64_MAX - 9) / 10) return -1;
+        value = value * 10 + (c - '0');
+    }
+    return value;
+}
+
+BodyFraming ReadBodyFraming(const HeaderLines& lines) {
+    BodyFraming framing;
+    bool anyLength = false, badLength = false, anyCoding = false;
+    std::int64_t length = -1;
+    std::string lastCoding;
+    for (size_t i = 1; i < lines.size(); ++i) {
+        const std::string& line = lines[i];
+        if (FieldNameIs(line, "content-length")) {
+            anyLength = true;
+            ForEachListItem(FieldValue(line), [&](const std::string& item) {
+                const std::int64_t value = DecimalValue(item);
+                if (value < 0 || (length >= 0 && value != length)) badLength = true;
+                length = value;
+            });
+        } else if (FieldNameIs(line, "transfer-encoding")) {
+            ForEachListItem(FieldValue(line), [&](const std::string& item) {
+                if (item.empty() || item == "identity") return;
+                anyCoding = true;
+                lastCoding = item;
+            });
+        }
+    }
+    if (anyCoding) {
+        framing.kind = lastCoding == "chunked" ? BodyKind::kChunked : BodyKind::kUntilClose;
+        framing.lengthIgnored = anyLength;
+    } else if (badLength) {
+        framing.kind = BodyKind::kInvalid;
+    } else if (anyLength) {
+        framing.kind = BodyKind::kLength;
+        framing.length = static_cast<std::uint64_t>(length);
+    }
+    return framing;
+}
+
+void RemoveFields(HeaderLines& lines, const char* name) {
+    for (size_t i = 1; i < lines.size();) {
+        if (!FieldNameIs(lines[i], name)) {
+            ++i;
+            continue;
+        }
+        lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(i));
+    }
 }
 
 }  // namespace proxy

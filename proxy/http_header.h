@@ -19,24 +19,23 @@ enum ContentClassBit : std::uint16_t {
     kClassHeld = 8,    // held until complete, then filtered
 };
 
-// What the header lines of a response say about its body. SplitHeader updates it in place:
-// contentClass is always replaced; contentLength and isChunked only by the lines that name them.
+// How a response is treated, from its Content-Type lines. SplitHeader fills it in.
 struct ResponseInfo {
     std::uint16_t contentClass = 0;
-    std::int64_t contentLength = -1;
-    bool isChunked = false;
     std::string contentTypeLine;  // lower-cased, for diagnostics
 };
 
 // Largest header block the proxy waits for; a longer one is refused.
 constexpr size_t kMaxHeaderBytes = 64 * 1024;
 
-// True when bytes hold the end of a header: two line feeds with only carriage returns between.
-bool HeaderComplete(const std::string& bytes);
+// Offset just past the end of the header at the front of bytes (two line feeds with only
+// carriage returns between), npos when it is not complete.
+size_t HeaderEnd(const char* bytes, size_t size);
 
-// Cuts the header off the front of bytes into lines (bytes after the header stay). Lines whose
-// lower-case copy holds "accept-encoding:" and "gzip" are dropped when dropGzip is set. With
-// response given the lines are classified into it. Returns true when the header's end was found.
+// Cuts the header off the front of bytes into lines (bytes after the header stay). Accept-Encoding
+// fields whose value names gzip are dropped when dropGzip is set; the first line is never
+// dropped. With response given the lines are classified into it. Returns true when the header's
+// end was found.
 bool SplitHeader(std::string& bytes, HeaderLines& lines, bool dropGzip, ResponseInfo* response);
 
 // The lines joined, trailing line breaks removed and one "\r\n\r\n" appended.
@@ -48,7 +47,38 @@ std::vector<std::string> SplitFields(const std::string& text, const char* separa
 
 std::string ToLower(const std::string& text);
 
-// Decimal value at the front of text after spaces (digits only), 0 when there is none.
-std::int64_t LeadingNumber(const std::string& text, size_t from);
+// ---- Header fields, by name ----
+
+// True when line is a field whose name is name (any case), exactly: "X-Name: 1" is not "Name".
+bool FieldNameIs(const std::string& line, const char* name);
+// The value of a field line: after the colon, without blanks and line break around it.
+std::string FieldValue(const std::string& line);
+// Index of the first field line at or after from named name; npos when there is none. Line 0
+// (the request or status line) is never a field.
+size_t FindField(const HeaderLines& lines, const char* name, size_t from = 1);
+// True when a line holds a carriage return that does not end it.
+bool HasBareCarriageReturn(const HeaderLines& lines);
+
+// Decimal value of text (digits only, nothing else), or -1 when it is not one or does not fit.
+std::int64_t DecimalValue(const std::string& text);
+
+// How a message's body is delimited, from its Content-Length and Transfer-Encoding fields.
+enum class BodyKind {
+    kNone,        // neither field: a request has no body; a response runs until the close
+    kLength,      // Content-Length bytes
+    kChunked,     // chunked coding last among the transfer codings
+    kUntilClose,  // a transfer coding other than chunked last: only the close ends it
+    kInvalid,     // a length that is no number, too large, or two different lengths
+};
+struct BodyFraming {
+    BodyKind kind = BodyKind::kNone;
+    std::uint64_t length = 0;    // for kLength
+    bool lengthIgnored = false;  // a Content-Length stands beside a Transfer-Encoding
+};
+// Reads every Content-Length and Transfer-Encoding field together; "identity" codings count for
+// nothing, and a Transfer-Encoding overrides any Content-Length.
+BodyFraming ReadBodyFraming(const HeaderLines& lines);
+// Removes every field line named name (line 0 is kept).
+void RemoveFields(HeaderLines& lines, const char* name);
 
 }  // namespace proxy

@@ -20,10 +20,6 @@ size_t FindNoCase(const std::string& line, const char* needle) {
     return std::string::npos;
 }
 
-bool ContainsNoCase(const std::string& line, const char* needle) {
-    return FindNoCase(line, needle) != std::string::npos;
-}
-
 bool StartsWithNoCase(const std::string& line, const char* prefix) {
     const size_t n = std::strlen(prefix);
     if (line.size() < n) return false;
@@ -39,18 +35,6 @@ std::string LengthLine(std::uint64_t bodySize, const std::string& replacedLine) 
 }
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-
-// The value of a header line after its colon, without surrounding blanks, lower-cased.
-std::string LowerValue(const std::string& line) {
-    size_t begin = line.find(':');
-    begin = begin == std::string::npos ? line.size() : begin + 1;
-    size_t end = line.size();
-    while (begin < end && IsBlank(line[begin])) ++begin;
-    while (end > begin && IsBlank(line[end - 1])) --end;
-    std::string value = line.substr(begin, end - begin);
-    for (char& c : value) c = LowerAscii(c);
-    return value;
-}
 
 bool NamesOtherCoding(const std::string& codings, bool chunkedAllowed) {
     size_t start = 0;
@@ -79,13 +63,17 @@ int HexValue(char c) {
 }  // namespace
 
 bool SetContentLength(HeaderLines& lines, std::uint64_t bodySize) {
-    for (std::string& line : lines) {
-        if (ContainsNoCase(line, "content-length:")) {
-            line = LengthLine(bodySize, line);
-            return true;
+    const size_t first = FindField(lines, "content-length");
+    if (first == std::string::npos) return false;
+    lines[first] = LengthLine(bodySize, lines[first]);
+    for (size_t i = first + 1; i < lines.size();) {
+        if (FieldNameIs(lines[i], "content-length")) {
+            lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(i));
+        } else {
+            ++i;
         }
     }
-    return false;
+    return true;
 }
 
 void MarkDechunked(HeaderLines& lines, std::uint64_t bodySize) {
@@ -94,12 +82,10 @@ void MarkDechunked(HeaderLines& lines, std::uint64_t bodySize) {
     kept.reserve(lines.size() + 1);
     for (size_t i = 0; i < lines.size(); ++i) {
         const std::string& line = lines[i];
-        if (i > 0 && !replaced && ContainsNoCase(line, "transfer-encoding")) {
-            kept.push_back(LengthLine(bodySize, line));
+        if (i > 0 && FieldNameIs(line, "transfer-encoding")) {
+            if (!replaced) kept.push_back(LengthLine(bodySize, line));
             replaced = true;
-        } else if (i > 0 && ContainsNoCase(line, "content-length:")) {
-            continue;
-        } else {
+        } else if (i == 0 || !FieldNameIs(line, "content-length")) {
             kept.push_back(line);
         }
     }
@@ -109,22 +95,31 @@ void MarkDechunked(HeaderLines& lines, std::uint64_t bodySize) {
 bool HasBodyCoding(const HeaderLines& lines) {
     for (size_t i = 1; i < lines.size(); ++i) {
         const std::string& line = lines[i];
-        if (StartsWithNoCase(line, "content-encoding:")) {
-            if (NamesOtherCoding(LowerValue(line), false)) return true;
-        } else if (StartsWithNoCase(line, "transfer-encoding:")) {
-            if (NamesOtherCoding(LowerValue(line), true)) return true;
+        if (FieldNameIs(line, "content-encoding")) {
+            if (NamesOtherCoding(ToLower(FieldValue(line)), false)) return true;
+        } else if (FieldNameIs(line, "transfer-encoding")) {
+            if (NamesOtherCoding(ToLower(FieldValue(line)), true)) return true;
         }
     }
     return false;
 }
 
-bool LooksBinary(const std::string& body) {
-    const size_t n = std::min<size_t>(32, body.size());
+bool LooksBinary(const char* body, size_t size) {
+    const size_t n = std::min<size_t>(32, size);
     for (size_t i = 0; i < n; ++i) {
         const unsigned char c = static_cast<unsigned char>(body[i]);
         if (c < 9 || c > 250) return true;
     }
     return false;
+}
+
+bool IsStatusLine(const std::string& line) {
+    auto digit = [&](size_t i) { return i < line.size() && line[i] >= '0' && line[i] <= '9'; };
+    if (!StartsWithNoCase(line, "http/") || !digit(5) || line.size() < 12 || line[6] != '.' ||
+        !digit(7) || line[8] != ' ' || !digit(9) || !digit(10) || !digit(11)) {
+        return false;
+    }
+    return line.size() == 12 || line[12] == ' ' || line[12] == '\r' || line[12] == '\n';
 }
 
 int StatusCodeOf(const std::string& statusLine) {
@@ -147,94 +142,95 @@ bool IsBodylessStatus(int statusCode) {
     return (statusCode >= 100 && statusCode < 200) || statusCode == 204 || statusCode == 304;
 }
 
-ChunkDecoder::Status ChunkDecoder::Decode(const std::string& raw, std::string& decoded) {
-    for (;;) {
+ChunkDecoder::Status ChunkDecoder::Fail() {
+    phase_ = Phase::kMalformed;
+    line_.clear();
+    return Status::kMalformed;
+}
+
+ChunkDecoder::Status ChunkDecoder::Decode(const char* data, size_t size, std::string* decoded,
+                                          size_t* used) {
+    size_t pos = 0;
+    *used = 0;
+    while (pos < size || phase_ == Phase::kDone || phase_ == Phase::kMalformed) {
         switch (phase_) {
-            case Phase::kSizeLine: {
-                const Status status = ReadSizeLine(raw);
-                if (phase_ == Phase::kSizeLine || status != Status::kNeedMore) return status;
+            case Phase::kSizeLine:
+            case Phase::kTrailer: {
+                const void* lf = std::memchr(data + pos, '\n', size - pos);
+                const size_t end =
+                    lf ? static_cast<size_t>(static_cast<const char*>(lf) - data) : size;
+                const size_t limit = phase_ == Phase::kSizeLine ? kMaxSizeLine : kMaxTrailer;
+                const size_t total = phase_ == Phase::kSizeLine ? line_.size() : trailerBytes_;
+                if (total + (end - pos) >= limit) return Fail();
+                line_.append(data + pos, end - pos);
+                trailerBytes_ += phase_ == Phase::kTrailer ? end - pos + 1 : 0;
+                pos = end;
+                if (lf == nullptr) break;
+                ++pos;
+                if (phase_ == Phase::kSizeLine) {
+                    if (!ReadSizeLine()) return Fail();
+                } else if (line_.empty() || line_ == "\r") {
+                    phase_ = Phase::kDone;
+                }
+                line_.clear();
                 break;
             }
             case Phase::kData: {
-                const size_t available = raw.size() - offset_;
                 const size_t take =
-                    static_cast<size_t>(std::min<std::uint64_t>(available, remaining_));
-                decoded.append(raw, offset_, take);
-                offset_ += take;
+                    static_cast<size_t>(std::min<std::uint64_t>(size - pos, remaining_));
+                if (decoded != nullptr) decoded->append(data + pos, take);
+                pos += take;
                 remaining_ -= take;
-                if (remaining_ > 0) return Status::kNeedMore;
-                phase_ = Phase::kSizeLine;
+                if (remaining_ == 0) {
+                    phase_ = Phase::kDataEnd;
+                    sawDataCr_ = false;
+                }
                 break;
             }
-            case Phase::kTrailer:
-                return ReadTrailer(raw);
+            case Phase::kDataEnd: {
+                // Chunk data ends with a line break, CRLF or LF alone; anything else is no chunk.
+                const char c = data[pos++];
+                if (c == '\r' && !sawDataCr_) {
+                    sawDataCr_ = true;
+                } else if (c == '\n') {
+                    phase_ = Phase::kSizeLine;
+                } else {
+                    return Fail();
+                }
+                break;
+            }
             case Phase::kDone:
+                *used = pos;
                 return Status::kDone;
             case Phase::kMalformed:
                 return Status::kMalformed;
         }
     }
+    *used = pos;
+    return Status::kNeedMore;
 }
 
-// Reads one size line at offset_; leaves phase_ unchanged while the line is incomplete.
-ChunkDecoder::Status ChunkDecoder::ReadSizeLine(const std::string& raw) {
-    // Blanks in front also take the line break that ends the previous chunk's data.
-    while (offset_ < raw.size()) {
-        const unsigned char c = static_cast<unsigned char>(raw[offset_]);
-        if (c == 0 || c > 32) break;
-        ++offset_;
-    }
-    if (offset_ == raw.size()) return Status::kNeedMore;
-    const size_t available = std::min(raw.size() - offset_, kMaxSizeLine);
-    const void* lf = std::memchr(raw.data() + offset_, '\n', available);
-    if (lf == nullptr) {
-        if (available < kMaxSizeLine && raw[offset_] != '\0') return Status::kNeedMore;
-        phase_ = Phase::kMalformed;
-        return Status::kMalformed;
-    }
-    const size_t lineEnd = static_cast<size_t>(static_cast<const char*>(lf) - raw.data());
+// Reads the size line in line_ (its line feed taken off): hex digits, then extensions or blanks.
+bool ChunkDecoder::ReadSizeLine() {
     std::uint64_t size = 0;
-    size_t pos = offset_;
-    for (; pos < lineEnd && HexValue(raw[pos]) >= 0; ++pos) {
-        if (size > (std::numeric_limits<std::uint64_t>::max() >> 4)) break;
-        size = (size << 4) | static_cast<std::uint64_t>(HexValue(raw[pos]));
+    size_t pos = 0;
+    for (; pos < line_.size() && HexValue(line_[pos]) >= 0; ++pos) {
+        if (size > (std::numeric_limits<std::uint64_t>::max() >> 4)) return false;
+        size = (size << 4) | static_cast<std::uint64_t>(HexValue(line_[pos]));
     }
-    const char next = raw[pos];
-    const bool ends = next == ';' || next == ' ' || next == '\t' || next == '\r' || next == '\n';
-    if (pos == offset_ || !ends) {
-        phase_ = Phase::kMalformed;
-        return Status::kMalformed;
+    if (pos == 0) return false;
+    if (pos < line_.size()) {
+        const char next = line_[pos];
+        if (next != ';' && next != ' ' && next != '\t' && next != '\r') return false;
+        if (next == '\r' && pos + 1 != line_.size()) return false;
     }
-    offset_ = lineEnd + 1;
     if (size == 0) {
         phase_ = Phase::kTrailer;
-        trailerStart_ = offset_;
     } else {
         phase_ = Phase::kData;
         remaining_ = size;
     }
-    return Status::kNeedMore;
-}
-
-// Skips trailer fields up to the blank line that ends the body, then any further line breaks.
-ChunkDecoder::Status ChunkDecoder::ReadTrailer(const std::string& raw) {
-    for (;;) {
-        const void* lf = std::memchr(raw.data() + offset_, '\n', raw.size() - offset_);
-        if (lf == nullptr) {
-            if (raw.size() - trailerStart_ > kMaxTrailer) {
-                phase_ = Phase::kMalformed;
-                return Status::kMalformed;
-            }
-            return Status::kNeedMore;
-        }
-        const size_t lineEnd = static_cast<size_t>(static_cast<const char*>(lf) - raw.data());
-        const bool blank = lineEnd == offset_ || (lineEnd == offset_ + 1 && raw[offset_] == '\r');
-        offset_ = lineEnd + 1;
-        if (blank) break;
-    }
-    while (offset_ < raw.size() && (raw[offset_] == '\r' || raw[offset_] == '\n')) ++offset_;
-    phase_ = Phase::kDone;
-    return Status::kDone;
+    return true;
 }
 
 }  // namespace proxy

@@ -14,13 +14,17 @@ namespace proxy {
 // rest passes through unchanged.
 constexpr size_t kMaxHeldBodyBytes = 8 * 1024 * 1024;
 
-// Replaces the first line holding "content-length:" (any case) with one that names bodySize,
-// keeping the line's own break (CRLF or LF). Adds no line when there is none. Returns true when
-// a line was replaced.
+// Total bytes held for pages by all connections at once; past it further pages pass as they
+// come.
+constexpr std::int64_t kMaxHeldTotalBytes = 64 * 1024 * 1024;
+
+// Replaces the first Content-Length field with one that names bodySize, keeping the line's own
+// break (CRLF or LF), and removes any other, so exactly one remains. Adds no line when there is
+// none. Returns true when a line was replaced.
 bool SetContentLength(HeaderLines& lines, std::uint64_t bodySize);
 
-// The header of a de-chunked body: the first Transfer-Encoding line becomes a Content-Length line
-// naming bodySize and any other Content-Length line is dropped, so exactly one length remains.
+// The header of a de-chunked body: the first Transfer-Encoding field becomes a Content-Length
+// field naming bodySize; every other Transfer-Encoding and Content-Length field is dropped.
 void MarkDechunked(HeaderLines& lines, std::uint64_t bodySize);
 
 // True when the header names a coding the proxy cannot rewrite through: a Content-Encoding other
@@ -28,7 +32,10 @@ void MarkDechunked(HeaderLines& lines, std::uint64_t bodySize);
 bool HasBodyCoding(const HeaderLines& lines);
 
 // True when one of the first 32 bytes of a body is below 9 or above 250: the body is not text.
-bool LooksBinary(const std::string& body);
+bool LooksBinary(const char* body, size_t size);
+
+// True for a status line "HTTP/x.y NNN" (the name in any case), with a reason phrase or none.
+bool IsStatusLine(const std::string& line);
 
 // Status code of a status line: the number after the first space that follows "http/" (any
 // case); 0 when there is none.
@@ -37,15 +44,15 @@ int StatusCodeOf(const std::string& statusLine);
 // True for responses that carry no body whatever their header says.
 bool IsBodylessStatus(int statusCode);
 
-// Decodes a chunked body incrementally. Decode is handed the raw body received so far (which
-// only grows between calls) and resumes where it stopped, so every byte is looked at once. Chunk
-// data is appended to the decoded body; trailer fields after the last chunk are dropped.
+// Decodes a chunked body as it arrives, block by block; every byte is looked at once and only a
+// size or trailer line in progress is kept. Trailer fields after the last chunk are dropped.
 class ChunkDecoder {
   public:
     enum class Status {
-        kNeedMore,   // the last chunk has not arrived yet
-        kDone,       // the body ended; End() is the offset just past it in the raw bytes
-        kMalformed,  // a size line that does not parse, overflows or runs on without end
+        kNeedMore,   // the whole block was used and the last chunk has not ended yet
+        kDone,       // the body ended within the block; *used tells where
+        kMalformed,  // a size line that does not parse, overflows or runs on, data not followed
+                     // by a line break, or a trailer that runs on
     };
 
     // Longest chunk size line (size, extensions and line break) and longest trailer accepted.
@@ -53,22 +60,23 @@ class ChunkDecoder {
     static constexpr size_t kMaxTrailer = kMaxHeaderBytes;
 
     void Reset() { *this = ChunkDecoder(); }
-    Status Decode(const std::string& raw, std::string& decoded);
-    // Offset just past the last byte consumed from raw.
-    size_t End() const { return offset_; }
+    // Reads the next size bytes of the body. Chunk data is appended to *decoded unless it is null.
+    // *used is the count of bytes that belong to the body (all of them unless kDone).
+    Status Decode(const char* data, size_t size, std::string* decoded, size_t* used);
     // True once the last (zero-size) chunk was read, even when its trailer is not yet complete.
     bool SawLastChunk() const { return phase_ == Phase::kTrailer || phase_ == Phase::kDone; }
 
   private:
-    enum class Phase { kSizeLine, kData, kTrailer, kDone, kMalformed };
+    enum class Phase { kSizeLine, kData, kDataEnd, kTrailer, kDone, kMalformed };
 
-    Status ReadSizeLine(const std::string& raw);
-    Status ReadTrailer(const std::string& raw);
+    bool ReadSizeLine();
+    Status Fail();
 
     Phase phase_ = Phase::kSizeLine;
-    size_t offset_ = 0;
+    std::string line_;             // the size or trailer line read so far
     std::uint64_t remaining_ = 0;  // data bytes of the current chunk still to come
-    size_t trailerStart_ = 0;
+    size_t trailerBytes_ = 0;
+    bool sawDataCr_ = false;  // the carriage return after a chunk's data arrived
 };
 
 }  // namespace proxy

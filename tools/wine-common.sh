@@ -8,6 +8,8 @@
 
 export WINEARCH=win32
 export WINEDEBUG=-all
+# Start menu links made in a prefix (the installer's) must not become menu entries of the desktop.
+export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:+$WINEDLLOVERRIDES;}winemenubuilder.exe=d"
 
 wine_log() { printf 'wine: %s\n' "$*" >&2; }
 

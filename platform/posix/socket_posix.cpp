@@ -98,6 +98,8 @@ void ShutdownAndClose(SocketHandle s) {
 
 void Shutdown(SocketHandle s) { ::shutdown(static_cast<int>(s), SHUT_RDWR); }
 
+void ShutdownSending(SocketHandle s) { ::shutdown(static_cast<int>(s), SHUT_WR); }
+
 int SetBlocking(SocketHandle s) {
     int off = 0;
     return Check(::ioctl(static_cast<int>(s), FIONBIO, &off)) < 0 ? -1 : 0;
@@ -201,14 +203,6 @@ bool PollReadable(SocketHandle s, int timeoutMs) {
         n = ::poll(&p, 1, timeoutMs);
     } while (n < 0 && errno == EINTR);
     return n > 0 && (p.revents & (POLLIN | POLLHUP | POLLERR | POLLNVAL)) != 0;
-}
-
-bool ConnectedPair(SocketHandle* first, SocketHandle* second) {
-    int fds[2];
-    if (Check(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds)) < 0) return false;
-    *first = fds[0];
-    *second = fds[1];
-    return true;
 }
 
 std::uint32_t ParseDottedAddress(const std::string& name) { return ::inet_addr(name.c_str()); }

@@ -43,6 +43,8 @@ void ShutdownAndClose(SocketHandle s) { ::closesocket(static_cast<SOCKET>(s)); }
 
 void Shutdown(SocketHandle s) { ::shutdown(static_cast<SOCKET>(s), SD_BOTH); }
 
+void ShutdownSending(SocketHandle s) { ::shutdown(static_cast<SOCKET>(s), SD_SEND); }
+
 int SetBlocking(SocketHandle s) {
     u_long off = 0;
     return ::ioctlsocket(static_cast<SOCKET>(s), FIONBIO, &off) == 0 ? 0 : -1;
@@ -136,26 +138,6 @@ bool PollReadable(SocketHandle s, int timeoutMs) {
     FD_SET(static_cast<SOCKET>(s), &readSet);
     timeval limit{timeoutMs / 1000, (timeoutMs % 1000) * 1000};
     return ::select(0, &readSet, nullptr, nullptr, &limit) > 0;
-}
-
-bool ConnectedPair(SocketHandle* first, SocketHandle* second) {
-    SocketHandle listening = OpenTcpSocket();
-    if (listening == kInvalidSocket) return false;
-    SocketHandle client = kInvalidSocket, accepted = kInvalidSocket;
-    if (BindTo(listening, LoopbackAddress(), 0) == 0 && Listen(listening) == 0) {
-        client = OpenTcpSocket();
-        if (client != kInvalidSocket && ConnectTo(client, LoopbackAddress(), LocalPort(listening)) == 0) {
-            accepted = Accept(listening);
-        }
-    }
-    CloseSocket(listening);
-    if (accepted == kInvalidSocket) {
-        if (client != kInvalidSocket) CloseSocket(client);
-        return false;
-    }
-    *first = client;
-    *second = accepted;
-    return true;
 }
 
 std::uint32_t ParseDottedAddress(const std::string& name) { return ::inet_addr(name.c_str()); }

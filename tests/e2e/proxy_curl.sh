@@ -76,13 +76,13 @@ check "an https URL arrives byte for byte through the tunnel" cmp -s "$site/imag
     <(curl -s -k -x "127.0.0.1:$PROXY_PORT" "https://127.0.0.1:$tls_port/image.gif")
 
 check "a first request that names only a path gets the 400 reply" test \
-    "$(raw_request "$PROXY_PORT" 'GET /image.gif HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n')" = \
-    "$(printf 'HTTP/1.0 400 Invalid header received from browser\n\n')"
+    "$(raw_request "$PROXY_PORT" 'GET /image.gif HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n' |
+        head -n1 | tr -d '\r')" = "HTTP/1.0 400 Invalid header received from browser"
 
 closed_port=$(free_port)
 check "a closed port gets the 404 reply" test \
-    "$(raw_request "$PROXY_PORT" "GET http://127.0.0.1:$closed_port/ HTTP/1.1\\r\\n\\r\\n")" = \
-    "$(printf 'HTTP/1.0 404 Error connecting to site\r\nPragma: no-cache\r\nContent-Type: text/html\r\n<html>\r\n<head>\r\nSite does not exist.\r\n</head></html>\r\n\r\n')"
+    "$(raw_request "$PROXY_PORT" "GET http://127.0.0.1:$closed_port/ HTTP/1.1\\r\\n\\r\\n" |
+        head -n1 | tr -d '\r')" = "HTTP/1.0 404 Error connecting to site"
 
 # tinyproxy as the gateway.
 tiny_port=$(free_port)

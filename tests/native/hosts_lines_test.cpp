@@ -1,5 +1,5 @@
-// Hosts file lines: the lookup, the appended entry, the ad-blocking switch, and
-// the shipped prepared files.
+// Hosts file lines: the lookup, the appended entry, the ad-blocking switch, taking the program's
+// lines out again, and the shipped prepared files.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -94,6 +94,67 @@ TEST(HostsLines, ShippedPreparedFiles) {
     EXPECT_FALSE(HostsTextContains(plain + ads, "KorvoPopupKiller"));
     // Switching a plain hosts file on and off again gives it back byte for byte.
     EXPECT_EQ(SwitchPreparedHosts(SwitchPreparedHosts(plain, ads, plain), plain, ads), plain);
+}
+
+// Taking the program's lines out: the proxy's entry always, a prepared file's line only when
+// the user's earlier file did not have it, localhost never; the rest byte for byte.
+TEST(HostsLines, ProgramLinesTakenOut) {
+    const std::vector<std::string> prepared = {
+        "# Korvo\r\n127.0.0.1 localhost\r\n# Ads\r\n127.0.0.1 ads.example\r\n"
+        "127.0.0.1 ads2.example\r\n",
+        "# Korvo\r\n127.0.0.1 localhost\r\n"};
+    const std::string entry = "127.0.0.1\tKorvoPopupKiller\r\n";
+    const std::string ads =
+        "# Korvo\r\n# Ads\r\n127.0.0.1 ads.example\r\n127.0.0.1 ads2.example\r\n";
+    struct Case {
+        std::string current, backup, expected;
+    } cases[] = {
+        // The user's earlier lines and a line added since stay, line feeds and all.
+        {"127.0.0.1 localhost\n10.0.0.1 nas\n" + entry + ads + "10.0.0.2 printer\n",
+         "127.0.0.1 localhost\n10.0.0.1 nas\n",
+         "127.0.0.1 localhost\n10.0.0.1 nas\n10.0.0.2 printer\n"},
+        // An ad server the user blocked before stays, however it is spaced.
+        {"127.0.0.1\tads.example\r\n" + entry + "# Ads\r\n127.0.0.1 ads2.example\r\n",
+         "127.0.0.1    ADS.example\r\n", "127.0.0.1\tads.example\r\n"},
+        // No backup: every prepared line goes except localhost; look-alikes stay.
+        {"127.0.0.1 localhost\r\n" + ads + "127.0.0.1 ads.example.org\r\n# Ads too\r\n", "",
+         "127.0.0.1 localhost\r\n127.0.0.1 ads.example.org\r\n# Ads too\r\n"},
+        // The entry in any case and spacing; a commented-out or longer name is the user's.
+        {"127.0.0.1   KORVOPOPUPKILLER  \r\n# 127.0.0.1 KorvoPopupKiller\r\n"
+         "127.0.0.1 KorvoPopupKillerHost\r\n",
+         "", "# 127.0.0.1 KorvoPopupKiller\r\n127.0.0.1 KorvoPopupKillerHost\r\n"},
+        // A last line without a break, taken out or kept.
+        {"10.0.0.1 nas\r\n127.0.0.1\tKorvoPopupKiller", "", "10.0.0.1 nas\r\n"},
+        {entry + "10.0.0.1 nas", "", "10.0.0.1 nas"},
+        // Nothing of the program's: unchanged, even empty or blank.
+        {"", "", ""},
+        {"\r\n\n \t\r\n", "", "\r\n\n \t\r\n"},
+        // Nothing but the program's lines: the standard line, never an empty file.
+        {entry, "", "127.0.0.1       localhost\r\n"},
+        {"\n# Ads\n127.0.0.1 KorvoPopupKiller\n\n", "", "127.0.0.1       localhost\n"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(RemoveProgramHostsLines(c.current, c.backup, prepared, "KorvoPopupKiller"),
+                  c.expected)
+            << c.current;
+    }
+}
+
+// The user's file through the program's whole life with the shipped prepared files: entry
+// added, ad blocking switched, a line of the user's added since; uninstalling gives back the
+// user's file with that line, whichever way ad blocking was left.
+TEST(HostsLines, UninstallGivesBackTheUsersFile) {
+    const std::string plain = ReadShipped("hostsd"), ads = ReadShipped("hostse");
+    const std::string users = "127.0.0.1 localhost\r\n10.1.1.1\tfileserver # office\r\n";
+    const std::string added = "10.1.1.2 backup-nas\r\n";
+    std::string hosts = AppendHostsEntry(users, "127.0.0.1", "KorvoPopupKiller");
+    hosts = SwitchPreparedHosts(hosts, ads, plain) + added;
+    const std::string adsOn = hosts;
+    const std::string adsOff = SwitchPreparedHosts(hosts, plain, ads);
+    for (const std::string& current : {adsOn, adsOff}) {
+        EXPECT_EQ(RemoveProgramHostsLines(current, users, {ads, plain}, "KorvoPopupKiller"),
+                  users + added);
+    }
 }
 
 }  // namespace

@@ -1,13 +1,13 @@
 // The response side: the pure pieces (chunk decoder, header edits, body checks) and the
-// connection's response handling, fed read by read with the browser at the end of a socket pair.
+// response relay, fed read by read as a server would.
 #include <gtest/gtest.h>
 
-#include <thread>
+#include <memory>
 
-#include "platform/socket.h"
 #include "proxy/blocker.h"
 #include "proxy/connection.h"
 #include "proxy/response_body.h"
+#include "proxy/response_relay.h"
 #include "proxy/settings.h"
 
 namespace {
@@ -39,8 +39,7 @@ TEST(ChunkDecoder, DecodesTheSameWhateverTheReadBoundaries) {
         {"bare line feeds", "3\nabc\n0\n\n", Status::kDone, "abc", kAll},
         {"trailer fields are dropped", "3\r\nabc\r\n0\r\nX-Sum: 1\r\nY: 2\r\n\r\n", Status::kDone,
          "abc", kAll},
-        {"line breaks after the end are skipped, the next reply stays",
-         "1\r\na\r\n0\r\n\r\n\r\nHTTP/1.1", Status::kDone, "a", 13},
+        {"the next reply stays", "1\r\na\r\n0\r\n\r\nHTTP/1.1", Status::kDone, "a", 11},
         {"leading zeros are no overflow", "00000000000000000000003\r\nabc\r\n0\r\n\r\n",
          Status::kDone, "abc", kAll},
         {"data still coming", "5\r\nhel", Status::kNeedMore, "hel", 0},
@@ -49,21 +48,29 @@ TEST(ChunkDecoder, DecodesTheSameWhateverTheReadBoundaries) {
         {"size with junk after it", "5x\r\nhello", Status::kMalformed, "", 0},
         {"size that overflows", "1ffffffffffffffff\r\nhello", Status::kMalformed, "", 0},
         {"zero byte for a size", "3\r\nabc\r\n\0\r\n"s, Status::kMalformed, "abc", 0},
+        {"data not followed by a line break", "3\r\nabcX\r\n0\r\n\r\n", Status::kMalformed, "abc",
+         0},
+        {"data followed by a carriage return alone", "3\r\nabc\rX0\r\n\r\n", Status::kMalformed,
+         "abc", 0},
+        {"a short chunk cannot be read as a longer one", "5\r\nabc\r\n0\r\n\r\n",
+         Status::kMalformed, "abc\r\n", 0},
     };
     for (const ChunkCase& c : cases) {
         for (size_t step = 1; step <= c.raw.size(); ++step) {
             ChunkDecoder decoder;
-            std::string raw, decoded;
+            std::string decoded;
             Status status = Status::kNeedMore;
-            for (size_t at = 0; at < c.raw.size(); at += step) {
-                raw += c.raw.substr(at, step);
-                status = decoder.Decode(raw, decoded);
-                if (status == Status::kMalformed) break;
+            size_t end = 0;
+            for (size_t at = 0; at < c.raw.size() && status == Status::kNeedMore; at += step) {
+                const size_t n = std::min(step, c.raw.size() - at);
+                size_t used = 0;
+                status = decoder.Decode(c.raw.data() + at, n, &decoded, &used);
+                end = at + used;
             }
             EXPECT_EQ(status, c.status) << c.name << ", reads of " << step;
             EXPECT_EQ(decoded, c.decoded) << c.name << ", reads of " << step;
-            if (c.status == Status::kDone && step == c.raw.size()) {
-                EXPECT_EQ(decoder.End(), c.end == kAll ? c.raw.size() : c.end) << c.name;
+            if (c.status == Status::kDone) {
+                EXPECT_EQ(end, c.end == kAll ? c.raw.size() : c.end) << c.name << ", " << step;
             }
         }
     }
@@ -72,25 +79,29 @@ TEST(ChunkDecoder, DecodesTheSameWhateverTheReadBoundaries) {
 TEST(ChunkDecoder, BoundsSizeLinesAndTrailers) {
     ChunkDecoder decoder;
     std::string decoded;
-    EXPECT_EQ(decoder.Decode("1;" + std::string(ChunkDecoder::kMaxSizeLine, 'e'), decoded),
+    size_t used = 0;
+    const std::string longLine = "1;" + std::string(ChunkDecoder::kMaxSizeLine, 'e');
+    EXPECT_EQ(decoder.Decode(longLine.data(), longLine.size(), &decoded, &used),
               Status::kMalformed);
     decoder.Reset();
-    const std::string trailer = "0\r\n" + std::string(ChunkDecoder::kMaxTrailer, 't');
-    EXPECT_EQ(decoder.Decode(trailer, decoded), Status::kNeedMore);
+    const std::string trailer = "0\r\n" + std::string(ChunkDecoder::kMaxTrailer - 2, 't');
+    EXPECT_EQ(decoder.Decode(trailer.data(), trailer.size(), &decoded, &used), Status::kNeedMore);
     EXPECT_TRUE(decoder.SawLastChunk());
-    EXPECT_EQ(decoder.Decode(trailer + "t", decoded), Status::kMalformed);
+    EXPECT_EQ(decoder.Decode("tt", 2, &decoded, &used), Status::kMalformed);
 }
 
 TEST(ResponseHeader, LengthEditsKeepOneLengthAndTheLineBreaks) {
-    proxy::HeaderLines lines = {"HTTP/1.1 200 OK\r\n", "content-LENGTH: 12\r\n",
-                                "Content-Length: 1\n\n"};
+    proxy::HeaderLines lines = {"HTTP/1.1 200 OK\r\n", "X-Original-Content-Length: 20\r\n",
+                                "content-LENGTH: 12\r\n", "Content-Length: 1\n\n"};
     EXPECT_TRUE(proxy::SetContentLength(lines, 5000000000ull));
-    EXPECT_EQ(lines[1] + lines[2], "Content-Length: 5000000000\r\nContent-Length: 1\n\n");
+    EXPECT_EQ(
+        proxy::JoinHeader(lines),
+        "HTTP/1.1 200 OK\r\nX-Original-Content-Length: 20\r\nContent-Length: 5000000000\r\n\r\n");
     proxy::HeaderLines bare = {"HTTP/1.0 200 OK\n", "Server: x\n\n"};
     EXPECT_FALSE(proxy::SetContentLength(bare, 7));
 
     lines = {"HTTP/1.1 200 OK\r\n", "Content-Length: 999\r\n", "Transfer-Encoding: chunked\r\n",
-             "Server: s\r\n\r\n"};
+             "Server: s\r\n", "Transfer-Encoding: chunked\r\n\r\n"};
     proxy::MarkDechunked(lines, 16);
     EXPECT_EQ(proxy::JoinHeader(lines),
               "HTTP/1.1 200 OK\r\nContent-Length: 16\r\nServer: s\r\n\r\n");
@@ -111,38 +122,27 @@ TEST(ResponseHeader, CodingsThatBlockRewriting) {
 
 // ---- The connection's response handling ----
 
-// A connection whose browser is the far end of a socket pair; the test plays the server by
-// handing it reads.
-struct BrowserEnd {
-    platform::SocketHandle fds[2] = {platform::kInvalidSocket, platform::kInvalidSocket};
-    BrowserEnd() { EXPECT_TRUE(platform::ConnectedPair(&fds[0], &fds[1])); }
-    ~BrowserEnd() { platform::CloseSocket(fds[1]); }
-};
-
-class Connection : private BrowserEnd, public proxy::ProxyConnection {
+// The response side alone: the test plays the server by handing it reads, and collects what
+// would reach the browser.
+class Connection {
   public:
-    explicit Connection(bool headRequest = false) : ProxyConnection(fds[0]) {
-        isHeadRequest_ = headRequest;
-        sendChunkSize_ = receiveSize_ = 1 << 20;
+    explicit Connection(bool headRequest = false)
+        : relay_([this](const char* bytes, size_t size) { delivered_.append(bytes, size); }) {
+        for (int i = 0; i < 10; ++i) relay_.ExpectResponse(headRequest);
     }
-    // One read from the server, as the relay loop hands it on.
-    void ServerSends(const std::string& bytes) {
-        RequestState = 1;
-        responseBuffer_ += bytes;
-        if (!responseBuffer_.empty()) HandleResponseData();
-    }
-    // What reached the browser since the last call (everything sent is already queued).
+    // One read from the server; false when the relay ends the connection.
+    bool ServerSends(const std::string& bytes) { return relay_.Feed(bytes.data(), bytes.size()); }
+    void ServerCloses() { relay_.ServerClosed(); }
+    // What reached the browser since the last call.
     std::string Delivered() {
         std::string bytes;
-        char block[65536];
-        int n;
-        while (platform::PollReadable(fds[1], 0) &&
-               (n = platform::Receive(fds[1], block, sizeof block)) > 0) {
-            bytes.append(block, static_cast<size_t>(n));
-        }
+        bytes.swap(delivered_);
         return bytes;
     }
-    platform::SocketHandle browserFd() const { return fds[1]; }
+
+  private:
+    std::string delivered_;
+    proxy::ResponseRelay relay_;
 };
 
 class ResponseHandling : public ::testing::Test {
@@ -234,7 +234,7 @@ TEST_F(ResponseHandling, DeliversEachResponseAsItsKindRequires) {
          {{"HTTP/1.1 200 OK\r\nX: " + std::string(70000, 'a'), kSame}, {"bbb", kSame}}},
         {"a server that stops before the blank line",
          {{"HTTP/1.0 200 OK\r\nContent-Type: text/html\r\n", ""},
-          {"", "HTTP/1.0 200 OK\r\nContent-Type: text/html\r\n\r\n"}}},
+          {"", std::string(proxy::kBadGatewayReply)}}},
         {"a page without any header", {{" <html>hi</html>", ""}, {"", "[S] <html>hi</html>"}}},
     };
     for (const FlowCase& c : cases) {
@@ -242,7 +242,7 @@ TEST_F(ResponseHandling, DeliversEachResponseAsItsKindRequires) {
         for (size_t i = 0; i < c.steps.size(); ++i) {
             const Step& step = c.steps[i];
             if (step.read.empty()) {
-                connection.FinishResponse();
+                connection.ServerCloses();
             } else {
                 connection.ServerSends(step.read);
             }
@@ -282,14 +282,6 @@ TEST_F(ResponseHandling, HeldBodiesStopGrowingAtTheLimit) {
     const std::string piece = "<html>" + std::string(65530, 'p');
     for (bool chunked : {false, true}) {
         Connection connection;
-        std::string received;
-        std::thread reader([&] {
-            char block[65536];
-            int n;
-            while ((n = platform::Receive(connection.browserFd(), block, sizeof block)) > 0) {
-                received.append(block, static_cast<size_t>(n));
-            }
-        });
         std::string sent =
             Header("Content-Type: text/html\r\n" +
                    (chunked ? "Transfer-Encoding: chunked\r\n"s
@@ -306,8 +298,8 @@ TEST_F(ResponseHandling, HeldBodiesStopGrowingAtTheLimit) {
             chunked ? "0\r\n\r\n"
                     : Header("Content-Type: text/html\r\nContent-Length: 6\r\n") + "<html>";
         connection.ServerSends(next);
-        connection.CloseConnection();
-        reader.join();
+        connection.ServerCloses();
+        const std::string received = connection.Delivered();
         const std::string expected =
             sent + (chunked
                         ? next
@@ -315,6 +307,136 @@ TEST_F(ResponseHandling, HeldBodiesStopGrowingAtTheLimit) {
         EXPECT_EQ(received.size(), expected.size()) << "chunked " << chunked;
         EXPECT_TRUE(received == expected) << "chunked " << chunked;
     }
+    EXPECT_EQ(proxy::HeldResponseBytes.load(), 0);
+}
+
+// Framing the proxy cannot read the same way as every browser would ends the connection with
+// the 502 reply; framing it can read keeps the next response in step.
+TEST_F(ResponseHandling, FramingIsReadByFieldNameAndOnlyOneWay) {
+    struct Case {
+        const char* name;
+        std::string read;
+        std::string delivered;
+        bool goesOn = true;
+    };
+    const std::string html = "Content-Type: text/html\r\n";
+    const std::string gif = "Content-Type: image/gif\r\n";
+    const std::string next = "HTTP/1.1 304 Not Modified\r\n\r\n";
+    const std::string injected6 = "[S]<html>";
+    const std::vector<Case> cases = {
+        {"a field that only ends in Content-Length is not the length",
+         Header(html + "X-Original-Content-Length: 20\r\nContent-Length: 6\r\n") + "<html>" + next,
+         Header(html + "X-Original-Content-Length: 20\r\nContent-Length: 9\r\n") + injected6 +
+             next},
+        {"blanks around the value", Header(html + "Content-Length:\t 6 \t\r\n") + "<html>" + next,
+         Header(html + "Content-Length: 9\r\n") + injected6 + next},
+        {"one length twice leaves one after injection",
+         Header(html + "Content-Length: 6\r\nContent-Length: 6\r\n") + "<html>" + next,
+         Header(html + "Content-Length: 9\r\n") + injected6 + next},
+        {"a signed length", Header(html + "Content-Length: +6\r\n") + "<html>",
+         proxy::kBadGatewayReply, false},
+        {"a hex length", Header(gif + "Content-Length: 0x6\r\n") + "GIF89a",
+         proxy::kBadGatewayReply, false},
+        {"two lengths", Header(gif + "Content-Length: 6\r\nContent-Length: 60\r\n") + "GIF89a",
+         proxy::kBadGatewayReply, false},
+        {"a length too large to hold",
+         Header(gif + "Content-Length: 99999999999999999999\r\n") + "GIF89a",
+         proxy::kBadGatewayReply, false},
+        {"a status line that is no status line", "HTTP/1.1 2000 OK\r\n\r\n",
+         proxy::kBadGatewayReply, false},
+        {"a status line without a version", "HTTP/ 200 OK\r\n\r\n", proxy::kBadGatewayReply, false},
+        {"a reply without header after a reply", "HTTP/1.1 304 Not Modified\r\n\r\n<html>",
+         "HTTP/1.1 304 Not Modified\r\n\r\n" + std::string(proxy::kBadGatewayReply), false},
+        {"chunked named twice is chunked",
+         Header(html + "Transfer-Encoding: chunked\r\nTransfer-Encoding: chunked\r\n") +
+             "6\r\n<html>\r\n0\r\n\r\n" + next,
+         Header(html + "Content-Length: 9\r\n") + injected6 + next},
+        {"identity with chunked is chunked",
+         Header(html + "Transfer-Encoding: identity\r\nContent-Length: 3\r\n"
+                       "Transfer-Encoding: chunked\r\n") +
+             "6\r\n<html>\r\n0\r\n\r\n" + next,
+         Header(html + "Content-Length: 9\r\n") + injected6 + next},
+        {"a passed response with both fields loses the length",
+         Header(gif + "Content-Length: 3\r\nTransfer-Encoding: chunked\r\n") +
+             "6\r\nGIF89a\r\n0\r\n\r\n" + next,
+         Header(gif + "Transfer-Encoding: chunked\r\n") + "6\r\nGIF89a\r\n0\r\n\r\n" + next},
+        {"a chunk whose data runs past its size passes raw under the original header",
+         Header(html + "Transfer-Encoding: chunked\r\n") + "3\r\n<html>\r\n0\r\n\r\n",
+         Header(html + "Transfer-Encoding: chunked\r\n") + "3\r\n<html>\r\n0\r\n\r\n"},
+    };
+    for (const Case& c : cases) {
+        Connection connection;
+        EXPECT_EQ(connection.ServerSends(c.read), c.goesOn) << c.name;
+        EXPECT_EQ(connection.Delivered(), c.delivered) << c.name;
+    }
+}
+
+// Several responses of every kind, fed in one read, in two reads split anywhere, and byte by
+// byte: the browser receives the same bytes every time.
+TEST_F(ResponseHandling, TheSameBytesGiveTheSameResultWhateverTheReads) {
+    const std::string html = "Content-Type: text/html\r\n";
+    const std::string text34(34, 't');
+    const std::string binary34 = "\0"s + std::string(33, 'b');
+    const std::string stream =
+        Header(html + "Content-Length: 40\r\n") + "<html>" + text34 + "\r\n" +
+        Header("Content-Type: image/gif\r\nContent-Length: 7\r\n") + "GIF\0\1\2\3"s +
+        "HTTP/1.1 100 Continue\r\n\r\n" + Header(html + "Transfer-Encoding: chunked\r\n") +
+        "6\r\n<html>\r\n7\r\n</html>\r\n0\r\n\r\n\r\n\r\n" +
+        Header(html + "Content-Length: 40\r\n") + "<html>" + binary34 +
+        "HTTP/1.1 304 Not Modified\r\n\r\n" +
+        Header("Content-Type: image/gif\r\nTransfer-Encoding: chunked\r\n") +
+        "3\r\nGIF\r\n0\r\n\r\n" + Header(html + "Content-Length: 6\r\n") + "<html>";
+    const std::string expected =
+        Header(html + "Content-Length: 43\r\n") + "[S]<html>" + text34 +
+        Header("Content-Type: image/gif\r\nContent-Length: 7\r\n") + "GIF\0\1\2\3"s +
+        "HTTP/1.1 100 Continue\r\n\r\n" + Header(html + "Content-Length: 16\r\n") +
+        "[S]<html></html>" + Header(html + "Content-Length: 40\r\n") + "<html>" + binary34 +
+        "HTTP/1.1 304 Not Modified\r\n\r\n" +
+        Header("Content-Type: image/gif\r\nTransfer-Encoding: chunked\r\n") +
+        "3\r\nGIF\r\n0\r\n\r\n" + Header(html + "Content-Length: 9\r\n") + "[S]<html>";
+    {
+        Connection connection;
+        connection.ServerSends(stream);
+        ASSERT_EQ(connection.Delivered(), expected);
+    }
+    for (size_t cut = 1; cut < stream.size(); ++cut) {
+        Connection connection;
+        connection.ServerSends(stream.substr(0, cut));
+        connection.ServerSends(stream.substr(cut));
+        ASSERT_EQ(connection.Delivered(), expected) << "cut at " << cut;
+    }
+    Connection connection;
+    for (char c : stream) connection.ServerSends(std::string(1, c));
+    EXPECT_EQ(connection.Delivered(), expected);
+}
+
+// Pages held at once by all connections together stay within the total; past it a page passes
+// as it comes, and what was held is given back when the pages end.
+TEST_F(ResponseHandling, HeldPagesAreBoundedInTotal) {
+    const size_t pageSize = 5 * 1024 * 1024;
+    const int fitting = static_cast<int>(proxy::kMaxHeldTotalBytes / pageSize);
+    const std::string header = Header(
+        "Content-Type: text/html\r\nContent-Length: " + std::to_string(pageSize + 1) + "\r\n");
+    const std::string body = "<html>" + std::string(pageSize - 6, 'h');
+    std::vector<std::unique_ptr<Connection>> connections;
+    for (int i = 0; i <= fitting; ++i) {
+        connections.push_back(std::make_unique<Connection>());
+        connections.back()->ServerSends(header + body);
+        const std::string now = connections.back()->Delivered();
+        if (i < fitting) {
+            EXPECT_EQ(now, "") << "page " << i;
+        } else {
+            EXPECT_EQ(now, header + body) << "page " << i;
+        }
+    }
+    EXPECT_LE(proxy::HeldResponseBytes.load(), proxy::kMaxHeldTotalBytes);
+    for (auto& connection : connections) connection->ServerSends(">");
+    EXPECT_EQ(proxy::HeldResponseBytes.load(), 0);
+    // Room again: the next page is held and filtered.
+    Connection later;
+    later.ServerSends(Header("Content-Type: text/html\r\nContent-Length: 6\r\n") + "<html>");
+    EXPECT_EQ(later.Delivered(),
+              Header("Content-Type: text/html\r\nContent-Length: 9\r\n") + "[S]<html>");
 }
 
 }  // namespace

@@ -119,9 +119,14 @@ TEST_F(Sockets, ReusedAddressCannotBeTakenBySharingIt) {
     CloseSocket(held);
 }
 
-TEST_F(Sockets, ConnectedPairAndOptionsWork) {
-    SocketHandle a = kInvalidSocket, b = kInvalidSocket;
-    ASSERT_TRUE(ConnectedPair(&a, &b));
+TEST_F(Sockets, OptionsAndPollsWorkOnAConnection) {
+    int port = 0;
+    SocketHandle server = Listening(&port);
+    SocketHandle a = OpenTcpSocket();
+    ASSERT_EQ(ConnectTo(a, kLoopback, port), 0);
+    SocketHandle b = Accept(server);
+    ASSERT_NE(b, kInvalidSocket);
+    CloseSocket(server);
     EXPECT_TRUE(SetNoDelay(a));
     EXPECT_TRUE(SetBufferSizes(a, 16384, 16384));
     int sendBytes = 0, receiveBytes = 0;

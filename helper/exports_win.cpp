@@ -1,0 +1,87 @@
+// The DLL's exported functions (see korvo_bho.h for their contracts).
+#include <vector>
+
+#include "platform/win/reg_key.h"
+#include "helper/cookie_hlpr_ids.h"
+#include "helper/cookie_hlpr_obj.h"
+#include "helper/helper_module.h"
+#include "helper/korvo_bho.h"
+#include "helper/proxy_enable_text.h"
+#include "helper/registration.h"
+#include "platform/profile.h"
+
+namespace {
+
+constexpr char kIeSection[] = "IE Settings";
+constexpr char kInternetSettingsPath[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
+
+helper::CookieHlprFactory factory;
+
+int RestoreInternetExplorer() {
+    const std::string browserIni = helper::ModuleRelativePath("Browser.ini");
+    auto read = [&browserIni](const char* key, unsigned buffer) {
+        return platform::ReadProfileText(kIeSection, key, "", browserIni, buffer);
+    };
+    if (!read("Restored", 30).empty()) return 1;
+    if (read("Saved", 30).empty()) return 0;
+    platform::RegKey settings;
+    if (settings.Open(HKEY_CURRENT_USER, kInternetSettingsPath) != ERROR_SUCCESS) return 0;
+    settings.SetString("ProxyServer", read("Proxy", 260));
+    const std::vector<unsigned char> enable =
+        helper::DecodeProxyEnableText(read("ProxyEnable", 260));
+    RegSetValueExA(settings.Handle(), "ProxyEnable", 0, REG_BINARY, enable.data(),
+                   static_cast<DWORD>(enable.size()));
+    platform::WriteProfileText(kIeSection, "Restored", "1", browserIni);
+    return 1;
+}
+
+}  // namespace
+
+extern "C" {
+
+HRESULT WINAPI DllCanUnloadNow(void) { return helper::ModuleLockCount() == 0 ? S_OK : S_FALSE; }
+
+HRESULT WINAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** out) {
+    if (out == nullptr) return E_POINTER;
+    *out = nullptr;
+    if (!IsEqualCLSID(clsid, helper::kClsidCookieHlprObj)) return CLASS_E_CLASSNOTAVAILABLE;
+    return factory.QueryInterface(iid, out);
+}
+
+HRESULT WINAPI DllRegisterServer(void) {
+    try {
+        return helper::RegisterHelper(helper::ModulePath());
+    } catch (...) {
+        return E_UNEXPECTED;
+    }
+}
+
+HRESULT WINAPI DllUnregisterServer(void) {
+    try {
+        RestoreInternetExplorer();
+        helper::RemoveRunValues();
+        helper::UnregisterHelper();
+    } catch (...) {
+    }
+    return S_OK;
+}
+
+int WINAPI RestoreIE(void) {
+    try {
+        return RestoreInternetExplorer();
+    } catch (...) {
+        return 0;
+    }
+}
+
+LONG WINAPI UninstUnInitialize(void) { return 0; }
+
+LONG WINAPI UninstInitialize(HWND, HANDLE, LONG) {
+    RestoreIE();
+    // DllUnregisterServer removes the Run values too; its own restore finds the work done.
+    DllUnregisterServer();
+    return 0;
+}
+
+}  // extern "C"

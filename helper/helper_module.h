@@ -1,0 +1,26 @@
+// What the helper's parts share about the loaded DLL: its handle and folder, and the tray
+// program's instance window.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace helper {
+
+// The DLL's own module handle (kept at process attach).
+HMODULE ModuleHandle();
+
+// The DLL's file path.
+std::string ModulePath();
+
+// The DLL's path cut after its last backslash (kept), with name appended; without a backslash
+// name is appended to the whole path.
+std::string ModuleRelativePath(const std::string& name);
+
+// The tray program's hidden instance window: the top-level window titled with text 9999 of the
+// language file named by the application key ("Path" + "\Language\" + "Language" + ".ini"),
+// default "Korvo Popup Killer.kv". Null when there is none.
+HWND FindTrayWindow();
+
+}  // namespace helper

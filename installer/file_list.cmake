@@ -1,0 +1,43 @@
+# Writes the installer's file list from the laid-out installation folder: one macro that installs
+# every file in its folder, one that deletes exactly those files and then the folders, deepest
+# first, so the uninstaller never removes what it did not install. The source paths are relative:
+# makensis runs in the laid-out folder.
+#   cmake -DLAYOUT_DIR=... -DOUTPUT=... -P file_list.cmake
+file(GLOB_RECURSE files RELATIVE "${LAYOUT_DIR}" LIST_DIRECTORIES false "${LAYOUT_DIR}/*")
+list(SORT files)
+set(install "!macro KorvoInstallFiles\n")
+set(remove "!macro KorvoRemoveFiles\n")
+set(folders "")
+set(current "-")
+foreach(file IN LISTS files)
+  get_filename_component(folder "${file}" DIRECTORY)
+  string(REPLACE "/" "\\" windows_file "${file}")
+  string(REPLACE "/" "\\" windows_folder "${folder}")
+  if(NOT folder STREQUAL current)
+    set(current "${folder}")
+    if(folder STREQUAL "")
+      string(APPEND install "  SetOutPath \"$INSTDIR\"\n")
+    else()
+      string(APPEND install "  SetOutPath \"$INSTDIR\\${windows_folder}\"\n")
+      # Every folder on the way down, so that parents are removed after their children.
+      set(path "${folder}")
+      while(NOT path STREQUAL "")
+        list(APPEND folders "${path}")
+        get_filename_component(path "${path}" DIRECTORY)
+      endwhile()
+    endif()
+  endif()
+  string(APPEND install "  File \"${windows_file}\"\n")
+  string(APPEND remove "  Delete \"$INSTDIR\\${windows_file}\"\n")
+endforeach()
+list(REMOVE_DUPLICATES folders)
+# Deepest first: a longer path never sorts after its own parent when reversed.
+list(SORT folders)
+list(REVERSE folders)
+foreach(folder IN LISTS folders)
+  string(REPLACE "/" "\\" windows_folder "${folder}")
+  string(APPEND remove "  RMDir \"$INSTDIR\\${windows_folder}\"\n")
+endforeach()
+string(APPEND install "  SetOutPath \"$INSTDIR\"\n!macroend\n")
+string(APPEND remove "!macroend\n")
+file(WRITE "${OUTPUT}" "${install}${remove}")

@@ -1,0 +1,238 @@
+#include "proxy/http_request.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace proxy {
+namespace {
+
+bool StartsWithNoCase(const std::string& text, const char* prefix) {
+    return ToLower(text.substr(0, std::strlen(prefix))) == prefix;
+}
+
+// Splits host[:port]; an empty port means 80. False when the port names no site.
+bool SplitHostAndPort(const std::string& authority, std::string& host, int& port) {
+    const size_t colon = authority.rfind(':');
+    host = authority.substr(0, colon);
+    port = 80;
+    if (colon == std::string::npos || colon + 1 == authority.size()) return true;
+    port = ParsePort(authority.substr(colon + 1));
+    return port != 0;
+}
+
+// The last line of a header also carries the blank line; edits need it as a line of its own.
+void EndLikeOtherLines(HeaderLines& lines) {
+    std::string& last = lines.back();
+    while (last.size() > 1 && (last.back() == '\r' || last.back() == '\n')) last.pop_back();
+    last += "\r\n";
+}
+
+// The forwarded Host agrees with the target: the received one is replaced, a missing one added,
+// any further one dropped.
+void SetHostField(HeaderLines& lines, const std::string& value) {
+    const std::string line = "Host: " + value + "\r\n";
+    const size_t first = FindField(lines, "host");
+    if (first == std::string::npos) {
+        lines.insert(lines.begin() + 1, line);
+        return;
+    }
+    lines[first] = line;
+    for (size_t i = first + 1; i < lines.size();) {
+        if (FieldNameIs(lines[i], "host")) {
+            lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(i));
+        } else {
+            ++i;
+        }
+    }
+}
+
+}  // namespace
+
+int ParsePort(const std::string& text) {
+    if (text.empty() || text.size() > 5) return 0;
+    const std::int64_t value = DecimalValue(text);
+    return value >= 1 && value <= 65535 ? static_cast<int>(value) : 0;
+}
+
+std::string HostFieldValue(const std::string& host, int port) {
+    return port == 80 ? host : host + ":" + std::to_string(port);
+}
+
+RequestTarget ParseRequestLine(const std::string& line) {
+    RequestTarget target;
+    const std::vector<std::string> fields = SplitFields(line, " \r\n");
+    if (fields.size() != 3) {
+        target.refusal = Refusal::kBadRequest;
+        return target;
+    }
+    target.method = fields[0];
+    target.version = fields[2];
+    std::string url = fields[1];
+    if (ToLower(target.method) == "connect") {
+        target.tunnel = true;
+        const size_t colon = url.rfind(':');
+        if (colon == std::string::npos || colon == 0) {
+            target.refusal = Refusal::kBadRequest;
+            return target;
+        }
+        target.host = url.substr(0, colon);
+        target.port = ParsePort(url.substr(colon + 1));
+        if (target.port == 0) target.refusal = Refusal::kBadPort;
+        return target;
+    }
+    if (StartsWithNoCase(url, "http://")) {
+        url.erase(0, 7);
+    } else if (StartsWithNoCase(url, "https://")) {
+        url.erase(0, 8);
+    } else if (url[0] == '/') {
+        target.path = url;
+        return target;
+    } else {
+        target.refusal = Refusal::kBadRequest;
+        return target;
+    }
+    const size_t slash = url.find('/');
+    if (slash == std::string::npos || slash == 0) {
+        target.refusal = Refusal::kBadRequest;
+        return target;
+    }
+    target.path = url.substr(slash);
+    if (!SplitHostAndPort(url.substr(0, slash), target.host, target.port)) {
+        target.refusal = Refusal::kBadPort;
+    } else if (target.host.empty()) {
+        target.refusal = Refusal::kBadRequest;
+    }
+    return target;
+}
+
+bool RequestReader::Refuse(Refusal why) {
+    state_ = State::kRefused;
+    refusal_ = why;
+    pending_.clear();
+    return false;
+}
+
+void RequestReader::AppendBody(std::vector<Piece>& out, const char* data, size_t size) {
+    if (size == 0) return;
+    if (out.empty()) out.emplace_back();
+    out.back().bytes.append(data, size);
+}
+
+bool RequestReader::Feed(const char* data, size_t size, const RequestOptions& options,
+                         std::vector<Piece>& out) {
+    while (size > 0) {
+        size_t take = size;
+        switch (state_) {
+            case State::kRefused:
+                return false;
+            case State::kHeader:
+                if (!ReadHeader(data, size, options, out)) return false;
+                continue;
+            case State::kTunnel:
+                break;
+            case State::kLengthBody:
+                take = static_cast<size_t>(std::min<std::uint64_t>(size, remaining_));
+                remaining_ -= take;
+                if (remaining_ == 0) state_ = State::kHeader;
+                break;
+            case State::kChunkedBody: {
+                const ChunkDecoder::Status status = chunks_.Decode(data, size, nullptr, &take);
+                if (status == ChunkDecoder::Status::kMalformed) return Refuse(Refusal::kBadRequest);
+                if (status == ChunkDecoder::Status::kDone) state_ = State::kHeader;
+                break;
+            }
+        }
+        AppendBody(out, data, take);
+        data += take;
+        size -= take;
+    }
+    return true;
+}
+
+// Collects header bytes; once the header is whole, starts its request and leaves data and size
+// at the bytes after it. Bytes beyond the header limit are never kept.
+bool RequestReader::ReadHeader(const char*& data, size_t& size, const RequestOptions& options,
+                               std::vector<Piece>& out) {
+    if (pending_.empty()) {
+        // Line breaks between requests are no part of the next one.
+        while (size > 0 && (*data == '\r' || *data == '\n')) {
+            ++data;
+            --size;
+        }
+        if (size == 0) return true;
+    }
+    const size_t prior = pending_.size();
+    const size_t room = kMaxHeaderBytes + 1 - prior;
+    pending_.append(data, std::min(size, room));
+    const size_t end = HeaderEnd(pending_.data(), pending_.size());
+    if (end == std::string::npos) {
+        if (pending_.size() > kMaxHeaderBytes) return Refuse(Refusal::kBadRequest);
+        data += size;
+        size = 0;
+        return true;
+    }
+    if (end > kMaxHeaderBytes) return Refuse(Refusal::kBadRequest);
+    data += end - prior;
+    size -= end - prior;
+    pending_.resize(end);
+    std::string header;
+    header.swap(pending_);
+    return StartRequest(header, options, out);
+}
+
+bool RequestReader::StartRequest(std::string& header, const RequestOptions& options,
+                                 std::vector<Piece>& out) {
+    HeaderLines lines;
+    // The header ends where HeaderEnd found its end; a split that disagrees met stray carriage
+    // returns in the blank line.
+    const bool whole = SplitHeader(header, lines, options.dropGzip, nullptr);
+    if (!whole || lines.empty() || HasBareCarriageReturn(lines)) {
+        return Refuse(Refusal::kBadRequest);
+    }
+    RequestTarget target = ParseRequestLine(lines[0]);
+    if (target.refusal != Refusal::kNone) return Refuse(target.refusal);
+    if (target.host.empty()) {
+        // A bare path names the host of the previous request on this connection.
+        if (lastHost_.empty()) return Refuse(Refusal::kBadRequest);
+        target.host = lastHost_;
+        target.port = lastPort_;
+    }
+    lastHost_ = target.host;
+    lastPort_ = target.port;
+
+    Piece piece;
+    piece.startsRequest = true;
+    if (target.tunnel) {
+        state_ = State::kTunnel;
+        // A gateway gets the CONNECT header as it came; a tunnel served here sends nothing.
+        if (options.viaGateway) piece.bytes = JoinHeader(lines);
+        piece.target = std::move(target);
+        out.push_back(std::move(piece));
+        return true;
+    }
+    const BodyFraming framing = ReadBodyFraming(lines);
+    if (framing.kind == BodyKind::kInvalid || framing.kind == BodyKind::kUntilClose) {
+        return Refuse(Refusal::kBadRequest);
+    }
+    EndLikeOtherLines(lines);
+    if (!options.viaGateway) {
+        lines[0] = target.method + " " + target.path + " " + target.version + "\r\n";
+    }
+    SetHostField(lines, HostFieldValue(target.host, target.port));
+    if (framing.lengthIgnored) RemoveFields(lines, "content-length");
+    piece.bytes = JoinHeader(lines);
+    piece.target = std::move(target);
+    out.push_back(std::move(piece));
+
+    state_ = State::kHeader;
+    if (framing.kind == BodyKind::kLength && framing.length > 0) {
+        state_ = State::kLengthBody;
+        remaining_ = framing.length;
+    } else if (framing.kind == BodyKind::kChunked) {
+        state_ = State::kChunkedBody;
+        chunks_.Reset();
+    }
+    return true;
+}
+
+}  // namespace proxy

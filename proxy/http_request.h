@@ -1,0 +1,79 @@
+// The browser's side of the wire as pure functions of bytes: the request line, and a reader that
+// cuts a stream of requests into rewritten headers and bodies, whatever reads they arrive in.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "proxy/http_header.h"
+#include "proxy/response_body.h"
+
+namespace proxy {
+
+// Why a request is refused: the 400 reply for a header that cannot be used, the 404 reply for a
+// port that names no site.
+enum class Refusal { kNone, kBadRequest, kBadPort };
+
+// Where a request goes, from its request line.
+struct RequestTarget {
+    Refusal refusal = Refusal::kNone;
+    bool tunnel = false;  // CONNECT host:port
+    std::string method, path, version;
+    std::string host;  // empty for a bare path: the previous request's host is meant
+    int port = 80;
+};
+
+// A request line "METHOD URL VERSION": an absolute http:// or https:// URL (its path from the
+// first slash after the host), a bare path, or for CONNECT host:port.
+RequestTarget ParseRequestLine(const std::string& line);
+
+// Port number of decimal text in 1..65535, else 0.
+int ParsePort(const std::string& text);
+
+// The Host field value that names host and port (":80" left out).
+std::string HostFieldValue(const std::string& host, int port);
+
+// What the reader does with the headers it passes.
+struct RequestOptions {
+    bool dropGzip = true;     // drop Accept-Encoding fields that name gzip
+    bool viaGateway = false;  // the request line keeps its absolute URL for the gateway
+};
+
+// Cuts the bytes a browser sends into requests. Each request's own framing (Content-Length or a
+// chunked body) decides which bytes are its body; the next header starts after it.
+class RequestReader {
+  public:
+    // A run of bytes for the server. A piece that starts a request carries its target and its
+    // rewritten header; the others carry body bytes of the request before them.
+    struct Piece {
+        bool startsRequest = false;
+        RequestTarget target;
+        std::string bytes;
+    };
+
+    // Reads the next bytes and appends the pieces they complete. Returns false once a request is
+    // refused (refusal() says how); the pieces before it stay valid.
+    bool Feed(const char* data, size_t size, const RequestOptions& options,
+              std::vector<Piece>& out);
+    Refusal refusal() const { return refusal_; }
+
+  private:
+    enum class State { kHeader, kLengthBody, kChunkedBody, kTunnel, kRefused };
+
+    bool ReadHeader(const char*& data, size_t& size, const RequestOptions& options,
+                    std::vector<Piece>& out);
+    bool StartRequest(std::string& header, const RequestOptions& options, std::vector<Piece>& out);
+    bool Refuse(Refusal why);
+    static void AppendBody(std::vector<Piece>& out, const char* data, size_t size);
+
+    State state_ = State::kHeader;
+    Refusal refusal_ = Refusal::kNone;
+    std::string pending_;  // the start of a header whose end has not arrived
+    std::uint64_t remaining_ = 0;
+    ChunkDecoder chunks_;
+    std::string lastHost_;
+    int lastPort_ = 80;
+};
+
+}  // namespace proxy

@@ -1,0 +1,317 @@
+#include "proxy/response_relay.h"
+
+#include <algorithm>
+
+#include "proxy/blocker.h"
+#include "proxy/connection.h"
+#include "proxy/diagnostics.h"
+#include "proxy/settings.h"
+
+namespace proxy {
+
+std::atomic<std::int64_t> HeldResponseBytes{0};
+
+namespace {
+
+bool FilteringOn() { return appSettings.Disabled.load(std::memory_order_relaxed) == 0; }
+
+// True while bytes can still be the start of a status line.
+bool MayStartStatusLine(const std::string& bytes) {
+    static const char kName[] = "http/";
+    const size_t n = std::min<size_t>(bytes.size(), 5);
+    for (size_t i = 0; i < n; ++i) {
+        if (ToLower(std::string(1, bytes[i]))[0] != kName[i]) return false;
+    }
+    return true;
+}
+
+// A page without header is taken for HTML when its first byte that is not blank or high is "<".
+bool StartsWithTag(const std::string& body) {
+    for (char ch : body) {
+        const unsigned char c = static_cast<unsigned char>(ch);
+        if ((c >= 1 && c <= 32) || c >= 128) continue;
+        return c == '<';
+    }
+    return false;
+}
+
+}  // namespace
+
+ResponseRelay::ResponseRelay(Sender toBrowser) : send_(std::move(toBrowser)) {}
+
+ResponseRelay::~ResponseRelay() { Release(); }
+
+void ResponseRelay::StartTunnel() {
+    if (!header_.empty()) Send(header_);
+    header_.clear();
+    state_ = State::kTunnel;
+}
+
+bool ResponseRelay::Feed(const char* data, size_t size) {
+    while (size > 0) {
+        switch (state_) {
+            case State::kFailed:
+                return false;
+            case State::kTunnel:
+                send_(data, size);
+                return true;
+            case State::kHeader:
+                if (!ReadHeader(data, size)) return false;
+                break;
+            case State::kBody:
+                ReadBody(data, size);
+                break;
+        }
+    }
+    return state_ != State::kFailed;
+}
+
+// Collects header bytes; once the header is whole, begins its response and leaves data and size
+// at the bytes after it.
+bool ResponseRelay::ReadHeader(const char*& data, size_t& size) {
+    if (header_.empty()) {
+        // Line breaks a server leaves between replies are no part of the next one.
+        while (size > 0 && (*data == '\r' || *data == '\n')) {
+            ++data;
+            --size;
+        }
+        if (size == 0) return true;
+    }
+    const size_t prior = header_.size();
+    header_.append(data, size);
+    if (!MayStartStatusLine(header_)) {
+        // Only the first reply of a server may come without a header; later it means the server
+        // fell out of step.
+        if (answered_) return Fail();
+        data += size;
+        size = 0;
+        BeginHeaderless();
+        return true;
+    }
+    const size_t end = HeaderEnd(header_.data(), header_.size());
+    if (end == std::string::npos) {
+        data += size;
+        size = 0;
+        if (header_.size() > kMaxHeaderBytes) {
+            // No header end within the limit: the bytes pass on as they are, to the close.
+            Send(header_);
+            header_.clear();
+            class_ = kClassPass;
+            held_ = false;
+            framing_ = Framing::kUntilClose;
+            state_ = State::kBody;
+        }
+        return true;
+    }
+    data += end - prior;
+    size -= end - prior;
+    header_.resize(end);
+    return BeginResponse();
+}
+
+// Takes the complete header off and decides how its body travels.
+bool ResponseRelay::BeginResponse() {
+    ResponseInfo info;
+    const bool whole = SplitHeader(header_, lines_, FilteringOn(), &info);
+    header_.clear();
+    answered_ = true;
+    if (!whole || lines_.empty() || !IsStatusLine(lines_[0])) return Fail();
+    const int status = StatusCodeOf(lines_[0]);
+    if (status < 100) return Fail();
+    if (status == 101) {
+        // The connection changes protocol: everything after the header passes through.
+        SendHeader();
+        state_ = State::kTunnel;
+        return true;
+    }
+    if (status < 200) {
+        // An interim reply: the final one follows.
+        SendHeader();
+        return true;
+    }
+    const bool headRequest = !awaited_.empty() && awaited_.front();
+    if (!awaited_.empty()) awaited_.pop_front();
+    if (headRequest || IsBodylessStatus(status)) {
+        SendHeader();
+        return true;
+    }
+    const BodyFraming framing = ReadBodyFraming(lines_);
+    if (framing.kind == BodyKind::kInvalid) return Fail();
+    // A length beside a transfer coding means nothing and must not reach the browser.
+    if (framing.lengthIgnored) RemoveFields(lines_, "content-length");
+    class_ = info.contentClass;
+    contentTypeLine_ = info.contentTypeLine;
+    // Redirects, errors and bodies in a coding the proxy cannot edit are never rewritten.
+    if (status >= 300 || HasBodyCoding(lines_)) class_ = kClassPass;
+    held_ = (class_ & kClassHeld) != 0;
+    headerless_ = false;
+    binaryChecked_ = false;
+    remaining_ = framing.length;
+    framing_ = framing.kind == BodyKind::kLength    ? Framing::kLength
+               : framing.kind == BodyKind::kChunked ? Framing::kChunked
+                                                    : Framing::kUntilClose;
+    chunks_.Reset();
+    state_ = State::kBody;
+    if (!held_) SendHeader();
+    if (framing_ == Framing::kLength && remaining_ == 0) FinishBody();
+    return true;
+}
+
+// A server that sends a page without any header: the page runs to the close.
+void ResponseRelay::BeginHeaderless() {
+    lines_.clear();
+    headerless_ = true;
+    binaryChecked_ = false;
+    class_ = kClassHtml | kClassHeld;
+    held_ = true;
+    framing_ = Framing::kUntilClose;
+    state_ = State::kBody;
+    answered_ = true;
+    std::string bytes;
+    bytes.swap(header_);
+    if (Hold(bytes.size())) {
+        body_.swap(bytes);
+        CheckBinary();
+    } else {
+        held_ = false;
+        Send(bytes);
+    }
+}
+
+void ResponseRelay::ReadBody(const char*& data, size_t& size) {
+    size_t take = size;
+    bool ended = false;
+    const size_t decodedBefore = decoded_.size();
+    if (framing_ == Framing::kLength) {
+        take = static_cast<size_t>(std::min<std::uint64_t>(size, remaining_));
+        remaining_ -= take;
+        ended = remaining_ == 0;
+    } else if (framing_ == Framing::kChunked) {
+        const ChunkDecoder::Status status =
+            chunks_.Decode(data, size, held_ ? &decoded_ : nullptr, &take);
+        if (status == ChunkDecoder::Status::kMalformed) {
+            // A bad chunk: the bytes pass as they came, under the original header, to the close.
+            StopHolding();
+            framing_ = Framing::kUntilClose;
+            take = size;
+        }
+        ended = status == ChunkDecoder::Status::kDone;
+    }
+    if (held_ && (body_.size() + take > kMaxHeldBodyBytes ||
+                  !Hold(take + decoded_.size() - decodedBefore))) {
+        // Too large to hold, alone or with the other connections' pages.
+        StopHolding();
+    }
+    if (held_) {
+        body_.append(data, take);
+        CheckBinary();
+    } else {
+        send_(data, take);
+    }
+    data += take;
+    size -= take;
+    if (ended) FinishBody();
+}
+
+// The body is complete: a held page is filtered and goes with its header.
+void ResponseRelay::FinishBody() {
+    if (held_) {
+        if (framing_ == Framing::kChunked) {
+            MarkDechunked(lines_, decoded_.size());
+            body_.swap(decoded_);
+        }
+        const bool rewrite = FilteringOn() && !LooksBinary(body_.data(), body_.size()) &&
+                             (!headerless_ || StartsWithTag(body_));
+        if (rewrite && InjectBlocker(body_, ToLower(body_), class_, &lines_)) {
+            SetContentLength(lines_, body_.size());
+        }
+        SendHeader();
+        Diagnose("HTTP Response data from %s.  %s", host_.c_str(), contentTypeLine_.c_str());
+        Send(body_);
+    }
+    EndResponse();
+}
+
+void ResponseRelay::EndResponse() {
+    Release();
+    body_.clear();
+    decoded_.clear();
+    lines_.clear();
+    contentTypeLine_.clear();
+    held_ = false;
+    headerless_ = false;
+    state_ = State::kHeader;
+}
+
+void ResponseRelay::ServerClosed() {
+    if (state_ == State::kHeader && !header_.empty()) {
+        // Cut off inside its header: never passed on as a complete response.
+        Send(kBadGatewayReply);
+    } else if (state_ == State::kBody && held_) {
+        if (framing_ == Framing::kUntilClose ||
+            (framing_ == Framing::kChunked && chunks_.SawLastChunk())) {
+            // Only the close (or the end of the trailer) was missing: the body is whole.
+            FinishBody();
+        } else {
+            // Cut off before its end: the browser gets what came, as it came, unfiltered.
+            SendHeader();
+            Send(body_);
+        }
+    }
+    header_.clear();
+    awaited_.clear();
+    answered_ = false;
+    if (state_ != State::kFailed) EndResponse();
+}
+
+bool ResponseRelay::Fail() {
+    Send(kBadGatewayReply);
+    EndResponse();
+    state_ = State::kFailed;
+    return false;
+}
+
+bool ResponseRelay::Hold(size_t more) {
+    const std::int64_t n = static_cast<std::int64_t>(more);
+    if (HeldResponseBytes.fetch_add(n) + n > kMaxHeldTotalBytes) {
+        HeldResponseBytes.fetch_sub(n);
+        return false;
+    }
+    heldCounted_ += n;
+    return true;
+}
+
+void ResponseRelay::Release() {
+    HeldResponseBytes.fetch_sub(heldCounted_);
+    heldCounted_ = 0;
+}
+
+void ResponseRelay::StopHolding() {
+    if (!held_) return;
+    held_ = false;
+    class_ = kClassPass;
+    SendHeader();
+    Send(body_);
+    body_.clear();
+    decoded_.clear();
+    Release();
+}
+
+// A page whose first 32 bytes look binary is no page: it passes as it comes. Decided once 32
+// bytes are held (or at the end), so the reads they came in do not matter.
+void ResponseRelay::CheckBinary() {
+    if (binaryChecked_) return;
+    const std::string& text = framing_ == Framing::kChunked ? decoded_ : body_;
+    if (text.size() < 32) return;
+    binaryChecked_ = true;
+    if (LooksBinary(text.data(), text.size())) StopHolding();
+}
+
+void ResponseRelay::SendHeader() {
+    if (lines_.empty()) return;
+    Send(JoinHeader(lines_));
+    Diagnose("HTTP Response header from %s", host_.c_str());
+    lines_.clear();
+}
+
+}  // namespace proxy

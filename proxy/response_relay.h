@@ -1,0 +1,90 @@
+// The server's side of a connection: reads responses as they arrive, passes each on as its kind
+// requires (at once, or held until complete and filtered), and keeps in step with the server's
+// framing whatever reads the bytes come in. No sockets here: what goes to the browser is handed
+// to a sender.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <cstring>
+#include <deque>
+#include <functional>
+#include <string>
+
+#include "proxy/http_header.h"
+#include "proxy/response_body.h"
+
+namespace proxy {
+
+// Bytes held for pages by all connections together.
+extern std::atomic<std::int64_t> HeldResponseBytes;
+
+class ResponseRelay {
+  public:
+    // Hands bytes on to the browser.
+    using Sender = std::function<void(const char* bytes, size_t size)>;
+
+    explicit ResponseRelay(Sender toBrowser);
+    ~ResponseRelay();
+    ResponseRelay(const ResponseRelay&) = delete;
+    ResponseRelay& operator=(const ResponseRelay&) = delete;
+
+    // The host named in diagnostics.
+    void SetHost(const std::string& host) { host_ = host; }
+    // A request went to the server; its response comes after those already awaited. The
+    // response to HEAD has no body whatever its header says.
+    void ExpectResponse(bool headRequest) { awaited_.push_back(headRequest); }
+    // From now on every byte passes unchanged (a tunnel).
+    void StartTunnel();
+    // Bytes from the server. Returns false when the connection must end: the server's framing
+    // cannot be read, and the browser got the 502 reply.
+    bool Feed(const char* data, size_t size);
+    // The server closed: a held response is finished and sent, one cut off inside its header
+    // gets the 502 reply. Afterwards no response is awaited.
+    void ServerClosed();
+    // True when no response is in progress or awaited.
+    bool Idle() const { return state_ == State::kHeader && header_.empty() && awaited_.empty(); }
+
+  private:
+    enum class State { kHeader, kBody, kTunnel, kFailed };
+    enum class Framing { kLength, kChunked, kUntilClose };
+
+    bool ReadHeader(const char*& data, size_t& size);
+    bool BeginResponse();
+    void BeginHeaderless();
+    void ReadBody(const char*& data, size_t& size);
+    void FinishBody();
+    void EndResponse();
+    bool Fail();
+    // Takes room for more held bytes from the process-wide total; false when there is none.
+    bool Hold(size_t more);
+    void Release();
+    // The response stops being held: its header and the bytes so far go, the rest passes.
+    void StopHolding();
+    void CheckBinary();
+    void SendHeader();
+    void Send(const std::string& bytes) { send_(bytes.data(), bytes.size()); }
+    void Send(const char* text) { send_(text, std::strlen(text)); }
+
+    Sender send_;
+    std::string host_;
+    std::deque<bool> awaited_;  // per request sent: was it HEAD
+
+    State state_ = State::kHeader;
+    bool answered_ = false;  // the server has begun a reply
+    std::string header_;     // header bytes whose end has not arrived
+    HeaderLines lines_;      // the current response's header, until sent
+    std::uint16_t class_ = 0;
+    std::string contentTypeLine_;
+    Framing framing_ = Framing::kUntilClose;
+    std::uint64_t remaining_ = 0;  // body bytes still to come, for kLength
+    ChunkDecoder chunks_;
+    bool held_ = false;
+    bool headerless_ = false;  // a page that came without any header
+    bool binaryChecked_ = false;
+    std::string body_;     // held body bytes as they came
+    std::string decoded_;  // a held chunked body, decoded
+    std::int64_t heldCounted_ = 0;
+};
+
+}  // namespace proxy

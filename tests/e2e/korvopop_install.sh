@@ -1,0 +1,223 @@
+#!/usr/bin/env bash
+# The product installed and removed the way a user does it, under Wine: a fresh prefix whose
+# Internet Explorer already uses another proxy and whose hosts file has lines of its own;
+# KorvoSetup.exe /S; KorvoPop started from the installation and Internet Explorer configured
+# through its wizard; a line added to the hosts file by the user meanwhile; then the uninstaller
+# of Add/Remove Programs run silently while KorvoPop still runs. Afterwards Internet Explorer has
+# its earlier proxy, the hosts file the user's lines and none of the program's, and nothing of the
+# product is left in Program Files, the Start menu, the Run keys, Add/Remove Programs or the
+# process list.
+# Usage: tests/e2e/korvopop_install.sh BUILD_DIR   (the win32 build folder)
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+build=${1:?usage: $0 BUILD_DIR}
+source "$here/lib.sh"
+source "$here/korvopop_lib.sh"
+started=$(now_ms)
+
+back_next=12324
+finish=12325
+ie_box=1064 # the wizard's browsers page; on its connections page the same id is the LAN box
+set_proxy=1019
+idyes=6
+
+kp_setup "$build"
+setup="$KP_BUILD/KorvoSetup.exe"
+[ -f "$setup" ] || { echo "FAIL: no $setup (build the win32 preset first)"; exit 1; }
+wine_ensure_template "$KP_BUILD"
+wine_copy_template "$KP_BUILD" "$KP_PREFIX"
+export WINEPREFIX=$KP_PREFIX
+drive="$KP_PREFIX/drive_c"
+folder="$drive/Program Files/Korvo Popup Killer"
+hosts="$drive/windows/system32/drivers/etc/hosts"
+ie_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Internet Settings'
+uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Korvo Popup Killer'
+earlier_proxy='http=gateway.corp.example:3128'
+
+# reg_value KEY NAME: the value's type and data as "reg query" shows them, e.g. "REG_SZ text".
+reg_value() {
+    wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' |
+        awk -v name="$2" 'index($0, "    " name "    ") == 1 {
+            sub("^    " name "    ", ""); print; exit }'
+}
+reg_has_key() { wine reg query "$1" >/dev/null 2>&1; }
+# ie_enabled: whether Internet Explorer's ProxyEnable holds 1, as a number or as four bytes.
+ie_enabled() {
+    case "$(reg_value "$ie_key" ProxyEnable)" in
+        "REG_DWORD    0x1" | "REG_BINARY    01000000") return 0 ;;
+        *) return 1 ;;
+    esac
+}
+
+# The user's state before the product comes.
+wine reg add "$ie_key" /v ProxyEnable /t REG_DWORD /d 1 /f >/dev/null
+wine reg add "$ie_key" /v ProxyServer /t REG_SZ /d "$earlier_proxy" /f >/dev/null
+printf '127.0.0.1       localhost\r\n' >"$hosts"
+printf '10.1.2.3        intranet.corp.example   # the user'"'"'s own\r\n' >>"$hosts"
+cp "$hosts" "$E2E_TMP/hosts.before"
+
+install_started=$(now_ms)
+check "KorvoSetup.exe /S ends with 0" timeout 60 wine "$setup" /S
+timeout 30 wineserver -w || true
+echo "installation: $(($(now_ms) - install_started)) ms"
+
+check "the programs are in Program Files" \
+    test -f "$folder/KorvoPop.exe" -a -f "$folder/KorvoINI.ini" -a -f "$folder/Language/English.ini"
+check "the help file and the uninstaller too" \
+    test -f "$folder/Help/KorvoHlp.chm" -a -f "$folder/Uninstall.exe"
+check "the laid-out folder arrived whole" \
+    diff -r -q "$KP_BUILD/install" "$folder" -x Uninstall.exe -x Browser.ini
+app_values() {
+    local key='HKCU\Software\Korvo Popup Killer' at='REG_SZ    C:\Program Files\Korvo Popup Killer'
+    [ "$(reg_value "$key" Path)" = "$at" ] &&
+        [ "$(reg_value "$key" 'Install Path')" = "$at\\" ] &&
+        [ "$(reg_value "$key" Language)" = 'REG_SZ    English' ] &&
+        [ "$(reg_value "$key" 'Blocked Popups')" = 'REG_SZ    0' ] &&
+        [ "$(reg_value "$key" 'User Wav Path')" = "$at\\PopUp.wav" ] &&
+        [ "$(reg_value "$key" FirstRun)" = 'REG_DWORD    0x1' ] &&
+        [ "$(reg_value "$key" ShowAtStart)" = 'REG_DWORD    0x1' ]
+}
+check "the application key holds the values the programs need" app_values
+browser_ini_saved() {
+    grep -qF $'Saved=1\r' "$folder/Browser.ini" &&
+        grep -qF $'Proxy='"$earlier_proxy"$'\r' "$folder/Browser.ini" &&
+        grep -qF $'ProxyEnable=01 00 00 00\r' "$folder/Browser.ini"
+}
+check "Browser.ini keeps Internet Explorer's earlier proxy" browser_ini_saved
+arp_entry() {
+    [ "$(reg_value "$uninstall_key" DisplayName)" = 'REG_SZ    Korvo Popup Killer' ] &&
+        [ "$(reg_value "$uninstall_key" DisplayVersion)" = 'REG_SZ    4.2.0.0' ] &&
+        [ -n "$(reg_value "$uninstall_key" Publisher)" ] &&
+        [ -n "$(reg_value "$uninstall_key" DisplayIcon)" ] &&
+        [ "$(reg_value "$uninstall_key" UninstallString)" = \
+            'REG_SZ    "C:\Program Files\Korvo Popup Killer\Uninstall.exe"' ]
+}
+check "Add/Remove Programs lists it" arp_entry
+start_menu_links() { find "$drive" -path '*Start Menu*' -path '*Korvo Popup Killer*' -name '*.lnk'; }
+check "the Start menu has the program, its help and the uninstaller" \
+    test "$(start_menu_links | wc -l)" -eq 3
+if [ -f "$KP_BUILD/install/KorvoBHO.dll" ]; then
+    check "the browser helper is registered" \
+        reg_has_key 'HKLM\Software\Microsoft\Windows\CurrentVersion\Explorer\Browser Helper Objects'
+fi
+
+# KorvoPop from the installation, on a free port and without the start-up prompt.
+KP_PORT=$(free_port)
+sed -i "s/^PopupPort=.*/PopupPort=$KP_PORT/" "$folder/KorvoINI.ini"
+wine reg add 'HKCU\Software\Korvo Popup Killer' /v 'Wizard Message' /t REG_SZ /d N /f >/dev/null
+kp_start
+check "KorvoPop starts from the installation" kp_probe wait "$KP_INSTANCE_TITLE" 20000
+shown() { kp_probe list | grep -qF " 1 #32770 \"$KP_MAIN_TITLE\""; }
+show_main_window() {
+    local end=$(($(now_ms) + 20000))
+    until shown; do
+        [ "$(now_ms)" -lt "$end" ] || return 1
+        kp_probe post "$KP_MAIN_TITLE" 273 32771 || true
+        sleep 1
+    done
+}
+check "the tray command shows the main window" show_main_window
+click() { kp_probe click "$1" 5000; }
+kp_probe click "$set_proxy" 5000 || true
+# Internet Explorer on the browsers page, its LAN on the connections page, then Finish.
+configure_ie() {
+    click "$ie_box" && click "$back_next" && click "$ie_box" && click "$back_next" &&
+        click "$finish"
+}
+check "the wizard configures Internet Explorer's LAN settings" configure_ie
+kp_probe box "$idyes" 3000 || true
+check "Internet Explorer points at the proxy" \
+    test "$(reg_value "$ie_key" ProxyServer)" = 'REG_SZ    http=KorvoPopupKiller:8100'
+check "the hosts file names the proxy host" grep -q KorvoPopupKiller "$hosts"
+check "and still holds the user's lines" grep -qF intranet.corp.example "$hosts"
+# Installed again over the running program: it is asked to end first, and Internet Explorer's
+# earlier proxy stays the one saved, not the proxy the program set.
+check "KorvoSetup.exe /S installs over the running program" timeout 60 wine "$setup" /S
+check "which has ended on its quiet-exit message" kp_wait_gone 1000
+check "Browser.ini still keeps the earlier proxy" browser_ini_saved
+kp_start
+check "KorvoPop starts again" kp_probe wait "$KP_INSTANCE_TITLE" 20000
+
+# The user edits the hosts file while the program is installed, and the start mode "Windows
+# start-up" has left its Run value, as the program writes it at Apply.
+printf '10.9.8.7        later.corp.example\r\n' >>"$hosts"
+wine reg add 'HKCU\Software\Microsoft\Windows\CurrentVersion\Run' /v 'Korvo Popup Killer' \
+    /t REG_SZ /d 'C:\Program Files\Korvo Popup Killer\KorvoPop.exe' /f >/dev/null
+
+uninstall_started=$(now_ms)
+# The program of the Add/Remove Programs command, a quoted path.
+uninstaller=$(reg_value "$uninstall_key" UninstallString | sed 's/^REG_SZ    "\(.*\)"$/\1/')
+check "the Add/Remove Programs command runs silently" timeout 60 wine "$uninstaller" /S
+# The uninstaller goes on from a copy of itself: it is done when the prefix has no program left.
+check "the uninstallation ends" timeout 60 wineserver -w
+echo "uninstallation: $(($(now_ms) - uninstall_started)) ms"
+
+check "KorvoPop has ended" kp_wait_gone 1000
+check "Internet Explorer has its earlier proxy" \
+    test "$(reg_value "$ie_key" ProxyServer)" = "REG_SZ    $earlier_proxy"
+check "and uses it" ie_enabled
+check "the hosts file has no line of the program's" bash -c "! grep -qi korvo '$hosts'"
+user_lines() {
+    grep -qF $'10.1.2.3        intranet.corp.example   # the user\'s own\r' "$hosts" &&
+        grep -qF $'10.9.8.7        later.corp.example\r' "$hosts" &&
+        grep -qF $'127.0.0.1       localhost\r' "$hosts"
+}
+check "the hosts file keeps the user's lines, also the one added later" user_lines
+check "nothing is left in Program Files" test ! -e "$folder"
+check "nothing is left in the Start menu" \
+    test -z "$(find "$drive" -path '*Start Menu*' -iname '*korvo*')"
+no_run_values() {
+    local key
+    for key in 'HKCU\Software\Microsoft\Windows\CurrentVersion\Run' \
+        'HKLM\Software\Microsoft\Windows\CurrentVersion\Run'; do
+        ! wine reg query "$key" 2>/dev/null | grep -qi korvo || return 1
+    done
+}
+check "no Run value of the product is left" no_run_values
+arp_gone() { ! reg_has_key "$uninstall_key"; }
+check "Add/Remove Programs no longer lists it" arp_gone
+# Programs of the product in this prefix (other prefixes on this machine may run theirs, and
+# Wine's own services started by "reg" linger a while): its programs, the uninstaller's copy of
+# itself in the temporary folder, and regsvr32.
+product_processes() {
+    local proc
+    for proc in /proc/[0-9]*; do
+        { tr '\0' '\n' <"$proc/environ" | grep -qxF "WINEPREFIX=$KP_PREFIX" &&
+            tr '\0' ' ' <"$proc/cmdline" |
+            grep -iE 'korvo|uninstall|~nsu|un_?a?\.exe|regsvr32'; } 2>/dev/null
+    done
+    return 0
+}
+no_product_process() {
+    local found
+    found=$(product_processes)
+    [ -z "$found" ] || { echo "still running: $found"; return 1; }
+}
+check "no program of the product runs" no_product_process
+
+# Installed again, and KorvoPop started with its start-up prompt waiting for an answer: it has no
+# instance window yet to receive the quiet-exit message, and must not outlive the uninstallation.
+check "KorvoSetup.exe /S installs again" timeout 60 wine "$setup" /S
+timeout 30 wineserver -w || true
+check "the new Browser.ini keeps the earlier proxy once more" browser_ini_saved
+kp_start
+prompt_shown() {
+    local end=$(($(now_ms) + 20000))
+    until kp_probe list | grep -qF " 1 #32770 \"$KP_MAIN_TITLE\""; do
+        [ "$(now_ms)" -lt "$end" ] || return 1
+        sleep 0.2
+    done
+}
+check "KorvoPop shows its start-up prompt" prompt_shown
+check "the uninstaller runs silently again" timeout 60 wine "$uninstaller" /S
+check "and ends" timeout 60 wineserver -w
+check "KorvoPop, still at its prompt, has been ended" kp_wait_gone 1000
+check "nothing is left in Program Files" test ! -e "$folder"
+kp_stop_wineserver || true
+
+echo "korvopop_install: $(($(now_ms) - started)) ms"
+if [ "$E2E_FAILED" -ne 0 ]; then
+    echo "korvopop_install: some checks FAILED"
+    exit 1
+fi
+echo "korvopop_install: all checks passed"

@@ -1,0 +1,56 @@
+// KorvoUIn, the uninstaller: run once, without windows, when the product is removed. It takes the
+// program's lines out of the hosts file, tells a running tray program, and takes every browser
+// that still points at the local proxy off it again.
+#pragma once
+
+#include <string>
+
+#include "browsers/browser_state.h"
+#include "browsers/internet_explorer.h"
+
+namespace uninstall {
+
+class Uninstaller {
+  public:
+    Uninstaller() = default;
+    virtual ~Uninstaller() = default;
+    Uninstaller(const Uninstaller&) = delete;
+    Uninstaller& operator=(const Uninstaller&) = delete;
+
+    // The whole run, in this order: the application key and its "Proxy Setting" key (nothing
+    // is done when either is missing), "Path" and "Language", RestoreHostsFile,
+    // NotifyTrayProgram, ResetAllBrowsers. Returns the process exit code, always 0.
+    int Run();
+
+    // Takes the program's lines out of the hosts file and deletes the backup "mHosts" (see
+    // browsers::RemoveProgramHostsEntries). False when the hosts file could not be rewritten.
+    bool RestoreHostsFile();
+
+    // Fills `state`: the five flags of "Proxy Setting", the installed browsers, then the live
+    // test of each browser whose flag is 0. Writes nothing.
+    void LoadUninstallBrowserState();
+
+    // LoadUninstallBrowserState, then resets Internet Explorer, the Netscape/Mozilla profiles and
+    // Opera, each only when it counts as configured. A failure shows one error box (caption
+    // trayTitle) and the next browser is handled.
+    void ResetAllBrowsers();
+
+    // "Path" of the application key: the installation folder, without a trailing backslash.
+    std::string path;
+    // "Language", or "English" when it cannot be read.
+    std::string language = "English";
+    // The tray program's window title, text 9999 of the uninstaller's language file.
+    std::string trayTitle;
+    browsers::BrowserConfigState state;
+    browsers::InternetExplorerConnections connections;
+
+  protected:
+    // Posts message 9000 to the top-level window titled trayTitle, when there is one. The
+    // program does not wait for it to end.
+    virtual void NotifyTrayProgram();
+
+  private:
+    std::string LanguageFile() const;
+};
+
+}  // namespace uninstall
