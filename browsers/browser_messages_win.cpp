@@ -2,7 +2,7 @@
 
 #include "browsers/browser_messages.h"
 #include "core/language.h"
-#include "core/message_box.h"
+#include "platform/win/message_box.h"
 
 namespace browsers {
 namespace {
@@ -17,7 +17,7 @@ void ShowBrowserError(const char* id, const char* defaultText, const Placeholder
     const std::string found = messageTexts.text ? messageTexts.text(id, defaultText)
                                                 : core::GetLanguageString(id, defaultText);
     const std::string caption = messageTexts.caption ? messageTexts.caption() : core::AppTitle();
-    core::ShowMessageBox(nullptr, FillPlaceholders(found, values), caption, MB_OK | MB_ICONSTOP);
+    platform::ShowMessageBox(nullptr, FillPlaceholders(found, values), caption, MB_OK | MB_ICONSTOP);
 }
 
 }  // namespace browsers

@@ -6,7 +6,7 @@
 #include "browsers/netscape.h"
 #include "browsers/opera.h"
 #include "browsers/path_text.h"
-#include "core/reg_key.h"
+#include "platform/win/reg_key.h"
 #include "proxy/settings.h"
 
 namespace browsers {
@@ -17,7 +17,7 @@ constexpr DWORD kOperaValueBuffer = 260;
 
 // The uninstaller looks for Opera 7 through "Last Directory2" alone.
 void DetectOperaVersions(BrowserConfigState& state, bool consultCommandLineV2) {
-    core::RegKey key;
+    platform::RegKey key;
     if (key.Open(HKEY_CURRENT_USER, kOperaKey) != ERROR_SUCCESS) return;
     std::string value;
     if (key.QueryString("Last CommandLine", &value, kOperaValueBuffer) == ERROR_SUCCESS &&
@@ -34,14 +34,14 @@ void DetectOperaVersions(BrowserConfigState& state, bool consultCommandLineV2) {
 }
 
 void ResetFlagsOfAbsentBrowsers(const BrowserConfigState& state) {
-    core::RegKey key;
+    platform::RegKey key;
     if (key.Create(HKEY_CURRENT_USER, kProxySettingKey) != ERROR_SUCCESS) return;
     if (!state.mozillaInstalled) key.SetDword(kNetscapeFlag, 0);
     if (!state.opera6Installed) key.SetDword(kOpera6Flag, 0);
     if (!state.opera7Installed) key.SetDword(kOpera7Flag, 0);
 }
 
-void ReadFlag(const core::RegKey& key, const char* name, std::int32_t* flag) {
+void ReadFlag(const platform::RegKey& key, const char* name, std::int32_t* flag) {
     DWORD value = 0;
     if (key.QueryDword(name, &value) == ERROR_SUCCESS) *flag = static_cast<std::int32_t>(value);
 }
@@ -51,14 +51,9 @@ void ReadFlag(const core::RegKey& key, const char* name, std::int32_t* flag) {
 void DetectOpera(BrowserConfigState& state) { DetectOperaVersions(state, true); }
 
 void DetectMozilla(BrowserConfigState& state) {
-    core::RegKey key;
+    platform::RegKey key;
     if (key.Open(HKEY_CURRENT_USER, "Software\\Mozilla", KEY_READ) != ERROR_SUCCESS) return;
-    DWORD subKeys = 0;
-    if (RegQueryInfoKeyA(key.Handle(), nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr,
-                         nullptr, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
-        subKeys > 0) {
-        state.mozillaInstalled = 1;
-    }
+    if (!key.SubKeyNames().empty()) state.mozillaInstalled = 1;
 }
 
 void DetectInstalledBrowsers(BrowserConfigState& state) {
@@ -73,14 +68,14 @@ void DetectInstalledBrowsersForUninstall(BrowserConfigState& state) {
 }
 
 void WriteConfigFlag(const char* name, std::int32_t value) {
-    core::RegKey key;
+    platform::RegKey key;
     if (key.Create(HKEY_CURRENT_USER, kProxySettingKey) != ERROR_SUCCESS) return;
     key.SetDword(name, static_cast<DWORD>(value));
 }
 
 void RefreshBrowserConfigState(BrowserConfigState& state, proxy::AppSettings& settings) {
     {
-        core::RegKey key;
+        platform::RegKey key;
         if (key.Open(HKEY_CURRENT_USER, kProxySettingKey) == ERROR_SUCCESS) {
             ReadFlag(key, kLanFlag, &state.lanIsConfigured);
             ReadFlag(key, kDialUpFlag, &state.dialUpIsConfigured);

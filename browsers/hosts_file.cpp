@@ -1,21 +1,16 @@
 #include "browsers/hosts_file.h"
 
 #include <algorithm>
-#include <cctype>
 #include <set>
 
 #include "browsers/text_lines.h"
+#include "platform/ascii_text.h"
 
 namespace browsers {
 namespace {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 bool IsAboveSpace(char c) { return static_cast<unsigned char>(c) > ' '; }
-
-std::string LowerCase(std::string text) {
-    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
 
 // A line as compared between hosts files: lower case, white space runs as one space, no white
 // space at either end.
@@ -29,7 +24,7 @@ std::string ComparableLine(const std::string& line) {
         }
         if (pendingSpace) out += ' ';
         pendingSpace = false;
-        out += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        out += platform::LowerAscii(c);
     }
     return out;
 }
@@ -86,11 +81,11 @@ std::string HostField(const std::string& line) {
 }
 
 bool HostsTextContains(const std::string& content, const std::string& name) {
-    const std::string wanted = LowerCase(name.substr(0, kMaxHostFieldLength));
+    const std::string wanted = platform::ToLowerAscii(name.substr(0, kMaxHostFieldLength));
     for (const std::string& line : SplitHostsLines(content)) {
         const std::string field = HostField(line);
         if (field.empty() || field[0] == '#') continue;
-        if (LowerCase(field).find(wanted) != std::string::npos) return true;
+        if (platform::ToLowerAscii(field).find(wanted) != std::string::npos) return true;
     }
     return false;
 }
@@ -154,7 +149,7 @@ std::string RemoveProgramHostsLines(const std::string& current, const std::strin
         const std::string comparable = ComparableLine(line.text);
         const bool programs =
             comparable == entry ||
-            (added.count(comparable) != 0 && LowerCase(HostField(line.text)) != "localhost");
+            (added.count(comparable) != 0 && platform::ToLowerAscii(HostField(line.text)) != "localhost");
         if (programs) {
             removed = true;
             continue;

@@ -86,15 +86,15 @@ std::string GetHostsPath();
 // other attribute bits are dropped. Returns false when the file's attributes cannot be set.
 bool SetHostsAttributes(const std::string& path, bool readOnly);
 
-// 1 when a line of the hosts file has a host field containing name, else 0 (also when the file
+// Whether a line of the hosts file has a host field containing name (false also when the file
 // is missing, empty or unreadable).
-int HostsContains(const std::string& name);
+bool HostsContains(const std::string& name);
 
 // Makes sure the hosts file maps host: when no line contains it yet, the entry line is appended
 // (after a line break when the last line has none) and the file replaced in one step. A hosts
-// file that exists but cannot be read is left alone. Returns 1 when, afterwards, the file
-// contains the host, else 0. The file ends read-only.
-int AddHostsEntry(const std::string& address, const std::string& host);
+// file that exists but cannot be read is left alone. Returns whether, afterwards, the file
+// contains the host. The file ends read-only.
+bool AddHostsEntry(const std::string& address, const std::string& host);
 
 // Copies the hosts file to "mHosts" in the program folder, through a temporary file moved over
 // it in one step. Skipped (false) when the program folder cannot be written; an existing

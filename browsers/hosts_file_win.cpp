@@ -3,7 +3,7 @@
 #include "browsers/hosts_file.h"
 #include "core/windows_version.h"
 #include "platform/files.h"
-#include "proxy/settings.h"
+#include "platform/module_path.h"
 
 namespace browsers {
 namespace {
@@ -30,20 +30,20 @@ bool SetHostsAttributes(const std::string& path, bool readOnly) {
                                                      : kHostsWritableAttributes) != FALSE;
 }
 
-int HostsContains(const std::string& name) {
+bool HostsContains(const std::string& name) {
     std::string content;
     if (platform::ReadWholeFile(GetHostsPath(), kMaxHostsFileSize, &content) !=
         platform::FileRead::kRead)
-        return 0;
-    return HostsTextContains(content, name) ? 1 : 0;
+        return false;
+    return HostsTextContains(content, name);
 }
 
-int AddHostsEntry(const std::string& address, const std::string& host) {
+bool AddHostsEntry(const std::string& address, const std::string& host) {
     const std::string path = GetHostsPath();
     std::string content;
     platform::FileRead read = platform::ReadWholeFile(path, kMaxHostsFileSize, &content);
-    if (read == platform::FileRead::kUnreadable) return 0;
-    if (read == platform::FileRead::kRead && HostsTextContains(content, host)) return 1;
+    if (read == platform::FileRead::kUnreadable) return false;
+    if (read == platform::FileRead::kRead && HostsTextContains(content, host)) return true;
     WriteHostsFile(path, AppendHostsEntry(content, address, host));
     return HostsContains(host);
 }
@@ -51,7 +51,7 @@ int AddHostsEntry(const std::string& address, const std::string& host) {
 bool BackupHosts() {
     std::string content;
     platform::FileRead read = platform::ReadWholeFile(GetHostsPath(), kMaxHostsFileSize, &content);
-    const std::string backup = proxy::ModuleFilePath("mHosts");
+    const std::string backup = platform::ModuleFilePath("mHosts");
     bool backupExists = GetFileAttributesA(backup.c_str()) != INVALID_FILE_ATTRIBUTES;
     if (read == platform::FileRead::kUnreadable) return false;
     if (backupExists && content.empty()) return false;
@@ -96,9 +96,9 @@ bool ApplyAdBlockHostsFile(bool enabled) {
     platform::FileRead hosts = platform::ReadWholeFile(path, kMaxHostsFileSize, &current);
     if (hosts == platform::FileRead::kUnreadable) return false;
     bool prepared =
-        platform::ReadWholeFile(proxy::ModuleFilePath(enabled ? "hostse" : "hostsd"),
+        platform::ReadWholeFile(platform::ModuleFilePath(enabled ? "hostse" : "hostsd"),
                                 kMaxHostsFileSize, &target) == platform::FileRead::kRead &&
-        platform::ReadWholeFile(proxy::ModuleFilePath(enabled ? "hostsd" : "hostse"),
+        platform::ReadWholeFile(platform::ModuleFilePath(enabled ? "hostsd" : "hostse"),
                                 kMaxHostsFileSize, &other) != platform::FileRead::kUnreadable;
     const std::string switched = prepared ? SwitchPreparedHosts(current, target, other) : current;
     if (switched == current) {

@@ -36,6 +36,7 @@ void InternetExplorerConnections::Fill(const std::vector<std::pair<std::string, 
         DialUpConnectionInfo info;
         info.name = name;
         info.isDisabled = EntryDisabled(usesProxy, mode) ? 1 : 0;
+        info.usesProxy = usesProxy ? 1 : 0;
         connections.push_back(info);
         disabledFlags.push_back(info.isDisabled);
     }

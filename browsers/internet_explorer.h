@@ -37,6 +37,7 @@ bool ConnectionValueUsesProxy(const std::string& value);
 struct DialUpConnectionInfo {
     std::string name;
     int isDisabled = 0;  // cannot be chosen in the current mode
+    int usesProxy = 0;   // the connection points at the proxy (what the uninstaller resets)
     int isChecked = 0;   // ticked in the wizard
 };
 
@@ -60,18 +61,18 @@ struct InternetExplorerConnections {
     void LoadUninstallConnections();
 };
 
-// Windows operations. Each returns 1/0 as described; registry failures count as "no proxy".
-int ConnectionUsesProxy(const std::string& connectionName);
+// Windows operations. Registry failures count as "no proxy".
+bool ConnectionUsesProxy(const std::string& connectionName);
 // Any value of the Connections key, the LAN values included, that uses the proxy.
-int AnyConnectionUsesProxy();
+bool AnyConnectionUsesProxy();
 // "ProxyEnable" is nonzero and "ProxyServer" is kIeProxyServer, or some connection uses it.
-int IsInternetExplorerConfigured();
+bool IsInternetExplorerConfigured();
 
-// WinINet per-connection options for one connection (nullptr = the LAN). Nonzero on success; a
+// WinINet per-connection options for one connection (nullptr = the LAN). True on success; a
 // failure is reported to the user (messages 2241 and 2244).
-int SetConnectionOptions(const char* connection, const char* proxyServer);
+bool SetConnectionOptions(const char* connection, const char* proxyServer);
 // Switches the connection to direct access; the stored proxy strings stay as they are.
-int DisableConnectionProxy(const char* connection);
+bool DisableConnectionProxy(const char* connection);
 
 // The wizard's Finish: the LAN when lanChosen, the ticked connections when dialUpChosen; the
 // flags of state and of the registry follow each successful call.

@@ -6,7 +6,7 @@
 #include "browsers/browser_messages.h"
 #include "browsers/internet_explorer.h"
 #include "browsers/wizard_state.h"
-#include "core/reg_key.h"
+#include "platform/win/reg_key.h"
 
 namespace browsers {
 
@@ -14,43 +14,13 @@ namespace {
 
 constexpr DWORD kProxyServerBuffer = 260;
 
-// Every value name of the key, in index order.
-std::vector<std::string> ValueNames(const core::RegKey& key) {
-    std::vector<std::string> names;
-    DWORD count = 0;
-    DWORD longest = 0;
-    if (RegQueryInfoKeyA(key.Handle(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count,
-                         &longest, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
-        return names;
-    }
-    std::vector<char> name(longest + 1);
-    for (DWORD index = 0; index < count; ++index) {
-        DWORD length = static_cast<DWORD>(name.size());
-        if (RegEnumValueA(key.Handle(), index, name.data(), &length, nullptr, nullptr, nullptr,
-                          nullptr) == ERROR_SUCCESS) {
-            names.emplace_back(name.data(), length);
-        }
-    }
-    return names;
+bool ValueUsesProxy(const platform::RegKey& key, const std::string& name) {
+    std::string value;
+    return key.QueryBytes(name, &value, kMaxConnectionValue) == ERROR_SUCCESS &&
+           ConnectionValueUsesProxy(value);
 }
 
-bool ValueUsesProxy(const core::RegKey& key, const std::string& name) {
-    DWORD size = 0;
-    if (RegQueryValueExA(key.Handle(), name.c_str(), nullptr, nullptr, nullptr, &size) !=
-            ERROR_SUCCESS ||
-        size > kMaxConnectionValue) {
-        return false;
-    }
-    std::string value(size, '\0');
-    if (size > 0 && RegQueryValueExA(key.Handle(), name.c_str(), nullptr, nullptr,
-                                     reinterpret_cast<BYTE*>(&value[0]), &size) != ERROR_SUCCESS) {
-        return false;
-    }
-    value.resize(size);
-    return ConnectionValueUsesProxy(value);
-}
-
-int ApplyConnectionOptions(const char* connection, INTERNET_PER_CONN_OPTIONA* options,
+bool ApplyConnectionOptions(const char* connection, INTERNET_PER_CONN_OPTIONA* options,
                            DWORD optionCount) {
     INTERNET_PER_CONN_OPTION_LISTA list;
     list.dwSize = sizeof(list);
@@ -65,7 +35,7 @@ int ApplyConnectionOptions(const char* connection, INTERNET_PER_CONN_OPTIONA* op
 // "ProxyHttp1.1" follows the proxy: HTTP/1.1 through it while it is set. False when the Internet
 // settings key cannot be opened, in which case nothing else is done either.
 bool WriteProxyHttp11(DWORD value) {
-    core::RegKey key;
+    platform::RegKey key;
     if (key.Open(HKEY_CURRENT_USER, kInternetSettingsKey) != ERROR_SUCCESS) return false;
     key.SetDword("ProxyHttp1.1", value);
     return true;
@@ -96,9 +66,9 @@ void ResetDialUp(InternetExplorerConnections& list, const DialUpConnectionInfo& 
 
 void Load(InternetExplorerConnections& list, ListMode mode) {
     std::vector<std::pair<std::string, bool>> found;
-    core::RegKey key;
+    platform::RegKey key;
     if (key.Open(HKEY_CURRENT_USER, kConnectionsKey, KEY_READ) == ERROR_SUCCESS) {
-        for (const std::string& name : ValueNames(key)) {
+        for (const std::string& name : key.ValueNames()) {
             if (IsDialUpConnectionName(name)) found.emplace_back(name, ValueUsesProxy(key, name));
         }
     }
@@ -113,33 +83,33 @@ void InternetExplorerConnections::LoadDialUpConnections(bool setMode) {
 
 void InternetExplorerConnections::LoadUninstallConnections() { Load(*this, ListMode::kUninstall); }
 
-int ConnectionUsesProxy(const std::string& connectionName) {
-    core::RegKey key;
-    if (key.Open(HKEY_CURRENT_USER, kConnectionsKey, KEY_READ) != ERROR_SUCCESS) return 0;
-    return ValueUsesProxy(key, connectionName) ? 1 : 0;
+bool ConnectionUsesProxy(const std::string& connectionName) {
+    platform::RegKey key;
+    if (key.Open(HKEY_CURRENT_USER, kConnectionsKey, KEY_READ) != ERROR_SUCCESS) return false;
+    return ValueUsesProxy(key, connectionName);
 }
 
-int AnyConnectionUsesProxy() {
-    core::RegKey key;
-    if (key.Open(HKEY_CURRENT_USER, kConnectionsKey, KEY_READ) != ERROR_SUCCESS) return 0;
-    for (const std::string& name : ValueNames(key)) {
-        if (ValueUsesProxy(key, name)) return 1;
+bool AnyConnectionUsesProxy() {
+    platform::RegKey key;
+    if (key.Open(HKEY_CURRENT_USER, kConnectionsKey, KEY_READ) != ERROR_SUCCESS) return false;
+    for (const std::string& name : key.ValueNames()) {
+        if (ValueUsesProxy(key, name)) return true;
     }
-    return 0;
+    return false;
 }
 
-int IsInternetExplorerConfigured() {
-    core::RegKey key;
-    if (key.Open(HKEY_CURRENT_USER, kInternetSettingsKey, KEY_READ) != ERROR_SUCCESS) return 0;
+bool IsInternetExplorerConfigured() {
+    platform::RegKey key;
+    if (key.Open(HKEY_CURRENT_USER, kInternetSettingsKey, KEY_READ) != ERROR_SUCCESS) return false;
     DWORD enabled = 0;
-    if (key.QueryDword("ProxyEnable", &enabled) != ERROR_SUCCESS || enabled == 0) return 0;
+    if (key.QueryDword("ProxyEnable", &enabled) != ERROR_SUCCESS || enabled == 0) return false;
     std::string server;
-    if (key.QueryString("ProxyServer", &server, kProxyServerBuffer) != ERROR_SUCCESS) return 0;
-    if (server == kIeProxyServer) return 1;
+    if (key.QueryString("ProxyServer", &server, kProxyServerBuffer) != ERROR_SUCCESS) return false;
+    if (server == kIeProxyServer) return true;
     return AnyConnectionUsesProxy();
 }
 
-int SetConnectionOptions(const char* connection, const char* proxyServer) {
+bool SetConnectionOptions(const char* connection, const char* proxyServer) {
     INTERNET_PER_CONN_OPTIONA options[3];
     options[0].dwOption = INTERNET_PER_CONN_FLAGS;
     options[0].Value.dwValue = PROXY_TYPE_DIRECT | PROXY_TYPE_PROXY;
@@ -147,18 +117,18 @@ int SetConnectionOptions(const char* connection, const char* proxyServer) {
     options[1].Value.pszValue = const_cast<char*>(proxyServer);
     options[2].dwOption = INTERNET_PER_CONN_PROXY_BYPASS;
     options[2].Value.pszValue = const_cast<char*>(kIeProxyBypass);
-    int result = ApplyConnectionOptions(connection, options, 3);
+    bool result = ApplyConnectionOptions(connection, options, 3);
     if (!result) {
         ShowBrowserError("2241", "Error, Failed to set Internet Explorer proxy setting.");
     }
     return result;
 }
 
-int DisableConnectionProxy(const char* connection) {
+bool DisableConnectionProxy(const char* connection) {
     INTERNET_PER_CONN_OPTIONA option;
     option.dwOption = INTERNET_PER_CONN_FLAGS;
     option.Value.dwValue = PROXY_TYPE_DIRECT;
-    int result = ApplyConnectionOptions(connection, &option, 1);
+    bool result = ApplyConnectionOptions(connection, &option, 1);
     if (!result) {
         ShowBrowserError("2244", "Error, Failed to reset Internet Explorer proxy setting.");
     }
@@ -200,7 +170,7 @@ void ResetInternetExplorerProxyForUninstall(InternetExplorerConnections& connect
     if (!WriteProxyHttp11(0)) return;
     ResetLan(state);
     for (const DialUpConnectionInfo& connection : connections.connections) {
-        if (connection.isDisabled) ResetDialUp(connections, connection, state);
+        if (connection.usesProxy) ResetDialUp(connections, connection, state);
     }
     NotifySettingsChanged();
 }

@@ -62,7 +62,8 @@ constexpr char kDefaultFolderDirectory[] = "Empty";
 
 struct NetscapeProfileEntry {
     std::string name;
-    int isDisabled = 0;
+    int isDisabled = 0;  // cannot be chosen in the current mode
+    int usesProxy = 0;   // the profile points at the proxy (what the uninstaller resets)
     int isChecked = 0;
     std::string directory = kDefaultFolderDirectory;
 };
@@ -86,15 +87,15 @@ struct NetscapeProfiles {
     void LoadProfiles(bool setMode);
     // The uninstaller's load: marked as in set mode, configured profiles counted.
     void LoadUninstallProfiles();
-    // 1 as soon as one profile of either source uses the proxy.
-    int AnyProfileUsesProxy();
+    // True as soon as one profile of either source uses the proxy.
+    bool AnyProfileUsesProxy();
     // Appends the profiles found through registry.dat, marked for mode. With testOnly it stops
-    // and returns 1 at the first profile that uses the proxy. Returns 0 otherwise.
-    int ReadRegistryDatProfiles(bool testOnly, ListMode mode);
-    // Fills userJsPath and prefsJsPath for the entry; 1 when prefs.js exists. A profile folder
+    // and returns true at the first profile that uses the proxy. Returns false otherwise.
+    bool ReadRegistryDatProfiles(bool testOnly, ListMode mode);
+    // Fills userJsPath and prefsJsPath for the entry; true when prefs.js exists. A profile folder
     // without a salted folder counts as not found.
-    int FindProfileFiles(const NetscapeProfileEntry& entry);
-    int ProfileUsesProxy(const NetscapeProfileEntry& entry);
+    bool FindProfileFiles(const NetscapeProfileEntry& entry);
+    bool ProfileUsesProxy(const NetscapeProfileEntry& entry);
 
     void SetProfileProxy(const NetscapeProfileEntry& entry, const std::string& host,
                          const std::string& port, BrowserConfigState& state);

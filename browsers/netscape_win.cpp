@@ -65,7 +65,7 @@ std::vector<NetscapeProfileEntry> NetscapeProfiles::ScanDefaultProfileFolder() {
     return entries;
 }
 
-int NetscapeProfiles::FindProfileFiles(const NetscapeProfileEntry& entry) {
+bool NetscapeProfiles::FindProfileFiles(const NetscapeProfileEntry& entry) {
     std::string folder;
     if (entry.directory != kDefaultFolderDirectory) {
         folder = WithoutTrailingBackslash(entry.directory) + "\\";
@@ -74,7 +74,7 @@ int NetscapeProfiles::FindProfileFiles(const NetscapeProfileEntry& entry) {
         if (profileFolder.empty()) {
             userJsPath.clear();
             prefsJsPath.clear();
-            return 0;
+            return false;
         }
         profileFolder += entry.name + "\\";
         std::string salted = FirstMatch(profileFolder + "*.slt");
@@ -82,42 +82,43 @@ int NetscapeProfiles::FindProfileFiles(const NetscapeProfileEntry& entry) {
             // Without a salted folder there are no profile files to work on.
             userJsPath = profileFolder + "user.js";
             prefsJsPath = profileFolder + "prefs.js";
-            return 0;
+            return false;
         }
         folder = profileFolder + salted + "\\";
     }
     userJsPath = folder + "user.js";
     prefsJsPath = folder + "prefs.js";
-    return FileFound(prefsJsPath) ? 1 : 0;
+    return FileFound(prefsJsPath);
 }
 
-int NetscapeProfiles::ProfileUsesProxy(const NetscapeProfileEntry& entry) {
-    if (!FindProfileFiles(entry)) return 0;
+bool NetscapeProfiles::ProfileUsesProxy(const NetscapeProfileEntry& entry) {
+    if (!FindProfileFiles(entry)) return false;
     std::string prefs;
-    return ReadBrowserFile(prefsJsPath, &prefs) && PrefsUseProxy(prefs) ? 1 : 0;
+    return ReadBrowserFile(prefsJsPath, &prefs) && PrefsUseProxy(prefs);
 }
 
-int NetscapeProfiles::ReadRegistryDatProfiles(bool testOnly, ListMode mode) {
+bool NetscapeProfiles::ReadRegistryDatProfiles(bool testOnly, ListMode mode) {
     std::string mozilla = CurrentMozillaFolder();
-    if (mozilla.empty()) return 0;
+    if (mozilla.empty()) return false;
     std::string bytes;
-    if (!ReadBrowserFile(mozilla + "registry.dat", &bytes)) return 0;
+    if (!ReadBrowserFile(mozilla + "registry.dat", &bytes)) return false;
     for (const RegistryDatProfile& found : ScanRegistryDat(bytes, DefaultProfileFolder(mozilla))) {
         NetscapeProfileEntry entry;
         entry.name = found.name;
         entry.directory = found.directory;
-        bool usesProxy = ProfileUsesProxy(entry) != 0;
-        if (testOnly && usesProxy) return 1;
+        const bool usesProxy = ProfileUsesProxy(entry);
+        if (testOnly && usesProxy) return true;
         entry.isDisabled = EntryDisabled(usesProxy, mode) ? 1 : 0;
+        entry.usesProxy = usesProxy ? 1 : 0;
         profiles.push_back(entry);
         ++profileCount;
     }
-    return 0;
+    return false;
 }
 
-int NetscapeProfiles::AnyProfileUsesProxy() {
+bool NetscapeProfiles::AnyProfileUsesProxy() {
     for (const NetscapeProfileEntry& entry : ScanDefaultProfileFolder()) {
-        if (ProfileUsesProxy(entry)) return 1;
+        if (ProfileUsesProxy(entry)) return true;
     }
     return ReadRegistryDatProfiles(true, ListMode::kSet);
 }
@@ -130,7 +131,9 @@ void NetscapeProfiles::Load(ListMode mode) {
     profiles.clear();
     profileCount = 0;
     for (NetscapeProfileEntry& entry : ScanDefaultProfileFolder()) {
-        entry.isDisabled = EntryDisabled(ProfileUsesProxy(entry) != 0, mode) ? 1 : 0;
+        const bool usesProxy = ProfileUsesProxy(entry);
+        entry.isDisabled = EntryDisabled(usesProxy, mode) ? 1 : 0;
+        entry.usesProxy = usesProxy ? 1 : 0;
         profiles.push_back(entry);
         ++profileCount;
     }
@@ -194,7 +197,7 @@ void NetscapeProfiles::ResetNetscapeProxy(BrowserConfigState& state) {
 void NetscapeProfiles::ResetNetscapeProxyForUninstall() {
     for (const NetscapeProfileEntry& entry : profiles) {
         if (configuredCount <= 0) return;
-        if (!entry.isDisabled) continue;
+        if (!entry.usesProxy) continue;
         if (FindProfileFiles(entry)) {
             WriteUserJs(ResetProxyPreferenceLines());
         } else {

@@ -4,6 +4,7 @@
 
 #include "browsers/path_text.h"
 #include "browsers/text_lines.h"
+#include "platform/ascii_text.h"
 
 namespace browsers {
 
@@ -31,13 +32,15 @@ std::string SetOperaProxyText(const std::string& ini, const std::string& host,
     const std::string serverLine = std::string(kHttpServerKey) + "=" + host + ":" + port;
     const std::string ending = LineEndingOf(ini, fallbackEnding);
     std::vector<TextLine> lines = SplitLines(ini);
-    std::size_t section = lines.size();  // index of the "[Proxy]" line, when seen
+    // The whole file is searched for the heading, in any letter case, so keys standing before it
+    // do not make a second section: setting twice gives the file of setting once.
+    std::size_t section = lines.size();  // index of the first "[Proxy]" line, when there is one
     bool useDone = false;
     bool serverDone = false;
-    for (std::size_t i = 0; i < lines.size() && !(useDone && serverDone); ++i) {
+    for (std::size_t i = 0; i < lines.size(); ++i) {
         std::string& text = lines[i].text;
-        if (text == kProxySection) {
-            section = i;
+        if (platform::EqualsNoCase(platform::Trim(text), kProxySection)) {
+            if (section == lines.size()) section = i;
         } else if (!useDone && Contains(text, kUseHttpKey)) {
             text = useLine;
             useDone = true;

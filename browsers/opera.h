@@ -14,10 +14,10 @@ namespace browsers {
 constexpr char kOperaKey[] = "Software\\Opera Software";  // below HKEY_CURRENT_USER
 
 // opera6.ini with the proxy set: the first "Use HTTP=" line becomes "Use HTTP=1", the first
-// "HTTP Server" line "HTTP Server=host:port", wherever they stand; the scan stops once both are
-// done. Without a "[Proxy]" line before that point, the block "[Proxy]", "Use HTTP=1",
-// "HTTP Server=host:port" is appended, starting with a line break. A "[Proxy]" section that lacks
-// a key gets it right below its heading. Other lines stay byte for byte; added lines use the
+// "HTTP Server" line "HTTP Server=host:port", wherever they stand. Without a "[Proxy]" heading
+// anywhere (any letter case, blanks around it allowed), the block "[Proxy]", "Use HTTP=1",
+// "HTTP Server=host:port" is appended, starting with a line break. A missing key goes right below
+// the first heading. Other lines stay byte for byte; added lines use the
 // file's line break (fallbackEnding for a file without one).
 std::string SetOperaProxyText(const std::string& ini, const std::string& host,
                               const std::string& port, const std::string& fallbackEnding);
@@ -82,22 +82,22 @@ struct OperaSettings {
     // Windows: LocateFrom with Opera's key and the running system.
     int LocateOperaIni();
 
-    // The wizard's Finish: 1 when the files were edited, 0 when a file or the key was missing
-    // (reported to the user; then no file is touched). Each edited file sets its version's flag
+    // The wizard's Finish: true when the files were edited, false when a file or the key was
+    // missing (reported to the user; then no file is touched). Each edited file sets its version's flag
     // in state and in the registry.
-    int SetOperaProxy(const std::string& host, const std::string& port, BrowserConfigState& state);
+    bool SetOperaProxy(const std::string& host, const std::string& port, BrowserConfigState& state);
     // Also clears Opera 7's OperaDef6.ini.
-    int ResetOperaProxy(BrowserConfigState& state);
+    bool ResetOperaProxy(BrowserConfigState& state);
     // Tests the files of the chosen versions (Opera 7 falling back to OperaDef6.ini); changes
     // nothing when a file is missing.
     void CheckOperaConfigured(BrowserConfigState& state);
 
     // The uninstaller's variants: no OperaDef6.ini is cleared or tested.
-    int ResetOperaProxyForUninstall(BrowserConfigState& state);
+    bool ResetOperaProxyForUninstall(BrowserConfigState& state);
     void CheckOperaConfiguredForUninstall(BrowserConfigState& state);
 
   private:
-    int Reset(BrowserConfigState& state, bool clearDefaults);
+    bool Reset(BrowserConfigState& state, bool clearDefaults);
     void Check(BrowserConfigState& state, bool testDefaults);
 };
 
@@ -105,7 +105,7 @@ struct OperaSettings {
 // A file that cannot be read is left unchanged.
 bool WriteOperaProxy(const std::string& host, const std::string& port, const std::string& path);
 bool ClearOperaProxy(const std::string& path);
-// 0 for a file that cannot be read.
-int IniUsesProxy(const std::string& path);
+// False for a file that cannot be read.
+bool IniUsesProxy(const std::string& path);
 
 }  // namespace browsers

@@ -4,7 +4,7 @@
 #include "browsers/browser_messages.h"
 #include "browsers/opera.h"
 #include "browsers/text_lines.h"
-#include "core/reg_key.h"
+#include "platform/win/reg_key.h"
 #include "platform/profile.h"
 
 namespace browsers {
@@ -14,7 +14,7 @@ namespace {
 constexpr DWORD kOperaValueBuffer = 260;
 constexpr DWORD kUserNameBuffer = 200;
 
-std::optional<std::string> ReadValue(const core::RegKey& key, const char* name) {
+std::optional<std::string> ReadValue(const platform::RegKey& key, const char* name) {
     std::string value;
     if (key.QueryString(name, &value, kOperaValueBuffer) != ERROR_SUCCESS) return std::nullopt;
     return value;
@@ -22,7 +22,7 @@ std::optional<std::string> ReadValue(const core::RegKey& key, const char* name) 
 
 OperaRegistryValues ReadOperaValues() {
     OperaRegistryValues values;
-    core::RegKey key;
+    platform::RegKey key;
     if (key.Open(HKEY_CURRENT_USER, kOperaKey) != ERROR_SUCCESS) return values;
     values.keyOpened = true;
     values.lastCommandLine = ReadValue(key, "Last CommandLine");
@@ -123,19 +123,19 @@ bool WriteOperaProxy(const std::string& host, const std::string& port, const std
 
 bool ClearOperaProxy(const std::string& path) { return EditIni(path, ResetOperaProxyText); }
 
-int IniUsesProxy(const std::string& path) {
+bool IniUsesProxy(const std::string& path) {
     std::string content;
-    return ReadBrowserFile(path, &content) && IniTextUsesProxy(content) ? 1 : 0;
+    return ReadBrowserFile(path, &content) && IniTextUsesProxy(content);
 }
 
 int OperaSettings::LocateOperaIni() { return LocateFrom(ReadOperaValues(), RunningSystem()); }
 
-int OperaSettings::SetOperaProxy(const std::string& host, const std::string& port,
+bool OperaSettings::SetOperaProxy(const std::string& host, const std::string& port,
                                  BrowserConfigState& state) {
     int located = LocateOperaIni();
     if (located != kOperaFilesFound) {
         ShowLocateError(located, true, *this);
-        return 0;
+        return false;
     }
     if (useOpera6 && WriteOperaProxy(host, port, opera6IniPath)) {
         RecordOpera(kOpera6Flag, &state.opera6IsConfigured, 1);
@@ -143,20 +143,20 @@ int OperaSettings::SetOperaProxy(const std::string& host, const std::string& por
     if (useOpera7 && WriteOperaProxy(host, port, opera7IniPath)) {
         RecordOpera(kOpera7Flag, &state.opera7IsConfigured, 1);
     }
-    return 1;
+    return true;
 }
 
-int OperaSettings::ResetOperaProxy(BrowserConfigState& state) { return Reset(state, true); }
+bool OperaSettings::ResetOperaProxy(BrowserConfigState& state) { return Reset(state, true); }
 
-int OperaSettings::ResetOperaProxyForUninstall(BrowserConfigState& state) {
+bool OperaSettings::ResetOperaProxyForUninstall(BrowserConfigState& state) {
     return Reset(state, false);
 }
 
-int OperaSettings::Reset(BrowserConfigState& state, bool clearDefaults) {
+bool OperaSettings::Reset(BrowserConfigState& state, bool clearDefaults) {
     int located = LocateOperaIni();
     if (located != kOperaFilesFound) {
         ShowLocateError(located, false, *this);
-        return 0;
+        return false;
     }
     if (useOpera6 && ClearOperaProxy(opera6IniPath)) {
         RecordOpera(kOpera6Flag, &state.opera6IsConfigured, 0);
@@ -165,7 +165,7 @@ int OperaSettings::Reset(BrowserConfigState& state, bool clearDefaults) {
         if (ClearOperaProxy(opera7IniPath)) RecordOpera(kOpera7Flag, &state.opera7IsConfigured, 0);
         if (clearDefaults) ClearOperaProxy(operaDef6IniPath);
     }
-    return 1;
+    return true;
 }
 
 void OperaSettings::CheckOperaConfigured(BrowserConfigState& state) { Check(state, true); }

@@ -1,10 +1,10 @@
 #include "browsers/internet_explorer.h"
 #include "browsers/netscape.h"
 #include "browsers/opera.h"
-#include "browsers/proxy_page4.h"
+#include "browsers/proxy_page4_win.h"
 #include "core/language.h"
-#include "core/message_box.h"
-#include "core/reg_key.h"
+#include "platform/win/message_box.h"
+#include "platform/win/reg_key.h"
 #include "res/resource.h"
 
 namespace browsers {
@@ -14,7 +14,7 @@ void RunWizardFinish(WizardContext& context, HWND owner) {
     BrowserConfigState& config = context.config;
     const bool set = wizard.setMode != 0;
     // The flags' key exists from here on, whatever the operations below manage to do.
-    core::RegKey flags;
+    platform::RegKey flags;
     flags.Create(HKEY_CURRENT_USER, kProxySettingKey);
 
     if (wizard.ieChosen) {
@@ -33,7 +33,7 @@ void RunWizardFinish(WizardContext& context, HWND owner) {
         }
         if (profiles.anyProfileWritten) {
             const NetscapeResult message = NetscapeResultMessage(config.netscapeIsConfigured != 0);
-            core::ShowMessageBox(owner, core::GetLanguageString(message.textId, message.text),
+            platform::ShowMessageBox(owner, core::GetLanguageString(message.textId, message.text),
                                  core::GetLanguageString(message.captionId, message.caption),
                                  MB_OK | (message.information ? MB_ICONINFORMATION : 0));
         }

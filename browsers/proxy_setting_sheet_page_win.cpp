@@ -1,6 +1,6 @@
-#include "browsers/proxy_setting_sheet_page.h"
+#include "browsers/proxy_setting_sheet_page_win.h"
 #include "core/language.h"
-#include "core/language_dialog.h"
+#include "core/language_dialog_win.h"
 #include "res/resource.h"
 
 namespace browsers {

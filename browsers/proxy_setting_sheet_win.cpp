@@ -1,9 +1,9 @@
 #include <string>
 #include <utility>
 
-#include "browsers/proxy_setting_sheet.h"
+#include "browsers/proxy_setting_sheet_win.h"
 #include "core/app_state.h"
-#include "core/language_dialog.h"
+#include "core/language_dialog_win.h"
 #include "res/resource.h"
 
 namespace browsers {

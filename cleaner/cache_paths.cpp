@@ -3,18 +3,11 @@
 #include <vector>
 
 #include "browsers/text_lines.h"
-#include "proxy/http_header.h"
+#include "platform/ascii_text.h"
 
 namespace cleaner {
 
 namespace {
-
-std::string Trim(const std::string& text) {
-    const char* space = " \t\r\n";
-    std::size_t first = text.find_first_not_of(space);
-    if (first == std::string::npos) return "";
-    return text.substr(first, text.find_last_not_of(space) - first + 1);
-}
 
 std::vector<std::string> Components(const std::string& normalised) {
     std::vector<std::string> parts;
@@ -73,8 +66,8 @@ bool IsUsableCacheFolder(const std::string& folder) {
 
 bool IsInsideFolder(const std::string& folder, const std::string& path) {
     if (!IsUsableCacheFolder(folder)) return false;
-    const std::string base = proxy::ToLower(NormalisePath(folder)) + "\\";
-    const std::string target = proxy::ToLower(NormalisePath(path));
+    const std::string base = platform::ToLowerAscii(NormalisePath(folder)) + "\\";
+    const std::string target = platform::ToLowerAscii(NormalisePath(path));
     if (HasDotComponent(target) || target.find_first_of("*?\"<>|") != std::string::npos) {
         return false;
     }
@@ -88,7 +81,7 @@ std::string ProfileCacheFolder(const std::string& prefsJsPath) {
 }
 
 std::string NonRoamingFolder(const std::string& path) {
-    const std::string lower = proxy::ToLower(path);
+    const std::string lower = platform::ToLowerAscii(path);
     const std::string component = "\\application data";
     std::size_t at = lower.rfind(component);
     while (at != std::string::npos) {
@@ -105,19 +98,19 @@ std::string NonRoamingFolder(const std::string& path) {
 std::string OperaCacheFolder(const std::string& iniText) {
     bool inUserPrefs = false;
     for (const browsers::TextLine& line : browsers::SplitLines(iniText)) {
-        const std::string text = Trim(line.text);
+        const std::string text = platform::Trim(line.text);
         if (!text.empty() && text.front() == '[') {
-            inUserPrefs = proxy::ToLower(text) == "[user prefs]";
+            inUserPrefs = platform::ToLowerAscii(text) == "[user prefs]";
             continue;
         }
         if (!inUserPrefs) continue;
         std::size_t equals = text.find('=');
         if (equals == std::string::npos) continue;
-        const std::string key = proxy::ToLower(Trim(text.substr(0, equals)));
+        const std::string key = platform::ToLowerAscii(platform::Trim(text.substr(0, equals)));
         const std::string prefix = "cache directory";
         if (key.compare(0, prefix.size(), prefix) != 0) continue;
         if (key.find_first_not_of("0123456789", prefix.size()) != std::string::npos) continue;
-        return Trim(text.substr(equals + 1));
+        return platform::Trim(text.substr(equals + 1));
     }
     return "";
 }

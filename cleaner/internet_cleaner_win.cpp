@@ -3,13 +3,12 @@
 
 #include <wininet.h>
 
-#include <cstring>
-
 #include "browsers/browser_files.h"
 #include "browsers/netscape.h"
 #include "browsers/opera.h"
 #include "cleaner/cache_paths.h"
 #include "cleaner/internet_cleaner.h"
+#include "platform/ascii_text.h"
 
 namespace cleaner {
 
@@ -18,10 +17,6 @@ namespace {
 // Bounds on one run: nested folders below a cache folder, and URL cache entries looked at.
 constexpr int kMaxFolderDepth = 8;
 constexpr std::size_t kMaxUrlEntries = 200000;
-
-bool StartsWithNoCase(const char* text, const char* prefix) {
-    return _strnicmp(text, prefix, std::strlen(prefix)) == 0;
-}
 
 // An existing folder that is no link or junction, with a path the cleaner may empty.
 bool IsPlainCacheFolder(const std::string& folder) {
@@ -73,7 +68,7 @@ bool IsCachedContent(const INTERNET_CACHE_ENTRY_INFOA& entry) {
     if (entry.CacheEntryType & (COOKIE_CACHE_ENTRY | URLHISTORY_CACHE_ENTRY)) return false;
     const char* url = entry.lpszSourceUrlName;
     if (url == nullptr) return false;
-    return !StartsWithNoCase(url, "Cookie:") && !StartsWithNoCase(url, "Visited:");
+    return !platform::StartsWithNoCase(url, "Cookie:") && !platform::StartsWithNoCase(url, "Visited:");
 }
 
 // The URLs of the cached content entries of the WinINet cache.

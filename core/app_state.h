@@ -32,11 +32,11 @@ struct AppState {
 // The process-wide state: the language lookups read installPath and language from it.
 extern AppState appState;
 
-// Windows only. Fills state from the application key. Returns 0 on success. When the key or one
-// of "Language", "Path", "Blocked Popups" or "User Wav Path" cannot be read, shows message 6001
-// through ShowMessageBox and returns -1; the fields read before the failure keep their values.
+// Windows only. Fills state from the application key; returns whether it could. When the key or
+// one of "Language", "Path", "Blocked Popups" or "User Wav Path" cannot be read, shows message
+// 6001 through ShowMessageBox and returns false; the fields read before the failure keep their values.
 // A missing "Wizard Message" reads as "A"; a missing "Close To Tray" leaves closeToTray as is.
-int LoadAppState(AppState& state);
+bool LoadAppState(AppState& state);
 
 // Windows only. Writes "Blocked Popups", "User Wav Path", "Wizard Message", "Language" (only
 // when languageChanged), the Run value (installPath + "\KorvoPop.exe" when startupMode is 2,

@@ -2,22 +2,22 @@
 
 #include "core/app_state.h"
 #include "core/language.h"
-#include "core/message_box.h"
-#include "core/reg_key.h"
+#include "platform/win/message_box.h"
+#include "platform/win/reg_key.h"
 
 namespace core {
 namespace {
 
-bool ReadText(const RegKey& key, const char* name, std::string* field) {
+bool ReadText(const platform::RegKey& key, const char* name, std::string* field) {
     return key.QueryString(name, field, kAppStateTextBuffer) == ERROR_SUCCESS;
 }
 
 }  // namespace
 
-int LoadAppState(AppState& state) {
+bool LoadAppState(AppState& state) {
     const std::string corrupted = GetLanguageString(
         "6001", "Sorry, but some files have been corrupted, you have to re-install the program");
-    RegKey key;
+    platform::RegKey key;
     bool complete = key.Open(HKEY_CURRENT_USER, kAppKeyPath) == ERROR_SUCCESS;
     if (complete && !ReadText(key, "Wizard Message", &state.wizardMessage)) {
         state.wizardMessage = "A";
@@ -27,19 +27,19 @@ int LoadAppState(AppState& state) {
                ReadText(key, "Blocked Popups", &state.blockedPopups) &&
                ReadText(key, "User Wav Path", &state.userWavPath);
     if (!complete) {
-        ShowMessageBox(nullptr, corrupted, AppTitle(), MB_OK);
-        return -1;
+        platform::ShowMessageBox(nullptr, corrupted, AppTitle(), MB_OK);
+        return false;
     }
     DWORD closeToTray = 0;
     if (key.QueryDword("Close To Tray", &closeToTray) == ERROR_SUCCESS) {
         state.closeToTray = static_cast<std::int32_t>(closeToTray);
     }
-    return 0;
+    return true;
 }
 
 void SaveAppState(const AppState& state, int startupMode) {
     const char kProgramKey[] = "Korvo Popup Killer";
-    RegKey software;
+    platform::RegKey software;
     software.Open(HKEY_CURRENT_USER, "Software");
     software.SetSubKeyString(kProgramKey, "Blocked Popups", state.blockedPopups);
     software.SetSubKeyString(kProgramKey, "User Wav Path", state.userWavPath);
@@ -49,13 +49,13 @@ void SaveAppState(const AppState& state, int startupMode) {
     }
     software.Close();
 
-    RegKey currentVersion;
+    platform::RegKey currentVersion;
     currentVersion.Open(HKEY_CURRENT_USER, kRunKeyParentPath);
     currentVersion.SetSubKeyString("Run", kRunValueName,
                                    RunValueFor(state.installPath, startupMode));
     currentVersion.Close();
 
-    RegKey app;
+    platform::RegKey app;
     app.Open(HKEY_CURRENT_USER, kAppKeyPath);
     app.SetDword("Close To Tray", static_cast<DWORD>(state.closeToTray));
 }

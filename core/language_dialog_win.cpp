@@ -1,5 +1,5 @@
 #include "core/language.h"
-#include "core/language_dialog.h"
+#include "core/language_dialog_win.h"
 
 namespace core {
 

@@ -6,17 +6,17 @@
 #include "browsers/hosts_file.h"
 #include "core/app_state.h"
 #include "core/language.h"
-#include "core/message_box.h"
-#include "core/popup_killer_app.h"
-#include "core/reg_key.h"
+#include "platform/win/message_box.h"
+#include "core/popup_killer_app_win.h"
+#include "platform/win/reg_key.h"
 #include "core/startup_prompt.h"
 #include "platform/socket.h"
 #include "proxy/blocker.h"
 #include "proxy/settings.h"
 #include "res/resource.h"
 #include "shell/app_messages.h"
-#include "shell/main_page.h"
-#include "shell/splash_dlg.h"
+#include "shell/main_page_win.h"
+#include "shell/splash_dlg_win.h"
 
 namespace core {
 namespace {
@@ -67,8 +67,8 @@ std::int32_t AskStartupPrompt(const browsers::BrowserConfigState& config) {
     text += GetLanguageString(kPromptNote.id, kPromptNote.defaultText);
     text += GetLanguageString(kPromptButtons.id, kPromptButtons.defaultText);
     const std::string caption = AppTitle();
-    if (ShowMessageBox(nullptr, text, caption, MB_YESNO | MB_ICONINFORMATION) == IDYES) return 1;
-    ShowMessageBox(nullptr, GetLanguageString(kPromptWarning.id, kPromptWarning.defaultText),
+    if (platform::ShowMessageBox(nullptr, text, caption, MB_YESNO | MB_ICONINFORMATION) == IDYES) return 1;
+    platform::ShowMessageBox(nullptr, GetLanguageString(kPromptWarning.id, kPromptWarning.defaultText),
                    caption, MB_OK | MB_ICONWARNING);
     return 0;
 }
@@ -97,7 +97,7 @@ int CPopupKillerApp::Run() {
     const DWORD mutexError = GetLastError();
     if (mutexError == ERROR_ALREADY_EXISTS || mutexError == ERROR_INVALID_HANDLE) return 0;
 
-    RegKey appKey;
+    platform::RegKey appKey;
     appKey.Open(HKEY_CURRENT_USER, kAppKeyPath);
     // A missing "FirstRun" counts as an ordinary start, a missing "ShowAtStart" as shown.
     DWORD value = 0;
@@ -110,7 +110,7 @@ int CPopupKillerApp::Run() {
 
     appTitle = AppTitle();
     browsers::RefreshBrowserConfigState(browserConfig, proxy::appSettings);
-    if (LoadAppState(appState) != 0) return 0;
+    if (!LoadAppState(appState)) return 0;
     if (appState.firstRun) browsers::BackupHosts();
     if (appState.wizardMessage == "A") startWizard = AskStartupPrompt(browserConfig);
 
@@ -119,7 +119,7 @@ int CPopupKillerApp::Run() {
     if (!platform::InitSockets()) {
         char text[256] = "";
         LoadStringA(GetModuleHandleA(nullptr), IDS_SOCKETS_INIT_FAILED, text, sizeof text);
-        ShowMessageBox(nullptr, text, appTitle, MB_OK);
+        platform::ShowMessageBox(nullptr, text, appTitle, MB_OK);
         return 0;
     }
     shell::SkinControl::RegisterClasses();
@@ -131,7 +131,7 @@ int CPopupKillerApp::Run() {
 
     const std::string hostsMessage = browsers::HostsManualInstructions(GetLanguageString);
     if (!browsers::AddHostsEntry("127.0.0.1", proxy::appSettings.PopupIP.Get())) {
-        ShowMessageBox(nullptr, hostsMessage, appTitle, MB_OK | MB_ICONINFORMATION);
+        platform::ShowMessageBox(nullptr, hostsMessage, appTitle, MB_OK | MB_ICONINFORMATION);
     }
     counterDialog = std::make_unique<shell::CPopupCountDlg>();
     ReloadSettings();

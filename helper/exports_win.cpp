@@ -1,7 +1,7 @@
 // The DLL's exported functions (see korvo_bho.h for their contracts).
 #include <vector>
 
-#include "core/reg_key.h"
+#include "platform/win/reg_key.h"
 #include "helper/cookie_hlpr_ids.h"
 #include "helper/cookie_hlpr_obj.h"
 #include "helper/helper_module.h"
@@ -25,7 +25,7 @@ int RestoreInternetExplorer() {
     };
     if (!read("Restored", 30).empty()) return 1;
     if (read("Saved", 30).empty()) return 0;
-    core::RegKey settings;
+    platform::RegKey settings;
     if (settings.Open(HKEY_CURRENT_USER, kInternetSettingsPath) != ERROR_SUCCESS) return 0;
     settings.SetString("ProxyServer", read("Proxy", 260));
     const std::vector<unsigned char> enable =

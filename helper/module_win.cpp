@@ -4,11 +4,11 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <cctype>
 #include <string>
 
 #include "core/app_state.h"
 #include "helper/helper_module.h"
+#include "platform/ascii_text.h"
 #include "platform/profile.h"
 #include "shell/app_messages.h"
 
@@ -32,10 +32,7 @@ bool countedHere = false;
 std::string LowerHostPath() {
     char path[MAX_PATH] = "";
     const DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string lower(path, std::min<DWORD>(n, MAX_PATH));
-    std::transform(lower.begin(), lower.end(), lower.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return lower;
+    return platform::ToLowerAscii(std::string(path, std::min<DWORD>(n, MAX_PATH)));
 }
 
 bool Contains(const std::string& text, const char* part) {

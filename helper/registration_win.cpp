@@ -1,7 +1,7 @@
 #include <shlwapi.h>
 
 #include "core/app_state.h"
-#include "core/reg_key.h"
+#include "platform/win/reg_key.h"
 #include "helper/cookie_hlpr_ids.h"
 #include "helper/registration.h"
 
@@ -13,7 +13,7 @@ constexpr char kMachineRunValueName[] = "KorvoPopupKiller";
 // Creates parent\path and sets its default value (and one named value when name is given).
 LONG WriteKey(HKEY parent, const std::string& path, const std::string& value,
               const char* name = nullptr, const std::string& namedValue = "") {
-    core::RegKey key;
+    platform::RegKey key;
     LONG result = key.Create(parent, path);
     if (result == ERROR_SUCCESS) result = key.SetString("", value);
     if (result == ERROR_SUCCESS && name != nullptr) result = key.SetString(name, namedValue);
@@ -21,12 +21,12 @@ LONG WriteKey(HKEY parent, const std::string& path, const std::string& value,
 }
 
 LONG WriteEmptyKey(HKEY parent, const std::string& path) {
-    core::RegKey key;
+    platform::RegKey key;
     return key.Create(parent, path);
 }
 
 bool IsEmptyKey(HKEY parent, const std::string& path) {
-    core::RegKey key;
+    platform::RegKey key;
     if (key.Open(parent, path, KEY_READ) != ERROR_SUCCESS) return false;
     DWORD subKeys = 0;
     DWORD values = 0;
@@ -100,11 +100,11 @@ void UnregisterHelper() {
 
 void RemoveRunValues() {
     const std::string runPath = std::string(core::kRunKeyParentPath) + "\\Run";
-    core::RegKey machineRun;
+    platform::RegKey machineRun;
     if (machineRun.Open(HKEY_LOCAL_MACHINE, runPath) == ERROR_SUCCESS) {
         RegDeleteValueA(machineRun.Handle(), kMachineRunValueName);
     }
-    core::RegKey userRun;
+    platform::RegKey userRun;
     if (userRun.Open(HKEY_CURRENT_USER, runPath) == ERROR_SUCCESS) {
         RegDeleteValueA(userRun.Handle(), core::kRunValueName);
     }

@@ -1,8 +1,8 @@
-#include "core/language_dialog.h"
-#include "core/popup_killer_app.h"
-#include "core/reg_key.h"
-#include "pages/activex_page.h"
-#include "pages/dropped_height.h"
+#include "core/language_dialog_win.h"
+#include "core/popup_killer_app_win.h"
+#include "platform/win/reg_key.h"
+#include "pages/activex_page_win.h"
+#include "pages/dropped_height_win.h"
 #include "pages/zone_policy.h"
 #include "res/resource.h"
 
@@ -140,7 +140,7 @@ void CActiveXPage::RefreshPageControls() {
 }
 
 void CActiveXPage::LoadZoneSettings() {
-    core::RegKey key;
+    platform::RegKey key;
     key.Open(HKEY_CURRENT_USER, SelectedZoneKey());
     // One variable for all reads: a value that cannot be read takes the one read before it, and
     // a key that cannot be opened shows Enable everywhere.
@@ -158,7 +158,7 @@ void CActiveXPage::LoadZoneSettings() {
 
 void CActiveXPage::ApplyZoneSettings() {
     if (hwnd_ == nullptr) return;
-    core::RegKey key;
+    platform::RegKey key;
     if (key.Open(HKEY_CURRENT_USER, SelectedZoneKey()) != ERROR_SUCCESS) return;
     for (const PolicyGroup* group : kWriteOrder) {
         ZoneChoice choice = ZoneChoice::None;

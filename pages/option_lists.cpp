@@ -1,28 +1,17 @@
 #include "pages/option_lists.h"
 
 #include <algorithm>
-#include <cctype>
+
+#include "platform/ascii_text.h"
 
 namespace pages {
 namespace {
 
-char Lower(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
-
-bool LessNoCase(const std::string& a, const std::string& b) {
-    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
-                                        [](char x, char y) { return Lower(x) < Lower(y); });
-}
-
 }  // namespace
-
-bool EqualNoCase(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                              [](char x, char y) { return Lower(x) == Lower(y); });
-}
 
 int FindName(const std::vector<std::string>& entries, const std::string& name) {
     for (size_t i = 0; i < entries.size(); ++i) {
-        if (EqualNoCase(entries[i], name)) return static_cast<int>(i);
+        if (platform::EqualsNoCase(entries[i], name)) return static_cast<int>(i);
     }
     return -1;
 }
@@ -38,7 +27,7 @@ SoundList BuildSoundList(const std::vector<std::string>& titles, const std::stri
             list.entries.push_back(title);
         }
     }
-    std::stable_sort(list.entries.begin(), list.entries.end(), LessNoCase);
+    std::stable_sort(list.entries.begin(), list.entries.end(), platform::LessNoCase);
     if (hasDefault) list.entries.insert(list.entries.begin(), "Default");
 
     const size_t slash = currentPath.rfind('\\');

@@ -30,7 +30,4 @@ SoundList BuildSoundList(const std::vector<std::string>& titles, const std::stri
 // The index of the entry equal to name ignoring ASCII case, or -1.
 int FindName(const std::vector<std::string>& entries, const std::string& name);
 
-// Comparison ignoring ASCII case.
-bool EqualNoCase(const std::string& a, const std::string& b);
-
 }  // namespace pages

@@ -4,12 +4,12 @@
 #include <mmsystem.h>
 
 #include "core/app_state.h"
-#include "core/language_dialog.h"
-#include "core/popup_killer_app.h"
-#include "pages/dropped_height.h"
+#include "core/language_dialog_win.h"
+#include "core/popup_killer_app_win.h"
+#include "pages/dropped_height_win.h"
 #include "pages/option_lists.h"
-#include "pages/options_page.h"
-#include "pages/wav_file_dialog.h"
+#include "pages/options_page_win.h"
+#include "pages/wav_file_dialog_win.h"
 #include "proxy/settings.h"
 #include "res/resource.h"
 #include "shell/app_messages.h"

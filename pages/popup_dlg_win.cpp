@@ -1,13 +1,13 @@
 #include <chrono>
 
 #include "browsers/hosts_file.h"
-#include "browsers/proxy_setting_sheet.h"
+#include "browsers/proxy_setting_sheet_win.h"
 #include "core/app_state.h"
 #include "core/language.h"
-#include "core/language_dialog.h"
-#include "core/message_box.h"
-#include "core/popup_killer_app.h"
-#include "pages/popup_dlg.h"
+#include "core/language_dialog_win.h"
+#include "platform/win/message_box.h"
+#include "core/popup_killer_app_win.h"
+#include "pages/popup_dlg_win.h"
 #include "platform/threads.h"
 #include "proxy/settings.h"
 #include "res/resource.h"
@@ -245,7 +245,7 @@ void CPopupDlg::PostToMainWindow(UINT message) const {
 }
 
 int CPopupDlg::ShowMessage(const char* id, const char* defaultText, UINT type) const {
-    return core::ShowMessageBox(Sheet(), core::GetLanguageString(id, defaultText),
+    return platform::ShowMessageBox(Sheet(), core::GetLanguageString(id, defaultText),
                                 core::theApp.appTitle, type);
 }
 

@@ -1,4 +1,4 @@
-#include "pages/wav_file_dialog.h"
+#include "pages/wav_file_dialog_win.h"
 // commdlg.h needs windows.h, which the header brings.
 
 #include <commdlg.h>

@@ -6,16 +6,6 @@
 #include <cstdint>
 #include <string>
 
-#ifdef _WIN32
-#include <winsock2.h>
-#include <ws2tcpip.h>
-#else
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <sys/socket.h>
-#endif
-
 namespace platform {
 
 // SOCKET on Windows, a descriptor elsewhere; kInvalidSocket (-1) when absent.
@@ -24,6 +14,15 @@ constexpr SocketHandle kInvalidSocket = -1;
 
 // Winsock error numbers the proxy tests for.
 constexpr int kWsaENoBufs = 10055;
+
+// What ParseDottedAddress returns for a text that is not a dotted IPv4 address.
+constexpr std::uint32_t kNoAddress = 0xFFFFFFFFu;
+
+// 0.0.0.0: every address of this machine.
+constexpr std::uint32_t kAnyAddress = 0;
+
+// 127.0.0.1 in network order.
+std::uint32_t LoopbackAddress();
 
 // Starts Winsock (a no-op elsewhere). Returns false when sockets are unusable.
 bool InitSockets();
@@ -37,10 +36,23 @@ SocketHandle OpenTcpSocket();
 int CloseSocket(SocketHandle s);
 // Wakes a thread blocked in accept or recv on the socket, then closes it.
 void ShutdownAndClose(SocketHandle s);
+// Ends both directions of a connection without closing the handle: its owner's waits return and
+// its reads see the end.
+void Shutdown(SocketHandle s);
+// Ends only the sending direction (a half close): the peer reads the end, replies still arrive.
+void ShutdownSending(SocketHandle s);
 // FIONBIO 0. Returns 0 on success.
 int SetBlocking(SocketHandle s);
-int SetIntOption(SocketHandle s, int level, int name, int value);
-int GetIntOption(SocketHandle s, int level, int name, int* value);
+
+// The system's send and receive buffer sizes of a socket; false when they cannot be read.
+bool GetBufferSizes(SocketHandle s, int* sendBytes, int* receiveBytes);
+// Sets both buffer sizes; false when the system refused either.
+bool SetBufferSizes(SocketHandle s, int sendBytes, int receiveBytes);
+// Sends small writes at once instead of collecting them (no Nagle delay).
+bool SetNoDelay(SocketHandle s);
+// Lets a listener bind its port again while old connections linger. On Windows the port is also
+// claimed for exclusive use, so no other program can bind it while the socket is open.
+bool SetReuseAddress(SocketHandle s);
 
 // recv/send of at most len bytes: the count, 0 when the peer closed, -1 on error. Sending never
 // raises SIGPIPE.
@@ -50,7 +62,8 @@ int Send(SocketHandle s, const char* bytes, int len);
 // bind, listen and connect for IPv4; address in network order. Return 0 on success, -1 on
 // failure (error in LastSocketError).
 int BindTo(SocketHandle s, std::uint32_t address, int port);
-int Listen(SocketHandle s, int backlog);
+// Listens with the deepest queue of pending connections the system allows.
+int Listen(SocketHandle s);
 int ConnectTo(SocketHandle s, std::uint32_t address, int port);
 // The local port a socket is bound to, 0 when unknown.
 int LocalPort(SocketHandle s);
@@ -62,8 +75,10 @@ SocketHandle Accept(SocketHandle listening);
 // failure. Works for any descriptor value.
 int WaitReadable(SocketHandle first, SocketHandle second, int timeoutSeconds, bool* firstReadable,
                  bool* secondReadable);
+// Whether the socket becomes readable (data, a close or an error) within timeoutMs; 0 only looks.
+bool PollReadable(SocketHandle s, int timeoutMs);
 
-// IPv4 address (network order) of a dotted address, or INADDR_NONE.
+// IPv4 address (network order) of a dotted address, or kNoAddress.
 std::uint32_t ParseDottedAddress(const std::string& name);
 // First IPv4 address of a host name (network order), 0 when it cannot be resolved.
 std::uint32_t ResolveHostAddress(const std::string& name);

@@ -4,9 +4,11 @@
 #include <utility>
 
 #include "platform/keyboard.h"
+#include "platform/module_path.h"
 #include "proxy/content_policy.h"
 #include "proxy/http_header.h"
 #include "proxy/page_injection.h"
+#include "proxy/diagnostics.h"
 #include "proxy/settings.h"
 
 namespace proxy {
@@ -63,7 +65,7 @@ void PrepareBlockerScript() {
     std::string text;
     if (!ReadScriptFile(ScriptFilePath.Get(), text)) return;
     SetBlockerScript(
-        PrepareScriptText(text, appSettings.PlayWave != 0, ModuleFilePath("PopUp.wav")));
+        PrepareScriptText(text, appSettings.PlayWave != 0, platform::ModuleFilePath("PopUp.wav")));
 }
 
 bool InjectBlocker(std::string& body, const std::string& lowerBody, std::uint16_t contentClass,

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "proxy/listener.h"
+#include "proxy/diagnostics.h"
 #include "proxy/settings.h"
 
 namespace proxy {
@@ -46,10 +47,9 @@ void ProxyConnection::Run() {
 
 void ProxyConnection::RelayLoop(char* relayBuffer) {
     if (appSettings.UseDefaultBufferSizes.load(std::memory_order_relaxed) == 0) {
-        platform::SetIntOption(browserSocket_, SOL_SOCKET, SO_SNDBUF, sendChunkSize_);
-        platform::SetIntOption(browserSocket_, SOL_SOCKET, SO_RCVBUF, receiveSize_);
+        platform::SetBufferSizes(browserSocket_, sendChunkSize_, receiveSize_);
     }
-    platform::SetIntOption(browserSocket_, IPPROTO_TCP, TCP_NODELAY, 1);
+    platform::SetNoDelay(browserSocket_);
     while (ListeningSocket.load(std::memory_order_relaxed) != kInvalidSocket) {
         bool browserReadable = false, serverReadable = false;
         const SocketHandle waitedServer = serverSocket_;

@@ -2,6 +2,7 @@
 #include "platform/socket.h"
 #include "proxy/connection.h"
 #include "proxy/dns_cache.h"
+#include "proxy/diagnostics.h"
 #include "proxy/listener.h"
 #include "proxy/settings.h"
 
@@ -92,7 +93,7 @@ void ProxyConnection::CloseServerSocket() {
 SocketHandle ProxyConnection::OpenServerSocket(const std::string& name, int port) {
     if (port < 1 || port > 65535) return kInvalidSocket;
     std::uint32_t address = platform::ParseDottedAddress(name);
-    if (address == INADDR_NONE) {
+    if (address == platform::kNoAddress) {
         address = dnsCache.Lookup(name);
         if (address == 0) {
             address = platform::ResolveHostAddress(name);
@@ -102,13 +103,12 @@ SocketHandle ProxyConnection::OpenServerSocket(const std::string& name, int port
     }
     // Connecting to the proxy's own port would relay every request back to itself, each on a
     // thread of its own, without end.
-    const bool local = address == htonl(INADDR_LOOPBACK) || address == htonl(INADDR_ANY);
+    const bool local = address == platform::LoopbackAddress() || address == platform::kAnyAddress;
     if (local && port == ProxyListener().BoundPort()) return kInvalidSocket;
     SocketHandle s = platform::OpenTcpSocket();
     if (s == kInvalidSocket) return kInvalidSocket;
     if (appSettings.UseDefaultBufferSizes.load(std::memory_order_relaxed) == 0) {
-        platform::SetIntOption(s, SOL_SOCKET, SO_SNDBUF, sendChunkSize_);
-        platform::SetIntOption(s, SOL_SOCKET, SO_RCVBUF, receiveSize_);
+        platform::SetBufferSizes(s, sendChunkSize_, receiveSize_);
     }
     if (platform::SetBlocking(s) != 0 || platform::ConnectTo(s, address, port) != 0) {
         platform::CloseSocket(s);

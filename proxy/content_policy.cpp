@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/ascii_text.h"
 #include "proxy/sha256.h"
 
 namespace proxy {
@@ -9,22 +10,13 @@ namespace {
 
 bool IsPolicySpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; }
 
-char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
+// The piece of text at [pos, pos + size) compared with a word, ignoring case.
 bool EqualsNoCase(const std::string& text, size_t pos, size_t size, const char* word) {
-    size_t i = 0;
-    for (; i < size && word[i] != '\0'; ++i) {
-        if (LowerAscii(text[pos + i]) != word[i]) return false;
-    }
-    return i == size && word[i] == '\0';
+    return platform::EqualsNoCase(std::string_view(text).substr(pos, size), word);
 }
 
 bool StartsWithNoCase(const std::string& text, size_t pos, size_t size, const char* prefix) {
-    size_t i = 0;
-    for (; prefix[i] != '\0'; ++i) {
-        if (i >= size || LowerAscii(text[pos + i]) != prefix[i]) return false;
-    }
-    return true;
+    return platform::StartsWithNoCase(std::string_view(text).substr(pos, size), prefix);
 }
 
 struct Span {
@@ -217,7 +209,7 @@ const Attribute* FindAttribute(const std::string& lower, const std::vector<Attri
 }  // namespace
 
 std::vector<std::string> ScriptHashSources(const std::string& text) {
-    const std::string lower = ToLower(text);
+    const std::string lower = platform::ToLowerAscii(text);
     std::vector<std::string> sources;
     size_t pos = 0;
     for (;;) {

@@ -9,11 +9,16 @@
 #include "platform/threads.h"
 #include "proxy/blocker.h"
 #include "proxy/listener.h"
+#include "proxy/diagnostics.h"
 #include "proxy/settings.h"
 
 namespace {
 
 volatile std::sig_atomic_t stopRequested = 0;
+
+// How long the connections get to end once their sockets are shut down: a thread may be inside a
+// connect or a name look-up, which no shutdown interrupts.
+constexpr int kEndWaitMs = 10000;
 
 void RequestStop(int) { stopRequested = 1; }
 
@@ -40,7 +45,7 @@ int main(int argc, char** argv) {
     proxy::ResolveScriptFile();
     proxy::PrepareBlockerScript();
     proxy::ProxyListener listener;
-    if (listener.StartListener() == 0) {
+    if (!listener.StartListener()) {
         std::fprintf(stderr, "korvo-proxy: cannot listen on 127.0.0.1:%d\n",
                      proxy::appSettings.PopupPort.load() & 0xFFFF);
         return 1;
@@ -48,7 +53,11 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "korvo-proxy: listening on 127.0.0.1:%d\n", listener.BoundPort());
     while (!stopRequested) platform::SleepMilliseconds(100);
     listener.StopListener();
-    // Connection threads may still be running: end without destroying what they use.
-    std::fflush(stderr);
-    std::_Exit(0);
+    // Every thread must have returned before the program's globals are destroyed.
+    if (!proxy::ProxyListener::EndConnections(kEndWaitMs)) {
+        std::fprintf(stderr, "korvo-proxy: connections still busy after %d ms\n", kEndWaitMs);
+        std::fflush(stderr);
+        std::_Exit(1);
+    }
+    return 0;
 }

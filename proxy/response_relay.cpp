@@ -4,6 +4,7 @@
 
 #include "proxy/blocker.h"
 #include "proxy/connection.h"
+#include "proxy/diagnostics.h"
 #include "proxy/settings.h"
 
 namespace proxy {

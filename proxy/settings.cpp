@@ -1,11 +1,10 @@
 #include "proxy/settings.h"
 
-#include <cstdarg>
 #include <cstdio>
-#include <vector>
 
 #include "platform/module_path.h"
 #include "platform/profile.h"
+#include "proxy/diagnostics.h"
 
 namespace proxy {
 
@@ -17,18 +16,73 @@ namespace {
 const char kSection[] = "KorvoPopupKiller";
 constexpr unsigned kTextBuffer = 260;
 
-std::atomic<DiagnosticSink> diagnosticSink{nullptr};
+// How a key's value sits in its field.
+enum class Kind {
+    kText,      // a SharedText field
+    kNumber,    // a Setting field
+    kInverted,  // a Setting field holding 1 exactly when the file holds 0
+    kZero,      // no field: never read, always written as 0
+};
+
+// One key of the file with its field and default, and its place in the order keys are read and
+// in the order they are written (-1: not read, or not written).
+struct Key {
+    const char* name;
+    Kind kind;
+    SharedText AppSettings::*text;
+    Setting AppSettings::*number;
+    const char* textDefault;
+    std::int32_t numberDefault;
+    int loadAt;
+    int saveAt;
+};
+
+constexpr Key Text(const char* name, SharedText AppSettings::*field, const char* byDefault,
+                   int loadAt, int saveAt) {
+    return {name, Kind::kText, field, nullptr, byDefault, 0, loadAt, saveAt};
+}
+
+constexpr Key Number(const char* name, Setting AppSettings::*field, std::int32_t byDefault,
+                     int loadAt, int saveAt, Kind kind = Kind::kNumber) {
+    return {name, kind, nullptr, field, "", byDefault, loadAt, saveAt};
+}
+
+using S = AppSettings;
+const Key kKeys[] = {
+    Text("PopupIP", &S::PopupIP, "KorvoPopupKiller", 0, 0),
+    Number("PopupPort", &S::PopupPort, 0, 1, 1),
+    Text("GatewayIP", &S::GatewayIP, "", 2, 2),
+    Number("GatewayPort", &S::GatewayPort, 80, 3, 3),
+    Number("GatewayEnable", &S::GatewayEnable, 0, 4, 4),
+    Number("BannerBlock", &S::BannerBlock, 0, 5, 5),
+    Number("Startup", &S::Startup, 2, 6, 6),
+    Number("EventMask", &S::EventMask, -1, 7, -1),
+    Number("DisplayOnTop", &S::DisplayOnTop, 1, 8, 7),
+    Number("ResetStats", nullptr, 0, -1, 8, Kind::kZero),
+    Number("Disabled", &S::Disabled, 0, 9, 10),
+    Number("UseDefaultBufferSizes", &S::UseDefaultBufferSizes, 1, 10, 9),
+    Number("BufferSize", &S::BufferSize, 8192, 11, 12),
+    Number("DNSCacheSize", &S::DNSCacheSize, 10, 12, 13),
+    Number("DNSCacheDisable", &S::DNSCacheDisable, 1, 13, 14),
+    Number("DisableProxy", &S::DisableProxy, 0, 14, 11),
+    Number("PopupCheckDisabled", &S::PopupCheckEnabled, 0, 15, 15, Kind::kInverted),
+    Number("PlayWave", &S::PlayWave, 1, 16, 16),
+    Number("ConnectionTimeOut", &S::ConnectionTimeOut, 60, 17, 17),
+    Number("UseDefaultTimeOut", &S::UseDefaultTimeOut, 1, 18, 18),
+};
+constexpr int kKeyCount = static_cast<int>(sizeof kKeys / sizeof kKeys[0]);
+
+// Calls visit for each key that has a place in the order, in that order.
+template <typename Visit>
+void InOrder(int Key::*place, Visit visit) {
+    for (int at = 0; at < kKeyCount; ++at) {
+        for (const Key& key : kKeys) {
+            if (key.*place == at) visit(key);
+        }
+    }
+}
+
 std::atomic<bool> writeFailureReported{false};
-
-void ReadInt(Setting& field, const char* key, int defaultValue, const std::string& file) {
-    field.store(platform::ReadProfileInt(kSection, key, defaultValue, file),
-                std::memory_order_relaxed);
-}
-
-void ReadText(SharedText& field, const char* key, const char* defaultValue,
-              const std::string& file) {
-    field.Set(platform::ReadProfileText(kSection, key, defaultValue, file, kTextBuffer));
-}
 
 void WriteText(const char* key, const std::string& value, const std::string& file) {
     if (platform::WriteProfileText(kSection, key, value, file)) return;
@@ -37,96 +91,45 @@ void WriteText(const char* key, const std::string& value, const std::string& fil
     }
 }
 
-void WriteInt(const char* key, std::int32_t value, const std::string& file) {
-    WriteText(key, Format("%u", static_cast<unsigned>(value)), file);
-}
-
 }  // namespace
 
-std::string Format(const char* format, ...) {
-    va_list args;
-    va_start(args, format);
-    va_list copy;
-    va_copy(copy, args);
-    int size = std::vsnprintf(nullptr, 0, format, copy);
-    va_end(copy);
-    std::string text(size > 0 ? static_cast<size_t>(size) : 0, '\0');
-    if (size > 0) std::vsnprintf(&text[0], text.size() + 1, format, args);
-    va_end(args);
-    return text;
-}
-
-void Diagnose(const char* format, ...) {
-    DiagnosticSink sink = diagnosticSink.load();
-    if (sink == nullptr) return;
-    va_list args;
-    va_start(args, format);
-    char text[1024];
-    std::vsnprintf(text, sizeof text, format, args);
-    va_end(args);
-    ReportDiagnostic(text);
-}
-
-std::string ModuleFilePath(const std::string& fileName) {
-    return platform::ProgramDirectory() + fileName;
-}
-
-std::string SettingsFilePath() { return ModuleFilePath("KorvoINI.ini"); }
+std::string SettingsFilePath() { return platform::ModuleFilePath("KorvoINI.ini"); }
 
 void LoadSettings() {
     const std::string file = SettingsFilePath();
     AppSettings& s = appSettings;
-    ReadText(s.PopupIP, "PopupIP", "KorvoPopupKiller", file);
-    ReadInt(s.PopupPort, "PopupPort", 0, file);
-    ReadText(s.GatewayIP, "GatewayIP", "", file);
-    ReadInt(s.GatewayPort, "GatewayPort", 80, file);
-    ReadInt(s.GatewayEnable, "GatewayEnable", 0, file);
-    ReadInt(s.BannerBlock, "BannerBlock", 0, file);
-    ReadInt(s.Startup, "Startup", 2, file);
-    ReadInt(s.EventMask, "EventMask", -1, file);
-    ReadInt(s.DisplayOnTop, "DisplayOnTop", 1, file);
-    ReadInt(s.Disabled, "Disabled", 0, file);
-    ReadInt(s.UseDefaultBufferSizes, "UseDefaultBufferSizes", 1, file);
-    ReadInt(s.BufferSize, "BufferSize", 8192, file);
-    ReadInt(s.DNSCacheSize, "DNSCacheSize", 10, file);
+    InOrder(&Key::loadAt, [&](const Key& key) {
+        if (key.kind == Kind::kText) {
+            (s.*key.text).Set(platform::ReadProfileText(kSection, key.name, key.textDefault, file,
+                                                        kTextBuffer));
+            return;
+        }
+        int value = platform::ReadProfileInt(kSection, key.name, key.numberDefault, file);
+        if (key.kind == Kind::kInverted) value = value == 0 ? 1 : 0;
+        (s.*key.number).store(value, std::memory_order_relaxed);
+    });
     // The host name cache has room for 101 entries; a larger value would run past it.
     if (s.DNSCacheSize > kDnsCacheCapacity) s.DNSCacheSize = kDnsCacheCapacity;
     if (s.DNSCacheSize < 0) s.DNSCacheSize = 0;
-    ReadInt(s.DNSCacheDisable, "DNSCacheDisable", 1, file);
-    ReadInt(s.DisableProxy, "DisableProxy", 0, file);
-    s.PopupCheckEnabled = platform::ReadProfileInt(kSection, "PopupCheckDisabled", 0, file) == 0;
-    ReadInt(s.PlayWave, "PlayWave", 1, file);
-    ReadInt(s.ConnectionTimeOut, "ConnectionTimeOut", 60, file);
-    ReadInt(s.UseDefaultTimeOut, "UseDefaultTimeOut", 1, file);
 }
 
 void SaveSettings() {
     const std::string file = SettingsFilePath();
     const AppSettings& s = appSettings;
-    WriteText("PopupIP", s.PopupIP.Get(), file);
-    WriteInt("PopupPort", s.PopupPort, file);
-    WriteText("GatewayIP", s.GatewayIP.Get(), file);
-    WriteInt("GatewayPort", s.GatewayPort, file);
-    WriteInt("GatewayEnable", s.GatewayEnable, file);
-    WriteInt("BannerBlock", s.BannerBlock, file);
-    WriteInt("Startup", s.Startup, file);
-    WriteInt("DisplayOnTop", s.DisplayOnTop, file);
-    WriteInt("ResetStats", 0, file);
-    WriteInt("UseDefaultBufferSizes", s.UseDefaultBufferSizes, file);
-    WriteInt("Disabled", s.Disabled, file);
-    WriteInt("DisableProxy", s.DisableProxy, file);
-    WriteInt("BufferSize", s.BufferSize, file);
-    WriteInt("DNSCacheSize", s.DNSCacheSize, file);
-    WriteInt("DNSCacheDisable", s.DNSCacheDisable, file);
-    WriteInt("PopupCheckDisabled", s.PopupCheckEnabled == 0 ? 1 : 0, file);
-    WriteInt("PlayWave", s.PlayWave, file);
-    WriteInt("ConnectionTimeOut", s.ConnectionTimeOut, file);
-    WriteInt("UseDefaultTimeOut", s.UseDefaultTimeOut, file);
+    InOrder(&Key::saveAt, [&](const Key& key) {
+        if (key.kind == Kind::kText) {
+            WriteText(key.name, (s.*key.text).Get(), file);
+            return;
+        }
+        std::int32_t value = key.kind == Kind::kZero ? 0 : (s.*key.number).load();
+        if (key.kind == Kind::kInverted) value = value == 0 ? 1 : 0;
+        WriteText(key.name, Format("%u", static_cast<unsigned>(value)), file);
+    });
 }
 
 void ResolveScriptFile() {
     std::string path = "KorvoBlk.js";
-    if (!path.empty() && path.find('\\') == std::string::npos) path = ModuleFilePath(path);
+    if (!path.empty() && path.find('\\') == std::string::npos) path = platform::ModuleFilePath(path);
     ScriptFilePath.Set(path);
     if (FILE* f = std::fopen(path.c_str(), "rb")) {
         std::fclose(f);
@@ -135,12 +138,5 @@ void ResolveScriptFile() {
     ReportDiagnostic(
         Format("Warning: The %s file does not exist.\n\nFile name: '%s'", "Popup", path.c_str()));
 }
-
-int ReportDiagnostic(const std::string& text) {
-    if (DiagnosticSink sink = diagnosticSink.load()) sink(text);
-    return 0;
-}
-
-void SetDiagnosticSink(DiagnosticSink sink) { diagnosticSink.store(sink); }
 
 }  // namespace proxy

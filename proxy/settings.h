@@ -1,5 +1,4 @@
-// The proxy and display settings record, its file "KorvoINI.ini" beside the program, and the
-// diagnostic hook of the proxy.
+// The proxy and display settings record and its file "KorvoINI.ini" beside the program.
 #pragma once
 
 #include <atomic>
@@ -41,7 +40,6 @@ struct AppSettings {
     Setting Startup{2};
     Setting EventMask{-1};
     Setting DisplayOnTop{1};
-    Setting ResetStats{0};
     Setting Disabled{0};
     Setting UseDefaultBufferSizes{1};
     Setting BufferSize{8192};
@@ -62,33 +60,17 @@ extern SharedText ScriptFilePath;
 
 constexpr int kDnsCacheCapacity = 101;
 
-// The program's folder joined with fileName.
-std::string ModuleFilePath(const std::string& fileName);
-
 // Path of the settings file: ModuleFilePath("KorvoINI.ini").
 std::string SettingsFilePath();
 
 // Reads every key with its default; a missing file or key gives the default. Never fails.
 void LoadSettings();
 
-// Writes every key but EventMask. A failed write is reported once per process; the save goes
-// on with the next key.
+// Writes every key but EventMask, and ResetStats as 0. A failed write is reported once per
+// process; the save goes on with the next key.
 void SaveSettings();
 
 // Points ScriptFilePath at "KorvoBlk.js" in the program folder and reports when it is missing.
 void ResolveScriptFile();
-
-// The one hook for the proxy's diagnostic texts. The texts are discarded unless a sink is set
-// (korvo-proxy -v sets one that prints them). Returns 0.
-int ReportDiagnostic(const std::string& text);
-using DiagnosticSink = void (*)(const std::string& text);
-void SetDiagnosticSink(DiagnosticSink sink);
-
-// Formats a diagnostic text and reports it, but only when a sink will see it: the relay reports
-// on every request, and formatting texts nobody reads would cost each one.
-void Diagnose(const char* format, ...) __attribute__((format(printf, 1, 2)));
-
-// printf-style formatting into a std::string, for the diagnostic texts.
-std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 }  // namespace proxy

@@ -1,7 +1,7 @@
 #include "proxy/socket_errors.h"
 
 #include "platform/socket.h"
-#include "proxy/settings.h"
+#include "proxy/diagnostics.h"
 
 namespace proxy {
 namespace {
@@ -41,17 +41,6 @@ std::string SocketErrorTextFor(int error) {
     return Format("Winsock error = (%u)", static_cast<unsigned>(error));
 }
 
-void SocketErrorText(std::string* text) {
-    int error = platform::LastSocketError();
-    if (error == 0) return;
-    std::string found = SocketErrorTextFor(error);
-    if (text != nullptr) *text = found;
-}
-
-std::string ClearedSocketErrorText() {
-    std::string text;
-    SocketErrorText(&text);
-    return text;
-}
+std::string LastSocketErrorText() { return SocketErrorTextFor(platform::LastSocketError()); }
 
 }  // namespace proxy

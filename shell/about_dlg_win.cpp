@@ -7,12 +7,12 @@
 
 #include "core/app_state.h"
 #include "core/language.h"
-#include "core/language_dialog.h"
-#include "core/popup_killer_app.h"
-#include "core/reg_key.h"
+#include "core/language_dialog_win.h"
+#include "core/popup_killer_app_win.h"
+#include "platform/win/reg_key.h"
 #include "res/resource.h"
-#include "shell/about_dlg.h"
-#include "shell/skin_control.h"
+#include "shell/about_dlg_win.h"
+#include "shell/skin_control_win.h"
 
 namespace shell {
 namespace {
@@ -71,7 +71,7 @@ void CAboutDlg::ShowVersionTexts() {
 void OpenWebSite(HWND owner) {
     // Read access is all this needs, and all a user without administrator rights gets on
     // HKEY_LOCAL_MACHINE.
-    core::RegKey key;
+    platform::RegKey key;
     if (key.Open(HKEY_LOCAL_MACHINE, kExplorerAppPath, KEY_READ) != ERROR_SUCCESS) return;
     std::string browser;
     if (key.QueryString("", &browser, MAX_PATH) != ERROR_SUCCESS || browser.empty()) return;

@@ -1,9 +1,9 @@
 #include <string>
 
 #include "core/app_state.h"
-#include "core/message_box.h"
-#include "core/reg_key.h"
-#include "shell/help.h"
+#include "platform/win/message_box.h"
+#include "platform/win/reg_key.h"
+#include "shell/help_win.h"
 
 namespace shell {
 namespace {
@@ -18,7 +18,7 @@ constexpr char kHelpControlServer[] =
 // The library's registered location first (it may name environment variables), then the
 // system's search by name.
 HMODULE LoadHelpLibrary() {
-    core::RegKey key;
+    platform::RegKey key;
     std::string registered;
     if (key.Open(HKEY_LOCAL_MACHINE, kHelpControlServer, KEY_READ) == ERROR_SUCCESS &&
         key.QueryString("", &registered, MAX_PATH) == ERROR_SUCCESS && !registered.empty()) {
@@ -54,7 +54,7 @@ void OpenHelp(HWND owner) {
         }
     }
     if (help == nullptr) {
-        core::ShowMessageBox(owner, "Cannot locate HTML Help file KorvoHlp.chm",
+        platform::ShowMessageBox(owner, "Cannot locate HTML Help file KorvoHlp.chm",
                              "Korvo Popup Killer", MB_OK);
     }
 }

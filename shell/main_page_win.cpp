@@ -7,15 +7,15 @@
 #include "browsers/hosts_file.h"
 #include "core/app_state.h"
 #include "core/language.h"
-#include "core/message_box.h"
-#include "core/popup_killer_app.h"
+#include "platform/win/message_box.h"
+#include "core/popup_killer_app_win.h"
 #include "proxy/blocker.h"
 #include "proxy/settings.h"
 #include "res/resource.h"
-#include "shell/about_dlg.h"
+#include "shell/about_dlg_win.h"
 #include "shell/app_messages.h"
-#include "shell/help.h"
-#include "shell/main_page.h"
+#include "shell/help_win.h"
+#include "shell/main_page_win.h"
 #include "shell/popup_catcher.h"
 
 namespace shell {
@@ -376,7 +376,7 @@ void CMainPage::ToggleCatching() {
     } else if (!browsers::NothingConfigured(config)) {
         proxy::appSettings.PopupCheckEnabled = 1;
     } else {
-        core::ShowMessageBox(hwnd_,
+        platform::ShowMessageBox(hwnd_,
                              core::GetLanguageString(
                                  "2252",
                                  "You can't enable Catching Pop-Ups as you didn't configure your "
@@ -482,7 +482,7 @@ void CMainPage::QuitQuietly() {
 void CMainPage::ExitProgram() {
     ApplyAll();
     if (!quietExit_) {
-        const int answer = core::ShowMessageBox(
+        const int answer = platform::ShowMessageBox(
             hwnd_,
             core::GetLanguageString("6003",
                                     "You will not be able to browse the internet unless you "

@@ -1,8 +1,8 @@
 // The wizard as the program opens it: on the application's browser state, with its skin. Kept
 // beside the application's windows, which the browser library does not link.
-#include "browsers/proxy_setting_sheet.h"
-#include "core/popup_killer_app.h"
-#include "shell/skin_control.h"
+#include "browsers/proxy_setting_sheet_win.h"
+#include "core/popup_killer_app_win.h"
+#include "shell/skin_control_win.h"
 
 namespace browsers {
 

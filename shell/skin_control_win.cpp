@@ -7,7 +7,7 @@
 
 #include "platform/files.h"
 #include "res/resource.h"
-#include "shell/skin_control.h"
+#include "shell/skin_control_win.h"
 #include "shell/skin_file.h"
 
 namespace shell {

@@ -2,17 +2,10 @@
 
 #include <functional>
 
-#include "proxy/http_header.h"
+#include "platform/ascii_text.h"
 
 namespace shell {
 namespace {
-
-std::string Trim(const std::string& text) {
-    const char* blanks = " \t\r";
-    const std::size_t first = text.find_first_not_of(blanks);
-    if (first == std::string::npos) return std::string();
-    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
-}
 
 // Calls onKey(lowercase key, trimmed value) for every key of section and returns whether the
 // file is well formed and has that section. onKey returns false for a value that does not fit.
@@ -27,19 +20,19 @@ bool ReadSection(const std::string& bytes, const std::string& section,
     while (start < bytes.size()) {
         std::size_t end = bytes.find('\n', start);
         if (end == std::string::npos) end = bytes.size();
-        const std::string line = Trim(bytes.substr(start, end - start));
+        const std::string line = platform::Trim(bytes.substr(start, end - start));
         start = end + 1;
         if (line.empty() || line[0] == ';' || line[0] == '#') continue;
         if (line[0] == '[') {
             if (line.back() != ']') return false;
-            inSection = proxy::ToLower(Trim(line.substr(1, line.size() - 2))) == section;
+            inSection = platform::ToLowerAscii(platform::Trim(line.substr(1, line.size() - 2))) == section;
             seen = seen || inSection;
             continue;
         }
         const std::size_t equals = line.find('=');
         if (equals == std::string::npos || equals == 0) return false;
         if (!inSection) continue;
-        if (!onKey(proxy::ToLower(Trim(line.substr(0, equals))), Trim(line.substr(equals + 1)))) {
+        if (!onKey(platform::ToLowerAscii(platform::Trim(line.substr(0, equals))), platform::Trim(line.substr(equals + 1)))) {
             return false;
         }
     }
@@ -73,8 +66,8 @@ bool ParseColour(std::string text, Rgb* colour) {
 bool ParseGradient(const std::string& text, Rgb* from, Rgb* to) {
     const std::size_t dots = text.find("..");
     if (dots == std::string::npos) return ParseColour(text, from) && ParseColour(text, to);
-    return ParseColour(Trim(text.substr(0, dots)), from) &&
-           ParseColour(Trim(text.substr(dots + 2)), to);
+    return ParseColour(platform::Trim(text.substr(0, dots)), from) &&
+           ParseColour(platform::Trim(text.substr(dots + 2)), to);
 }
 
 // Decimal digits only, within [low, high].

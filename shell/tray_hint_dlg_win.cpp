@@ -1,10 +1,10 @@
 #include "core/app_state.h"
-#include "core/language_dialog.h"
-#include "core/popup_killer_app.h"
-#include "core/reg_key.h"
+#include "core/language_dialog_win.h"
+#include "core/popup_killer_app_win.h"
+#include "platform/win/reg_key.h"
 #include "res/resource.h"
-#include "shell/skin_control.h"
-#include "shell/tray_hint_dlg.h"
+#include "shell/skin_control_win.h"
+#include "shell/tray_hint_dlg_win.h"
 
 namespace shell {
 
@@ -28,7 +28,7 @@ bool CTrayHintDlg::OnCommand(int code, int id) {
     (void)code;
     if (id != IDOK) return false;
     core::appState.showAtStart = IsItemChecked(IDC_HINT_DONT_SHOW) ? 0 : 1;
-    core::RegKey key;
+    platform::RegKey key;
     if (key.Open(HKEY_CURRENT_USER, core::kAppKeyPath) == ERROR_SUCCESS) {
         key.SetDword("ShowAtStart", core::appState.showAtStart);
     }

@@ -5,7 +5,7 @@
 #include "browsers/netscape.h"
 #include "browsers/opera.h"
 #include "core/app_state.h"
-#include "core/reg_key.h"
+#include "platform/win/reg_key.h"
 #include "shell/app_messages.h"
 #include "uninstall/uninstall_texts.h"
 #include "uninstall/uninstaller.h"
@@ -13,7 +13,7 @@
 namespace uninstall {
 namespace {
 
-void ReadFlag(const core::RegKey& key, const char* name, std::int32_t* flag) {
+void ReadFlag(const platform::RegKey& key, const char* name, std::int32_t* flag) {
     DWORD value = 0;
     if (key.QueryDword(name, &value) == ERROR_SUCCESS) *flag = static_cast<std::int32_t>(value);
 }
@@ -37,10 +37,10 @@ class UninstallMessageTexts {
 }  // namespace
 
 int Uninstaller::Run() {
-    core::RegKey appKey;
+    platform::RegKey appKey;
     if (appKey.Open(HKEY_CURRENT_USER, core::kAppKeyPath) != ERROR_SUCCESS) return 0;
     {
-        core::RegKey proxySetting;
+        platform::RegKey proxySetting;
         if (proxySetting.Open(HKEY_CURRENT_USER, browsers::kProxySettingKey) != ERROR_SUCCESS) {
             return 0;
         }
@@ -71,7 +71,7 @@ void Uninstaller::NotifyTrayProgram() {
 
 void Uninstaller::LoadUninstallBrowserState() {
     {
-        core::RegKey key;
+        platform::RegKey key;
         if (key.Open(HKEY_CURRENT_USER, browsers::kProxySettingKey, KEY_READ) == ERROR_SUCCESS) {
             ReadFlag(key, browsers::kLanFlag, &state.lanIsConfigured);
             ReadFlag(key, browsers::kDialUpFlag, &state.dialUpIsConfigured);

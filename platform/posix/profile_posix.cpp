@@ -7,28 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "platform/ascii_text.h"
 #include "platform/files.h"
 #include "platform/profile.h"
 
 namespace platform {
 namespace {
-
-std::string Trim(const std::string& text) {
-    const char* spaces = " \t\r\n";
-    size_t first = text.find_first_not_of(spaces);
-    if (first == std::string::npos) return "";
-    size_t last = text.find_last_not_of(spaces);
-    return text.substr(first, last - first + 1);
-}
-
-bool SameName(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        unsigned char x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
-        if (std::tolower(x) != std::tolower(y)) return false;
-    }
-    return true;
-}
 
 // The file's lines, each without its line break.
 std::vector<std::string> ReadLines(const std::string& file, bool* exists) {
@@ -72,13 +56,13 @@ int FindKey(const std::vector<std::string>& lines, const std::string& section,
         std::string name, k, v;
         if (SectionName(lines[i], &name)) {
             if (inSection) return -1;
-            inSection = SameName(name, section);
+            inSection = EqualsNoCase(name, section);
             if (inSection) *sectionEnd = static_cast<int>(i) + 1;
             continue;
         }
         if (!inSection) continue;
         if (!Trim(lines[i]).empty()) *sectionEnd = static_cast<int>(i) + 1;
-        if (KeyValue(lines[i], &k, &v) && SameName(k, key)) return static_cast<int>(i);
+        if (KeyValue(lines[i], &k, &v) && EqualsNoCase(k, key)) return static_cast<int>(i);
     }
     return -1;
 }

@@ -1,9 +1,13 @@
 #include "platform/socket.h"
 
+#include <arpa/inet.h>
 #include <fcntl.h>
 #include <netdb.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/ioctl.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -61,9 +65,20 @@ int Fail() {
 
 int Check(int result) { return result < 0 ? Fail() : result; }
 
+bool SetIntOption(SocketHandle s, int level, int name, int value) {
+    return Check(::setsockopt(static_cast<int>(s), level, name, &value, sizeof value)) == 0;
+}
+
+bool GetIntOption(SocketHandle s, int level, int name, int* value) {
+    socklen_t size = sizeof *value;
+    return Check(::getsockopt(static_cast<int>(s), level, name, value, &size)) == 0;
+}
+
 }  // namespace
 
 bool InitSockets() { return true; }
+
+std::uint32_t LoopbackAddress() { return htonl(INADDR_LOOPBACK); }
 
 int LastSocketError() { return lastError; }
 
@@ -81,19 +96,30 @@ void ShutdownAndClose(SocketHandle s) {
     ::close(static_cast<int>(s));
 }
 
+void Shutdown(SocketHandle s) { ::shutdown(static_cast<int>(s), SHUT_RDWR); }
+
+void ShutdownSending(SocketHandle s) { ::shutdown(static_cast<int>(s), SHUT_WR); }
+
 int SetBlocking(SocketHandle s) {
     int off = 0;
     return Check(::ioctl(static_cast<int>(s), FIONBIO, &off)) < 0 ? -1 : 0;
 }
 
-int SetIntOption(SocketHandle s, int level, int name, int value) {
-    return Check(::setsockopt(static_cast<int>(s), level, name, &value, sizeof value)) < 0 ? -1 : 0;
+bool GetBufferSizes(SocketHandle s, int* sendBytes, int* receiveBytes) {
+    return GetIntOption(s, SOL_SOCKET, SO_SNDBUF, sendBytes) &&
+           GetIntOption(s, SOL_SOCKET, SO_RCVBUF, receiveBytes);
 }
 
-int GetIntOption(SocketHandle s, int level, int name, int* value) {
-    socklen_t size = sizeof *value;
-    return Check(::getsockopt(static_cast<int>(s), level, name, value, &size)) < 0 ? -1 : 0;
+bool SetBufferSizes(SocketHandle s, int sendBytes, int receiveBytes) {
+    const bool sendSet = SetIntOption(s, SOL_SOCKET, SO_SNDBUF, sendBytes);
+    return SetIntOption(s, SOL_SOCKET, SO_RCVBUF, receiveBytes) && sendSet;
 }
+
+bool SetNoDelay(SocketHandle s) { return SetIntOption(s, IPPROTO_TCP, TCP_NODELAY, 1); }
+
+// Linux never lets a second socket take a bound port without SO_REUSEPORT, so plain reuse is
+// already exclusive.
+bool SetReuseAddress(SocketHandle s) { return SetIntOption(s, SOL_SOCKET, SO_REUSEADDR, 1); }
 
 int Receive(SocketHandle s, char* buffer, int len) {
     ssize_t n;
@@ -127,9 +153,7 @@ int BindTo(SocketHandle s, std::uint32_t address, int port) {
                                                                                              : 0;
 }
 
-int Listen(SocketHandle s, int backlog) {
-    return Check(::listen(static_cast<int>(s), backlog)) < 0 ? -1 : 0;
-}
+int Listen(SocketHandle s) { return Check(::listen(static_cast<int>(s), SOMAXCONN)) < 0 ? -1 : 0; }
 
 int ConnectTo(SocketHandle s, std::uint32_t address, int port) {
     sockaddr_in a = Ipv4(address, port);
@@ -170,6 +194,15 @@ int WaitReadable(SocketHandle first, SocketHandle second, int timeoutSeconds, bo
     *firstReadable = (fds[0].revents & ready) != 0;
     *secondReadable = count == 2 && (fds[1].revents & ready) != 0;
     return n;
+}
+
+bool PollReadable(SocketHandle s, int timeoutMs) {
+    pollfd p{static_cast<int>(s), POLLIN, 0};
+    int n;
+    do {
+        n = ::poll(&p, 1, timeoutMs);
+    } while (n < 0 && errno == EINTR);
+    return n > 0 && (p.revents & (POLLIN | POLLHUP | POLLERR | POLLNVAL)) != 0;
 }
 
 std::uint32_t ParseDottedAddress(const std::string& name) { return ::inet_addr(name.c_str()); }

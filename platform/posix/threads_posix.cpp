@@ -2,6 +2,7 @@
 #include <time.h>
 
 #include <cerrno>
+#include <new>
 
 #include "platform/threads.h"
 
@@ -30,11 +31,15 @@ constexpr size_t kStackSize = 256 * 1024;
 }  // namespace
 
 bool StartDetachedThread(ThreadEntry entry, void* argument, bool /*highestPriority*/) {
+    auto* start = new (std::nothrow) ThreadStart{entry, argument};
+    if (start == nullptr) return false;
     pthread_attr_t attributes;
-    if (pthread_attr_init(&attributes) != 0) return false;
+    if (pthread_attr_init(&attributes) != 0) {
+        delete start;
+        return false;
+    }
     pthread_attr_setdetachstate(&attributes, PTHREAD_CREATE_DETACHED);
     pthread_attr_setstacksize(&attributes, kStackSize);
-    auto* start = new ThreadStart{entry, argument};
     pthread_t thread;
     int result = pthread_create(&thread, &attributes, RunThread, start);
     pthread_attr_destroy(&attributes);

@@ -1,8 +1,25 @@
+#include <winsock2.h>
+#include <ws2tcpip.h>
+
 #include <cstring>
 
 #include "platform/socket.h"
 
 namespace platform {
+namespace {
+
+bool SetIntOption(SocketHandle s, int level, int name, int value) {
+    return ::setsockopt(static_cast<SOCKET>(s), level, name, reinterpret_cast<const char*>(&value),
+                        sizeof value) == 0;
+}
+
+bool GetIntOption(SocketHandle s, int level, int name, int* value) {
+    int size = sizeof *value;
+    return ::getsockopt(static_cast<SOCKET>(s), level, name, reinterpret_cast<char*>(value),
+                        &size) == 0;
+}
+
+}  // namespace
 
 bool InitSockets() {
     WSADATA data;
@@ -13,6 +30,8 @@ int LastSocketError() { return WSAGetLastError(); }
 
 void SetLastSocketError(int wsaError) { WSASetLastError(wsaError); }
 
+std::uint32_t LoopbackAddress() { return htonl(INADDR_LOOPBACK); }
+
 SocketHandle OpenTcpSocket() {
     SOCKET s = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
     return s == INVALID_SOCKET ? kInvalidSocket : static_cast<SocketHandle>(s);
@@ -22,24 +41,32 @@ int CloseSocket(SocketHandle s) { return ::closesocket(static_cast<SOCKET>(s)) =
 
 void ShutdownAndClose(SocketHandle s) { ::closesocket(static_cast<SOCKET>(s)); }
 
+void Shutdown(SocketHandle s) { ::shutdown(static_cast<SOCKET>(s), SD_BOTH); }
+
+void ShutdownSending(SocketHandle s) { ::shutdown(static_cast<SOCKET>(s), SD_SEND); }
+
 int SetBlocking(SocketHandle s) {
     u_long off = 0;
     return ::ioctlsocket(static_cast<SOCKET>(s), FIONBIO, &off) == 0 ? 0 : -1;
 }
 
-int SetIntOption(SocketHandle s, int level, int name, int value) {
-    return ::setsockopt(static_cast<SOCKET>(s), level, name, reinterpret_cast<const char*>(&value),
-                        sizeof value) == 0
-               ? 0
-               : -1;
+bool GetBufferSizes(SocketHandle s, int* sendBytes, int* receiveBytes) {
+    return GetIntOption(s, SOL_SOCKET, SO_SNDBUF, sendBytes) &&
+           GetIntOption(s, SOL_SOCKET, SO_RCVBUF, receiveBytes);
 }
 
-int GetIntOption(SocketHandle s, int level, int name, int* value) {
-    int size = sizeof *value;
-    return ::getsockopt(static_cast<SOCKET>(s), level, name, reinterpret_cast<char*>(value),
-                        &size) == 0
-               ? 0
-               : -1;
+bool SetBufferSizes(SocketHandle s, int sendBytes, int receiveBytes) {
+    const bool sendSet = SetIntOption(s, SOL_SOCKET, SO_SNDBUF, sendBytes);
+    return SetIntOption(s, SOL_SOCKET, SO_RCVBUF, receiveBytes) && sendSet;
+}
+
+bool SetNoDelay(SocketHandle s) { return SetIntOption(s, IPPROTO_TCP, TCP_NODELAY, 1); }
+
+// SO_REUSEADDR on Windows would let any other program bind the same port and take connections
+// meant for this one; exclusive use forbids that. Binding over lingering connections needs no
+// option here.
+bool SetReuseAddress(SocketHandle s) {
+    return SetIntOption(s, SOL_SOCKET, SO_EXCLUSIVEADDRUSE, 1);
 }
 
 int Receive(SocketHandle s, char* buffer, int len) {
@@ -67,9 +94,7 @@ int BindTo(SocketHandle s, std::uint32_t address, int port) {
     return ::bind(static_cast<SOCKET>(s), reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 ? 0 : -1;
 }
 
-int Listen(SocketHandle s, int backlog) {
-    return ::listen(static_cast<SOCKET>(s), backlog) == 0 ? 0 : -1;
-}
+int Listen(SocketHandle s) { return ::listen(static_cast<SOCKET>(s), SOMAXCONN) == 0 ? 0 : -1; }
 
 int ConnectTo(SocketHandle s, std::uint32_t address, int port) {
     sockaddr_in a = Ipv4(address, port);
@@ -105,6 +130,14 @@ int WaitReadable(SocketHandle first, SocketHandle second, int timeoutSeconds, bo
     *secondReadable =
         second != kInvalidSocket && FD_ISSET(static_cast<SOCKET>(second), &readSet) != 0;
     return n;
+}
+
+bool PollReadable(SocketHandle s, int timeoutMs) {
+    fd_set readSet;
+    FD_ZERO(&readSet);
+    FD_SET(static_cast<SOCKET>(s), &readSet);
+    timeval limit{timeoutMs / 1000, (timeoutMs % 1000) * 1000};
+    return ::select(0, &readSet, nullptr, nullptr, &limit) > 0;
 }
 
 std::uint32_t ParseDottedAddress(const std::string& name) { return ::inet_addr(name.c_str()); }

@@ -1,5 +1,7 @@
 #include <windows.h>
 
+#include <new>
+
 #include "platform/threads.h"
 
 namespace platform {
@@ -24,7 +26,8 @@ DWORD WINAPI RunThread(LPVOID raw) {
 }  // namespace
 
 bool StartDetachedThread(ThreadEntry entry, void* argument, bool highestPriority) {
-    auto* start = new ThreadStart{entry, argument};
+    auto* start = new (std::nothrow) ThreadStart{entry, argument};
+    if (start == nullptr) return false;
     DWORD id;
     // Started suspended, so that the entry runs at its priority from the first instruction.
     HANDLE thread = CreateThread(nullptr, 0, RunThread, start, CREATE_SUSPENDED, &id);

@@ -103,5 +103,20 @@ start_proxy "$install" GatewayEnable=1 GatewayIP=127.0.0.1 GatewayPort="$tiny_po
 check "with GatewayEnable the request goes through the upstream proxy" same_as_direct image.gif
 check "the upstream proxy saw the request" grep -q "image.gif" "$E2E_TMP/tinyproxy.log"
 
+# A stop with a browser connection still open and no wait limit: korvo-proxy returns from main
+# (sanitizer builds check for leaks there) with status 0, within seconds.
+ends_normally() {
+    local status
+    exec 5<>"/dev/tcp/127.0.0.1/$PROXY_PORT"
+    sleep 0.3
+    kill "$PROXY_PID"
+    timeout 20 tail --pid="$PROXY_PID" -f /dev/null
+    wait "$PROXY_PID"
+    status=$?
+    exec 5<&-
+    [ "$status" = 0 ] || { echo "korvo-proxy ended with status $status" >&2; cat "$PROXY_DIR/proxy.log" >&2; return 1; }
+}
+check "a stop ends korvo-proxy normally while a connection is open" ends_normally
+
 [ "$E2E_FAILED" = 0 ] && echo "proxy_curl: all checks passed" || echo "proxy_curl: some checks FAILED"
 exit "$E2E_FAILED"

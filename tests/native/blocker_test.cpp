@@ -10,6 +10,7 @@
 #include <fstream>
 #include <thread>
 
+#include "platform/ascii_text.h"
 #include "platform/module_path.h"
 #include "proxy/http_header.h"
 #include "proxy/page_injection.h"
@@ -57,7 +58,7 @@ class Blocker : public ::testing::Test {
     }
     // The body after injection, or "unchanged".
     static std::string Inject(std::string body, std::uint16_t contentClass) {
-        const std::string lower = proxy::ToLower(body);
+        const std::string lower = platform::ToLowerAscii(body);
         return proxy::InjectBlocker(body, lower, contentClass) ? body : "unchanged";
     }
 };

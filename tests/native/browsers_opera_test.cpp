@@ -36,6 +36,29 @@ TEST(BrowsersOperaIni, SettingEditsTheKeysInPlace) {
     }
 }
 
+// A heading in another letter case or keys before the heading are found: setting again changes
+// nothing, and no second section is added.
+TEST(BrowsersOperaIni, SettingTwiceGivesTheFileOfSettingOnce) {
+    struct Case {
+        std::string ini, once;
+    } cases[] = {
+        {"[proxy]\r\nUse HTTP=0\r\n", "[proxy]\r\n" + kServer + "\r\nUse HTTP=1\r\n"},
+        {"[PROXY] \nFTP Server=\n", "[PROXY] \nUse HTTP=1\n" + kServer + "\nFTP Server=\n"},
+        {"Use HTTP=0\nHTTP Server=a:1\n[Proxy]\nFTP Server=\n",
+         "Use HTTP=1\n" + kServer + "\n[Proxy]\nFTP Server=\n"},
+        {"Use HTTP=0\n[User]\nName=x\n[proxy]\n",
+         "Use HTTP=1\n[User]\nName=x\n[proxy]\n" + kServer + "\n"},
+        {"[User]\nUse HTTP=1\nHTTP Server=a:1\n",
+         "[User]\nUse HTTP=1\n" + kServer + "\n\n[Proxy]\nUse HTTP=1\n" + kServer + "\n"},
+    };
+    for (const Case& c : cases) {
+        const std::string once = SetOperaProxyText(c.ini, "KorvoPopupKiller", "8100", "\r\n");
+        EXPECT_EQ(once, c.once) << c.ini;
+        EXPECT_EQ(SetOperaProxyText(once, "KorvoPopupKiller", "8100", "\r\n"), once) << c.ini;
+        EXPECT_TRUE(IniTextUsesProxy(once));
+    }
+}
+
 TEST(BrowsersOperaIni, ResettingLeavesTheKeyAloneAndAddsNothing) {
     EXPECT_EQ(ResetOperaProxyText("[Proxy]\r\n" + kServer +
                                   "\r\nUse HTTPS=1\r\nUse HTTP=1\r\n"

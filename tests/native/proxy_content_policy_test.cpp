@@ -2,6 +2,7 @@
 // the hash, the policy values, the header lines and meta tags, and the injection that uses them.
 #include <gtest/gtest.h>
 
+#include "platform/ascii_text.h"
 #include "proxy/blocker.h"
 #include "proxy/content_policy.h"
 #include "proxy/settings.h"
@@ -174,7 +175,7 @@ TEST(ContentPolicy, RewritesPolicyMetaTagsInThePlainCase) {
     for (const PolicyCase& c : cases) {
         std::string body = c.policy;
         const bool changed =
-            proxy::AllowScriptSourcesInMetaTags(body, proxy::ToLower(body), 0, {"'sha256-H'"});
+            proxy::AllowScriptSourcesInMetaTags(body, platform::ToLowerAscii(body), 0, {"'sha256-H'"});
         EXPECT_EQ(body, c.expected) << c.name;
         EXPECT_EQ(changed, c.expected != c.policy) << c.name;
     }
@@ -202,7 +203,7 @@ TEST_F(BlockerPolicy, InjectionOpensThePoliciesToTheScript) {
                                        "Content-Security-Policy: default-src 'self'\r\n"};
     std::string body = page;
     proxy::HeaderLines lines = header;
-    ASSERT_TRUE(proxy::InjectBlocker(body, proxy::ToLower(body),
+    ASSERT_TRUE(proxy::InjectBlocker(body, platform::ToLowerAscii(body),
                                      proxy::kClassHtml | proxy::kClassHeld, &lines));
     EXPECT_EQ(body,
               "<!DOCTYPE html><script>alert(1)</script><html><head><meta "
@@ -214,7 +215,7 @@ TEST_F(BlockerPolicy, InjectionOpensThePoliciesToTheScript) {
     proxy::appSettings.PopupCheckEnabled = 0;
     body = page;
     lines = header;
-    EXPECT_FALSE(proxy::InjectBlocker(body, proxy::ToLower(body),
+    EXPECT_FALSE(proxy::InjectBlocker(body, platform::ToLowerAscii(body),
                                       proxy::kClassHtml | proxy::kClassHeld, &lines));
     EXPECT_EQ(body, page);
     EXPECT_EQ(lines, header);

@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "platform/socket.h"
 #include "proxy/connection.h"
 #include "proxy/settings.h"
 #include "test_servers.h"
@@ -275,7 +276,7 @@ TEST_F(ProxyRequest, ABrowserThatStopsSendingGetsTheWholeResponse) {
     });
     Socket client = Client();
     client.Send("GET " + Url(origin.port(), "/") + " HTTP/1.1\r\n\r\n");
-    ::shutdown(client.fd(), SHUT_WR);
+    platform::ShutdownSending(client.fd());
     EXPECT_EQ(client.ReadUntilClosed(), response);
 }
 

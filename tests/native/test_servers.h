@@ -2,11 +2,6 @@
 // proxy listener started once per test suite. Every wait is bounded.
 #pragma once
 
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <atomic>
 #include <chrono>
 #include <functional>
@@ -15,6 +10,8 @@
 #include <thread>
 #include <vector>
 
+#include "platform/ascii_text.h"
+#include "platform/socket.h"
 #include "proxy/connection.h"
 #include "proxy/listener.h"
 #include "proxy/settings.h"
@@ -24,37 +21,33 @@ namespace testing_servers {
 // A connected socket with bounded reads.
 class Socket {
 public:
-    explicit Socket(int fd = -1) : fd_(fd) {}
-    Socket(Socket&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
+    using Handle = platform::SocketHandle;
+    explicit Socket(Handle fd = platform::kInvalidSocket) : fd_(fd) {}
+    Socket(Socket&& other) noexcept : fd_(other.fd_) { other.fd_ = platform::kInvalidSocket; }
     Socket& operator=(Socket&& other) noexcept {
         std::swap(fd_, other.fd_);
         return *this;
     }
     ~Socket() { Close(); }
     void Close() {
-        if (fd_ >= 0) ::close(fd_);
-        fd_ = -1;
+        if (fd_ != platform::kInvalidSocket) platform::CloseSocket(fd_);
+        fd_ = platform::kInvalidSocket;
     }
-    int fd() const { return fd_; }
-    bool valid() const { return fd_ >= 0; }
+    Handle fd() const { return fd_; }
+    bool valid() const { return fd_ != platform::kInvalidSocket; }
 
     static Socket ConnectTo(int port) {
-        int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_port = htons(static_cast<uint16_t>(port));
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        if (::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
-            ::close(fd);
-            return Socket();
+        Socket s(platform::OpenTcpSocket());
+        if (s.valid() && platform::ConnectTo(s.fd_, platform::LoopbackAddress(), port) != 0) {
+            s.Close();
         }
-        return Socket(fd);
+        return s;
     }
 
     bool Send(const std::string& bytes) {
         size_t sent = 0;
         while (sent < bytes.size()) {
-            ssize_t n = ::send(fd_, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
+            int n = platform::Send(fd_, bytes.data() + sent, static_cast<int>(bytes.size() - sent));
             if (n <= 0) return false;
             sent += static_cast<size_t>(n);
         }
@@ -63,10 +56,9 @@ public:
 
     // Appends what arrives within timeoutMs to *out; false when the peer closed or failed.
     bool ReadSome(std::string* out, int timeoutMs) {
-        pollfd p{fd_, POLLIN, 0};
-        if (::poll(&p, 1, timeoutMs) <= 0) return true;
+        if (!platform::PollReadable(fd_, timeoutMs)) return true;
         char buffer[65536];
-        ssize_t n = ::recv(fd_, buffer, sizeof buffer, 0);
+        int n = platform::Receive(fd_, buffer, sizeof buffer);
         if (n <= 0) return false;
         out->append(buffer, static_cast<size_t>(n));
         return true;
@@ -95,8 +87,7 @@ public:
     static bool MessageComplete(const std::string& b) {
         size_t end = b.find("\r\n\r\n");
         if (end == std::string::npos) return false;
-        std::string header = b.substr(0, end);
-        for (char& c : header) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        const std::string header = platform::ToLowerAscii(b.substr(0, end));
         size_t length = header.find("content-length:");
         if (length == std::string::npos) return true;
         size_t value = std::stoul(header.substr(length + 15));
@@ -104,43 +95,35 @@ public:
     }
 
 private:
-    int fd_;
+    Handle fd_;
 };
 
 // A listening socket on 127.0.0.1 with a free port.
 class Listener {
 public:
     Listener() {
-        fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
-        int on = 1;
-        ::setsockopt(fd_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ::bind(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a);
-        ::listen(fd_, 64);
-        socklen_t size = sizeof a;
-        ::getsockname(fd_, reinterpret_cast<sockaddr*>(&a), &size);
-        port_ = ntohs(a.sin_port);
+        fd_ = platform::OpenTcpSocket();
+        platform::SetReuseAddress(fd_);
+        platform::BindTo(fd_, platform::LoopbackAddress(), 0);
+        platform::Listen(fd_);
+        port_ = platform::LocalPort(fd_);
     }
     ~Listener() { Close(); }
     void Close() {
-        if (fd_ >= 0) {
-            ::shutdown(fd_, SHUT_RDWR);
-            ::close(fd_);
-        }
-        fd_ = -1;
+        if (fd_ != platform::kInvalidSocket) platform::ShutdownAndClose(fd_);
+        fd_ = platform::kInvalidSocket;
     }
     int port() const { return port_; }
     // The next connection within timeoutMs, or an invalid socket.
     Socket Accept(int timeoutMs = 5000) {
-        pollfd p{fd_, POLLIN, 0};
-        if (fd_ < 0 || ::poll(&p, 1, timeoutMs) <= 0) return Socket();
-        return Socket(::accept(fd_, nullptr, nullptr));
+        if (fd_ == platform::kInvalidSocket || !platform::PollReadable(fd_, timeoutMs)) {
+            return Socket();
+        }
+        return Socket(platform::Accept(fd_));
     }
 
 private:
-    int fd_ = -1;
+    platform::SocketHandle fd_ = platform::kInvalidSocket;
     int port_ = 0;
 };
 
@@ -206,7 +189,7 @@ public:
             // Idle connections notice a stop within a second.
             proxy::appSettings.UseDefaultTimeOut = 0;
             proxy::appSettings.ConnectionTimeOut = 1;
-            if (listener.StartListener() != 1) return 0;
+            if (!listener.StartListener()) return 0;
         }
         return listener.BoundPort();
     }

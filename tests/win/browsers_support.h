@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "browsers/browser_state.h"
-#include "core/message_box.h"
+#include "platform/win/message_box.h"
 #include "tests/win/test_folder.h"
 
 namespace browsers_test {
@@ -76,13 +76,13 @@ class RecordedBoxes {
   public:
     RecordedBoxes() {
         Shown().clear();
-        core::SetMessageBoxHandler(
+        platform::SetMessageBoxHandler(
             [](HWND, const std::string& text, const std::string&, UINT type) {
                 Shown().push_back(type == (MB_OK | MB_ICONSTOP) ? text : "wrong box: " + text);
                 return IDOK;
             });
     }
-    ~RecordedBoxes() { core::SetMessageBoxHandler(nullptr); }
+    ~RecordedBoxes() { platform::SetMessageBoxHandler(nullptr); }
     static std::vector<std::string>& Shown() {
         static std::vector<std::string> texts;
         return texts;

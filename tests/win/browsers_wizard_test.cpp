@@ -12,11 +12,11 @@
 #include <vector>
 
 #include "browsers/opera.h"
-#include "browsers/proxy_setting_sheet.h"
+#include "browsers/proxy_setting_sheet_win.h"
 #include "core/app_state.h"
 #include "proxy/settings.h"
 #include "res/resource.h"
-#include "shell/skin_control.h"
+#include "shell/skin_control_win.h"
 #include "tests/win/browsers_support.h"
 
 namespace browsers {
@@ -89,7 +89,7 @@ class BrowsersWizard : public ::testing::Test {
         savedState_ = core::appState;
         core::appState.installPath = root_.Path() + "none";  // no language file
         core::appState.wizardMessage = "N";
-        core::SetMessageBoxHandler([](HWND, const std::string& text, const std::string&, UINT) {
+        platform::SetMessageBoxHandler([](HWND, const std::string& text, const std::string&, UINT) {
             boxes.push_back(text);
             return IDOK;
         });
@@ -115,7 +115,7 @@ class BrowsersWizard : public ::testing::Test {
         Refresh();
     }
     void TearDown() override {
-        core::SetMessageBoxHandler(nullptr);
+        platform::SetMessageBoxHandler(nullptr);
         core::appState = savedState_;
         test_folder::RemoveTree(ApplicationData() + "Mozilla\\");
         ClearRegistry();

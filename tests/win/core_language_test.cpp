@@ -6,7 +6,7 @@
 
 #include "core/app_state.h"
 #include "core/language.h"
-#include "core/language_dialog.h"
+#include "core/language_dialog_win.h"
 #include "test_folder.h"
 
 namespace core {

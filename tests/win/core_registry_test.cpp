@@ -2,12 +2,13 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "core/app_state.h"
-#include "core/message_box.h"
-#include "core/reg_key.h"
+#include "platform/win/message_box.h"
+#include "platform/win/reg_key.h"
 
 namespace core {
 namespace {
@@ -28,7 +29,7 @@ void DeleteTestKeys() {
 
 // Type and bytes of a value as stored; type 0 when it cannot be read.
 std::pair<DWORD, std::string> Stored(const std::string& keyPath, const std::string& name) {
-    RegKey key;
+    platform::RegKey key;
     char data[1024];
     DWORD type = 0, size = sizeof(data);
     if (key.Open(HKEY_CURRENT_USER, keyPath, KEY_READ) != ERROR_SUCCESS ||
@@ -48,12 +49,12 @@ class CoreRegistry : public ::testing::Test {
     void SetUp() override {
         DeleteTestKeys();
         shownTexts.clear();
-        SetMessageBoxHandler(RecordBox);
+        platform::SetMessageBoxHandler(RecordBox);
     }
     void TearDown() override {
-        SetMessageBoxHandler(nullptr);
+        platform::SetMessageBoxHandler(nullptr);
         DeleteTestKeys();
-        RegKey run;
+        platform::RegKey run;
         if (run.Open(HKEY_CURRENT_USER, kRunKey) == ERROR_SUCCESS) {
             RegDeleteValueA(run.Handle(), kRunValueName);
         }
@@ -66,7 +67,7 @@ class CoreRegistry : public ::testing::Test {
             }
             return true;
         };
-        RegKey key;
+        platform::RegKey key;
         key.Create(HKEY_CURRENT_USER, kAppKeyPath);
         const std::pair<const char*, const char*> texts[] = {{"Wizard Message", "N"},
                                                              {"Language", "English"},
@@ -81,7 +82,7 @@ class CoreRegistry : public ::testing::Test {
 };
 
 TEST_F(CoreRegistry, KeyValuesStoredAndQueried) {
-    RegKey key;
+    platform::RegKey key;
     EXPECT_EQ(key.Open(HKEY_CURRENT_USER, kScratch), ERROR_FILE_NOT_FOUND);
     ASSERT_EQ(key.Create(HKEY_CURRENT_USER, kScratch), ERROR_SUCCESS);
     key.SetString("Text", "abc");
@@ -107,19 +108,36 @@ TEST_F(CoreRegistry, KeyValuesStoredAndQueried) {
     EXPECT_EQ(text, std::string(259, 'm'));
     EXPECT_EQ(key.QueryString("Bare", &text), ERROR_SUCCESS);  // stored without a zero
     EXPECT_EQ(text, "xyz");
+
+    std::string bytes = "unchanged";
+    EXPECT_EQ(key.QueryBytes("Number", &bytes, 4), ERROR_SUCCESS);
+    EXPECT_EQ(bytes, "\4\3\2\1");
+    EXPECT_EQ(key.QueryBytes("Text", &bytes, 3), ERROR_MORE_DATA);
+    EXPECT_EQ(key.QueryBytes("Missing", &bytes, 99), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(bytes, "\4\3\2\1");
+
+    std::vector<std::string> values = key.ValueNames();
+    std::sort(values.begin(), values.end());
+    EXPECT_EQ(values, (std::vector<std::string>{"Bare", "Max", "Number", "Text", "TooLong"}));
+    EXPECT_EQ(key.SubKeyNames(), std::vector<std::string>{"Sub"});
+    platform::RegKey sub;
+    ASSERT_EQ(sub.Open(key.Handle(), "Sub"), ERROR_SUCCESS);
+    EXPECT_TRUE(sub.SubKeyNames().empty());
+    EXPECT_EQ(sub.ValueNames(), std::vector<std::string>{"Inner"});
+    EXPECT_TRUE(platform::RegKey().ValueNames().empty());
 }
 
 TEST_F(CoreRegistry, LoadState) {
     WriteInstalledKey({"Wizard Message", "Close To Tray"});
     AppState state;
     state.wizardMessage = "N";
-    EXPECT_EQ(LoadAppState(state), 0);
+    EXPECT_TRUE(LoadAppState(state));
     EXPECT_EQ(state.wizardMessage, "A");
     EXPECT_EQ(state.closeToTray, 1);
     EXPECT_EQ(state.installPath + state.language + state.blockedPopups + state.userWavPath,
               "C:\\KorvoEnglish17C:\\a.wav");
     WriteInstalledKey();
-    EXPECT_EQ(LoadAppState(state), 0);
+    EXPECT_TRUE(LoadAppState(state));
     EXPECT_EQ(state.wizardMessage, "N");
     EXPECT_EQ(state.closeToTray, 0);
     EXPECT_TRUE(shownTexts.empty());
@@ -127,7 +145,7 @@ TEST_F(CoreRegistry, LoadState) {
     for (const char* missing : {"Language", "Path", "Blocked Popups", "User Wav Path", "key"}) {
         RegDeleteKeyA(HKEY_CURRENT_USER, kAppKeyPath);
         if (std::string(missing) != "key") WriteInstalledKey({missing});
-        EXPECT_EQ(LoadAppState(state), -1) << missing;
+        EXPECT_FALSE(LoadAppState(state)) << missing;
     }
     ASSERT_EQ(shownTexts.size(), 5u);
     EXPECT_EQ(shownTexts[0],
@@ -138,7 +156,7 @@ TEST_F(CoreRegistry, LoadState) {
 TEST_F(CoreRegistry, SaveStateAndRunValue) {
     WriteInstalledKey();
     AppState state;
-    ASSERT_EQ(LoadAppState(state), 0);
+    ASSERT_TRUE(LoadAppState(state));
     state.blockedPopups = std::string(259, '8');
     state.wizardMessage = "A";
     state.language = "Deutsch";
@@ -153,7 +171,7 @@ TEST_F(CoreRegistry, SaveStateAndRunValue) {
     SaveAppState(state, 1);
     EXPECT_EQ(Stored(kRunKey, kRunValueName), Sz(""));  // emptied, never deleted
     AppState loaded;
-    EXPECT_EQ(LoadAppState(loaded), 0);
+    EXPECT_TRUE(LoadAppState(loaded));
     EXPECT_EQ(loaded.language + loaded.wizardMessage, "DeutschA");
     EXPECT_EQ(loaded.blockedPopups, state.blockedPopups);
     EXPECT_EQ(loaded.closeToTray, 1);

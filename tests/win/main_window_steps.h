@@ -7,8 +7,8 @@
 #include <functional>
 #include <vector>
 
-#include "core/popup_killer_app.h"
-#include "shell/main_page.h"
+#include "core/popup_killer_app_win.h"
+#include "shell/main_page_win.h"
 
 namespace main_window_steps {
 

@@ -13,14 +13,14 @@
 
 #include "browsers_support.h"
 #include "core/app_state.h"
-#include "core/message_box.h"
-#include "core/popup_killer_app.h"
-#include "core/reg_key.h"
+#include "platform/win/message_box.h"
+#include "core/popup_killer_app_win.h"
+#include "platform/win/reg_key.h"
 #include "main_window_steps.h"
 #include "platform/module_path.h"
 #include "proxy/settings.h"
 #include "res/resource.h"
-#include "shell/main_page.h"
+#include "shell/main_page_win.h"
 #include "test_folder.h"
 
 namespace pages {
@@ -77,7 +77,7 @@ bool NoteShown(HWND page) {
 }
 
 DWORD Stored(int zone, const std::string& name) {
-    core::RegKey key;
+    platform::RegKey key;
     DWORD value = 0xDEAD;
     if (key.Open(HKEY_CURRENT_USER, ZoneKey(zone), KEY_READ) == ERROR_SUCCESS) {
         key.QueryDword(name, &value);
@@ -98,16 +98,16 @@ class PagesActiveX : public ::testing::Test {
         core::appState.closeToTray = 1;
         proxy::appSettings.PopupPort = 0;
         proxy::appSettings.PopupCheckEnabled = 0;
-        core::RegKey key;
+        platform::RegKey key;
         key.Create(HKEY_CURRENT_USER, core::kAppKeyPath);
         core::theApp.counterDialog = std::make_unique<shell::CPopupCountDlg>();
-        core::SetMessageBoxHandler(AnswerBox);
+        platform::SetMessageBoxHandler(AnswerBox);
         SaveZones();
         steps.clear();
     }
     void TearDown() override {
         RestoreZones();
-        core::SetMessageBoxHandler(nullptr);
+        platform::SetMessageBoxHandler(nullptr);
         platform::OverrideProgramDirectory("");
         core::theApp.counterDialog.reset();
         core::appState = saved_;
@@ -116,7 +116,7 @@ class PagesActiveX : public ::testing::Test {
     // Every zone key gets exactly the values given; the others are removed.
     void StoreZones(const ZoneValues& zones) {
         for (int zone = 1; zone <= 4; ++zone) {
-            core::RegKey key;
+            platform::RegKey key;
             key.Create(HKEY_CURRENT_USER, ZoneKey(zone));
             for (const char* name : kValueNames) RegDeleteValueA(key.Handle(), name);
             auto values = zones.find(zone);
@@ -136,7 +136,7 @@ class PagesActiveX : public ::testing::Test {
     // The zone values as the prefix had them, put back after the test.
     void SaveZones() {
         for (int zone = 1; zone <= 4; ++zone) {
-            core::RegKey key;
+            platform::RegKey key;
             existed_[zone] = key.Open(HKEY_CURRENT_USER, ZoneKey(zone), KEY_READ) == 0;
             for (const char* name : kValueNames) {
                 DWORD value;

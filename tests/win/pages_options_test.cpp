@@ -12,17 +12,17 @@
 
 #include "browsers_support.h"
 #include "core/app_state.h"
-#include "core/message_box.h"
-#include "core/popup_killer_app.h"
-#include "core/reg_key.h"
+#include "platform/win/message_box.h"
+#include "core/popup_killer_app_win.h"
+#include "platform/win/reg_key.h"
 #include "main_window_steps.h"
-#include "pages/options_page.h"
-#include "pages/wav_file_dialog.h"
+#include "pages/options_page_win.h"
+#include "pages/wav_file_dialog_win.h"
 #include "platform/module_path.h"
 #include "proxy/settings.h"
 #include "res/resource.h"
 #include "shell/app_messages.h"
-#include "shell/main_page.h"
+#include "shell/main_page_win.h"
 #include "test_folder.h"
 
 namespace pages {
@@ -222,10 +222,10 @@ class PagesOptions : public ::testing::Test {
         proxy::appSettings.PopupPort = 0;
         proxy::appSettings.PopupCheckEnabled = 0;
         proxy::appSettings.PlayWave = 1;
-        core::RegKey key;
+        platform::RegKey key;
         key.Create(HKEY_CURRENT_USER, core::kAppKeyPath);
         core::theApp.counterDialog = std::make_unique<shell::CPopupCountDlg>();
-        core::SetMessageBoxHandler(AnswerBox);
+        platform::SetMessageBoxHandler(AnswerBox);
         SetWavFileChooser(AnswerChooser);
         boxes.clear();
         chooserAnswers.clear();
@@ -233,7 +233,7 @@ class PagesOptions : public ::testing::Test {
     }
     void TearDown() override {
         SetWavFileChooser(nullptr);
-        core::SetMessageBoxHandler(nullptr);
+        platform::SetMessageBoxHandler(nullptr);
         platform::OverrideProgramDirectory("");
         core::theApp.counterDialog.reset();
         core::appState = saved_;
@@ -379,7 +379,7 @@ TEST_F(PagesOptions, LanguageSwitchChangesEveryPageAndTheSheet) {
             EXPECT_EQ(ItemText(zones, IDC_SIGNED_GROUP), "Signed ActiveX");
             EXPECT_EQ(core::appState.languageChanged, 1);
             SendMessageA(sheet, WM_COMMAND, kApplyButton, 0);
-            core::RegKey key;
+            platform::RegKey key;
             std::string saved;
             key.Open(HKEY_CURRENT_USER, core::kAppKeyPath);
             key.QueryString("Language", &saved);

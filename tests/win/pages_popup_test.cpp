@@ -15,14 +15,14 @@
 #include "browsers/internet_explorer.h"
 #include "browsers_support.h"
 #include "core/app_state.h"
-#include "core/message_box.h"
-#include "core/popup_killer_app.h"
-#include "pages/popup_dlg.h"
+#include "platform/win/message_box.h"
+#include "core/popup_killer_app_win.h"
+#include "pages/popup_dlg_win.h"
 #include "platform/module_path.h"
 #include "proxy/settings.h"
 #include "res/resource.h"
 #include "shell/app_messages.h"
-#include "shell/skin_control.h"
+#include "shell/skin_control_win.h"
 #include "test_folder.h"
 
 namespace pages {
@@ -134,7 +134,7 @@ class PagesPopup : public ::testing::Test {
         ieProxyEnable_ = browsers_test::ReadValue(browsers::kInternetSettingsKey, "ProxyEnable");
         ieProxyServer_ = browsers_test::ReadValue(browsers::kInternetSettingsKey, "ProxyServer");
         ConfigureInternetExplorer(false);
-        core::SetMessageBoxHandler(AnswerBox);
+        platform::SetMessageBoxHandler(AnswerBox);
         boxes.clear();
         boxAnswer = IDYES;
         steps.clear();
@@ -143,7 +143,7 @@ class PagesPopup : public ::testing::Test {
         wizardWork = nullptr;
     }
     void TearDown() override {
-        core::SetMessageBoxHandler(nullptr);
+        platform::SetMessageBoxHandler(nullptr);
         platform::OverrideProgramDirectory("");
         core::appState = saved_;
         core::theApp.browserConfig = browsers::BrowserConfigState();

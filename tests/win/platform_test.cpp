@@ -1,5 +1,6 @@
 // The platform layer under real Winsock and the real Windows calls.
 #include <gtest/gtest.h>
+#include <winsock2.h>
 #include <windows.h>
 
 #include <atomic>
@@ -15,7 +16,7 @@
 namespace platform {
 namespace {
 
-const std::uint32_t kLoopback = htonl(INADDR_LOOPBACK);
+const std::uint32_t kLoopback = LoopbackAddress();
 
 class Sockets : public ::testing::Test {
   protected:
@@ -25,7 +26,7 @@ class Sockets : public ::testing::Test {
         SocketHandle s = OpenTcpSocket();
         EXPECT_NE(s, kInvalidSocket);
         EXPECT_EQ(BindTo(s, kLoopback, 0), 0);
-        EXPECT_EQ(Listen(s, 5), 0);
+        EXPECT_EQ(Listen(s), 0);
         *port = LocalPort(s);
         EXPECT_NE(*port, 0);
         return s;
@@ -102,9 +103,47 @@ TEST_F(Sockets, FailuresReportWinsockNumbers) {
     EXPECT_EQ(LastSocketError(), kWsaENoBufs);
 }
 
+// A port held for reuse is the listener's alone: another socket asking to share it is refused.
+TEST_F(Sockets, ReusedAddressCannotBeTakenBySharingIt) {
+    SocketHandle held = OpenTcpSocket();
+    ASSERT_TRUE(SetReuseAddress(held));
+    ASSERT_EQ(BindTo(held, kLoopback, 0), 0);
+    ASSERT_EQ(Listen(held), 0);
+    SocketHandle intruder = OpenTcpSocket();
+    BOOL on = TRUE;
+    ::setsockopt(static_cast<SOCKET>(intruder), SOL_SOCKET, SO_REUSEADDR,
+                 reinterpret_cast<const char*>(&on), sizeof on);
+    EXPECT_EQ(BindTo(intruder, kLoopback, LocalPort(held)), -1);
+    EXPECT_EQ(LastSocketError(), 10013);  // WSAEACCES: the port is held exclusively
+    CloseSocket(intruder);
+    CloseSocket(held);
+}
+
+TEST_F(Sockets, OptionsAndPollsWorkOnAConnection) {
+    int port = 0;
+    SocketHandle server = Listening(&port);
+    SocketHandle a = OpenTcpSocket();
+    ASSERT_EQ(ConnectTo(a, kLoopback, port), 0);
+    SocketHandle b = Accept(server);
+    ASSERT_NE(b, kInvalidSocket);
+    CloseSocket(server);
+    EXPECT_TRUE(SetNoDelay(a));
+    EXPECT_TRUE(SetBufferSizes(a, 16384, 16384));
+    int sendBytes = 0, receiveBytes = 0;
+    EXPECT_TRUE(GetBufferSizes(a, &sendBytes, &receiveBytes));
+    EXPECT_GE(sendBytes, 16384);
+    EXPECT_FALSE(PollReadable(b, 0));
+    ASSERT_EQ(Send(a, "x", 1), 1);
+    EXPECT_TRUE(PollReadable(b, 2000));
+    char byte = 0;
+    EXPECT_EQ(Receive(b, &byte, 1), 1);
+    CloseSocket(a);
+    CloseSocket(b);
+}
+
 TEST_F(Sockets, AddressesParseAndResolve) {
     EXPECT_EQ(ParseDottedAddress("127.0.0.1"), kLoopback);
-    EXPECT_EQ(ParseDottedAddress("localhost"), INADDR_NONE);
+    EXPECT_EQ(ParseDottedAddress("localhost"), kNoAddress);
     EXPECT_EQ(ResolveHostAddress("127.0.0.1"), kLoopback);
     EXPECT_EQ(ResolveHostAddress("localhost"), kLoopback);
 }

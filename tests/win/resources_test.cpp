@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "res/resource.h"
-#include "shell/skin_control.h"
+#include "shell/skin_control_win.h"
 
 namespace {
 

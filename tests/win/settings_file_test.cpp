@@ -9,6 +9,7 @@
 
 #include "platform/module_path.h"
 #include "platform/profile.h"
+#include "proxy/diagnostics.h"
 #include "proxy/settings.h"
 #include "test_folder.h"
 
@@ -205,7 +206,7 @@ TEST_F(SettingsFile, UnwritableFileGivesExactlyOneDiagnostic) {
 }
 
 TEST_F(SettingsFile, ModuleFilePathJoinsTheProgramFolder) {
-    EXPECT_EQ(ModuleFilePath("KorvoBlk.js"), folder_.Path() + "KorvoBlk.js");
+    EXPECT_EQ(platform::ModuleFilePath("KorvoBlk.js"), folder_.Path() + "KorvoBlk.js");
     EXPECT_EQ(SettingsFilePath(), folder_.Path() + "KorvoINI.ini");
     platform::OverrideProgramDirectory("");
     char exe[MAX_PATH];

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "core/app_state.h"
-#include "core/message_box.h"
-#include "shell/help.h"
+#include "platform/win/message_box.h"
+#include "shell/help_win.h"
 #include "test_folder.h"
 
 namespace shell {
@@ -66,12 +66,12 @@ class ShellHelp : public ::testing::Test {
         saved_ = appState;
         appState.installPath = folder_.Path().substr(0, folder_.Path().size() - 1);
         shownBoxes.clear();
-        core::SetMessageBoxHandler(RecordBox);
+        platform::SetMessageBoxHandler(RecordBox);
     }
     void TearDown() override {
         for (HWND window : HelpWindows()) DestroyWindow(window);
         Pump(100);
-        core::SetMessageBoxHandler(nullptr);
+        platform::SetMessageBoxHandler(nullptr);
         appState = saved_;
     }
 

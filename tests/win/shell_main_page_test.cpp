@@ -13,13 +13,13 @@
 
 #include "browsers_support.h"
 #include "core/app_state.h"
-#include "core/message_box.h"
-#include "core/popup_killer_app.h"
-#include "core/reg_key.h"
+#include "platform/win/message_box.h"
+#include "core/popup_killer_app_win.h"
+#include "platform/win/reg_key.h"
 #include "platform/module_path.h"
 #include "proxy/settings.h"
 #include "res/resource.h"
-#include "shell/main_page.h"
+#include "shell/main_page_win.h"
 #include "test_folder.h"
 
 namespace shell {
@@ -85,11 +85,11 @@ class ShellMainPage : public ::testing::Test {
         core::appState.closeToTray = 1;
         proxy::appSettings.PopupPort = 0;
         proxy::appSettings.PopupCheckEnabled = 0;
-        core::RegKey key;
+        platform::RegKey key;
         key.Create(HKEY_CURRENT_USER, core::kAppKeyPath);
         key.SetString("Blocked Popups", "0");
         core::theApp.counterDialog = std::make_unique<CPopupCountDlg>();
-        core::SetMessageBoxHandler(AnswerBox);
+        platform::SetMessageBoxHandler(AnswerBox);
         boxes.clear();
         boxAnswer = IDYES;
         steps.clear();
@@ -97,7 +97,7 @@ class ShellMainPage : public ::testing::Test {
         ticks = 0;
     }
     void TearDown() override {
-        core::SetMessageBoxHandler(nullptr);
+        platform::SetMessageBoxHandler(nullptr);
         platform::OverrideProgramDirectory("");
         core::theApp.counterDialog.reset();
         core::appState = saved_;
@@ -230,7 +230,7 @@ TEST_F(ShellMainPage, ExitAsksAndSavesEvenWhenTheAnswerIsNo) {
             ASSERT_EQ(boxes.size(), 1u);
             EXPECT_EQ(boxes[0].find("You will not be able to browse"), 0u);
             EXPECT_TRUE(IsWindow(page.Handle()));  // No keeps the program running
-            core::RegKey key;
+            platform::RegKey key;
             std::string saved;
             key.Open(HKEY_CURRENT_USER, core::kAppKeyPath);
             key.QueryString("Blocked Popups", &saved);

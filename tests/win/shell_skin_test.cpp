@@ -6,8 +6,8 @@
 
 #include "core/app_state.h"
 #include "res/resource.h"
-#include "shell/skin_control.h"
-#include "shell/splash_dlg.h"
+#include "shell/skin_control_win.h"
+#include "shell/splash_dlg_win.h"
 #include "test_folder.h"
 
 namespace shell {

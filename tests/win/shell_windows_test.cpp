@@ -9,17 +9,17 @@
 #include <vector>
 
 #include "core/app_state.h"
-#include "core/message_box.h"
-#include "core/popup_killer_app.h"
-#include "core/reg_key.h"
+#include "platform/win/message_box.h"
+#include "core/popup_killer_app_win.h"
+#include "platform/win/reg_key.h"
 #include "proxy/settings.h"
 #include "res/resource.h"
-#include "shell/about_dlg.h"
-#include "shell/help.h"
+#include "shell/about_dlg_win.h"
+#include "shell/help_win.h"
 #include "shell/popup_catcher.h"
-#include "shell/popup_count_dlg.h"
-#include "shell/skin_control.h"
-#include "shell/tray_hint_dlg.h"
+#include "shell/popup_count_dlg_win.h"
+#include "shell/skin_control_win.h"
+#include "shell/tray_hint_dlg_win.h"
 #include "test_folder.h"
 
 namespace shell {
@@ -102,11 +102,11 @@ class ShellWindows : public ::testing::Test {
         appState.languageChanged = 0;
         CreateDirectoryA((folder_.Path() + "Language").c_str(), nullptr);
         shownBoxes.clear();
-        core::SetMessageBoxHandler(RecordBox);
+        platform::SetMessageBoxHandler(RecordBox);
     }
     void TearDown() override {
         theApp.counterDialog.reset();
-        core::SetMessageBoxHandler(nullptr);
+        platform::SetMessageBoxHandler(nullptr);
         proxy::appSettings.PlayWave = savedPlayWave_;
         appState = saved_;
     }
@@ -230,7 +230,7 @@ TEST_F(ShellWindows, CounterShownOrDestroyedDuringASlideStopsIt) {
 
 TEST_F(ShellWindows, TrayHintWritesShowAtStartOnlyOnOk) {
     WriteLanguage("18003=Fine\r\n");
-    core::RegKey key;
+    platform::RegKey key;
     ASSERT_EQ(key.Create(HKEY_CURRENT_USER, core::kAppKeyPath), ERROR_SUCCESS);
     auto run = [&](bool dontShow, UINT message, WPARAM command) {
         RegDeleteValueA(key.Handle(), "ShowAtStart");

@@ -91,14 +91,14 @@ class UninstallRun : public ::testing::Test {
         WriteFile(Folder() + "mHosts", kUsers);
         SetHosts(kUsers + kEntry + "127.0.0.1 ads.example\r\n");
         boxes.clear();
-        core::SetMessageBoxHandler([](HWND, const std::string& text, const std::string& caption,
+        platform::SetMessageBoxHandler([](HWND, const std::string& text, const std::string& caption,
                                       UINT type) {
             boxes.push_back({caption, type == (MB_OK | MB_ICONSTOP) ? text : "wrong box: " + text});
             return IDOK;
         });
     }
     void TearDown() override {
-        core::SetMessageBoxHandler(nullptr);
+        platform::SetMessageBoxHandler(nullptr);
         ClearBrowsers();
         DeleteKeyTree(HKEY_CURRENT_USER, core::kAppKeyPath);
         SetHosts(savedHosts_);

@@ -1,9 +1,9 @@
 #include <utility>
 #include <vector>
 
-#include "core/reg_key.h"
+#include "platform/win/reg_key.h"
 
-namespace core {
+namespace platform {
 
 RegKey::~RegKey() { Close(); }
 
@@ -54,6 +54,60 @@ LONG RegKey::QueryString(const std::string& name, std::string* value, DWORD buff
     return ERROR_SUCCESS;
 }
 
+LONG RegKey::QueryBytes(const std::string& name, std::string* value, DWORD maxBytes) const {
+    DWORD size = 0;
+    LONG result = RegQueryValueExA(key_, name.c_str(), nullptr, nullptr, nullptr, &size);
+    if (result != ERROR_SUCCESS) return result;
+    if (size > maxBytes) return ERROR_MORE_DATA;
+    std::string bytes(size, '\0');
+    if (size > 0) {
+        result = RegQueryValueExA(key_, name.c_str(), nullptr, nullptr,
+                                  reinterpret_cast<BYTE*>(&bytes[0]), &size);
+        if (result != ERROR_SUCCESS) return result;
+        bytes.resize(size);
+    }
+    *value = std::move(bytes);
+    return ERROR_SUCCESS;
+}
+
+std::vector<std::string> RegKey::ValueNames() const {
+    std::vector<std::string> names;
+    DWORD count = 0, longest = 0;
+    if (key_ == nullptr ||
+        RegQueryInfoKeyA(key_, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count,
+                         &longest, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
+        return names;
+    }
+    std::vector<char> name(longest + 1);
+    for (DWORD index = 0; index < count; ++index) {
+        DWORD length = static_cast<DWORD>(name.size());
+        if (RegEnumValueA(key_, index, name.data(), &length, nullptr, nullptr, nullptr,
+                          nullptr) == ERROR_SUCCESS) {
+            names.emplace_back(name.data(), length);
+        }
+    }
+    return names;
+}
+
+std::vector<std::string> RegKey::SubKeyNames() const {
+    std::vector<std::string> names;
+    DWORD count = 0, longest = 0;
+    if (key_ == nullptr ||
+        RegQueryInfoKeyA(key_, nullptr, nullptr, nullptr, &count, &longest, nullptr, nullptr,
+                         nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
+        return names;
+    }
+    std::vector<char> name(longest + 1);
+    for (DWORD index = 0; index < count; ++index) {
+        DWORD length = static_cast<DWORD>(name.size());
+        if (RegEnumKeyExA(key_, index, name.data(), &length, nullptr, nullptr, nullptr,
+                          nullptr) == ERROR_SUCCESS) {
+            names.emplace_back(name.data(), length);
+        }
+    }
+    return names;
+}
+
 LONG RegKey::SetString(const std::string& name, const std::string& value) {
     return RegSetValueExA(key_, name.c_str(), 0, REG_SZ,
                           reinterpret_cast<const BYTE*>(value.c_str()),
@@ -80,4 +134,4 @@ LONG RegKey::Close() {
     return result;
 }
 
-}  // namespace core
+}  // namespace platform

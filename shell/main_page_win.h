@@ -11,9 +11,9 @@
 
 #include <string>
 
-#include "pages/activex_page.h"
-#include "pages/options_page.h"
-#include "pages/popup_dlg.h"
+#include "pages/activex_page_win.h"
+#include "pages/options_page_win.h"
+#include "pages/popup_dlg_win.h"
 #include "platform/win/property_sheet.h"
 
 namespace shell {

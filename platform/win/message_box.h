@@ -6,7 +6,7 @@
 
 #include <string>
 
-namespace core {
+namespace platform {
 
 // Same contract as MessageBoxA: type is the MB_* flags, the result the button id.
 using MessageBoxHandler = int (*)(HWND owner, const std::string& text, const std::string& caption,
@@ -17,4 +17,4 @@ int ShowMessageBox(HWND owner, const std::string& text, const std::string& capti
 // Routes every later ShowMessageBox to handler; nullptr restores the real MessageBoxA.
 void SetMessageBoxHandler(MessageBoxHandler handler);
 
-}  // namespace core
+}  // namespace platform

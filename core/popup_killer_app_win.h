@@ -12,9 +12,9 @@
 
 #include "browsers/browser_state.h"
 #include "proxy/listener.h"
-#include "shell/popup_count_dlg.h"
-#include "shell/skin_control.h"
-#include "shell/tray_hint_dlg.h"
+#include "shell/popup_count_dlg_win.h"
+#include "shell/skin_control_win.h"
+#include "shell/tray_hint_dlg_win.h"
 
 namespace core {
 

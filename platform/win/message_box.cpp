@@ -1,8 +1,8 @@
 #include <atomic>
 
-#include "core/message_box.h"
+#include "platform/win/message_box.h"
 
-namespace core {
+namespace platform {
 namespace {
 
 std::atomic<MessageBoxHandler> replacement{nullptr};
@@ -17,4 +17,4 @@ int ShowMessageBox(HWND owner, const std::string& text, const std::string& capti
 
 void SetMessageBoxHandler(MessageBoxHandler handler) { replacement.store(handler); }
 
-}  // namespace core
+}  // namespace platform

@@ -13,7 +13,7 @@
 
 #include "browsers/browser_state.h"
 #include "cleaner/internet_cleaner.h"
-#include "core/language_dialog.h"
+#include "core/language_dialog_win.h"
 #include "platform/win/property_sheet.h"
 #include "res/resource.h"
 

@@ -5,8 +5,9 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
-namespace core {
+namespace platform {
 
 class RegKey {
   public:
@@ -33,6 +34,15 @@ class RegKey {
     // than the buffer fails (ERROR_MORE_DATA) and leaves *value unchanged.
     LONG QueryString(const std::string& name, std::string* value, DWORD bufferSize = 260) const;
 
+    // Reads a value's bytes as stored, whatever its type. A value larger than maxBytes fails
+    // (ERROR_MORE_DATA) and leaves *value unchanged.
+    LONG QueryBytes(const std::string& name, std::string* value, DWORD maxBytes) const;
+
+    // The names of the key's values and of its subkeys, in the registry's index order; empty
+    // when no key is held or it cannot be read.
+    std::vector<std::string> ValueNames() const;
+    std::vector<std::string> SubKeyNames() const;
+
     // Stores a REG_SZ value; the stored length includes the terminating zero.
     LONG SetString(const std::string& name, const std::string& value);
 
@@ -48,12 +58,12 @@ class RegKey {
     LONG Close();
 
     bool IsOpen() const { return key_ != nullptr; }
-    // The raw handle for calls this wrapper does not cover (enumeration, binary values); it
-    // stays owned by the wrapper. nullptr when no key is held.
+    // The raw handle for calls this wrapper does not cover; it stays owned by the wrapper.
+    // nullptr when no key is held.
     HKEY Handle() const { return key_; }
 
   private:
     HKEY key_ = nullptr;
 };
 
-}  // namespace core
+}  // namespace platform

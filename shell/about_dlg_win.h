@@ -8,7 +8,7 @@
 #include <string>
 
 #include "core/language.h"
-#include "core/language_dialog.h"
+#include "core/language_dialog_win.h"
 #include "platform/win/dialog.h"
 #include "res/resource.h"
 

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "core/language_dialog.h"
+#include "core/language_dialog_win.h"
 #include "platform/win/property_sheet.h"
 #include "res/resource.h"
 

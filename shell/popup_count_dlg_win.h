@@ -9,7 +9,7 @@
 #include <memory>
 #include <string>
 
-#include "core/language_dialog.h"
+#include "core/language_dialog_win.h"
 #include "platform/win/dialog.h"
 #include "res/resource.h"
 
