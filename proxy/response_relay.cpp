@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/ascii_text.h"
 #include "proxy/blocker.h"
 #include "proxy/connection.h"
 #include "proxy/diagnostics.h"
@@ -20,7 +21,7 @@ bool MayStartStatusLine(const std::string& bytes) {
     static const char kName[] = "http/";
     const size_t n = std::min<size_t>(bytes.size(), 5);
     for (size_t i = 0; i < n; ++i) {
-        if (ToLower(std::string(1, bytes[i]))[0] != kName[i]) return false;
+        if (platform::LowerAscii(bytes[i]) != kName[i]) return false;
     }
     return true;
 }
@@ -222,7 +223,7 @@ void ResponseRelay::FinishBody() {
         }
         const bool rewrite = FilteringOn() && !LooksBinary(body_.data(), body_.size()) &&
                              (!headerless_ || StartsWithTag(body_));
-        if (rewrite && InjectBlocker(body_, ToLower(body_), class_, &lines_)) {
+        if (rewrite && InjectBlocker(body_, platform::ToLowerAscii(body_), class_, &lines_)) {
             SetContentLength(lines_, body_.size());
         }
         SendHeader();
