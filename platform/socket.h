@@ -58,6 +58,8 @@ bool SetReuseAddress(SocketHandle s);
 // raises SIGPIPE.
 int Receive(SocketHandle s, char* buffer, int len);
 int Send(SocketHandle s, const char* bytes, int len);
+// One send of first then second (either may be empty): the count sent, -1 on error.
+int SendPair(SocketHandle s, const char* first, int firstLen, const char* second, int secondLen);
 
 // bind, listen and connect for IPv4; address in network order. Return 0 on success, -1 on
 // failure (error in LastSocketError).

@@ -70,6 +70,7 @@ void ProxyConnection::RelayLoop(char* relayBuffer) {
             if (n <= 0) break;
             if (!responses_.Feed(relayBuffer, static_cast<size_t>(n))) break;
         }
+        FlushToBrowser();
         if (browserFailed_) break;
         if (!browserSending_ && (serverSocket_ == kInvalidSocket || responses_.Idle())) break;
     }
@@ -88,29 +89,55 @@ bool ProxyConnection::Wait(bool& browserReadable, bool& serverReadable) {
                                   &unused) >= 0;
 }
 
-bool ProxyConnection::SendAll(SocketHandle socket, const char* bytes, size_t size) {
+bool ProxyConnection::SendAll(SocketHandle socket, const char* first, size_t firstSize,
+                              const char* second, size_t secondSize) {
     if (socket == kInvalidSocket) return false;
-    size_t sent = 0;
-    while (sent < size) {
-        const int n = static_cast<int>(
-            std::min(size - sent, static_cast<size_t>(std::max(sendChunkSize_, 1))));
-        const int result = platform::Send(socket, bytes + sent, n);
+    const size_t block = static_cast<size_t>(std::max(sendChunkSize_, 1));
+    while (firstSize + secondSize > 0) {
+        const size_t fromFirst = std::min(firstSize, block);
+        const size_t fromSecond = std::min(secondSize, block - fromFirst);
+        const int result =
+            fromSecond == 0 ? platform::Send(socket, first, static_cast<int>(fromFirst))
+                            : platform::SendPair(socket, first, static_cast<int>(fromFirst),
+                                                 second, static_cast<int>(fromSecond));
         if (result < 1) {
             if (platform::LastSocketError() == platform::kWsaENoBufs) BackOffBufferSize();
             return false;
         }
-        sent += static_cast<size_t>(result);
+        size_t sent = static_cast<size_t>(result);
+        const size_t offFirst = std::min(sent, firstSize);
+        first += offFirst;
+        firstSize -= offFirst;
+        sent -= offFirst;
+        second += sent;
+        secondSize -= sent;
     }
     return true;
 }
 
 void ProxyConnection::SendToBrowser(const char* bytes, size_t size) {
     if (browserFailed_ || size == 0) return;
-    if (!SendAll(browserSocket_, bytes, size)) browserFailed_ = true;
+    if (toBrowser_.size() + size <= kGatherLimit) {
+        toBrowser_.append(bytes, size);
+        return;
+    }
+    if (!SendAll(browserSocket_, toBrowser_.data(), toBrowser_.size(), bytes, size)) {
+        browserFailed_ = true;
+    }
+    toBrowser_.clear();
+}
+
+void ProxyConnection::FlushToBrowser() {
+    if (toBrowser_.empty()) return;
+    if (!browserFailed_ && !SendAll(browserSocket_, toBrowser_.data(), toBrowser_.size())) {
+        browserFailed_ = true;
+    }
+    toBrowser_.clear();
 }
 
 void ProxyConnection::CloseConnection() {
     CloseServerSocket();
+    FlushToBrowser();
     if (browserSocket_ != kInvalidSocket) platform::CloseSocket(browserSocket_);
     browserSocket_ = kInvalidSocket;
 }

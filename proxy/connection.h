@@ -52,10 +52,15 @@ class ProxyConnection {
     SocketHandle OpenServerSocket(const std::string& name, int port);
     void CloseServerSocket();
     void CloseConnection();
-    // Sends in blocks of at most sendChunkSize_; false when a send failed (the connection then
-    // ends, since the stream has a gap).
-    bool SendAll(SocketHandle socket, const char* bytes, size_t size);
+    // Sends first, then second, in blocks of at most sendChunkSize_; false when a send failed
+    // (the connection then ends, since the stream has a gap).
+    bool SendAll(SocketHandle socket, const char* first, size_t firstSize,
+                 const char* second = nullptr, size_t secondSize = 0);
+    // What one round of the relay gives the browser goes out together: small pieces (a header,
+    // a short body) are gathered and leave with the next large one or at FlushToBrowser, so a
+    // response costs one send and the browser one wake-up.
     void SendToBrowser(const char* bytes, size_t size);
+    void FlushToBrowser();
     void SendToBrowser(const char* text) { SendToBrowser(text, std::strlen(text)); }
 
     SocketHandle browserSocket_;
@@ -70,6 +75,8 @@ class ProxyConnection {
     RequestReader requests_;
     ResponseRelay responses_;
     std::vector<RequestReader::Piece> pieces_;  // reused for every read
+    std::string toBrowser_;                     // gathered for the browser, not yet sent
+    static constexpr size_t kGatherLimit = 16 * 1024;
 };
 
 // Relay size from the settings: the larger system buffer (at least 256) with

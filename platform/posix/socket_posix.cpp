@@ -8,6 +8,7 @@
 #include <poll.h>
 #include <sys/ioctl.h>
 #include <sys/socket.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -133,6 +134,19 @@ int Send(SocketHandle s, const char* bytes, int len) {
     ssize_t n;
     do {
         n = ::send(static_cast<int>(s), bytes, static_cast<size_t>(len), MSG_NOSIGNAL);
+    } while (n < 0 && errno == EINTR);
+    return n < 0 ? Fail() : static_cast<int>(n);
+}
+
+int SendPair(SocketHandle s, const char* first, int firstLen, const char* second, int secondLen) {
+    iovec parts[2] = {{const_cast<char*>(first), static_cast<size_t>(firstLen)},
+                      {const_cast<char*>(second), static_cast<size_t>(secondLen)}};
+    msghdr message{};
+    message.msg_iov = parts;
+    message.msg_iovlen = 2;
+    ssize_t n;
+    do {
+        n = ::sendmsg(static_cast<int>(s), &message, MSG_NOSIGNAL);
     } while (n < 0 && errno == EINTR);
     return n < 0 ? Fail() : static_cast<int>(n);
 }

@@ -79,6 +79,16 @@ int Send(SocketHandle s, const char* bytes, int len) {
     return n == SOCKET_ERROR ? -1 : n;
 }
 
+int SendPair(SocketHandle s, const char* first, int firstLen, const char* second, int secondLen) {
+    WSABUF parts[2] = {{static_cast<ULONG>(firstLen), const_cast<char*>(first)},
+                       {static_cast<ULONG>(secondLen), const_cast<char*>(second)}};
+    DWORD sent = 0;
+    if (::WSASend(static_cast<SOCKET>(s), parts, 2, &sent, 0, nullptr, nullptr) == SOCKET_ERROR) {
+        return -1;
+    }
+    return static_cast<int>(sent);
+}
+
 namespace {
 sockaddr_in Ipv4(std::uint32_t address, int port) {
     sockaddr_in a{};
