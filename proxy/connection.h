@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/page_buffer.h"
 #include "platform/socket.h"
 #include "proxy/http_request.h"
 #include "proxy/response_relay.h"
@@ -38,9 +39,18 @@ class ProxyConnection {
     void Run();
 
   private:
-    void RelayLoop(char* relayBuffer);
+    void RelayLoop();
+    // The buffer reads go into, taken when needed; nullptr when there is no memory for it.
+    char* RelayBuffer();
+    void ReleaseBuffers();
+    // Moves the server's next bytes to the browser past the relay when they pass unchanged and
+    // the system can: kNo when the relay must read them, kEnded when the connection must end.
+    enum class Moved { kNo, kYes, kEnded };
+    Moved MoveUnchangedBytes();
     // Waits for the browser (while it still sends) and the server; false when the wait failed.
     bool Wait(bool& browserReadable, bool& serverReadable);
+    // One wait: >0 readable, 0 timed out, -1 failed.
+    int WaitFor(int timeoutMs, bool& browserReadable, bool& serverReadable);
     // Bytes from the browser; false when the connection must end.
     bool HandleBrowserData(const char* data, size_t size);
     bool StartRequest(const RequestTarget& target, bool viaGateway);
@@ -76,7 +86,11 @@ class ProxyConnection {
     ResponseRelay responses_;
     std::vector<RequestReader::Piece> pieces_;  // reused for every read
     std::string toBrowser_;                     // gathered for the browser, not yet sent
+    platform::PageBuffer relayBuffer_;
+    platform::SocketForwarder forwarder_;
+    static constexpr std::uint64_t kMoveBlock = 1 << 20;
     static constexpr size_t kGatherLimit = 16 * 1024;
+    static constexpr int kQuietMs = 250;
 };
 
 // Relay size from the settings: the larger system buffer (at least 256) with

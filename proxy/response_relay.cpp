@@ -67,6 +67,20 @@ bool ResponseRelay::Feed(const char* data, size_t size) {
     return state_ != State::kFailed;
 }
 
+std::uint64_t ResponseRelay::UnchangedBytesAhead() const {
+    constexpr std::uint64_t kUnlimited = std::numeric_limits<std::uint64_t>::max();
+    if (state_ == State::kTunnel) return kUnlimited;
+    if (state_ != State::kBody || held_) return 0;
+    if (framing_ == Framing::kLength) return remaining_;
+    return framing_ == Framing::kUntilClose ? kUnlimited : 0;
+}
+
+void ResponseRelay::PassedAround(size_t size) {
+    if (state_ != State::kBody || framing_ != Framing::kLength) return;
+    remaining_ -= std::min<std::uint64_t>(size, remaining_);
+    if (remaining_ == 0) FinishBody();
+}
+
 // Collects header bytes; once the header is whole, begins its response and leaves data and size
 // at the bytes after it.
 bool ResponseRelay::ReadHeader(const char*& data, size_t& size) {

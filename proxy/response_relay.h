@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 #include <deque>
 #include <functional>
 #include <string>
@@ -42,6 +43,11 @@ class ResponseRelay {
     // The server closed: a held response is finished and sent, one cut off inside its header
     // gets the 502 reply. Afterwards no response is awaited.
     void ServerClosed();
+    // How many of the server's next bytes pass on unchanged (without limit in a tunnel or a body
+    // that runs to the close): the connection may move them past the relay and report them with
+    // PassedAround. 0 while the relay must read them.
+    std::uint64_t UnchangedBytesAhead() const;
+    void PassedAround(size_t size);
     // True when no response is in progress or awaited.
     bool Idle() const { return state_ == State::kHeader && header_.empty() && awaited_.empty(); }
 

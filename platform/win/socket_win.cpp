@@ -89,6 +89,13 @@ int SendPair(SocketHandle s, const char* first, int firstLen, const char* second
     return static_cast<int>(sent);
 }
 
+// Windows has no in-system move between two sockets; the relay copies.
+bool SocketForwarder::Supported() { return false; }
+
+int SocketForwarder::Move(SocketHandle, SocketHandle, int) { return -1; }
+
+void SocketForwarder::Release() {}
+
 namespace {
 sockaddr_in Ipv4(std::uint32_t address, int port) {
     sockaddr_in a{};
@@ -127,14 +134,14 @@ SocketHandle Accept(SocketHandle listening) {
     return s == INVALID_SOCKET ? kInvalidSocket : static_cast<SocketHandle>(s);
 }
 
-int WaitReadable(SocketHandle first, SocketHandle second, int timeoutSeconds, bool* firstReadable,
+int WaitReadable(SocketHandle first, SocketHandle second, int timeoutMs, bool* firstReadable,
                  bool* secondReadable) {
     fd_set readSet;
     FD_ZERO(&readSet);
     FD_SET(static_cast<SOCKET>(first), &readSet);
     if (second != kInvalidSocket) FD_SET(static_cast<SOCKET>(second), &readSet);
-    timeval limit{timeoutSeconds, 0};
-    int n = ::select(0, &readSet, nullptr, nullptr, timeoutSeconds < 0 ? nullptr : &limit);
+    timeval limit{timeoutMs / 1000, (timeoutMs % 1000) * 1000};
+    int n = ::select(0, &readSet, nullptr, nullptr, timeoutMs < 0 ? nullptr : &limit);
     if (n == SOCKET_ERROR) return -1;
     *firstReadable = FD_ISSET(static_cast<SOCKET>(first), &readSet) != 0;
     *secondReadable =
