@@ -24,8 +24,7 @@ constexpr std::uint32_t kAnyAddress = 0;
 // 127.0.0.1 in network order.
 std::uint32_t LoopbackAddress();
 
-// Starts Winsock (elsewhere: a peer's close never raises SIGPIPE in the process). Returns false
-// when sockets are unusable.
+// Starts Winsock (a no-op elsewhere). Returns false when sockets are unusable.
 bool InitSockets();
 
 // The calling thread's last socket error as a Winsock number (0 = none).

@@ -13,7 +13,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <csignal>
 #include <cstring>
 
 namespace platform {
@@ -79,11 +78,7 @@ bool GetIntOption(SocketHandle s, int level, int name, int* value) {
 
 }  // namespace
 
-bool InitSockets() {
-    // Sends say MSG_NOSIGNAL; a splice to a closed socket cannot, so the signal is ignored.
-    std::signal(SIGPIPE, SIG_IGN);
-    return true;
-}
+bool InitSockets() { return true; }
 
 std::uint32_t LoopbackAddress() { return htonl(INADDR_LOOPBACK); }
 
@@ -171,16 +166,31 @@ int SocketForwarder::Move(SocketHandle from, SocketHandle to, int maxBytes) {
                          static_cast<size_t>(maxBytes), SPLICE_F_MOVE);
     } while (moved < 0 && errno == EINTR);
     if (moved <= 0) return moved == 0 ? 0 : Fail();
-    for (ssize_t left = moved; left > 0;) {
+    // A splice cannot say MSG_NOSIGNAL: SIGPIPE is held back for this thread while the bytes go
+    // out, and one raised by a closed browser is taken off again.
+    sigset_t pipeSignal, previous;
+    sigemptyset(&pipeSignal);
+    sigaddset(&pipeSignal, SIGPIPE);
+    pthread_sigmask(SIG_BLOCK, &pipeSignal, &previous);
+    ssize_t left = moved;
+    while (left > 0) {
         const ssize_t out = ::splice(pipe_[0], nullptr, static_cast<int>(to), nullptr,
                                      static_cast<size_t>(left), SPLICE_F_MOVE);
         if (out < 0 && errno == EINTR) continue;
-        if (out <= 0) {
-            // Bytes left in the pipe would come out in front of the next move's.
-            Release();
-            return Fail();
-        }
+        if (out <= 0) break;
         left -= out;
+    }
+    const int error = errno;
+    if (left > 0 && error == EPIPE) {
+        const timespec noWait{0, 0};
+        sigtimedwait(&pipeSignal, nullptr, &noWait);
+    }
+    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    if (left > 0) {
+        // Bytes left in the pipe would come out in front of the next move's.
+        Release();
+        errno = error;
+        return Fail();
     }
     return static_cast<int>(moved);
 }
