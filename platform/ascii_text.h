@@ -53,8 +53,9 @@ inline bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
 
 // Orders as the lower-case texts would order.
 inline bool LessNoCase(std::string_view a, std::string_view b) {
-    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
-                                        [](char x, char y) { return LowerAscii(x) < LowerAscii(y); });
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return LowerAscii(x) < LowerAscii(y);
+    });
 }
 
 // Space, tab, carriage return or line feed.

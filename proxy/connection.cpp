@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "proxy/listener.h"
 #include "proxy/diagnostics.h"
+#include "proxy/listener.h"
 #include "proxy/settings.h"
 
 namespace proxy {
@@ -133,10 +133,10 @@ bool ProxyConnection::SendAll(SocketHandle socket, const char* first, size_t fir
     while (firstSize + secondSize > 0) {
         const size_t fromFirst = std::min(firstSize, block);
         const size_t fromSecond = std::min(secondSize, block - fromFirst);
-        const int result =
-            fromSecond == 0 ? platform::Send(socket, first, static_cast<int>(fromFirst))
-                            : platform::SendPair(socket, first, static_cast<int>(fromFirst),
-                                                 second, static_cast<int>(fromSecond));
+        const int result = fromSecond == 0
+                               ? platform::Send(socket, first, static_cast<int>(fromFirst))
+                               : platform::SendPair(socket, first, static_cast<int>(fromFirst),
+                                                    second, static_cast<int>(fromSecond));
         if (result < 1) {
             if (platform::LastSocketError() == platform::kWsaENoBufs) BackOffBufferSize();
             return false;

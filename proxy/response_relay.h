@@ -7,9 +7,9 @@
 #include <atomic>
 #include <cstdint>
 #include <cstring>
-#include <limits>
 #include <deque>
 #include <functional>
+#include <limits>
 #include <string>
 
 #include "proxy/http_header.h"

@@ -1,6 +1,6 @@
-#include "platform/page_buffer.h"
-
 #include <sys/mman.h>
+
+#include "platform/page_buffer.h"
 
 namespace platform {
 

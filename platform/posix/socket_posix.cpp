@@ -1,12 +1,10 @@
-#include "platform/socket.h"
-
 #include <arpa/inet.h>
 #include <fcntl.h>
-#include <signal.h>
 #include <netdb.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
+#include <signal.h>
 #include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <sys/uio.h>
@@ -15,46 +13,82 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/socket.h"
+
 namespace platform {
 namespace {
 
 // Winsock numbers for the errno values a socket call can leave.
 int ToWinsockError(int error) {
     switch (error) {
-        case 0: return 0;
-        case EINTR: return 10004;
-        case EBADF: return 10009;
-        case EACCES: return 10013;
-        case EFAULT: return 10014;
-        case EINVAL: return 10022;
-        case EMFILE: return 10024;
-        case EAGAIN: return 10035;
-        case EINPROGRESS: return 10036;
-        case EALREADY: return 10037;
-        case ENOTSOCK: return 10038;
-        case EDESTADDRREQ: return 10039;
-        case EMSGSIZE: return 10040;
-        case EPROTOTYPE: return 10041;
-        case ENOPROTOOPT: return 10042;
-        case EPROTONOSUPPORT: return 10043;
-        case EOPNOTSUPP: return 10045;
-        case EAFNOSUPPORT: return 10047;
-        case EADDRINUSE: return 10048;
-        case EADDRNOTAVAIL: return 10049;
-        case ENETDOWN: return 10050;
-        case ENETUNREACH: return 10051;
-        case ENETRESET: return 10052;
-        case ECONNABORTED: return 10053;
-        case ECONNRESET: return 10054;
-        case ENOBUFS: return kWsaENoBufs;
-        case ENOMEM: return kWsaENoBufs;
-        case EISCONN: return 10056;
-        case ENOTCONN: return 10057;
-        case EPIPE: return 10058;
-        case ETIMEDOUT: return 10060;
-        case ECONNREFUSED: return 10061;
-        case EHOSTUNREACH: return 10065;
-        default: return error;
+        case 0:
+            return 0;
+        case EINTR:
+            return 10004;
+        case EBADF:
+            return 10009;
+        case EACCES:
+            return 10013;
+        case EFAULT:
+            return 10014;
+        case EINVAL:
+            return 10022;
+        case EMFILE:
+            return 10024;
+        case EAGAIN:
+            return 10035;
+        case EINPROGRESS:
+            return 10036;
+        case EALREADY:
+            return 10037;
+        case ENOTSOCK:
+            return 10038;
+        case EDESTADDRREQ:
+            return 10039;
+        case EMSGSIZE:
+            return 10040;
+        case EPROTOTYPE:
+            return 10041;
+        case ENOPROTOOPT:
+            return 10042;
+        case EPROTONOSUPPORT:
+            return 10043;
+        case EOPNOTSUPP:
+            return 10045;
+        case EAFNOSUPPORT:
+            return 10047;
+        case EADDRINUSE:
+            return 10048;
+        case EADDRNOTAVAIL:
+            return 10049;
+        case ENETDOWN:
+            return 10050;
+        case ENETUNREACH:
+            return 10051;
+        case ENETRESET:
+            return 10052;
+        case ECONNABORTED:
+            return 10053;
+        case ECONNRESET:
+            return 10054;
+        case ENOBUFS:
+            return kWsaENoBufs;
+        case ENOMEM:
+            return kWsaENoBufs;
+        case EISCONN:
+            return 10056;
+        case ENOTCONN:
+            return 10057;
+        case EPIPE:
+            return 10058;
+        case ETIMEDOUT:
+            return 10060;
+        case ECONNREFUSED:
+            return 10061;
+        case EHOSTUNREACH:
+            return 10065;
+        default:
+            return error;
     }
 }
 

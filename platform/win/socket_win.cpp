@@ -65,9 +65,7 @@ bool SetNoDelay(SocketHandle s) { return SetIntOption(s, IPPROTO_TCP, TCP_NODELA
 // SO_REUSEADDR on Windows would let any other program bind the same port and take connections
 // meant for this one; exclusive use forbids that. Binding over lingering connections needs no
 // option here.
-bool SetReuseAddress(SocketHandle s) {
-    return SetIntOption(s, SOL_SOCKET, SO_EXCLUSIVEADDRUSE, 1);
-}
+bool SetReuseAddress(SocketHandle s) { return SetIntOption(s, SOL_SOCKET, SO_EXCLUSIVEADDRUSE, 1); }
 
 int Receive(SocketHandle s, char* buffer, int len) {
     int n = ::recv(static_cast<SOCKET>(s), buffer, len, 0);
