@@ -62,6 +62,8 @@ void ProxyConnection::ReleaseBuffers() {
     relayBuffer_.Release();
     std::string().swap(toBrowser_);
     std::vector<RequestReader::Piece>().swap(pieces_);
+    requests_.ReleaseIdleMemory();
+    responses_.ReleaseIdleMemory();
 }
 
 void ProxyConnection::RelayLoop() {

@@ -67,6 +67,14 @@ bool ResponseRelay::Feed(const char* data, size_t size) {
     return state_ != State::kFailed;
 }
 
+void ResponseRelay::ReleaseIdleMemory() {
+    if (state_ != State::kHeader || !header_.empty()) return;
+    std::string().swap(header_);
+    HeaderLines().swap(lines_);
+    std::string().swap(body_);
+    std::string().swap(decoded_);
+}
+
 std::uint64_t ResponseRelay::UnchangedBytesAhead() const {
     constexpr std::uint64_t kUnlimited = std::numeric_limits<std::uint64_t>::max();
     if (state_ == State::kTunnel) return kUnlimited;

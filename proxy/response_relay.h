@@ -48,6 +48,9 @@ class ResponseRelay {
     // PassedAround. 0 while the relay must read them.
     std::uint64_t UnchangedBytesAhead() const;
     void PassedAround(size_t size);
+    // Between responses, gives back the memory its buffers kept from earlier ones (a held page's
+    // capacity among them).
+    void ReleaseIdleMemory();
     // True when no response is in progress or awaited.
     bool Idle() const { return state_ == State::kHeader && header_.empty() && awaited_.empty(); }
 
