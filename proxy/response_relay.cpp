@@ -1,6 +1,7 @@
 #include "proxy/response_relay.h"
 
 #include <algorithm>
+#include <string_view>
 
 #include "platform/ascii_text.h"
 #include "proxy/blocker.h"
@@ -17,7 +18,7 @@ namespace {
 bool FilteringOn() { return appSettings.Disabled.load(std::memory_order_relaxed) == 0; }
 
 // True while bytes can still be the start of a status line.
-bool MayStartStatusLine(const std::string& bytes) {
+bool MayStartStatusLine(std::string_view bytes) {
     static const char kName[] = "http/";
     const size_t n = std::min<size_t>(bytes.size(), 5);
     for (size_t i = 0; i < n; ++i) {
@@ -101,7 +102,13 @@ bool ResponseRelay::ReadHeader(const char*& data, size_t& size) {
         if (size == 0) return true;
     }
     const size_t prior = header_.size();
-    header_.append(data, size);
+    size_t take = size;
+    if (prior == 0 && MayStartStatusLine(std::string_view(data, size))) {
+        // Usually a whole header comes in one read: only it is copied, not the body after it.
+        const size_t end = HeaderEnd(data, size);
+        if (end != std::string::npos) take = end;
+    }
+    header_.append(data, take);
     if (!MayStartStatusLine(header_)) {
         // Only the first reply of a server may come without a header; later it means the server
         // fell out of step.
