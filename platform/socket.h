@@ -58,6 +58,28 @@ bool SetReuseAddress(SocketHandle s);
 // raises SIGPIPE.
 int Receive(SocketHandle s, char* buffer, int len);
 int Send(SocketHandle s, const char* bytes, int len);
+// One send of first then second (either may be empty): the count sent, -1 on error.
+int SendPair(SocketHandle s, const char* first, int firstLen, const char* second, int secondLen);
+
+// Moves bytes from one socket to another inside the system, without copying them through the
+// program, where the system can (Linux: splice through a pipe kept by the object).
+class SocketForwarder {
+  public:
+    SocketForwarder() = default;
+    ~SocketForwarder() { Release(); }
+    SocketForwarder(const SocketForwarder&) = delete;
+    SocketForwarder& operator=(const SocketForwarder&) = delete;
+
+    static bool Supported();
+    // Up to maxBytes of what `from` has ready go all to `to`: the count moved, 0 when `from` has
+    // closed, -1 on failure of either socket.
+    int Move(SocketHandle from, SocketHandle to, int maxBytes);
+    // Gives back what the object holds (the pipe); the next Move takes it again.
+    void Release();
+
+  private:
+    int pipe_[2] = {-1, -1};
+};
 
 // bind, listen and connect for IPv4; address in network order. Return 0 on success, -1 on
 // failure (error in LastSocketError).
@@ -70,10 +92,10 @@ int LocalPort(SocketHandle s);
 
 SocketHandle Accept(SocketHandle listening);
 
-// Waits until one of the sockets is readable. `second` may be kInvalidSocket. timeoutSeconds < 0
+// Waits until one of the sockets is readable. `second` may be kInvalidSocket. timeoutMs < 0
 // waits without limit. Returns >0 when something is readable (flags set), 0 on time-out, -1 on
 // failure. Works for any descriptor value.
-int WaitReadable(SocketHandle first, SocketHandle second, int timeoutSeconds, bool* firstReadable,
+int WaitReadable(SocketHandle first, SocketHandle second, int timeoutMs, bool* firstReadable,
                  bool* secondReadable);
 // Whether the socket becomes readable (data, a close or an error) within timeoutMs; 0 only looks.
 bool PollReadable(SocketHandle s, int timeoutMs);

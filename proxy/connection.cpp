@@ -1,10 +1,9 @@
 #include "proxy/connection.h"
 
 #include <algorithm>
-#include <memory>
 
-#include "proxy/listener.h"
 #include "proxy/diagnostics.h"
+#include "proxy/listener.h"
 #include "proxy/settings.h"
 
 namespace proxy {
@@ -36,16 +35,38 @@ ProxyConnection::~ProxyConnection() {
 }
 
 void ProxyConnection::Run() {
-    const int size = RelayBufferSize();
-    sendChunkSize_ = receiveSize_ = size;
-    // Left uninitialised: pages that no read reaches never become resident.
-    std::unique_ptr<char[]> relayBuffer(new (std::nothrow) char[static_cast<size_t>(size)]);
-    if (!relayBuffer) return;
-    RelayLoop(relayBuffer.get());
+    sendChunkSize_ = receiveSize_ = RelayBufferSize();
+    RelayLoop();
     CloseConnection();
 }
 
-void ProxyConnection::RelayLoop(char* relayBuffer) {
+char* ProxyConnection::RelayBuffer() {
+    return relayBuffer_.Take(static_cast<size_t>(receiveSize_));
+}
+
+ProxyConnection::Moved ProxyConnection::MoveUnchangedBytes() {
+    const std::uint64_t ahead = responses_.UnchangedBytesAhead();
+    if (ahead == 0 || !platform::SocketForwarder::Supported()) return Moved::kNo;
+    FlushToBrowser();
+    if (browserFailed_) return Moved::kEnded;
+    const int n = forwarder_.Move(serverSocket_, browserSocket_,
+                                  static_cast<int>(std::min<std::uint64_t>(ahead, kMoveBlock)));
+    // The server closed or a side failed: the connection ends, as after a failed read.
+    if (n <= 0) return Moved::kEnded;
+    responses_.PassedAround(static_cast<size_t>(n));
+    return Moved::kYes;
+}
+
+void ProxyConnection::ReleaseBuffers() {
+    forwarder_.Release();
+    relayBuffer_.Release();
+    std::string().swap(toBrowser_);
+    std::vector<RequestReader::Piece>().swap(pieces_);
+    requests_.ReleaseIdleMemory();
+    responses_.ReleaseIdleMemory();
+}
+
+void ProxyConnection::RelayLoop() {
     if (appSettings.UseDefaultBufferSizes.load(std::memory_order_relaxed) == 0) {
         platform::SetBufferSizes(browserSocket_, sendChunkSize_, receiveSize_);
     }
@@ -54,6 +75,8 @@ void ProxyConnection::RelayLoop(char* relayBuffer) {
         bool browserReadable = false, serverReadable = false;
         const SocketHandle waitedServer = serverSocket_;
         if (!Wait(browserReadable, serverReadable)) break;
+        char* const relayBuffer = browserReadable || serverReadable ? RelayBuffer() : nullptr;
+        if ((browserReadable || serverReadable) && relayBuffer == nullptr) break;
         if (browserReadable) {
             const int n = platform::Receive(browserSocket_, relayBuffer, receiveSize_);
             if (n < 0) break;
@@ -66,51 +89,94 @@ void ProxyConnection::RelayLoop(char* relayBuffer) {
         }
         // A request may have replaced the server socket; its readiness is not known yet.
         if (serverReadable && serverSocket_ != kInvalidSocket && serverSocket_ == waitedServer) {
-            const int n = platform::Receive(serverSocket_, relayBuffer, receiveSize_);
-            if (n <= 0) break;
-            if (!responses_.Feed(relayBuffer, static_cast<size_t>(n))) break;
+            const Moved moved = MoveUnchangedBytes();
+            if (moved == Moved::kEnded) break;
+            if (moved == Moved::kNo) {
+                const int n = platform::Receive(serverSocket_, relayBuffer, receiveSize_);
+                if (n <= 0) break;
+                if (!responses_.Feed(relayBuffer, static_cast<size_t>(n))) break;
+            }
         }
+        FlushToBrowser();
         if (browserFailed_) break;
         if (!browserSending_ && (serverSocket_ == kInvalidSocket || responses_.Idle())) break;
     }
 }
 
 bool ProxyConnection::Wait(bool& browserReadable, bool& serverReadable) {
-    const int timeout = appSettings.UseDefaultTimeOut.load(std::memory_order_relaxed) != 0
-                            ? -1
-                            : appSettings.ConnectionTimeOut.load(std::memory_order_relaxed);
-    if (browserSending_) {
-        return platform::WaitReadable(browserSocket_, serverSocket_, timeout, &browserReadable,
-                                      &serverReadable) >= 0;
+    const int timeoutMs =
+        appSettings.UseDefaultTimeOut.load(std::memory_order_relaxed) != 0
+            ? -1
+            : appSettings.ConnectionTimeOut.load(std::memory_order_relaxed) * 1000;
+    // After a quiet spell the connection gives its buffers back, so that thousands of idle
+    // keep-alive connections stay cheap; the next read takes a buffer again.
+    if (relayBuffer_.Held() && (timeoutMs < 0 || timeoutMs > kQuietMs)) {
+        const int ready = WaitFor(kQuietMs, browserReadable, serverReadable);
+        if (ready != 0) return ready > 0;
+        ReleaseBuffers();
     }
-    bool unused = false;
-    return platform::WaitReadable(serverSocket_, kInvalidSocket, timeout, &serverReadable,
-                                  &unused) >= 0;
+    return WaitFor(timeoutMs, browserReadable, serverReadable) >= 0;
 }
 
-bool ProxyConnection::SendAll(SocketHandle socket, const char* bytes, size_t size) {
+int ProxyConnection::WaitFor(int timeoutMs, bool& browserReadable, bool& serverReadable) {
+    if (browserSending_) {
+        return platform::WaitReadable(browserSocket_, serverSocket_, timeoutMs, &browserReadable,
+                                      &serverReadable);
+    }
+    bool unused = false;
+    return platform::WaitReadable(serverSocket_, kInvalidSocket, timeoutMs, &serverReadable,
+                                  &unused);
+}
+
+bool ProxyConnection::SendAll(SocketHandle socket, const char* first, size_t firstSize,
+                              const char* second, size_t secondSize) {
     if (socket == kInvalidSocket) return false;
-    size_t sent = 0;
-    while (sent < size) {
-        const int n = static_cast<int>(
-            std::min(size - sent, static_cast<size_t>(std::max(sendChunkSize_, 1))));
-        const int result = platform::Send(socket, bytes + sent, n);
+    const size_t block = static_cast<size_t>(std::max(sendChunkSize_, 1));
+    while (firstSize + secondSize > 0) {
+        const size_t fromFirst = std::min(firstSize, block);
+        const size_t fromSecond = std::min(secondSize, block - fromFirst);
+        const int result = fromSecond == 0
+                               ? platform::Send(socket, first, static_cast<int>(fromFirst))
+                               : platform::SendPair(socket, first, static_cast<int>(fromFirst),
+                                                    second, static_cast<int>(fromSecond));
         if (result < 1) {
             if (platform::LastSocketError() == platform::kWsaENoBufs) BackOffBufferSize();
             return false;
         }
-        sent += static_cast<size_t>(result);
+        size_t sent = static_cast<size_t>(result);
+        const size_t offFirst = std::min(sent, firstSize);
+        first += offFirst;
+        firstSize -= offFirst;
+        sent -= offFirst;
+        second += sent;
+        secondSize -= sent;
     }
     return true;
 }
 
 void ProxyConnection::SendToBrowser(const char* bytes, size_t size) {
     if (browserFailed_ || size == 0) return;
-    if (!SendAll(browserSocket_, bytes, size)) browserFailed_ = true;
+    if (toBrowser_.size() + size <= kGatherLimit) {
+        toBrowser_.append(bytes, size);
+        return;
+    }
+    if (!SendAll(browserSocket_, toBrowser_.data(), toBrowser_.size(), bytes, size)) {
+        browserFailed_ = true;
+    }
+    toBrowser_.clear();
+}
+
+void ProxyConnection::FlushToBrowser() {
+    if (toBrowser_.empty()) return;
+    if (!browserFailed_ && !SendAll(browserSocket_, toBrowser_.data(), toBrowser_.size())) {
+        browserFailed_ = true;
+    }
+    toBrowser_.clear();
 }
 
 void ProxyConnection::CloseConnection() {
     CloseServerSocket();
+    FlushToBrowser();
     if (browserSocket_ != kInvalidSocket) platform::CloseSocket(browserSocket_);
     browserSocket_ = kInvalidSocket;
 }

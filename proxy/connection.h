@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/page_buffer.h"
 #include "platform/socket.h"
 #include "proxy/http_request.h"
 #include "proxy/response_relay.h"
@@ -38,9 +39,18 @@ class ProxyConnection {
     void Run();
 
   private:
-    void RelayLoop(char* relayBuffer);
+    void RelayLoop();
+    // The buffer reads go into, taken when needed; nullptr when there is no memory for it.
+    char* RelayBuffer();
+    void ReleaseBuffers();
+    // Moves the server's next bytes to the browser past the relay when they pass unchanged and
+    // the system can: kNo when the relay must read them, kEnded when the connection must end.
+    enum class Moved { kNo, kYes, kEnded };
+    Moved MoveUnchangedBytes();
     // Waits for the browser (while it still sends) and the server; false when the wait failed.
     bool Wait(bool& browserReadable, bool& serverReadable);
+    // One wait: >0 readable, 0 timed out, -1 failed.
+    int WaitFor(int timeoutMs, bool& browserReadable, bool& serverReadable);
     // Bytes from the browser; false when the connection must end.
     bool HandleBrowserData(const char* data, size_t size);
     bool StartRequest(const RequestTarget& target, bool viaGateway);
@@ -52,10 +62,15 @@ class ProxyConnection {
     SocketHandle OpenServerSocket(const std::string& name, int port);
     void CloseServerSocket();
     void CloseConnection();
-    // Sends in blocks of at most sendChunkSize_; false when a send failed (the connection then
-    // ends, since the stream has a gap).
-    bool SendAll(SocketHandle socket, const char* bytes, size_t size);
+    // Sends first, then second, in blocks of at most sendChunkSize_; false when a send failed
+    // (the connection then ends, since the stream has a gap).
+    bool SendAll(SocketHandle socket, const char* first, size_t firstSize,
+                 const char* second = nullptr, size_t secondSize = 0);
+    // What one round of the relay gives the browser goes out together: small pieces (a header,
+    // a short body) are gathered and leave with the next large one or at FlushToBrowser, so a
+    // response costs one send and the browser one wake-up.
     void SendToBrowser(const char* bytes, size_t size);
+    void FlushToBrowser();
     void SendToBrowser(const char* text) { SendToBrowser(text, std::strlen(text)); }
 
     SocketHandle browserSocket_;
@@ -70,6 +85,12 @@ class ProxyConnection {
     RequestReader requests_;
     ResponseRelay responses_;
     std::vector<RequestReader::Piece> pieces_;  // reused for every read
+    std::string toBrowser_;                     // gathered for the browser, not yet sent
+    platform::PageBuffer relayBuffer_;
+    platform::SocketForwarder forwarder_;
+    static constexpr std::uint64_t kMoveBlock = 1 << 20;
+    static constexpr size_t kGatherLimit = 16 * 1024;
+    static constexpr int kQuietMs = 250;
 };
 
 // Relay size from the settings: the larger system buffer (at least 256) with

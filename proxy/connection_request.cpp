@@ -1,4 +1,5 @@
 // The browser-facing half of a connection: requests to targets, and the server socket.
+#include "platform/ascii_text.h"
 #include "platform/socket.h"
 #include "proxy/connection.h"
 #include "proxy/dns_cache.h"
@@ -61,7 +62,7 @@ bool ProxyConnection::StartRequest(const RequestTarget& target, bool viaGateway)
         if (!viaGateway) SendToBrowser(kTunnelEstablishedReply);
         responses_.StartTunnel();
     } else {
-        responses_.ExpectResponse(ToLower(target.method) == "head");
+        responses_.ExpectResponse(platform::EqualsNoCase(target.method, "head"));
     }
     return true;
 }

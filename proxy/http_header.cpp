@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "platform/ascii_text.h"
+
 namespace proxy {
 namespace {
 
@@ -34,14 +36,6 @@ void FinishClassification(ResponseInfo& info) {
 
 }  // namespace
 
-std::string ToLower(const std::string& text) {
-    std::string lower(text);
-    for (char& c : lower) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return lower;
-}
-
 size_t HeaderEnd(const char* data, size_t size) {
     // Only a line feed can complete a header, so jump from one to the next.
     const char* end = data + size;
@@ -71,9 +65,9 @@ bool SplitHeader(std::string& bytes, HeaderLines& lines, bool dropGzip, Response
             ended = true;
         }
         std::string line = bytes.substr(lineStart, next - lineStart);
-        if (response != nullptr) ClassifyLine(ToLower(line), *response);
+        if (response != nullptr) ClassifyLine(platform::ToLowerAscii(line), *response);
         const bool dropped = dropGzip && !lines.empty() && FieldNameIs(line, "accept-encoding") &&
-                             Contains(ToLower(FieldValue(line)), "gzip");
+                             Contains(platform::ToLowerAscii(FieldValue(line)), "gzip");
         if (!dropped) lines.push_back(std::move(line));
         lineStart = next;
     }
@@ -109,14 +103,8 @@ std::vector<std::string> SplitFields(const std::string& text, const char* separa
 
 namespace {
 
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-
 std::string Trimmed(const std::string& text, size_t begin, size_t end) {
-    while (begin < end && IsBlank(text[begin])) ++begin;
-    while (end > begin && IsBlank(text[end - 1])) --end;
-    return text.substr(begin, end - begin);
+    return platform::Trim(std::string_view(text).substr(begin, end - begin));
 }
 
 // Calls onItem with each trimmed, lower-cased item of a comma-separated list.
@@ -126,7 +114,7 @@ void ForEachListItem(const std::string& list, OnItem onItem) {
     while (start <= list.size()) {
         size_t comma = list.find(',', start);
         if (comma == std::string::npos) comma = list.size();
-        onItem(ToLower(Trimmed(list, start, comma)));
+        onItem(platform::ToLowerAscii(Trimmed(list, start, comma)));
         start = comma + 1;
     }
 }
@@ -137,7 +125,7 @@ bool FieldNameIs(const std::string& line, const char* name) {
     const size_t n = std::strlen(name);
     if (line.size() <= n || line[n] != ':') return false;
     for (size_t i = 0; i < n; ++i) {
-        if (LowerAscii(line[i]) != LowerAscii(name[i])) return false;
+        if (platform::LowerAscii(line[i]) != platform::LowerAscii(name[i])) return false;
     }
     return true;
 }

@@ -45,8 +45,6 @@ std::string JoinHeader(const HeaderLines& lines);
 // separators give no empty fields.
 std::vector<std::string> SplitFields(const std::string& text, const char* separators);
 
-std::string ToLower(const std::string& text);
-
 // ---- Header fields, by name ----
 
 // True when line is a field whose name is name (any case), exactly: "X-Name: 1" is not "Name".

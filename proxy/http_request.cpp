@@ -3,12 +3,10 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/ascii_text.h"
+
 namespace proxy {
 namespace {
-
-bool StartsWithNoCase(const std::string& text, const char* prefix) {
-    return ToLower(text.substr(0, std::strlen(prefix))) == prefix;
-}
 
 // Splits host[:port]; an empty port means 80. False when the port names no site.
 bool SplitHostAndPort(const std::string& authority, std::string& host, int& port) {
@@ -68,7 +66,7 @@ RequestTarget ParseRequestLine(const std::string& line) {
     target.method = fields[0];
     target.version = fields[2];
     std::string url = fields[1];
-    if (ToLower(target.method) == "connect") {
+    if (platform::EqualsNoCase(target.method, "connect")) {
         target.tunnel = true;
         const size_t colon = url.rfind(':');
         if (colon == std::string::npos || colon == 0) {
@@ -80,9 +78,9 @@ RequestTarget ParseRequestLine(const std::string& line) {
         if (target.port == 0) target.refusal = Refusal::kBadPort;
         return target;
     }
-    if (StartsWithNoCase(url, "http://")) {
+    if (platform::StartsWithNoCase(url, "http://")) {
         url.erase(0, 7);
-    } else if (StartsWithNoCase(url, "https://")) {
+    } else if (platform::StartsWithNoCase(url, "https://")) {
         url.erase(0, 8);
     } else if (url[0] == '/') {
         target.path = url;

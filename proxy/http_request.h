@@ -57,6 +57,10 @@ class RequestReader {
     bool Feed(const char* data, size_t size, const RequestOptions& options,
               std::vector<Piece>& out);
     Refusal refusal() const { return refusal_; }
+    // Between requests, gives back the memory its buffers kept from earlier ones.
+    void ReleaseIdleMemory() {
+        if (pending_.empty()) std::string().swap(pending_);
+    }
 
   private:
     enum class State { kHeader, kLengthBody, kChunkedBody, kTunnel, kRefused };

@@ -4,29 +4,20 @@
 #include <cstring>
 #include <limits>
 
+#include "platform/ascii_text.h"
+
 namespace proxy {
 namespace {
-
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 // Offset of needle (which is lower case) in line, ignoring the case of line; npos when absent.
 size_t FindNoCase(const std::string& line, const char* needle) {
     const size_t n = std::strlen(needle);
     for (size_t i = 0; i + n <= line.size(); ++i) {
         size_t k = 0;
-        while (k < n && LowerAscii(line[i + k]) == needle[k]) ++k;
+        while (k < n && platform::LowerAscii(line[i + k]) == needle[k]) ++k;
         if (k == n) return i;
     }
     return std::string::npos;
-}
-
-bool StartsWithNoCase(const std::string& line, const char* prefix) {
-    const size_t n = std::strlen(prefix);
-    if (line.size() < n) return false;
-    for (size_t k = 0; k < n; ++k) {
-        if (LowerAscii(line[k]) != prefix[k]) return false;
-    }
-    return true;
 }
 
 std::string LengthLine(std::uint64_t bodySize, const std::string& replacedLine) {
@@ -96,9 +87,9 @@ bool HasBodyCoding(const HeaderLines& lines) {
     for (size_t i = 1; i < lines.size(); ++i) {
         const std::string& line = lines[i];
         if (FieldNameIs(line, "content-encoding")) {
-            if (NamesOtherCoding(ToLower(FieldValue(line)), false)) return true;
+            if (NamesOtherCoding(platform::ToLowerAscii(FieldValue(line)), false)) return true;
         } else if (FieldNameIs(line, "transfer-encoding")) {
-            if (NamesOtherCoding(ToLower(FieldValue(line)), true)) return true;
+            if (NamesOtherCoding(platform::ToLowerAscii(FieldValue(line)), true)) return true;
         }
     }
     return false;
@@ -115,7 +106,7 @@ bool LooksBinary(const char* body, size_t size) {
 
 bool IsStatusLine(const std::string& line) {
     auto digit = [&](size_t i) { return i < line.size() && line[i] >= '0' && line[i] <= '9'; };
-    if (!StartsWithNoCase(line, "http/") || !digit(5) || line.size() < 12 || line[6] != '.' ||
+    if (!platform::StartsWithNoCase(line, "http/") || !digit(5) || line.size() < 12 || line[6] != '.' ||
         !digit(7) || line[8] != ' ' || !digit(9) || !digit(10) || !digit(11)) {
         return false;
     }

@@ -1,7 +1,9 @@
 #include "proxy/response_relay.h"
 
 #include <algorithm>
+#include <string_view>
 
+#include "platform/ascii_text.h"
 #include "proxy/blocker.h"
 #include "proxy/connection.h"
 #include "proxy/diagnostics.h"
@@ -16,11 +18,11 @@ namespace {
 bool FilteringOn() { return appSettings.Disabled.load(std::memory_order_relaxed) == 0; }
 
 // True while bytes can still be the start of a status line.
-bool MayStartStatusLine(const std::string& bytes) {
+bool MayStartStatusLine(std::string_view bytes) {
     static const char kName[] = "http/";
     const size_t n = std::min<size_t>(bytes.size(), 5);
     for (size_t i = 0; i < n; ++i) {
-        if (ToLower(std::string(1, bytes[i]))[0] != kName[i]) return false;
+        if (platform::LowerAscii(bytes[i]) != kName[i]) return false;
     }
     return true;
 }
@@ -66,6 +68,28 @@ bool ResponseRelay::Feed(const char* data, size_t size) {
     return state_ != State::kFailed;
 }
 
+void ResponseRelay::ReleaseIdleMemory() {
+    if (state_ != State::kHeader || !header_.empty()) return;
+    std::string().swap(header_);
+    HeaderLines().swap(lines_);
+    std::string().swap(body_);
+    std::string().swap(decoded_);
+}
+
+std::uint64_t ResponseRelay::UnchangedBytesAhead() const {
+    constexpr std::uint64_t kUnlimited = std::numeric_limits<std::uint64_t>::max();
+    if (state_ == State::kTunnel) return kUnlimited;
+    if (state_ != State::kBody || held_) return 0;
+    if (framing_ == Framing::kLength) return remaining_;
+    return framing_ == Framing::kUntilClose ? kUnlimited : 0;
+}
+
+void ResponseRelay::PassedAround(size_t size) {
+    if (state_ != State::kBody || framing_ != Framing::kLength) return;
+    remaining_ -= std::min<std::uint64_t>(size, remaining_);
+    if (remaining_ == 0) FinishBody();
+}
+
 // Collects header bytes; once the header is whole, begins its response and leaves data and size
 // at the bytes after it.
 bool ResponseRelay::ReadHeader(const char*& data, size_t& size) {
@@ -78,7 +102,13 @@ bool ResponseRelay::ReadHeader(const char*& data, size_t& size) {
         if (size == 0) return true;
     }
     const size_t prior = header_.size();
-    header_.append(data, size);
+    size_t take = size;
+    if (prior == 0 && MayStartStatusLine(std::string_view(data, size))) {
+        // Usually a whole header comes in one read: only it is copied, not the body after it.
+        const size_t end = HeaderEnd(data, size);
+        if (end != std::string::npos) take = end;
+    }
+    header_.append(data, take);
     if (!MayStartStatusLine(header_)) {
         // Only the first reply of a server may come without a header; later it means the server
         // fell out of step.
@@ -222,7 +252,7 @@ void ResponseRelay::FinishBody() {
         }
         const bool rewrite = FilteringOn() && !LooksBinary(body_.data(), body_.size()) &&
                              (!headerless_ || StartsWithTag(body_));
-        if (rewrite && InjectBlocker(body_, ToLower(body_), class_, &lines_)) {
+        if (rewrite && InjectBlocker(body_, platform::ToLowerAscii(body_), class_, &lines_)) {
             SetContentLength(lines_, body_.size());
         }
         SendHeader();

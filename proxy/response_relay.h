@@ -9,6 +9,7 @@
 #include <cstring>
 #include <deque>
 #include <functional>
+#include <limits>
 #include <string>
 
 #include "proxy/http_header.h"
@@ -42,6 +43,14 @@ class ResponseRelay {
     // The server closed: a held response is finished and sent, one cut off inside its header
     // gets the 502 reply. Afterwards no response is awaited.
     void ServerClosed();
+    // How many of the server's next bytes pass on unchanged (without limit in a tunnel or a body
+    // that runs to the close): the connection may move them past the relay and report them with
+    // PassedAround. 0 while the relay must read them.
+    std::uint64_t UnchangedBytesAhead() const;
+    void PassedAround(size_t size);
+    // Between responses, gives back the memory its buffers kept from earlier ones (a held page's
+    // capacity among them).
+    void ReleaseIdleMemory();
     // True when no response is in progress or awaited.
     bool Idle() const { return state_ == State::kHeader && header_.empty() && awaited_.empty(); }
 

@@ -1,17 +1,19 @@
-#include "platform/socket.h"
-
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netdb.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
+#include <signal.h>
 #include <sys/ioctl.h>
 #include <sys/socket.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
+
+#include "platform/socket.h"
 
 namespace platform {
 namespace {
@@ -19,40 +21,74 @@ namespace {
 // Winsock numbers for the errno values a socket call can leave.
 int ToWinsockError(int error) {
     switch (error) {
-        case 0: return 0;
-        case EINTR: return 10004;
-        case EBADF: return 10009;
-        case EACCES: return 10013;
-        case EFAULT: return 10014;
-        case EINVAL: return 10022;
-        case EMFILE: return 10024;
-        case EAGAIN: return 10035;
-        case EINPROGRESS: return 10036;
-        case EALREADY: return 10037;
-        case ENOTSOCK: return 10038;
-        case EDESTADDRREQ: return 10039;
-        case EMSGSIZE: return 10040;
-        case EPROTOTYPE: return 10041;
-        case ENOPROTOOPT: return 10042;
-        case EPROTONOSUPPORT: return 10043;
-        case EOPNOTSUPP: return 10045;
-        case EAFNOSUPPORT: return 10047;
-        case EADDRINUSE: return 10048;
-        case EADDRNOTAVAIL: return 10049;
-        case ENETDOWN: return 10050;
-        case ENETUNREACH: return 10051;
-        case ENETRESET: return 10052;
-        case ECONNABORTED: return 10053;
-        case ECONNRESET: return 10054;
-        case ENOBUFS: return kWsaENoBufs;
-        case ENOMEM: return kWsaENoBufs;
-        case EISCONN: return 10056;
-        case ENOTCONN: return 10057;
-        case EPIPE: return 10058;
-        case ETIMEDOUT: return 10060;
-        case ECONNREFUSED: return 10061;
-        case EHOSTUNREACH: return 10065;
-        default: return error;
+        case 0:
+            return 0;
+        case EINTR:
+            return 10004;
+        case EBADF:
+            return 10009;
+        case EACCES:
+            return 10013;
+        case EFAULT:
+            return 10014;
+        case EINVAL:
+            return 10022;
+        case EMFILE:
+            return 10024;
+        case EAGAIN:
+            return 10035;
+        case EINPROGRESS:
+            return 10036;
+        case EALREADY:
+            return 10037;
+        case ENOTSOCK:
+            return 10038;
+        case EDESTADDRREQ:
+            return 10039;
+        case EMSGSIZE:
+            return 10040;
+        case EPROTOTYPE:
+            return 10041;
+        case ENOPROTOOPT:
+            return 10042;
+        case EPROTONOSUPPORT:
+            return 10043;
+        case EOPNOTSUPP:
+            return 10045;
+        case EAFNOSUPPORT:
+            return 10047;
+        case EADDRINUSE:
+            return 10048;
+        case EADDRNOTAVAIL:
+            return 10049;
+        case ENETDOWN:
+            return 10050;
+        case ENETUNREACH:
+            return 10051;
+        case ENETRESET:
+            return 10052;
+        case ECONNABORTED:
+            return 10053;
+        case ECONNRESET:
+            return 10054;
+        case ENOBUFS:
+            return kWsaENoBufs;
+        case ENOMEM:
+            return kWsaENoBufs;
+        case EISCONN:
+            return 10056;
+        case ENOTCONN:
+            return 10057;
+        case EPIPE:
+            return 10058;
+        case ETIMEDOUT:
+            return 10060;
+        case ECONNREFUSED:
+            return 10061;
+        case EHOSTUNREACH:
+            return 10065;
+        default:
+            return error;
     }
 }
 
@@ -137,6 +173,69 @@ int Send(SocketHandle s, const char* bytes, int len) {
     return n < 0 ? Fail() : static_cast<int>(n);
 }
 
+int SendPair(SocketHandle s, const char* first, int firstLen, const char* second, int secondLen) {
+    iovec parts[2] = {{const_cast<char*>(first), static_cast<size_t>(firstLen)},
+                      {const_cast<char*>(second), static_cast<size_t>(secondLen)}};
+    msghdr message{};
+    message.msg_iov = parts;
+    message.msg_iovlen = 2;
+    ssize_t n;
+    do {
+        n = ::sendmsg(static_cast<int>(s), &message, MSG_NOSIGNAL);
+    } while (n < 0 && errno == EINTR);
+    return n < 0 ? Fail() : static_cast<int>(n);
+}
+
+bool SocketForwarder::Supported() { return true; }
+
+int SocketForwarder::Move(SocketHandle from, SocketHandle to, int maxBytes) {
+    if (pipe_[0] < 0) {
+        if (::pipe2(pipe_, O_CLOEXEC) != 0) return Fail();
+        // A larger pipe moves more per call; the default size stays when the system refuses.
+        ::fcntl(pipe_[1], F_SETPIPE_SZ, 256 * 1024);
+    }
+    ssize_t moved;
+    do {
+        moved = ::splice(static_cast<int>(from), nullptr, pipe_[1], nullptr,
+                         static_cast<size_t>(maxBytes), SPLICE_F_MOVE);
+    } while (moved < 0 && errno == EINTR);
+    if (moved <= 0) return moved == 0 ? 0 : Fail();
+    // A splice cannot say MSG_NOSIGNAL: SIGPIPE is held back for this thread while the bytes go
+    // out, and one raised by a closed browser is taken off again.
+    sigset_t pipeSignal, previous;
+    sigemptyset(&pipeSignal);
+    sigaddset(&pipeSignal, SIGPIPE);
+    pthread_sigmask(SIG_BLOCK, &pipeSignal, &previous);
+    ssize_t left = moved;
+    while (left > 0) {
+        const ssize_t out = ::splice(pipe_[0], nullptr, static_cast<int>(to), nullptr,
+                                     static_cast<size_t>(left), SPLICE_F_MOVE);
+        if (out < 0 && errno == EINTR) continue;
+        if (out <= 0) break;
+        left -= out;
+    }
+    const int error = errno;
+    if (left > 0 && error == EPIPE) {
+        const timespec noWait{0, 0};
+        sigtimedwait(&pipeSignal, nullptr, &noWait);
+    }
+    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    if (left > 0) {
+        // Bytes left in the pipe would come out in front of the next move's.
+        Release();
+        errno = error;
+        return Fail();
+    }
+    return static_cast<int>(moved);
+}
+
+void SocketForwarder::Release() {
+    if (pipe_[0] < 0) return;
+    ::close(pipe_[0]);
+    ::close(pipe_[1]);
+    pipe_[0] = pipe_[1] = -1;
+}
+
 namespace {
 sockaddr_in Ipv4(std::uint32_t address, int port) {
     sockaddr_in a{};
@@ -179,11 +278,11 @@ SocketHandle Accept(SocketHandle listening) {
     return s < 0 ? Fail() : s;
 }
 
-int WaitReadable(SocketHandle first, SocketHandle second, int timeoutSeconds, bool* firstReadable,
+int WaitReadable(SocketHandle first, SocketHandle second, int timeoutMs, bool* firstReadable,
                  bool* secondReadable) {
     pollfd fds[2] = {{static_cast<int>(first), POLLIN, 0}, {static_cast<int>(second), POLLIN, 0}};
     nfds_t count = second == kInvalidSocket ? 1 : 2;
-    int timeoutMs = timeoutSeconds < 0 ? -1 : timeoutSeconds * 1000;
+    if (timeoutMs < 0) timeoutMs = -1;
     int n;
     do {
         n = ::poll(fds, count, timeoutMs);

@@ -65,9 +65,7 @@ bool SetNoDelay(SocketHandle s) { return SetIntOption(s, IPPROTO_TCP, TCP_NODELA
 // SO_REUSEADDR on Windows would let any other program bind the same port and take connections
 // meant for this one; exclusive use forbids that. Binding over lingering connections needs no
 // option here.
-bool SetReuseAddress(SocketHandle s) {
-    return SetIntOption(s, SOL_SOCKET, SO_EXCLUSIVEADDRUSE, 1);
-}
+bool SetReuseAddress(SocketHandle s) { return SetIntOption(s, SOL_SOCKET, SO_EXCLUSIVEADDRUSE, 1); }
 
 int Receive(SocketHandle s, char* buffer, int len) {
     int n = ::recv(static_cast<SOCKET>(s), buffer, len, 0);
@@ -78,6 +76,23 @@ int Send(SocketHandle s, const char* bytes, int len) {
     int n = ::send(static_cast<SOCKET>(s), bytes, len, 0);
     return n == SOCKET_ERROR ? -1 : n;
 }
+
+int SendPair(SocketHandle s, const char* first, int firstLen, const char* second, int secondLen) {
+    WSABUF parts[2] = {{static_cast<ULONG>(firstLen), const_cast<char*>(first)},
+                       {static_cast<ULONG>(secondLen), const_cast<char*>(second)}};
+    DWORD sent = 0;
+    if (::WSASend(static_cast<SOCKET>(s), parts, 2, &sent, 0, nullptr, nullptr) == SOCKET_ERROR) {
+        return -1;
+    }
+    return static_cast<int>(sent);
+}
+
+// Windows has no in-system move between two sockets; the relay copies.
+bool SocketForwarder::Supported() { return false; }
+
+int SocketForwarder::Move(SocketHandle, SocketHandle, int) { return -1; }
+
+void SocketForwarder::Release() {}
 
 namespace {
 sockaddr_in Ipv4(std::uint32_t address, int port) {
@@ -117,14 +132,14 @@ SocketHandle Accept(SocketHandle listening) {
     return s == INVALID_SOCKET ? kInvalidSocket : static_cast<SocketHandle>(s);
 }
 
-int WaitReadable(SocketHandle first, SocketHandle second, int timeoutSeconds, bool* firstReadable,
+int WaitReadable(SocketHandle first, SocketHandle second, int timeoutMs, bool* firstReadable,
                  bool* secondReadable) {
     fd_set readSet;
     FD_ZERO(&readSet);
     FD_SET(static_cast<SOCKET>(first), &readSet);
     if (second != kInvalidSocket) FD_SET(static_cast<SOCKET>(second), &readSet);
-    timeval limit{timeoutSeconds, 0};
-    int n = ::select(0, &readSet, nullptr, nullptr, timeoutSeconds < 0 ? nullptr : &limit);
+    timeval limit{timeoutMs / 1000, (timeoutMs % 1000) * 1000};
+    int n = ::select(0, &readSet, nullptr, nullptr, timeoutMs < 0 ? nullptr : &limit);
     if (n == SOCKET_ERROR) return -1;
     *firstReadable = FD_ISSET(static_cast<SOCKET>(first), &readSet) != 0;
     *secondReadable =

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <thread>
 
 #include "platform/socket.h"
+#include "proxy/blocker.h"
 #include "proxy/connection.h"
 #include "proxy/settings.h"
 #include "test_servers.h"
@@ -62,6 +64,42 @@ TEST_F(ProxyRequest, KeepAliveReusesTheServerSocketPerHostAndPort) {
     }
     EXPECT_EQ(first.connections(), 1);
     EXPECT_EQ(second.connections(), 1);
+}
+
+// Bodies that pass unchanged may go from socket to socket past the relay, and a quiet connection
+// gives its buffers back: neither may move the framing. A large image and a page sent by the
+// server in one go, then after a pause longer than the quiet spell a page again, each arrive
+// exactly, the pages with the script.
+TEST_F(ProxyRequest, LargePassedBodiesAndQuietSpellsKeepTheResponsesInStep) {
+    proxy::appSettings.PopupCheckEnabled = 1;
+    proxy::SetBlockerScript("[S]");
+    std::string image(3 * 1024 * 1024 + 17, '\0');
+    for (size_t i = 0; i < image.size(); ++i) image[i] = static_cast<char>(i * 7 + i / 4096);
+    const std::string imageResponse =
+        "HTTP/1.1 200 OK\r\nContent-Type: image/gif\r\nContent-Length: " +
+        std::to_string(image.size()) + "\r\n\r\n" + image;
+    const std::string pageHeader = "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nContent-Length: ";
+    const std::string page = pageHeader + "6\r\n\r\n<html>";
+    const std::string injectedPage = pageHeader + "9\r\n\r\n[S]<html>";
+    Origin origin([&](Socket& s) {
+        const std::string requests = s.ReadUntil(
+            [](const std::string& b) { return b.find("\r\n\r\n") != b.rfind("\r\n\r\n"); }, 3000);
+        if (requests.empty() || !s.Send(imageResponse + page)) return;
+        if (!s.ReadMessage(3000).empty()) s.Send(page);
+    });
+    Socket client = Client();
+    const std::string get = " HTTP/1.1\r\nHost: x\r\n\r\n";
+    client.Send("GET " + Url(origin.port(), "/big.gif") + get + "GET " + Url(origin.port(), "/") +
+                get);
+    const std::string expected = imageResponse + injectedPage;
+    const std::string both =
+        client.ReadUntil([&](const std::string& b) { return b.size() >= expected.size(); }, 10000);
+    EXPECT_TRUE(both == expected) << both.size() << " bytes of " << expected.size();
+    std::this_thread::sleep_for(std::chrono::milliseconds(400));
+    client.Send("GET " + Url(origin.port(), "/") + get);
+    EXPECT_EQ(client.ReadMessage(), injectedPage);
+    EXPECT_EQ(origin.connections(), 1);
+    proxy::SetBlockerScript("");
 }
 
 TEST_F(ProxyRequest, RequestBodiesArriveWholeEvenASingleByte) {

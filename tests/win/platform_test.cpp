@@ -44,7 +44,7 @@ TEST_F(Sockets, LoopbackConnectionCarriesBytesBothWaysAndSeesTheClose) {
 
     ASSERT_EQ(Send(client, "GET / HTTP/1.0\r\n", 16), 16);
     bool firstReadable = false, secondReadable = true;
-    EXPECT_EQ(WaitReadable(accepted, client, 5, &firstReadable, &secondReadable), 1);
+    EXPECT_EQ(WaitReadable(accepted, client, 5000, &firstReadable, &secondReadable), 1);
     EXPECT_TRUE(firstReadable);
     EXPECT_FALSE(secondReadable);
     char buffer[64];
@@ -52,13 +52,13 @@ TEST_F(Sockets, LoopbackConnectionCarriesBytesBothWaysAndSeesTheClose) {
     EXPECT_EQ(std::string(buffer, 16), "GET / HTTP/1.0\r\n");
 
     ASSERT_EQ(Send(accepted, "ok", 2), 2);
-    EXPECT_EQ(WaitReadable(accepted, client, 5, &firstReadable, &secondReadable), 1);
+    EXPECT_EQ(WaitReadable(accepted, client, 5000, &firstReadable, &secondReadable), 1);
     EXPECT_FALSE(firstReadable);
     EXPECT_TRUE(secondReadable);
     EXPECT_EQ(Receive(client, buffer, sizeof buffer), 2);
 
     EXPECT_EQ(CloseSocket(client), 0);
-    EXPECT_EQ(WaitReadable(accepted, kInvalidSocket, 5, &firstReadable, &secondReadable), 1);
+    EXPECT_EQ(WaitReadable(accepted, kInvalidSocket, 5000, &firstReadable, &secondReadable), 1);
     EXPECT_TRUE(firstReadable);
     EXPECT_EQ(Receive(accepted, buffer, sizeof buffer), 0);
     CloseSocket(accepted);
@@ -70,7 +70,7 @@ TEST_F(Sockets, WaitReadableTimesOutOnAnIdleSocket) {
     SocketHandle server = Listening(&port);
     bool firstReadable = true, secondReadable = true;
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(WaitReadable(server, kInvalidSocket, 1, &firstReadable, &secondReadable), 0);
+    EXPECT_EQ(WaitReadable(server, kInvalidSocket, 1000, &firstReadable, &secondReadable), 0);
     const auto waited = std::chrono::steady_clock::now() - start;
     EXPECT_FALSE(firstReadable);
     EXPECT_FALSE(secondReadable);
