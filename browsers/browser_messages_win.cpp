@@ -17,7 +17,8 @@ void ShowBrowserError(const char* id, const char* defaultText, const Placeholder
     const std::string found = messageTexts.text ? messageTexts.text(id, defaultText)
                                                 : core::GetLanguageString(id, defaultText);
     const std::string caption = messageTexts.caption ? messageTexts.caption() : core::AppTitle();
-    platform::ShowMessageBox(nullptr, FillPlaceholders(found, values), caption, MB_OK | MB_ICONSTOP);
+    platform::ShowMessageBox(nullptr, FillPlaceholders(found, values), caption,
+                             MB_OK | MB_ICONSTOP);
 }
 
 }  // namespace browsers

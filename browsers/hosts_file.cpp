@@ -148,8 +148,8 @@ std::string RemoveProgramHostsLines(const std::string& current, const std::strin
     for (TextLine& line : SplitLines(current)) {
         const std::string comparable = ComparableLine(line.text);
         const bool programs =
-            comparable == entry ||
-            (added.count(comparable) != 0 && platform::ToLowerAscii(HostField(line.text)) != "localhost");
+            comparable == entry || (added.count(comparable) != 0 &&
+                                    platform::ToLowerAscii(HostField(line.text)) != "localhost");
         if (programs) {
             removed = true;
             continue;

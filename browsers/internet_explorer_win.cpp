@@ -21,7 +21,7 @@ bool ValueUsesProxy(const platform::RegKey& key, const std::string& name) {
 }
 
 bool ApplyConnectionOptions(const char* connection, INTERNET_PER_CONN_OPTIONA* options,
-                           DWORD optionCount) {
+                            DWORD optionCount) {
     INTERNET_PER_CONN_OPTION_LISTA list;
     list.dwSize = sizeof(list);
     list.pszConnection = const_cast<char*>(connection);

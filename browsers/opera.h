@@ -83,8 +83,8 @@ struct OperaSettings {
     int LocateOperaIni();
 
     // The wizard's Finish: true when the files were edited, false when a file or the key was
-    // missing (reported to the user; then no file is touched). Each edited file sets its version's flag
-    // in state and in the registry.
+    // missing (reported to the user; then no file is touched). Each edited file sets its version's
+    // flag in state and in the registry.
     bool SetOperaProxy(const std::string& host, const std::string& port, BrowserConfigState& state);
     // Also clears Opera 7's OperaDef6.ini.
     bool ResetOperaProxy(BrowserConfigState& state);

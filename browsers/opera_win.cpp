@@ -4,8 +4,8 @@
 #include "browsers/browser_messages.h"
 #include "browsers/opera.h"
 #include "browsers/text_lines.h"
-#include "platform/win/reg_key.h"
 #include "platform/profile.h"
+#include "platform/win/reg_key.h"
 
 namespace browsers {
 
@@ -131,7 +131,7 @@ bool IniUsesProxy(const std::string& path) {
 int OperaSettings::LocateOperaIni() { return LocateFrom(ReadOperaValues(), RunningSystem()); }
 
 bool OperaSettings::SetOperaProxy(const std::string& host, const std::string& port,
-                                 BrowserConfigState& state) {
+                                  BrowserConfigState& state) {
     int located = LocateOperaIni();
     if (located != kOperaFilesFound) {
         ShowLocateError(located, true, *this);

@@ -1,4 +1,5 @@
 #include "browsers/proxy_page1_win.h"
+
 #include "res/resource.h"
 
 namespace browsers {

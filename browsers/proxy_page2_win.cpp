@@ -1,4 +1,5 @@
 #include "browsers/proxy_page2_win.h"
+
 #include "core/language.h"
 #include "res/resource.h"
 

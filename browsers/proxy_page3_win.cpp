@@ -1,4 +1,5 @@
 #include "browsers/proxy_page3_win.h"
+
 #include "browsers/proxy_page4_win.h"
 #include "core/language.h"
 #include "res/resource.h"

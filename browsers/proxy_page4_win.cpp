@@ -1,7 +1,8 @@
+#include "browsers/proxy_page4_win.h"
+
 #include "browsers/internet_explorer.h"
 #include "browsers/netscape.h"
 #include "browsers/opera.h"
-#include "browsers/proxy_page4_win.h"
 #include "core/language.h"
 #include "platform/win/message_box.h"
 #include "platform/win/reg_key.h"
@@ -34,8 +35,8 @@ void RunWizardFinish(WizardContext& context, HWND owner) {
         if (profiles.anyProfileWritten) {
             const NetscapeResult message = NetscapeResultMessage(config.netscapeIsConfigured != 0);
             platform::ShowMessageBox(owner, core::GetLanguageString(message.textId, message.text),
-                                 core::GetLanguageString(message.captionId, message.caption),
-                                 MB_OK | (message.information ? MB_ICONINFORMATION : 0));
+                                     core::GetLanguageString(message.captionId, message.caption),
+                                     MB_OK | (message.information ? MB_ICONINFORMATION : 0));
         }
     }
     if (wizard.operaChosen) {

@@ -1,7 +1,8 @@
+#include "browsers/proxy_setting_sheet_win.h"
+
 #include <string>
 #include <utility>
 
-#include "browsers/proxy_setting_sheet_win.h"
 #include "core/app_state.h"
 #include "core/language_dialog_win.h"
 #include "res/resource.h"

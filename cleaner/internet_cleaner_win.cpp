@@ -68,7 +68,8 @@ bool IsCachedContent(const INTERNET_CACHE_ENTRY_INFOA& entry) {
     if (entry.CacheEntryType & (COOKIE_CACHE_ENTRY | URLHISTORY_CACHE_ENTRY)) return false;
     const char* url = entry.lpszSourceUrlName;
     if (url == nullptr) return false;
-    return !platform::StartsWithNoCase(url, "Cookie:") && !platform::StartsWithNoCase(url, "Visited:");
+    return !platform::StartsWithNoCase(url, "Cookie:") &&
+           !platform::StartsWithNoCase(url, "Visited:");
 }
 
 // The URLs of the cached content entries of the WinINet cache.

@@ -34,8 +34,9 @@ extern AppState appState;
 
 // Windows only. Fills state from the application key; returns whether it could. When the key or
 // one of "Language", "Path", "Blocked Popups" or "User Wav Path" cannot be read, shows message
-// 6001 through ShowMessageBox and returns false; the fields read before the failure keep their values.
-// A missing "Wizard Message" reads as "A"; a missing "Close To Tray" leaves closeToTray as is.
+// 6001 through ShowMessageBox and returns false; the fields read before the failure keep their
+// values. A missing "Wizard Message" reads as "A"; a missing "Close To Tray" leaves closeToTray as
+// is.
 bool LoadAppState(AppState& state);
 
 // Windows only. Writes "Blocked Popups", "User Wav Path", "Wizard Message", "Language" (only

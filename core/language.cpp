@@ -28,13 +28,13 @@ std::string GetLanguageString(const std::string& id, const std::string& defaultT
 std::string AppTitle() { return GetLanguageString("99990", "Korvo Popup Killer"); }
 
 std::string GetWizardString(const std::string& id, const std::string& defaultText) {
-    return ExpandLineBreaks(platform::ReadProfileText(kWizardLanguageSection, id, defaultText,
-                                                     CurrentLanguageFilePath(), kWizardTextBuffer));
+    return ExpandLineBreaks(platform::ReadProfileText(
+        kWizardLanguageSection, id, defaultText, CurrentLanguageFilePath(), kWizardTextBuffer));
 }
 
 std::string GetDialogText(int id, const std::string& defaultText) {
     return platform::ReadProfileText(kLanguageSection, std::to_string(id), defaultText,
-                                    CurrentLanguageFilePath(), kDialogTextBuffer);
+                                     CurrentLanguageFilePath(), kDialogTextBuffer);
 }
 
 }  // namespace core

@@ -1,5 +1,6 @@
-#include "core/language.h"
 #include "core/language_dialog_win.h"
+
+#include "core/language.h"
 
 namespace core {
 

@@ -6,11 +6,11 @@
 #include "browsers/hosts_file.h"
 #include "core/app_state.h"
 #include "core/language.h"
-#include "platform/win/message_box.h"
 #include "core/popup_killer_app_win.h"
-#include "platform/win/reg_key.h"
 #include "core/startup_prompt.h"
 #include "platform/socket.h"
+#include "platform/win/message_box.h"
+#include "platform/win/reg_key.h"
 #include "proxy/blocker.h"
 #include "proxy/settings.h"
 #include "res/resource.h"
@@ -67,9 +67,11 @@ std::int32_t AskStartupPrompt(const browsers::BrowserConfigState& config) {
     text += GetLanguageString(kPromptNote.id, kPromptNote.defaultText);
     text += GetLanguageString(kPromptButtons.id, kPromptButtons.defaultText);
     const std::string caption = AppTitle();
-    if (platform::ShowMessageBox(nullptr, text, caption, MB_YESNO | MB_ICONINFORMATION) == IDYES) return 1;
-    platform::ShowMessageBox(nullptr, GetLanguageString(kPromptWarning.id, kPromptWarning.defaultText),
-                   caption, MB_OK | MB_ICONWARNING);
+    if (platform::ShowMessageBox(nullptr, text, caption, MB_YESNO | MB_ICONINFORMATION) == IDYES)
+        return 1;
+    platform::ShowMessageBox(nullptr,
+                             GetLanguageString(kPromptWarning.id, kPromptWarning.defaultText),
+                             caption, MB_OK | MB_ICONWARNING);
     return 0;
 }
 

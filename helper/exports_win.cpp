@@ -1,7 +1,6 @@
 // The DLL's exported functions (see korvo_bho.h for their contracts).
 #include <vector>
 
-#include "platform/win/reg_key.h"
 #include "helper/cookie_hlpr_ids.h"
 #include "helper/cookie_hlpr_obj.h"
 #include "helper/helper_module.h"
@@ -9,6 +8,7 @@
 #include "helper/proxy_enable_text.h"
 #include "helper/registration.h"
 #include "platform/profile.h"
+#include "platform/win/reg_key.h"
 
 namespace {
 

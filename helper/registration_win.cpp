@@ -1,9 +1,9 @@
 #include <shlwapi.h>
 
 #include "core/app_state.h"
-#include "platform/win/reg_key.h"
 #include "helper/cookie_hlpr_ids.h"
 #include "helper/registration.h"
+#include "platform/win/reg_key.h"
 
 namespace helper {
 namespace {

@@ -5,9 +5,7 @@
 #include "platform/ascii_text.h"
 
 namespace pages {
-namespace {
-
-}  // namespace
+namespace {}  // namespace
 
 int FindName(const std::vector<std::string>& entries, const std::string& name) {
     for (size_t i = 0; i < entries.size(); ++i) {

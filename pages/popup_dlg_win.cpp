@@ -1,3 +1,5 @@
+#include "pages/popup_dlg_win.h"
+
 #include <chrono>
 
 #include "browsers/hosts_file.h"
@@ -5,10 +7,9 @@
 #include "core/app_state.h"
 #include "core/language.h"
 #include "core/language_dialog_win.h"
-#include "platform/win/message_box.h"
 #include "core/popup_killer_app_win.h"
-#include "pages/popup_dlg_win.h"
 #include "platform/threads.h"
+#include "platform/win/message_box.h"
 #include "proxy/settings.h"
 #include "res/resource.h"
 #include "shell/app_messages.h"
@@ -246,7 +247,7 @@ void CPopupDlg::PostToMainWindow(UINT message) const {
 
 int CPopupDlg::ShowMessage(const char* id, const char* defaultText, UINT type) const {
     return platform::ShowMessageBox(Sheet(), core::GetLanguageString(id, defaultText),
-                                core::theApp.appTitle, type);
+                                    core::theApp.appTitle, type);
 }
 
 // ---- Cache cleaning ----

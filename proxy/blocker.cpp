@@ -6,9 +6,9 @@
 #include "platform/keyboard.h"
 #include "platform/module_path.h"
 #include "proxy/content_policy.h"
+#include "proxy/diagnostics.h"
 #include "proxy/http_header.h"
 #include "proxy/page_injection.h"
-#include "proxy/diagnostics.h"
 #include "proxy/settings.h"
 
 namespace proxy {

@@ -2,8 +2,8 @@
 #include "platform/ascii_text.h"
 #include "platform/socket.h"
 #include "proxy/connection.h"
-#include "proxy/dns_cache.h"
 #include "proxy/diagnostics.h"
+#include "proxy/dns_cache.h"
 #include "proxy/listener.h"
 #include "proxy/settings.h"
 

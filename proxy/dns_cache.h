@@ -10,7 +10,7 @@
 namespace proxy {
 
 class DnsCache {
-public:
+  public:
     // Address (network order) cached for name, compared exactly; 0 when not cached or the cache
     // is off.
     std::uint32_t Lookup(const std::string& name);
@@ -19,10 +19,10 @@ public:
     // Empties every entry (tests and settings reloads).
     void Clear();
 
-private:
+  private:
     struct Entry {
-        std::string name;        // at most 255 characters
-        std::uint32_t address;   // 0 = free
+        std::string name;       // at most 255 characters
+        std::uint32_t address;  // 0 = free
     };
     int UsedSize() const;
 

@@ -1,15 +1,15 @@
 // korvo-proxy: the filtering proxy alone. Runs the listener from the KorvoINI.ini in its own
 // folder until SIGINT or SIGTERM, then stops it as the tray program does at exit.
 #include <csignal>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "platform/socket.h"
 #include "platform/threads.h"
 #include "proxy/blocker.h"
-#include "proxy/listener.h"
 #include "proxy/diagnostics.h"
+#include "proxy/listener.h"
 #include "proxy/settings.h"
 
 namespace {

@@ -30,9 +30,7 @@ struct OpenSockets {
 };
 OpenSockets& openSockets = *new OpenSockets;
 
-void Report(const char* format) {
-    ReportDiagnostic(Format(format, LastSocketErrorText().c_str()));
-}
+void Report(const char* format) { ReportDiagnostic(Format(format, LastSocketErrorText().c_str())); }
 
 // Starts the thread of one accepted connection; false when it could not be started, in which case
 // the caller still owns the socket.

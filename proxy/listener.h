@@ -23,7 +23,7 @@ using ThreadStarter = bool (*)(platform::ThreadEntry entry, void* argument, bool
 extern std::atomic<ThreadStarter> StartConnectionThread;
 
 class ProxyListener {
-public:
+  public:
     // Binds 127.0.0.1:PopupPort and starts the accept thread. Returns whether it listens; a
     // failure is reported through ReportDiagnostic and the program goes on without a proxy.
     bool StartListener();
@@ -36,7 +36,7 @@ public:
     // The port actually bound (PopupPort 0 lets the system choose), 0 when not listening.
     int BoundPort() const;
 
-private:
+  private:
     static void AcceptThread(void* listener);
     void CloseListeningSocket();
 };

@@ -106,8 +106,8 @@ bool LooksBinary(const char* body, size_t size) {
 
 bool IsStatusLine(const std::string& line) {
     auto digit = [&](size_t i) { return i < line.size() && line[i] >= '0' && line[i] <= '9'; };
-    if (!platform::StartsWithNoCase(line, "http/") || !digit(5) || line.size() < 12 || line[6] != '.' ||
-        !digit(7) || line[8] != ' ' || !digit(9) || !digit(10) || !digit(11)) {
+    if (!platform::StartsWithNoCase(line, "http/") || !digit(5) || line.size() < 12 ||
+        line[6] != '.' || !digit(7) || line[8] != ' ' || !digit(9) || !digit(10) || !digit(11)) {
         return false;
     }
     return line.size() == 12 || line[12] == ' ' || line[12] == '\r' || line[12] == '\n';

@@ -100,8 +100,9 @@ void LoadSettings() {
     AppSettings& s = appSettings;
     InOrder(&Key::loadAt, [&](const Key& key) {
         if (key.kind == Kind::kText) {
-            (s.*key.text).Set(platform::ReadProfileText(kSection, key.name, key.textDefault, file,
-                                                        kTextBuffer));
+            (s.*key.text)
+                .Set(platform::ReadProfileText(kSection, key.name, key.textDefault, file,
+                                               kTextBuffer));
             return;
         }
         int value = platform::ReadProfileInt(kSection, key.name, key.numberDefault, file);
@@ -129,7 +130,8 @@ void SaveSettings() {
 
 void ResolveScriptFile() {
     std::string path = "KorvoBlk.js";
-    if (!path.empty() && path.find('\\') == std::string::npos) path = platform::ModuleFilePath(path);
+    if (!path.empty() && path.find('\\') == std::string::npos)
+        path = platform::ModuleFilePath(path);
     ScriptFilePath.Set(path);
     if (FILE* f = std::fopen(path.c_str(), "rb")) {
         std::fclose(f);

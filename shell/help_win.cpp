@@ -1,9 +1,10 @@
+#include "shell/help_win.h"
+
 #include <string>
 
 #include "core/app_state.h"
 #include "platform/win/message_box.h"
 #include "platform/win/reg_key.h"
-#include "shell/help_win.h"
 
 namespace shell {
 namespace {
@@ -55,7 +56,7 @@ void OpenHelp(HWND owner) {
     }
     if (help == nullptr) {
         platform::ShowMessageBox(owner, "Cannot locate HTML Help file KorvoHlp.chm",
-                             "Korvo Popup Killer", MB_OK);
+                                 "Korvo Popup Killer", MB_OK);
     }
 }
 

@@ -7,8 +7,8 @@
 #include "browsers/hosts_file.h"
 #include "core/app_state.h"
 #include "core/language.h"
-#include "platform/win/message_box.h"
 #include "core/popup_killer_app_win.h"
+#include "platform/win/message_box.h"
 #include "proxy/blocker.h"
 #include "proxy/settings.h"
 #include "res/resource.h"
@@ -376,13 +376,14 @@ void CMainPage::ToggleCatching() {
     } else if (!browsers::NothingConfigured(config)) {
         proxy::appSettings.PopupCheckEnabled = 1;
     } else {
-        platform::ShowMessageBox(hwnd_,
-                             core::GetLanguageString(
-                                 "2252",
-                                 "You can't enable Catching Pop-Ups as you didn't configure your "
-                                 "browser(s).\nPlease go to Popups page to configure your "
-                                 "browser(s)."),
-                             core::theApp.appTitle, MB_ICONINFORMATION);
+        platform::ShowMessageBox(
+            hwnd_,
+            core::GetLanguageString(
+                "2252",
+                "You can't enable Catching Pop-Ups as you didn't configure your "
+                "browser(s).\nPlease go to Popups page to configure your "
+                "browser(s)."),
+            core::theApp.appTitle, MB_ICONINFORMATION);
         return;
     }
     UpdateTrayIcon();

@@ -1,9 +1,10 @@
+#include "shell/popup_count_dlg_win.h"
+
 #include "core/app_state.h"
 #include "core/language_dialog_win.h"
 #include "core/popup_killer_app_win.h"
 #include "platform/threads.h"
 #include "res/resource.h"
-#include "shell/popup_count_dlg_win.h"
 #include "shell/skin_control_win.h"
 
 namespace shell {

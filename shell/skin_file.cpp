@@ -25,14 +25,16 @@ bool ReadSection(const std::string& bytes, const std::string& section,
         if (line.empty() || line[0] == ';' || line[0] == '#') continue;
         if (line[0] == '[') {
             if (line.back() != ']') return false;
-            inSection = platform::ToLowerAscii(platform::Trim(line.substr(1, line.size() - 2))) == section;
+            inSection =
+                platform::ToLowerAscii(platform::Trim(line.substr(1, line.size() - 2))) == section;
             seen = seen || inSection;
             continue;
         }
         const std::size_t equals = line.find('=');
         if (equals == std::string::npos || equals == 0) return false;
         if (!inSection) continue;
-        if (!onKey(platform::ToLowerAscii(platform::Trim(line.substr(0, equals))), platform::Trim(line.substr(equals + 1)))) {
+        if (!onKey(platform::ToLowerAscii(platform::Trim(line.substr(0, equals))),
+                   platform::Trim(line.substr(equals + 1)))) {
             return false;
         }
     }

@@ -1,7 +1,8 @@
+#include "shell/splash_dlg_win.h"
+
 #include "core/app_state.h"
 #include "res/resource.h"
 #include "shell/skin_control_win.h"
-#include "shell/splash_dlg_win.h"
 
 namespace shell {
 

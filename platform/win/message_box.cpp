@@ -1,6 +1,6 @@
-#include <atomic>
-
 #include "platform/win/message_box.h"
+
+#include <atomic>
 
 namespace platform {
 namespace {

@@ -1,7 +1,7 @@
+#include "platform/win/reg_key.h"
+
 #include <utility>
 #include <vector>
-
-#include "platform/win/reg_key.h"
 
 namespace platform {
 
@@ -81,8 +81,8 @@ std::vector<std::string> RegKey::ValueNames() const {
     std::vector<char> name(longest + 1);
     for (DWORD index = 0; index < count; ++index) {
         DWORD length = static_cast<DWORD>(name.size());
-        if (RegEnumValueA(key_, index, name.data(), &length, nullptr, nullptr, nullptr,
-                          nullptr) == ERROR_SUCCESS) {
+        if (RegEnumValueA(key_, index, name.data(), &length, nullptr, nullptr, nullptr, nullptr) ==
+            ERROR_SUCCESS) {
             names.emplace_back(name.data(), length);
         }
     }
@@ -100,8 +100,8 @@ std::vector<std::string> RegKey::SubKeyNames() const {
     std::vector<char> name(longest + 1);
     for (DWORD index = 0; index < count; ++index) {
         DWORD length = static_cast<DWORD>(name.size());
-        if (RegEnumKeyExA(key_, index, name.data(), &length, nullptr, nullptr, nullptr,
-                          nullptr) == ERROR_SUCCESS) {
+        if (RegEnumKeyExA(key_, index, name.data(), &length, nullptr, nullptr, nullptr, nullptr) ==
+            ERROR_SUCCESS) {
             names.emplace_back(name.data(), length);
         }
     }

@@ -174,8 +174,8 @@ TEST(ContentPolicy, RewritesPolicyMetaTagsInThePlainCase) {
     };
     for (const PolicyCase& c : cases) {
         std::string body = c.policy;
-        const bool changed =
-            proxy::AllowScriptSourcesInMetaTags(body, platform::ToLowerAscii(body), 0, {"'sha256-H'"});
+        const bool changed = proxy::AllowScriptSourcesInMetaTags(body, platform::ToLowerAscii(body),
+                                                                 0, {"'sha256-H'"});
         EXPECT_EQ(body, c.expected) << c.name;
         EXPECT_EQ(changed, c.expected != c.policy) << c.name;
     }

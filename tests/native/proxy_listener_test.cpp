@@ -2,8 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "proxy/connection.h"
-#include "proxy/listener.h"
 #include "proxy/diagnostics.h"
+#include "proxy/listener.h"
 #include "proxy/settings.h"
 #include "test_servers.h"
 

@@ -10,9 +10,9 @@
 #include "platform/module_path.h"
 #include "platform/socket.h"
 #include "proxy/connection.h"
+#include "proxy/diagnostics.h"
 #include "proxy/dns_cache.h"
 #include "proxy/listener.h"
-#include "proxy/diagnostics.h"
 #include "proxy/settings.h"
 #include "proxy/socket_errors.h"
 
@@ -23,7 +23,7 @@ std::vector<std::string> diagnostics;
 void Collect(const std::string& text) { diagnostics.push_back(text); }
 
 class SettingsFile : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         char pattern[] = "/tmp/korvo-settings-XXXXXX";
         folder_ = mkdtemp(pattern);
@@ -110,7 +110,8 @@ TEST_F(SettingsFile, SaveKeepsOtherSectionsAndLines) {
     LoadSettings();
     SaveSettings();
     std::string text = ReadFile();
-    EXPECT_EQ(text.rfind("; user note\r\n[Other]\r\nA=1\r\n[KorvoPopupKiller]\r\nPlayWave=0\r\n", 0), 0u)
+    EXPECT_EQ(
+        text.rfind("; user note\r\n[Other]\r\nA=1\r\n[KorvoPopupKiller]\r\nPlayWave=0\r\n", 0), 0u)
         << text;
 }
 
@@ -129,8 +130,8 @@ TEST_F(SettingsFile, MissingScriptFileIsReportedNotFatal) {
     ResolveScriptFile();
     EXPECT_EQ(ScriptFilePath.Get(), folder_ + "/KorvoBlk.js");
     ASSERT_EQ(diagnostics.size(), 1u);
-    EXPECT_EQ(diagnostics[0], "Warning: The Popup file does not exist.\n\nFile name: '" +
-                                  folder_ + "/KorvoBlk.js'");
+    EXPECT_EQ(diagnostics[0], "Warning: The Popup file does not exist.\n\nFile name: '" + folder_ +
+                                  "/KorvoBlk.js'");
     std::ofstream(folder_ + "/KorvoBlk.js") << "x";
     diagnostics.clear();
     ResolveScriptFile();
@@ -182,7 +183,8 @@ TEST(RelayBuffer, SizeFollowsTheSettings) {
 
 TEST(SocketErrors, TextsForKnownAndUnknownErrors) {
     EXPECT_EQ(SocketErrorTextFor(10054), "Connection reset");
-    EXPECT_EQ(SocketErrorTextFor(10055), "The Windows Sockets implementation reports a buffer deadlock.");
+    EXPECT_EQ(SocketErrorTextFor(10055),
+              "The Windows Sockets implementation reports a buffer deadlock.");
     EXPECT_EQ(SocketErrorTextFor(10048), "Winsock error = (10048)");
     platform::SetLastSocketError(0);
     EXPECT_EQ(LastSocketErrorText(), "");

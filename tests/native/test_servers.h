@@ -20,7 +20,7 @@ namespace testing_servers {
 
 // A connected socket with bounded reads.
 class Socket {
-public:
+  public:
     using Handle = platform::SocketHandle;
     explicit Socket(Handle fd = platform::kInvalidSocket) : fd_(fd) {}
     Socket(Socket&& other) noexcept : fd_(other.fd_) { other.fd_ = platform::kInvalidSocket; }
@@ -94,13 +94,13 @@ public:
         return b.size() >= end + 4 + value;
     }
 
-private:
+  private:
     Handle fd_;
 };
 
 // A listening socket on 127.0.0.1 with a free port.
 class Listener {
-public:
+  public:
     Listener() {
         fd_ = platform::OpenTcpSocket();
         platform::SetReuseAddress(fd_);
@@ -122,14 +122,14 @@ public:
         return Socket(platform::Accept(fd_));
     }
 
-private:
+  private:
     platform::SocketHandle fd_ = platform::kInvalidSocket;
     int port_ = 0;
 };
 
 // An origin server: every accepted connection runs `serve` on a thread of its own.
 class Origin {
-public:
+  public:
     using Handler = std::function<void(Socket&)>;
     explicit Origin(Handler serve) : serve_(std::move(serve)) {
         acceptor_ = std::thread([this] {
@@ -168,7 +168,7 @@ public:
         };
     }
 
-private:
+  private:
     Listener listener_;
     Handler serve_;
     std::atomic<bool> stopping_{false};
@@ -181,7 +181,7 @@ private:
 // The proxy's listener on a free port, started on first use and kept for the process
 // (stopping it waits 1.5 s).
 class RunningProxy {
-public:
+  public:
     static int Port() {
         proxy::ProxyListener listener;
         if (proxy::ListeningSocket.load() == platform::kInvalidSocket) {

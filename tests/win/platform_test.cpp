@@ -1,7 +1,7 @@
 // The platform layer under real Winsock and the real Windows calls.
 #include <gtest/gtest.h>
-#include <winsock2.h>
 #include <windows.h>
+#include <winsock2.h>
 
 #include <atomic>
 #include <chrono>

@@ -13,10 +13,10 @@
 
 #include "browsers_support.h"
 #include "core/app_state.h"
-#include "platform/win/message_box.h"
 #include "core/popup_killer_app_win.h"
-#include "platform/win/reg_key.h"
 #include "platform/module_path.h"
+#include "platform/win/message_box.h"
+#include "platform/win/reg_key.h"
 #include "proxy/settings.h"
 #include "res/resource.h"
 #include "shell/main_page_win.h"

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "core/app_state.h"
-#include "platform/win/message_box.h"
 #include "core/popup_killer_app_win.h"
+#include "platform/win/message_box.h"
 #include "platform/win/reg_key.h"
 #include "proxy/settings.h"
 #include "res/resource.h"

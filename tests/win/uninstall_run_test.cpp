@@ -92,7 +92,7 @@ class UninstallRun : public ::testing::Test {
         SetHosts(kUsers + kEntry + "127.0.0.1 ads.example\r\n");
         boxes.clear();
         platform::SetMessageBoxHandler([](HWND, const std::string& text, const std::string& caption,
-                                      UINT type) {
+                                          UINT type) {
             boxes.push_back({caption, type == (MB_OK | MB_ICONSTOP) ? text : "wrong box: " + text});
             return IDOK;
         });

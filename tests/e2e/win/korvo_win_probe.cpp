@@ -1,9 +1,9 @@
 // Looks at and pokes the windows of a running KorvoPop from outside, for the end-to-end scripts.
-//   korvo_win_probe.exe list                      every top-level window: hwnd pid visible class "title"
-//   korvo_win_probe.exe find TITLE                exit 0 when a top-level window has exactly TITLE
-//   korvo_win_probe.exe wait TITLE MS             until such a window exists (exit 1 after MS)
-//   korvo_win_probe.exe gone TITLE MS             until no such window exists (exit 1 after MS)
-//   korvo_win_probe.exe post TITLE MSG [WPARAM [LPARAM]]
+//   korvo_win_probe.exe list                      every top-level window: hwnd pid visible class
+//   "title" korvo_win_probe.exe find TITLE                exit 0 when a top-level window has
+//   exactly TITLE korvo_win_probe.exe wait TITLE MS             until such a window exists (exit 1
+//   after MS) korvo_win_probe.exe gone TITLE MS             until no such window exists (exit 1
+//   after MS) korvo_win_probe.exe post TITLE MSG [WPARAM [LPARAM]]
 //                                                 PostMessage to it; MSG is a number or the name
 //                                                 of a registered window message
 //   korvo_win_probe.exe screen                    the screen's width and height
