@@ -107,16 +107,7 @@ sed -i "s/^PopupPort=.*/PopupPort=$KP_PORT/" "$folder/KorvoINI.ini"
 wine reg add 'HKCU\Software\Korvo Popup Killer' /v 'Wizard Message' /t REG_SZ /d N /f >/dev/null
 kp_start
 check "KorvoPop starts from the installation" kp_probe wait "$KP_INSTANCE_TITLE" 20000
-shown() { kp_probe list | grep -qF " 1 #32770 \"$KP_MAIN_TITLE\""; }
-show_main_window() {
-    local end=$(($(now_ms) + 20000))
-    until shown; do
-        [ "$(now_ms)" -lt "$end" ] || return 1
-        kp_probe post "$KP_MAIN_TITLE" 273 32771 || true
-        sleep 1
-    done
-}
-check "the tray command shows the main window" show_main_window
+check "the tray command shows the main window" kp_show_main_window
 click() { kp_probe click "$1" 5000; }
 kp_probe click "$set_proxy" 5000 || true
 # Internet Explorer on the browsers page, its LAN on the connections page, then Finish.

@@ -75,6 +75,19 @@ kp_start() {
 
 kp_probe() { wine "$KP_PROBE" "$@"; }
 
+# The main window is shown once a visible dialog carries its title.
+kp_main_window_shown() { kp_probe list | grep -qF " 1 #32770 \"$KP_MAIN_TITLE\""; }
+# The tray command "Show Korvo Popup Killer" (WM_COMMAND 32771). The splash shown during the
+# start has the same title, so the command is sent again until the main window is there.
+kp_show_main_window() {
+    local end=$(($(now_ms) + 20000))
+    until kp_main_window_shown; do
+        [ "$(now_ms)" -lt "$end" ] || return 1
+        kp_probe post "$KP_MAIN_TITLE" 273 32771 || true
+        sleep 1
+    done
+}
+
 kp_running() { kill -0 "$KP_PID" 2>/dev/null; }
 
 # kp_wait_gone MS: until KorvoPop's process has ended, at most MS milliseconds.

@@ -81,18 +81,7 @@ run_wizard() {
 
 kp_start
 check "KorvoPop starts hidden in the tray" kp_probe wait "$KP_INSTANCE_TITLE" 20000
-shown() { kp_probe list | grep -qF " 1 #32770 \"$KP_MAIN_TITLE\""; }
-# The tray command "Show Korvo Popup Killer" (WM_COMMAND 32771). The splash shown during the
-# start has the same title, so the command is sent again until the main window is there.
-show_main_window() {
-    local end=$(($(now_ms) + 20000))
-    until shown; do
-        [ "$(now_ms)" -lt "$end" ] || return 1
-        kp_probe post "$KP_MAIN_TITLE" 273 32771 || true
-        sleep 1
-    done
-}
-check "the tray command shows the main window" show_main_window
+check "the tray command shows the main window" kp_show_main_window
 
 click "$set_proxy" || true
 check "Set Proxy: the wizard's four pages and Finish by their buttons" run_wizard
