@@ -10,6 +10,7 @@
 #include "helper/helper_module.h"
 #include "platform/ascii_text.h"
 #include "platform/profile.h"
+#include "platform/win/reg_key.h"
 #include "shell/app_messages.h"
 
 // Browser processes that count on the tray program, one instance for all processes (the section
@@ -37,17 +38,6 @@ std::string LowerHostPath() {
 
 bool Contains(const std::string& text, const char* part) {
     return text.find(part) != std::string::npos;
-}
-
-std::string ReadAppKeyText(HKEY key, const char* name) {
-    char buffer[core::kAppStateTextBuffer] = "";
-    DWORD size = sizeof buffer - 1;
-    DWORD type = 0;
-    if (RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size) !=
-        ERROR_SUCCESS) {
-        return "";
-    }
-    return buffer;
 }
 
 // Attach in a browser process. False refuses the load: the tray program is not running and
@@ -101,11 +91,12 @@ std::string ModuleRelativePath(const std::string& name) {
 
 HWND FindTrayWindow() {
     std::string title = "Korvo Popup Killer.kv";
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, core::kAppKeyPath, 0, KEY_READ, &key) == ERROR_SUCCESS) {
-        const std::string languageFile =
-            ReadAppKeyText(key, "Path") + "\\Language\\" + ReadAppKeyText(key, "Language") + ".ini";
-        RegCloseKey(key);
+    platform::RegKey key;
+    if (key.Open(HKEY_CURRENT_USER, core::kAppKeyPath, KEY_READ) == ERROR_SUCCESS) {
+        std::string path, language;
+        key.QueryString("Path", &path, core::kAppStateTextBuffer);
+        key.QueryString("Language", &language, core::kAppStateTextBuffer);
+        const std::string languageFile = path + "\\Language\\" + language + ".ini";
         title = platform::ReadProfileText(kSettingsSection, "9999", title, languageFile, 256);
     }
     return FindWindowA(nullptr, title.c_str());
