@@ -51,6 +51,31 @@ inline bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
     return text.size() >= prefix.size() && EqualsNoCase(text.substr(0, prefix.size()), prefix);
 }
 
+// Offset of the first lowerNeedle in text at or after from, in any case; npos when there is
+// none. Pages are searched this way instead of through a lower-cased copy. A needle that starts
+// with a character other than a letter is found by jumping between those characters.
+inline size_t FindNoCase(std::string_view text, std::string_view lowerNeedle, size_t from = 0) {
+    const size_t n = lowerNeedle.size();
+    if (n == 0) return from <= text.size() ? from : std::string_view::npos;
+    if (from >= text.size() || text.size() - from < n) return std::string_view::npos;
+    const char first = lowerNeedle[0];
+    const bool letter = first >= 'a' && first <= 'z';
+    const char* const begin = text.data();
+    const char* const last = begin + text.size() - n;  // the last place a match can start
+    for (const char* p = begin + from; p <= last; ++p) {
+        if (!letter) {
+            p = static_cast<const char*>(std::memchr(p, first, static_cast<size_t>(last - p) + 1));
+            if (p == nullptr) break;
+        } else if (LowerAscii(*p) != first) {
+            continue;
+        }
+        if (EqualsNoCase(std::string_view(p + 1, n - 1), lowerNeedle.substr(1))) {
+            return static_cast<size_t>(p - begin);
+        }
+    }
+    return std::string_view::npos;
+}
+
 // Orders as the lower-case texts would order.
 inline bool LessNoCase(std::string_view a, std::string_view b) {
     return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {

@@ -68,18 +68,17 @@ void PrepareBlockerScript() {
         PrepareScriptText(text, appSettings.PlayWave != 0, platform::ModuleFilePath("PopUp.wav")));
 }
 
-bool InjectBlocker(std::string& body, const std::string& lowerBody, std::uint16_t contentClass,
-                   HeaderLines* header) {
+bool InjectBlocker(std::string& body, std::uint16_t contentClass, HeaderLines* header) {
     if (appSettings.Disabled != 0 || appSettings.PopupCheckEnabled == 0) return false;
     if ((contentClass & kClassHeld) == 0 || (contentClass & kClassScript) != 0) return false;
     // Holding Control while a page completes lets the user see it without the blocker.
     if (platform::IsControlKeyDown()) return false;
-    if (!IsInjectablePage(lowerBody)) return false;
+    if (!IsInjectablePage(body)) return false;
     const std::shared_ptr<const PreparedBlocker> blocker = BlockerSnapshot();
     if (blocker->script.empty()) return false;
-    const size_t offset = ScriptInsertOffset(body, lowerBody);
+    const size_t offset = ScriptInsertOffset(body);
     // The policy tags come after the offset, so rewriting them first leaves it in place.
-    AllowScriptSourcesInMetaTags(body, lowerBody, offset, blocker->hashSources);
+    AllowScriptSourcesInMetaTags(body, offset, blocker->hashSources);
     InsertScript(body, blocker->script, offset, appSettings.PlayWave != 0);
     if (header != nullptr) AllowScriptSourcesInHeader(*header, blocker->hashSources);
     return true;

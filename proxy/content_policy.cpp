@@ -151,8 +151,8 @@ std::string NormalizeLineBreaks(const std::string& text) {
 
 bool IsTagSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; }
 
-// One attribute of a tag in the lower-cased body: name and value spans, and the quote around the
-// value ('\0' when unquoted).
+// One attribute of a tag in a page: name and value spans, and the quote around the value ('\0'
+// when unquoted).
 struct Attribute {
     Span name;
     Span value;
@@ -161,31 +161,31 @@ struct Attribute {
 
 // Reads the attributes of the tag whose name ends at pos; returns the offset of its closing ">"
 // (npos when the tag does not end).
-size_t ReadAttributes(const std::string& lower, size_t pos, std::vector<Attribute>& attributes) {
-    const size_t size = lower.size();
+size_t ReadAttributes(const std::string& page, size_t pos, std::vector<Attribute>& attributes) {
+    const size_t size = page.size();
     for (;;) {
-        while (pos < size && (IsTagSpace(lower[pos]) || lower[pos] == '/')) ++pos;
+        while (pos < size && (IsTagSpace(page[pos]) || page[pos] == '/')) ++pos;
         if (pos >= size) return std::string::npos;
-        if (lower[pos] == '>') return pos;
+        if (page[pos] == '>') return pos;
         Attribute attribute{{pos, pos}, {pos, pos}, '\0'};
-        while (pos < size && !IsTagSpace(lower[pos]) && lower[pos] != '=' && lower[pos] != '>' &&
-               lower[pos] != '/') {
+        while (pos < size && !IsTagSpace(page[pos]) && page[pos] != '=' && page[pos] != '>' &&
+               page[pos] != '/') {
             ++pos;
         }
         attribute.name.end = pos;
-        while (pos < size && IsTagSpace(lower[pos])) ++pos;
-        if (pos < size && lower[pos] == '=') {
+        while (pos < size && IsTagSpace(page[pos])) ++pos;
+        if (pos < size && page[pos] == '=') {
             ++pos;
-            while (pos < size && IsTagSpace(lower[pos])) ++pos;
-            if (pos < size && (lower[pos] == '"' || lower[pos] == '\'')) {
-                attribute.quote = lower[pos];
-                const size_t close = lower.find(attribute.quote, pos + 1);
+            while (pos < size && IsTagSpace(page[pos])) ++pos;
+            if (pos < size && (page[pos] == '"' || page[pos] == '\'')) {
+                attribute.quote = page[pos];
+                const size_t close = page.find(attribute.quote, pos + 1);
                 if (close == std::string::npos) return std::string::npos;
                 attribute.value = {pos + 1, close};
                 pos = close + 1;
             } else {
                 const size_t start = pos;
-                while (pos < size && !IsTagSpace(lower[pos]) && lower[pos] != '>') ++pos;
+                while (pos < size && !IsTagSpace(page[pos]) && page[pos] != '>') ++pos;
                 attribute.value = {start, pos};
             }
         } else {
@@ -195,11 +195,12 @@ size_t ReadAttributes(const std::string& lower, size_t pos, std::vector<Attribut
     }
 }
 
-const Attribute* FindAttribute(const std::string& lower, const std::vector<Attribute>& attributes,
+// The attribute named name (lower case; the page's may be in any case).
+const Attribute* FindAttribute(const std::string& page, const std::vector<Attribute>& attributes,
                                const char* name) {
     for (const Attribute& attribute : attributes) {
-        if (lower.compare(attribute.name.begin, attribute.name.end - attribute.name.begin, name) ==
-            0) {
+        if (EqualsNoCase(page, attribute.name.begin, attribute.name.end - attribute.name.begin,
+                         name)) {
             return &attribute;
         }
     }
@@ -209,24 +210,22 @@ const Attribute* FindAttribute(const std::string& lower, const std::vector<Attri
 }  // namespace
 
 std::vector<std::string> ScriptHashSources(const std::string& text) {
-    const std::string lower = platform::ToLowerAscii(text);
     std::vector<std::string> sources;
     size_t pos = 0;
     for (;;) {
-        const size_t tag = lower.find("<script", pos);
+        const size_t tag = platform::FindNoCase(text, "<script", pos);
         if (tag == std::string::npos) break;
         pos = tag + 7;
-        if (pos < lower.size() && !IsTagSpace(lower[pos]) && lower[pos] != '>' &&
-            lower[pos] != '/') {
+        if (pos < text.size() && !IsTagSpace(text[pos]) && text[pos] != '>' && text[pos] != '/') {
             continue;
         }
         std::vector<Attribute> attributes;
-        const size_t tagEnd = ReadAttributes(lower, pos, attributes);
+        const size_t tagEnd = ReadAttributes(text, pos, attributes);
         if (tagEnd == std::string::npos) break;
-        const size_t close = lower.find("</script", tagEnd + 1);
+        const size_t close = platform::FindNoCase(text, "</script", tagEnd + 1);
         if (close == std::string::npos) break;
         pos = close + 8;
-        if (FindAttribute(lower, attributes, "src") != nullptr) continue;
+        if (FindAttribute(text, attributes, "src") != nullptr) continue;
         const Sha256Digest digest =
             Sha256(NormalizeLineBreaks(text.substr(tagEnd + 1, close - tagEnd - 1)));
         const std::string source = "'sha256-" + Base64(digest.data(), digest.size()) + "'";
@@ -275,29 +274,28 @@ bool AllowScriptSourcesInHeader(HeaderLines& lines, const std::vector<std::strin
     return changed;
 }
 
-bool AllowScriptSourcesInMetaTags(std::string& body, const std::string& lowerBody, size_t from,
+bool AllowScriptSourcesInMetaTags(std::string& body, size_t from,
                                   const std::vector<std::string>& sources) {
     std::vector<Edit> edits;
+    std::vector<Attribute> attributes;
     size_t pos = from;
     for (;;) {
-        const size_t tag = lowerBody.find("<meta", pos);
+        const size_t tag = platform::FindNoCase(body, "<meta", pos);
         if (tag == std::string::npos) break;
         pos = tag + 5;
-        if (pos >= lowerBody.size() || !(IsTagSpace(lowerBody[pos]) || lowerBody[pos] == '/')) {
-            continue;
-        }
-        std::vector<Attribute> attributes;
-        const size_t tagEnd = ReadAttributes(lowerBody, pos, attributes);
+        if (pos >= body.size() || !(IsTagSpace(body[pos]) || body[pos] == '/')) continue;
+        attributes.clear();
+        const size_t tagEnd = ReadAttributes(body, pos, attributes);
         if (tagEnd == std::string::npos) break;
         pos = tagEnd + 1;
-        const Attribute* equiv = FindAttribute(lowerBody, attributes, "http-equiv");
-        const Attribute* content = FindAttribute(lowerBody, attributes, "content");
+        const Attribute* equiv = FindAttribute(body, attributes, "http-equiv");
+        const Attribute* content = FindAttribute(body, attributes, "content");
         if (equiv == nullptr || content == nullptr) continue;
         size_t nameBegin = equiv->value.begin;
         size_t nameEnd = equiv->value.end;
-        while (nameBegin < nameEnd && IsTagSpace(lowerBody[nameBegin])) ++nameBegin;
-        while (nameEnd > nameBegin && IsTagSpace(lowerBody[nameEnd - 1])) --nameEnd;
-        if (lowerBody.compare(nameBegin, nameEnd - nameBegin, "content-security-policy") != 0) {
+        while (nameBegin < nameEnd && IsTagSpace(body[nameBegin])) ++nameBegin;
+        while (nameEnd > nameBegin && IsTagSpace(body[nameEnd - 1])) --nameEnd;
+        if (!EqualsNoCase(body, nameBegin, nameEnd - nameBegin, "content-security-policy")) {
             continue;
         }
         const std::string value =

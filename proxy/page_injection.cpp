@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "platform/ascii_text.h"
+
 namespace proxy {
 
 const char kSoundElement[] = "<BGSOUND ID='QX_beep'>";
@@ -17,13 +19,12 @@ size_t SkipBlanks(const std::string& text, size_t pos) {
     return pos;
 }
 
-// When lowerBody holds the declaration opened by `open` at pos (after blanks), the offset just
-// past its closing `close`; else pos unchanged.
-size_t SkipDeclaration(const std::string& lowerBody, size_t pos, const char* open,
-                       const char* close) {
-    const size_t start = SkipBlanks(lowerBody, pos);
-    if (lowerBody.compare(start, std::strlen(open), open) != 0) return pos;
-    const size_t end = lowerBody.find(close, start);
+// When body holds the declaration opened by `open` (lower case, matched in any case) at pos
+// (after blanks), the offset just past its closing `close`; else pos unchanged.
+size_t SkipDeclaration(const std::string& body, size_t pos, const char* open, const char* close) {
+    const size_t start = SkipBlanks(body, pos);
+    if (!platform::StartsWithNoCase(std::string_view(body).substr(start), open)) return pos;
+    const size_t end = body.find(close, start);
     return end == std::string::npos ? pos : end + std::strlen(close);
 }
 
@@ -73,20 +74,20 @@ std::string PrepareScriptText(const std::string& fileText, bool playWave,
     return script;
 }
 
-bool IsInjectablePage(const std::string& lowerBody) {
-    if (lowerBody.find("<html>") != std::string::npos) return true;
-    if (lowerBody.find("<body") != std::string::npos) return true;
-    const size_t tag = lowerBody.find("<scr");
+bool IsInjectablePage(const std::string& body) {
+    if (platform::FindNoCase(body, "<html>") != std::string::npos) return true;
+    if (platform::FindNoCase(body, "<body") != std::string::npos) return true;
+    const size_t tag = platform::FindNoCase(body, "<scr");
     if (tag == std::string::npos || tag == 0) return false;
-    const char before = lowerBody[tag - 1];
+    const char before = body[tag - 1];
     return before != '\'' && before != '"';
 }
 
-size_t ScriptInsertOffset(const std::string& body, const std::string& lowerBody) {
+size_t ScriptInsertOffset(const std::string& body) {
     size_t pos = 0;
     if (body.compare(0, 3, kUtf8ByteOrderMark) == 0) pos = 3;
-    pos = SkipDeclaration(lowerBody, pos, "<?xml", "?>");
-    return SkipDeclaration(lowerBody, pos, "<!doctype", ">");
+    pos = SkipDeclaration(body, pos, "<?xml", "?>");
+    return SkipDeclaration(body, pos, "<!doctype", ">");
 }
 
 void InsertScript(std::string& body, const std::string& script, size_t offset, bool soundElement) {

@@ -24,14 +24,14 @@ std::string SoundStatement(const std::string& wavPath);
 std::string PrepareScriptText(const std::string& fileText, bool playWave,
                               const std::string& wavPath);
 
-// True when a body (lower-cased) is worth injecting into: it holds "<html>" or "<body", or a
+// True when a body is worth injecting into: it holds "<html>" or "<body" (in any case), or a
 // "<scr" that is neither its first bytes nor right after a quote (a fragment with a real script
 // tag rather than one inside a string).
-bool IsInjectablePage(const std::string& lowerBody);
+bool IsInjectablePage(const std::string& body);
 
 // Where the script goes: after a leading UTF-8 byte-order mark, and after a leading XML
 // declaration and <!DOCTYPE ...> (blanks in front allowed) so both stay at the start of the page.
-size_t ScriptInsertOffset(const std::string& body, const std::string& lowerBody);
+size_t ScriptInsertOffset(const std::string& body);
 
 // Puts script into body at offset; with soundElement also puts kSoundElement right after the
 // first "<head>" (or, when there is none, the first "<HEAD>") of the page when more bytes follow

@@ -252,7 +252,7 @@ void ResponseRelay::FinishBody() {
         }
         const bool rewrite = FilteringOn() && !LooksBinary(body_.data(), body_.size()) &&
                              (!headerless_ || StartsWithTag(body_));
-        if (rewrite && InjectBlocker(body_, platform::ToLowerAscii(body_), class_, &lines_)) {
+        if (rewrite && InjectBlocker(body_, class_, &lines_)) {
             SetContentLength(lines_, body_.size());
         }
         SendHeader();

@@ -58,8 +58,7 @@ class Blocker : public ::testing::Test {
     }
     // The body after injection, or "unchanged".
     static std::string Inject(std::string body, std::uint16_t contentClass) {
-        const std::string lower = platform::ToLowerAscii(body);
-        return proxy::InjectBlocker(body, lower, contentClass) ? body : "unchanged";
+        return proxy::InjectBlocker(body, contentClass) ? body : "unchanged";
     }
 };
 
@@ -161,7 +160,7 @@ TEST_F(Blocker, ReplacingTheScriptWhilePagesAreInjected) {
         readers.emplace_back([&] {
             for (int i = 0; i < 2000 && !stop; ++i) {
                 std::string body = "<html>";
-                proxy::InjectBlocker(body, body, kHtml);
+                proxy::InjectBlocker(body, kHtml);
                 if (body != first + "<html>" && body != second + "<html>") ++torn;
             }
         });

@@ -35,6 +35,21 @@ TEST(AsciiText, PageFoldingMatchesTheByteRule) {
     }
 }
 
+// Searching in any case finds what searching the lower-cased text finds, from every start, for
+// needles that start with a letter and with other characters, at the text's end too.
+TEST(AsciiText, FindNoCaseAgreesWithSearchingTheFoldedText) {
+    const std::string text = "<P>a <HtMl> <Meta x><meta\xC4<BODY</scriPT>\xE4>-->?>";
+    const std::string lower = ToLowerAscii(text);
+    for (const char* needle : {"<html>", "<meta", "<body", "</script", "?>", ">", "html", "\xe4",
+                               "a <h", "<meta\xc4", "-->?>x", ""}) {
+        for (size_t from = 0; from <= text.size() + 1; ++from) {
+            const size_t expected =
+                from > lower.size() ? std::string::npos : lower.find(needle, from);
+            EXPECT_EQ(FindNoCase(text, needle, from), expected) << needle << " from " << from;
+        }
+    }
+}
+
 TEST(AsciiText, TrimRemovesBlanksAtBothEndsOnly) {
     EXPECT_EQ(Trim(" \t key = value \r\n"), "key = value");
     EXPECT_EQ(Trim(" \r\n\t "), "");

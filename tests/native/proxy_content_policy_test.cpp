@@ -174,8 +174,7 @@ TEST(ContentPolicy, RewritesPolicyMetaTagsInThePlainCase) {
     };
     for (const PolicyCase& c : cases) {
         std::string body = c.policy;
-        const bool changed = proxy::AllowScriptSourcesInMetaTags(body, platform::ToLowerAscii(body),
-                                                                 0, {"'sha256-H'"});
+        const bool changed = proxy::AllowScriptSourcesInMetaTags(body, 0, {"'sha256-H'"});
         EXPECT_EQ(body, c.expected) << c.name;
         EXPECT_EQ(changed, c.expected != c.policy) << c.name;
     }
@@ -203,8 +202,7 @@ TEST_F(BlockerPolicy, InjectionOpensThePoliciesToTheScript) {
                                        "Content-Security-Policy: default-src 'self'\r\n"};
     std::string body = page;
     proxy::HeaderLines lines = header;
-    ASSERT_TRUE(proxy::InjectBlocker(body, platform::ToLowerAscii(body),
-                                     proxy::kClassHtml | proxy::kClassHeld, &lines));
+    ASSERT_TRUE(proxy::InjectBlocker(body, proxy::kClassHtml | proxy::kClassHeld, &lines));
     EXPECT_EQ(body,
               "<!DOCTYPE html><script>alert(1)</script><html><head><meta "
               "http-equiv=\"Content-Security-Policy\" content=\"script-src 'self' " +
@@ -215,8 +213,7 @@ TEST_F(BlockerPolicy, InjectionOpensThePoliciesToTheScript) {
     proxy::appSettings.PopupCheckEnabled = 0;
     body = page;
     lines = header;
-    EXPECT_FALSE(proxy::InjectBlocker(body, platform::ToLowerAscii(body),
-                                      proxy::kClassHtml | proxy::kClassHeld, &lines));
+    EXPECT_FALSE(proxy::InjectBlocker(body, proxy::kClassHtml | proxy::kClassHeld, &lines));
     EXPECT_EQ(body, page);
     EXPECT_EQ(lines, header);
     proxy::appSettings.PopupCheckEnabled = 1;
