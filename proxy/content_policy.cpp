@@ -151,6 +151,15 @@ std::string NormalizeLineBreaks(const std::string& text) {
 
 bool IsTagSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; }
 
+// True when the tag at pos is lowerOpen ("<name", any case) followed by a blank, "/" or ">".
+bool IsTagNamed(const std::string& page, size_t pos, std::string_view lowerOpen) {
+    const size_t after = pos + lowerOpen.size();
+    if (after >= page.size()) return false;
+    const char next = page[after];
+    return (IsTagSpace(next) || next == '/' || next == '>') &&
+           platform::EqualsNoCase(std::string_view(page).substr(pos, lowerOpen.size()), lowerOpen);
+}
+
 // One attribute of a tag in a page: name and value spans, and the quote around the value ('\0'
 // when unquoted).
 struct Attribute {
@@ -280,10 +289,14 @@ bool AllowScriptSourcesInMetaTags(std::string& body, size_t from,
     std::vector<Attribute> attributes;
     size_t pos = from;
     for (;;) {
-        const size_t tag = platform::FindNoCase(body, "<meta", pos);
+        const size_t tag = body.find('<', pos);
         if (tag == std::string::npos) break;
+        pos = tag + 1;
+        // Browsers take a policy only from a meta tag in the head, so the scan ends where the
+        // page's body starts instead of running through a long page.
+        if (IsTagNamed(body, tag, "<body")) break;
+        if (!IsTagNamed(body, tag, "<meta")) continue;
         pos = tag + 5;
-        if (pos >= body.size() || !(IsTagSpace(body[pos]) || body[pos] == '/')) continue;
         attributes.clear();
         const size_t tagEnd = ReadAttributes(body, pos, attributes);
         if (tagEnd == std::string::npos) break;

@@ -13,9 +13,23 @@ bool Contains(const std::string& text, const char* part) {
     return text.find(part) != std::string::npos;
 }
 
-// Classifies one lower-cased response header line; each assignment replaces the earlier value.
+// True when line holds "content-type:" in any case, found from each colon without a folded copy.
+bool HoldsContentType(const std::string& line) {
+    static constexpr std::string_view kName = "content-type";
+    for (size_t colon = line.find(':'); colon != std::string::npos;
+         colon = line.find(':', colon + 1)) {
+        if (colon >= kName.size() &&
+            platform::EqualsNoCase(
+                std::string_view(line).substr(colon - kName.size(), kName.size()), kName)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Classifies one lower-cased response header line that holds "content-type:"; each assignment
+// replaces the earlier value.
 void ClassifyLine(const std::string& lower, ResponseInfo& info) {
-    if (!Contains(lower, "content-type:")) return;
     info.contentClass = kClassPass;
     info.contentTypeLine = lower;
     if (Contains(lower, "text/")) {
@@ -65,7 +79,9 @@ bool SplitHeader(std::string& bytes, HeaderLines& lines, bool dropGzip, Response
             ended = true;
         }
         std::string line = bytes.substr(lineStart, next - lineStart);
-        if (response != nullptr) ClassifyLine(platform::ToLowerAscii(line), *response);
+        if (response != nullptr && HoldsContentType(line)) {
+            ClassifyLine(platform::ToLowerAscii(line), *response);
+        }
         const bool dropped = dropGzip && !lines.empty() && FieldNameIs(line, "accept-encoding") &&
                              Contains(platform::ToLowerAscii(FieldValue(line)), "gzip");
         if (!dropped) lines.push_back(std::move(line));
@@ -77,7 +93,10 @@ bool SplitHeader(std::string& bytes, HeaderLines& lines, bool dropGzip, Response
 }
 
 std::string JoinHeader(const HeaderLines& lines) {
+    size_t size = 4;
+    for (const std::string& line : lines) size += line.size();
     std::string text;
+    text.reserve(size);
     for (const std::string& line : lines) text += line;
     while (text.size() > 1 && (text.back() == '\r' || text.back() == '\n')) text.pop_back();
     text += "\r\n\r\n";
@@ -85,19 +104,23 @@ std::string JoinHeader(const HeaderLines& lines) {
 }
 
 std::vector<std::string> SplitFields(const std::string& text, const char* separators) {
+    bool isSeparator[256] = {};
+    isSeparator[0] = true;  // a NUL byte never belongs to a field
+    for (const char* s = separators; *s != '\0'; ++s)
+        isSeparator[static_cast<unsigned char>(*s)] = true;
+    const auto separates = [&](size_t i) {
+        return isSeparator[static_cast<unsigned char>(text[i])];
+    };
+    size_t end = text.find('\n');
+    if (end == std::string::npos) end = text.size();
     std::vector<std::string> fields;
-    std::string field;
-    for (char c : text) {
-        if (c == '\n' && std::strchr(separators, '\n') == nullptr) break;
-        if (std::strchr(separators, c) != nullptr) {
-            if (!field.empty()) fields.push_back(field);
-            field.clear();
-            if (c == '\n') break;
-        } else {
-            field += c;
-        }
+    size_t pos = 0;
+    while (pos < end) {
+        while (pos < end && separates(pos)) ++pos;
+        const size_t start = pos;
+        while (pos < end && !separates(pos)) ++pos;
+        if (pos > start) fields.emplace_back(text, start, pos - start);
     }
-    if (!field.empty()) fields.push_back(field);
     return fields;
 }
 

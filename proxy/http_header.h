@@ -41,8 +41,8 @@ bool SplitHeader(std::string& bytes, HeaderLines& lines, bool dropGzip, Response
 // The lines joined, trailing line breaks removed and one "\r\n\r\n" appended.
 std::string JoinHeader(const HeaderLines& lines);
 
-// Fields of text up to its end or first line feed, split at any of separators; runs of
-// separators give no empty fields.
+// Fields of text up to its end or first line feed, split at any of separators (and at NUL
+// bytes); runs of separators give no empty fields.
 std::vector<std::string> SplitFields(const std::string& text, const char* separators);
 
 // ---- Header fields, by name ----

@@ -98,6 +98,21 @@ TEST(SplitHeader, ClassifiesResponsesByContentType) {
         SplitHeader(bytes, lines, false, &info);
         EXPECT_EQ(info.contentClass, c.expected) << (c.contentType ? c.contentType : "(none)");
     }
+    // Any line holding "content-type:" in any case counts; one with a blank before the colon
+    // does not.
+    const std::pair<const char*, std::uint16_t> lines[] = {
+        {"CONTENT-TYPE:image/png", 4},
+        {"X-Content-Type: text/css; a:b", 8},
+        {"Link: <a:b>; Content-type: text/css", 8},
+        {"Content-Type : text/css", 9},
+    };
+    for (const auto& [line, expected] : lines) {
+        std::string bytes = std::string("HTTP/1.1 200 OK\r\n") + line + "\r\n\r\n";
+        HeaderLines split;
+        ResponseInfo info;
+        SplitHeader(bytes, split, false, &info);
+        EXPECT_EQ(info.contentClass, expected) << line;
+    }
 }
 
 // Both sides frame bodies with these fields; a length that could be read two ways would let
@@ -182,6 +197,7 @@ TEST(SplitFields, SkipsRunsOfSeparatorsAndStopsAtLineFeed) {
     EXPECT_EQ(SplitFields("host:8080", ":"), (V{"host", "8080"}));
     EXPECT_EQ(SplitFields("::", ":"), V{});
     EXPECT_EQ(SplitFields("a b\nc", " "), (V{"a", "b"}));
+    EXPECT_EQ(SplitFields(std::string("GET\0/ x", 7), " "), (V{"GET", "/", "x"}));
 }
 
 }  // namespace

@@ -169,6 +169,11 @@ TEST(ContentPolicy, RewritesPolicyMetaTagsInThePlainCase) {
          "<meta http-equiv=content-security-policy content=\"default-src b\">",
          "<meta http-equiv=content-security-policy content=\"script-src a 'sha256-H'\">x"
          "<meta http-equiv=content-security-policy content=\"default-src b 'sha256-H'\">"},
+        {"only in the head",
+         "<meta http-equiv=content-security-policy content=\"script-src a\"><bodyguard>"
+         "<BODY\n><meta http-equiv=content-security-policy content=\"script-src b\">",
+         "<meta http-equiv=content-security-policy content=\"script-src a 'sha256-H'\"><bodyguard>"
+         "<BODY\n><meta http-equiv=content-security-policy content=\"script-src b\">"},
         {"unclosed tag", "<meta http-equiv=content-security-policy content=\"script-src a",
          "<meta http-equiv=content-security-policy content=\"script-src a"},
     };
