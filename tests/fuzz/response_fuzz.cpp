@@ -1,11 +1,13 @@
 // The response relay on any bytes from a server: it must not fault, must give the browser the
 // same bytes however the server's bytes are split into two reads, and must give back every
-// byte it held. The first input byte picks the split point and whether the server closes.
+// byte it held. The first input byte picks the split point and whether the server closes. Held
+// pages get the blocker script, so the page searches and the policy rewriting run too.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 
+#include "proxy/blocker.h"
 #include "proxy/response_relay.h"
 #include "proxy/settings.h"
 
@@ -26,9 +28,16 @@ std::string Relay(const std::string& bytes, size_t cut, bool close) {
 
 }  // namespace
 
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    proxy::SetBlockerScript("<script>guard()</script>");
+    return 0;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     if (size == 0) return 0;
     proxy::appSettings.Disabled = 0;
+    proxy::appSettings.PopupCheckEnabled = 1;
+    proxy::appSettings.PlayWave = 1;
     const bool close = (data[0] & 1) != 0;
     const std::string bytes(reinterpret_cast<const char*>(data) + 1, size - 1);
     const size_t cut = bytes.empty() ? 0 : (data[0] >> 1) % (bytes.size() + 1);
