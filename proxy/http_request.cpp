@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string_view>
 
 #include "platform/ascii_text.h"
 
@@ -9,12 +10,12 @@ namespace proxy {
 namespace {
 
 // Splits host[:port]; an empty port means 80. False when the port names no site.
-bool SplitHostAndPort(const std::string& authority, std::string& host, int& port) {
+bool SplitHostAndPort(std::string_view authority, std::string& host, int& port) {
     const size_t colon = authority.rfind(':');
-    host = authority.substr(0, colon);
+    host.assign(authority.substr(0, colon));
     port = 80;
-    if (colon == std::string::npos || colon + 1 == authority.size()) return true;
-    port = ParsePort(authority.substr(colon + 1));
+    if (colon == std::string_view::npos || colon + 1 == authority.size()) return true;
+    port = ParsePort(std::string(authority.substr(colon + 1)));
     return port != 0;
 }
 
@@ -28,7 +29,9 @@ void EndLikeOtherLines(HeaderLines& lines) {
 // The forwarded Host agrees with the target: the received one is replaced, a missing one added,
 // any further one dropped.
 void SetHostField(HeaderLines& lines, const std::string& value) {
-    const std::string line = "Host: " + value + "\r\n";
+    std::string line;
+    line.reserve(value.size() + 8);
+    line.append("Host: ").append(value).append("\r\n");
     const size_t first = FindField(lines, "host");
     if (first == std::string::npos) {
         lines.insert(lines.begin() + 1, line);
@@ -58,43 +61,43 @@ std::string HostFieldValue(const std::string& host, int port) {
 
 RequestTarget ParseRequestLine(const std::string& line) {
     RequestTarget target;
-    const std::vector<std::string> fields = SplitFields(line, " \r\n");
+    std::vector<std::string> fields = SplitFields(line, " \r\n");
     if (fields.size() != 3) {
         target.refusal = Refusal::kBadRequest;
         return target;
     }
-    target.method = fields[0];
-    target.version = fields[2];
-    std::string url = fields[1];
+    target.method = std::move(fields[0]);
+    target.version = std::move(fields[2]);
+    std::string_view url = fields[1];
     if (platform::EqualsNoCase(target.method, "connect")) {
         target.tunnel = true;
         const size_t colon = url.rfind(':');
-        if (colon == std::string::npos || colon == 0) {
+        if (colon == std::string_view::npos || colon == 0) {
             target.refusal = Refusal::kBadRequest;
             return target;
         }
-        target.host = url.substr(0, colon);
-        target.port = ParsePort(url.substr(colon + 1));
+        target.host.assign(url.substr(0, colon));
+        target.port = ParsePort(std::string(url.substr(colon + 1)));
         if (target.port == 0) target.refusal = Refusal::kBadPort;
         return target;
     }
     if (platform::StartsWithNoCase(url, "http://")) {
-        url.erase(0, 7);
+        url.remove_prefix(7);
     } else if (platform::StartsWithNoCase(url, "https://")) {
-        url.erase(0, 8);
+        url.remove_prefix(8);
     } else if (url[0] == '/') {
-        target.path = url;
+        target.path = std::move(fields[1]);
         return target;
     } else {
         target.refusal = Refusal::kBadRequest;
         return target;
     }
     const size_t slash = url.find('/');
-    if (slash == std::string::npos || slash == 0) {
+    if (slash == std::string_view::npos || slash == 0) {
         target.refusal = Refusal::kBadRequest;
         return target;
     }
-    target.path = url.substr(slash);
+    target.path.assign(url.substr(slash));
     if (!SplitHostAndPort(url.substr(0, slash), target.host, target.port)) {
         target.refusal = Refusal::kBadPort;
     } else if (target.host.empty()) {
@@ -180,7 +183,7 @@ bool RequestReader::ReadHeader(const char*& data, size_t& size, const RequestOpt
 
 bool RequestReader::StartRequest(std::string& header, const RequestOptions& options,
                                  std::vector<Piece>& out) {
-    HeaderLines lines;
+    HeaderLines& lines = lines_;
     // The header ends where HeaderEnd found its end; a split that disagrees met stray carriage
     // returns in the blank line.
     const bool whole = SplitHeader(header, lines, options.dropGzip, nullptr);
@@ -214,7 +217,11 @@ bool RequestReader::StartRequest(std::string& header, const RequestOptions& opti
     }
     EndLikeOtherLines(lines);
     if (!options.viaGateway) {
-        lines[0] = target.method + " " + target.path + " " + target.version + "\r\n";
+        std::string& requestLine = lines[0];
+        requestLine.clear();
+        requestLine.reserve(target.method.size() + target.path.size() + target.version.size() + 4);
+        requestLine.append(target.method).append(" ").append(target.path).append(" ");
+        requestLine.append(target.version).append("\r\n");
     }
     SetHostField(lines, HostFieldValue(target.host, target.port));
     if (framing.lengthIgnored) RemoveFields(lines, "content-length");

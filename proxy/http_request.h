@@ -60,6 +60,7 @@ class RequestReader {
     // Between requests, gives back the memory its buffers kept from earlier ones.
     void ReleaseIdleMemory() {
         if (pending_.empty()) std::string().swap(pending_);
+        HeaderLines().swap(lines_);
     }
 
   private:
@@ -74,6 +75,7 @@ class RequestReader {
     State state_ = State::kHeader;
     Refusal refusal_ = Refusal::kNone;
     std::string pending_;  // the start of a header whose end has not arrived
+    HeaderLines lines_;    // the lines of the header being rewritten, kept for the next one
     std::uint64_t remaining_ = 0;
     ChunkDecoder chunks_;
     std::string lastHost_;

@@ -159,8 +159,8 @@ bool ResponseRelay::BeginResponse() {
         SendHeader();
         return true;
     }
-    const bool headRequest = !awaited_.empty() && awaited_.front();
-    if (!awaited_.empty()) awaited_.pop_front();
+    const bool headRequest = !awaited_.Empty() && awaited_.Front();
+    if (!awaited_.Empty()) awaited_.Pop();
     if (headRequest || IsBodylessStatus(status)) {
         SendHeader();
         return true;
@@ -289,7 +289,7 @@ void ResponseRelay::ServerClosed() {
         }
     }
     header_.clear();
-    awaited_.clear();
+    awaited_.Clear();
     answered_ = false;
     if (state_ != State::kFailed) EndResponse();
 }

@@ -7,10 +7,10 @@
 #include <atomic>
 #include <cstdint>
 #include <cstring>
-#include <deque>
 #include <functional>
 #include <limits>
 #include <string>
+#include <vector>
 
 #include "proxy/http_header.h"
 #include "proxy/response_body.h"
@@ -19,6 +19,31 @@ namespace proxy {
 
 // Bytes held for pages by all connections together.
 extern std::atomic<std::int64_t> HeldResponseBytes;
+
+// The requests sent and not answered yet, oldest first, as flags. A connection that never waits
+// for anything allocates nothing for it (a deque would, at once).
+class AwaitedResponses {
+  public:
+    void Push(bool flag) { flags_.push_back(flag); }
+    bool Empty() const { return next_ == flags_.size(); }
+    bool Front() const { return flags_[next_]; }
+    void Pop() {
+        ++next_;
+        // Answered entries go once they are the larger part, so a long pipeline stays short.
+        if (next_ == flags_.size() || (next_ > 64 && next_ * 2 > flags_.size())) {
+            flags_.erase(flags_.begin(), flags_.begin() + static_cast<std::ptrdiff_t>(next_));
+            next_ = 0;
+        }
+    }
+    void Clear() {
+        flags_.clear();
+        next_ = 0;
+    }
+
+  private:
+    std::vector<bool> flags_;
+    size_t next_ = 0;
+};
 
 class ResponseRelay {
   public:
@@ -34,7 +59,7 @@ class ResponseRelay {
     void SetHost(const std::string& host) { host_ = host; }
     // A request went to the server; its response comes after those already awaited. The
     // response to HEAD has no body whatever its header says.
-    void ExpectResponse(bool headRequest) { awaited_.push_back(headRequest); }
+    void ExpectResponse(bool headRequest) { awaited_.Push(headRequest); }
     // From now on every byte passes unchanged (a tunnel).
     void StartTunnel();
     // Bytes from the server. Returns false when the connection must end: the server's framing
@@ -52,7 +77,7 @@ class ResponseRelay {
     // capacity among them).
     void ReleaseIdleMemory();
     // True when no response is in progress or awaited.
-    bool Idle() const { return state_ == State::kHeader && header_.empty() && awaited_.empty(); }
+    bool Idle() const { return state_ == State::kHeader && header_.empty() && awaited_.Empty(); }
 
   private:
     enum class State { kHeader, kBody, kTunnel, kFailed };
@@ -77,7 +102,7 @@ class ResponseRelay {
 
     Sender send_;
     std::string host_;
-    std::deque<bool> awaited_;  // per request sent: was it HEAD
+    AwaitedResponses awaited_;  // per request sent: was it HEAD
 
     State state_ = State::kHeader;
     bool answered_ = false;  // the server has begun a reply

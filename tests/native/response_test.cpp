@@ -90,6 +90,27 @@ TEST(ChunkDecoder, BoundsSizeLinesAndTrailers) {
     EXPECT_EQ(decoder.Decode("tt", 2, &decoded, &used), Status::kMalformed);
 }
 
+// Which requests were HEAD is answered in the order they were sent, also while a long pipeline
+// keeps the queue from ever running empty.
+TEST(AwaitedResponses, KeepTheirOrderThroughALongPipeline) {
+    proxy::AwaitedResponses awaited;
+    size_t sent = 0, answered = 0;
+    const auto isHead = [](size_t request) { return request % 3 == 0; };
+    for (int round = 0; round < 500; ++round) {
+        for (int i = 0; i < 3; ++i) awaited.Push(isHead(sent++));
+        for (int i = 0; i < 2; ++i) {
+            ASSERT_FALSE(awaited.Empty());
+            ASSERT_EQ(awaited.Front(), isHead(answered++)) << "answer " << answered;
+            awaited.Pop();
+        }
+    }
+    while (!awaited.Empty()) {
+        ASSERT_EQ(awaited.Front(), isHead(answered++));
+        awaited.Pop();
+    }
+    EXPECT_EQ(answered, sent);
+}
+
 TEST(ResponseHeader, LengthEditsKeepOneLengthAndTheLineBreaks) {
     proxy::HeaderLines lines = {"HTTP/1.1 200 OK\r\n", "X-Original-Content-Length: 20\r\n",
                                 "content-LENGTH: 12\r\n", "Content-Length: 1\n\n"};
