@@ -28,9 +28,9 @@ void SetBlockerScript(std::string script);
 void PrepareBlockerScript();
 
 // Puts the script in front of body (and the sound element after the first <head>/<HEAD> when
-// PlayWave is on). Returns true when body was changed. Then the
-// page's script policies (its Content-Security-Policy meta tags, and the header's lines when
-// header is given) are made to accept the script.
+// PlayWave is on). Returns true when body was changed. Then the page's script policies (its
+// Content-Security-Policy meta tags, and the header's lines when header is given) are made to
+// accept the script.
 bool InjectBlocker(std::string& body, std::uint16_t contentClass, HeaderLines* header = nullptr);
 
 }  // namespace proxy

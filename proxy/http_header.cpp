@@ -106,8 +106,9 @@ std::string JoinHeader(const HeaderLines& lines) {
 std::vector<std::string> SplitFields(const std::string& text, const char* separators) {
     bool isSeparator[256] = {};
     isSeparator[0] = true;  // a NUL byte never belongs to a field
-    for (const char* s = separators; *s != '\0'; ++s)
+    for (const char* s = separators; *s != '\0'; ++s) {
         isSeparator[static_cast<unsigned char>(*s)] = true;
+    }
     const auto separates = [&](size_t i) {
         return isSeparator[static_cast<unsigned char>(text[i])];
     };
