@@ -225,9 +225,7 @@ std::vector<std::string> ScriptHashSources(const std::string& text) {
         const size_t tag = platform::FindNoCase(text, "<script", pos);
         if (tag == std::string::npos) break;
         pos = tag + 7;
-        if (pos < text.size() && !IsTagSpace(text[pos]) && text[pos] != '>' && text[pos] != '/') {
-            continue;
-        }
+        if (!IsTagNamed(text, tag, "<script")) continue;
         std::vector<Attribute> attributes;
         const size_t tagEnd = ReadAttributes(text, pos, attributes);
         if (tagEnd == std::string::npos) break;

@@ -28,6 +28,14 @@ struct ResponseInfo {
 // Largest header block the proxy waits for; a longer one is refused.
 constexpr size_t kMaxHeaderBytes = 64 * 1024;
 
+// Moves data past the line breaks a peer may leave between two messages; they belong to neither.
+inline void SkipLineBreaks(const char*& data, size_t& size) {
+    while (size > 0 && (*data == '\r' || *data == '\n')) {
+        ++data;
+        --size;
+    }
+}
+
 // Offset just past the end of the header at the front of bytes (two line feeds with only
 // carriage returns between), npos when it is not complete.
 size_t HeaderEnd(const char* bytes, size_t size);

@@ -155,11 +155,7 @@ bool RequestReader::Feed(const char* data, size_t size, const RequestOptions& op
 bool RequestReader::ReadHeader(const char*& data, size_t& size, const RequestOptions& options,
                                std::vector<Piece>& out) {
     if (pending_.empty()) {
-        // Line breaks between requests are no part of the next one.
-        while (size > 0 && (*data == '\r' || *data == '\n')) {
-            ++data;
-            --size;
-        }
+        SkipLineBreaks(data, size);
         if (size == 0) return true;
     }
     const size_t prior = pending_.size();

@@ -94,11 +94,7 @@ void ResponseRelay::PassedAround(size_t size) {
 // at the bytes after it.
 bool ResponseRelay::ReadHeader(const char*& data, size_t& size) {
     if (header_.empty()) {
-        // Line breaks a server leaves between replies are no part of the next one.
-        while (size > 0 && (*data == '\r' || *data == '\n')) {
-            ++data;
-            --size;
-        }
+        SkipLineBreaks(data, size);
         if (size == 0) return true;
     }
     const size_t prior = header_.size();

@@ -8,8 +8,10 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <map>
 #include <string>
+
+#include "core/language.h"
+#include "platform/profile.h"
 
 namespace uninstall {
 namespace {
@@ -26,24 +28,11 @@ std::string ReadBytes(const fs::path& path) {
     return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
-// Keys of section "KorvoPopupKiller"; the first of a repeated key counts.
-std::map<std::string, std::string> MainSection(const std::string& bytes) {
-    std::map<std::string, std::string> keys;
-    bool inSection = false;
-    size_t start = 0;
-    while (start < bytes.size()) {
-        size_t end = bytes.find('\n', start);
-        if (end == std::string::npos) end = bytes.size();
-        std::string line = bytes.substr(start, end - start);
-        start = end + 1;
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (!line.empty() && line[0] == '[') inSection = line == "[KorvoPopupKiller]";
-        const size_t equals = line.find('=');
-        if (inSection && equals != std::string::npos && line[0] != ';') {
-            keys.emplace(line.substr(0, equals), line.substr(equals + 1));
-        }
-    }
-    return keys;
+constexpr char kMissing[] = "(missing)";
+
+// Text of id in the language section of file, read as the programs read it, in full.
+std::string Text(const fs::path& file, const char* id) {
+    return platform::ReadProfileText(core::kLanguageSection, id, kMissing, file.string(), 1u << 20);
 }
 
 TEST(UninstallTexts, EveryLanguageShipsTheUninstallersTexts) {
@@ -58,14 +47,13 @@ TEST(UninstallTexts, EveryLanguageShipsTheUninstallersTexts) {
         for (size_t at = bytes.find('\n'); at != std::string::npos; at = bytes.find('\n', at + 1)) {
             ASSERT_TRUE(at > 0 && bytes[at - 1] == '\r') << name << ": a line without CRLF";
         }
-        const auto texts = MainSection(bytes);
-        const auto trays = MainSection(ReadBytes(entry.path()));
         for (const char* id : ids) {
-            ASSERT_EQ(texts.count(id), 1u) << name << " " << id;
-            EXPECT_EQ(texts.at(id), trays.at(id)) << name << " " << id;
-            EXPECT_LT(texts.at(id).size(), kUninstallTextBuffer);
+            const std::string text = Text(own, id);
+            ASSERT_NE(text, kMissing) << name << " " << id;
+            EXPECT_EQ(text, Text(entry.path(), id)) << name << " " << id;
+            EXPECT_LT(text.size(), kUninstallTextBuffer);
         }
-        EXPECT_LE(texts.at("9999").size(), kTrayTitleLength) << name;
+        EXPECT_LE(Text(own, "9999").size(), kTrayTitleLength) << name;
     }
     EXPECT_GE(languages, 2);
 }
