@@ -11,7 +11,7 @@
 #include "platform/ascii_text.h"
 #include "platform/profile.h"
 #include "platform/win/reg_key.h"
-#include "shell/app_messages.h"
+#include "core/app_messages.h"
 
 // Browser processes that count on the tray program, one instance for all processes (the section
 // is marked shared). Changed only with interlocked operations: browsers start and end at once.

@@ -3,16 +3,16 @@
 #include <chrono>
 
 #include "browsers/hosts_file.h"
-#include "browsers/proxy_setting_sheet_win.h"
+#include "wizard/proxy_setting_sheet_win.h"
 #include "core/app_state.h"
 #include "core/language.h"
 #include "core/language_dialog_win.h"
-#include "core/popup_killer_app_win.h"
+#include "app/popup_killer_app_win.h"
 #include "platform/threads.h"
 #include "platform/win/message_box.h"
 #include "proxy/settings.h"
 #include "res/resource.h"
-#include "shell/app_messages.h"
+#include "core/app_messages.h"
 
 namespace pages {
 

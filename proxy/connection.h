@@ -21,12 +21,6 @@ using platform::SocketHandle;
 // ProxyConnection objects alive.
 extern std::atomic<int> LiveConnections;
 
-// Fixed replies of the proxy: complete messages a browser shows.
-extern const char kBadRequestReply[];
-extern const char kTunnelEstablishedReply[];
-extern const char kSiteUnreachableReply[];
-extern const char kBadGatewayReply[];
-
 class ProxyConnection {
   public:
     // Takes ownership of the accepted browser socket.

@@ -2,29 +2,13 @@
 #include "platform/ascii_text.h"
 #include "platform/socket.h"
 #include "proxy/connection.h"
+#include "proxy/fixed_replies.h"
 #include "proxy/diagnostics.h"
 #include "proxy/dns_cache.h"
 #include "proxy/listener.h"
 #include "proxy/settings.h"
 
 namespace proxy {
-
-// Literals, not strings built at start-up: a connection thread may still send one while the
-// process exits.
-const char kBadRequestReply[] =
-    "HTTP/1.0 400 Invalid header received from browser\r\nContent-Type: text/html\r\n"
-    "Content-Length: 71\r\nConnection: close\r\n\r\n"
-    "<html>\r\n<head>\r\nInvalid header received from browser.\r\n</head></html>\r\n";
-const char kTunnelEstablishedReply[] =
-    "HTTP/1.0 200 Connection established\r\nProxy-agent: QX-Proxy/1.0\r\n\r\n";
-const char kSiteUnreachableReply[] =
-    "HTTP/1.0 404 Error connecting to site\r\nPragma: no-cache\r\nContent-Type: text/html\r\n"
-    "Content-Length: 54\r\nConnection: close\r\n\r\n"
-    "<html>\r\n<head>\r\nSite does not exist.\r\n</head></html>\r\n";
-const char kBadGatewayReply[] =
-    "HTTP/1.0 502 Invalid response received from site\r\nPragma: no-cache\r\n"
-    "Content-Type: text/html\r\nContent-Length: 70\r\nConnection: close\r\n\r\n"
-    "<html>\r\n<head>\r\nInvalid response received from site.\r\n</head></html>\r\n";
 
 bool ProxyConnection::HandleBrowserData(const char* data, size_t size) {
     RequestOptions options;

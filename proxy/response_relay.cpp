@@ -5,8 +5,8 @@
 
 #include "platform/ascii_text.h"
 #include "proxy/blocker.h"
-#include "proxy/connection.h"
 #include "proxy/diagnostics.h"
+#include "proxy/fixed_replies.h"
 #include "proxy/settings.h"
 
 namespace proxy {

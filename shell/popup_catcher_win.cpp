@@ -7,7 +7,7 @@
 
 #include "core/app_state.h"
 #include "core/blocked_count.h"
-#include "core/popup_killer_app_win.h"
+#include "app/popup_killer_app_win.h"
 #include "proxy/settings.h"
 #include "shell/popup_catcher.h"
 

@@ -2,7 +2,7 @@
 
 #include "core/app_state.h"
 #include "core/language_dialog_win.h"
-#include "core/popup_killer_app_win.h"
+#include "app/popup_killer_app_win.h"
 #include "platform/threads.h"
 #include "res/resource.h"
 #include "shell/skin_control_win.h"

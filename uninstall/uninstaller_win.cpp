@@ -6,7 +6,7 @@
 #include "browsers/opera.h"
 #include "core/app_state.h"
 #include "platform/win/reg_key.h"
-#include "shell/app_messages.h"
+#include "core/app_messages.h"
 #include "uninstall/uninstall_texts.h"
 #include "uninstall/uninstaller.h"
 

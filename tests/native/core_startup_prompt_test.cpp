@@ -3,7 +3,7 @@
 #include <set>
 #include <string>
 
-#include "core/startup_prompt.h"
+#include "app/startup_prompt.h"
 
 namespace {
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "proxy/connection.h"
+#include "proxy/fixed_replies.h"
 #include "proxy/http_request.h"
 
 namespace {

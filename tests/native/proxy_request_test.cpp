@@ -8,6 +8,7 @@
 #include "platform/socket.h"
 #include "proxy/blocker.h"
 #include "proxy/connection.h"
+#include "proxy/fixed_replies.h"
 #include "proxy/settings.h"
 #include "test_servers.h"
 

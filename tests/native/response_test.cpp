@@ -6,6 +6,7 @@
 
 #include "proxy/blocker.h"
 #include "proxy/connection.h"
+#include "proxy/fixed_replies.h"
 #include "proxy/response_body.h"
 #include "proxy/response_relay.h"
 #include "proxy/settings.h"

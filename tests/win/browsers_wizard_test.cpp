@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "browsers/opera.h"
-#include "browsers/proxy_setting_sheet_win.h"
+#include "wizard/proxy_setting_sheet_win.h"
 #include "core/app_state.h"
 #include "proxy/settings.h"
 #include "res/resource.h"

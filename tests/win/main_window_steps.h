@@ -7,7 +7,7 @@
 #include <functional>
 #include <vector>
 
-#include "core/popup_killer_app_win.h"
+#include "app/popup_killer_app_win.h"
 #include "shell/main_page_win.h"
 
 namespace main_window_steps {

@@ -12,7 +12,7 @@
 
 #include "browsers_support.h"
 #include "core/app_state.h"
-#include "core/popup_killer_app_win.h"
+#include "app/popup_killer_app_win.h"
 #include "main_window_steps.h"
 #include "pages/options_page_win.h"
 #include "pages/wav_file_dialog_win.h"
@@ -21,7 +21,7 @@
 #include "platform/win/reg_key.h"
 #include "proxy/settings.h"
 #include "res/resource.h"
-#include "shell/app_messages.h"
+#include "core/app_messages.h"
 #include "shell/main_page_win.h"
 #include "test_folder.h"
 

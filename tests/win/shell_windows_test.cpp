@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "core/app_state.h"
-#include "core/popup_killer_app_win.h"
+#include "app/popup_killer_app_win.h"
 #include "platform/win/message_box.h"
 #include "platform/win/reg_key.h"
 #include "proxy/settings.h"

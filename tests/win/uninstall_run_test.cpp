@@ -10,7 +10,7 @@
 #include "browsers/internet_explorer.h"
 #include "browsers/opera.h"
 #include "core/app_state.h"
-#include "shell/app_messages.h"
+#include "core/app_messages.h"
 #include "tests/win/browsers_support.h"
 #include "uninstall/uninstaller.h"
 

@@ -1,6 +1,6 @@
-#include "browsers/proxy_page3_win.h"
+#include "wizard/proxy_page3_win.h"
 
-#include "browsers/proxy_page4_win.h"
+#include "wizard/proxy_page4_win.h"
 #include "core/language.h"
 #include "res/resource.h"
 

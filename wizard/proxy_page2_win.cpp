@@ -1,4 +1,4 @@
-#include "browsers/proxy_page2_win.h"
+#include "wizard/proxy_page2_win.h"
 
 #include "core/language.h"
 #include "res/resource.h"

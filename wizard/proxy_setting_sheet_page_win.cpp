@@ -1,4 +1,4 @@
-#include "browsers/proxy_setting_sheet_page_win.h"
+#include "wizard/proxy_setting_sheet_page_win.h"
 
 #include "core/language.h"
 #include "core/language_dialog_win.h"

@@ -1,4 +1,4 @@
-#include "browsers/proxy_page1_win.h"
+#include "wizard/proxy_page1_win.h"
 
 #include "res/resource.h"
 

@@ -2,7 +2,7 @@
 // to point at the proxy or back to a direct connection.
 #pragma once
 
-#include "browsers/proxy_setting_sheet_page_win.h"
+#include "wizard/proxy_setting_sheet_page_win.h"
 
 namespace browsers {
 

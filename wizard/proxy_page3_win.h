@@ -2,7 +2,7 @@
 // Mozilla profiles to set or reset.
 #pragma once
 
-#include "browsers/proxy_setting_sheet_page_win.h"
+#include "wizard/proxy_setting_sheet_page_win.h"
 
 namespace browsers {
 

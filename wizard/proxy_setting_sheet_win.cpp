@@ -1,4 +1,4 @@
-#include "browsers/proxy_setting_sheet_win.h"
+#include "wizard/proxy_setting_sheet_win.h"
 
 #include <string>
 #include <utility>

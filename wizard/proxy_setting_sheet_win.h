@@ -9,11 +9,11 @@
 #include <functional>
 
 #include "browsers/browser_state.h"
-#include "browsers/proxy_page1_win.h"
-#include "browsers/proxy_page2_win.h"
-#include "browsers/proxy_page3_win.h"
-#include "browsers/proxy_page4_win.h"
-#include "browsers/proxy_setting_sheet_page_win.h"
+#include "wizard/proxy_page1_win.h"
+#include "wizard/proxy_page2_win.h"
+#include "wizard/proxy_page3_win.h"
+#include "wizard/proxy_page4_win.h"
+#include "wizard/proxy_setting_sheet_page_win.h"
 #include "platform/win/property_sheet.h"
 
 namespace browsers {

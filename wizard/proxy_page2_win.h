@@ -2,7 +2,7 @@
 // connections, and the Opera version. Only the groups of the chosen browsers are shown.
 #pragma once
 
-#include "browsers/proxy_setting_sheet_page_win.h"
+#include "wizard/proxy_setting_sheet_page_win.h"
 
 namespace browsers {
 

@@ -1,4 +1,4 @@
-#include "core/startup_prompt.h"
+#include "app/startup_prompt.h"
 
 namespace core {
 

@@ -2,7 +2,7 @@
 // chosen browsers are set or reset through their own operations.
 #pragma once
 
-#include "browsers/proxy_setting_sheet_page_win.h"
+#include "wizard/proxy_setting_sheet_page_win.h"
 
 namespace browsers {
 

@@ -1,4 +1,4 @@
-#include "browsers/proxy_page4_win.h"
+#include "wizard/proxy_page4_win.h"
 
 #include "browsers/internet_explorer.h"
 #include "browsers/netscape.h"

@@ -1,7 +1,7 @@
 // KorvoPop.exe: the tray program. Its whole life is the application object's start-up routine.
 #include <windows.h>
 
-#include "core/popup_killer_app_win.h"
+#include "app/popup_killer_app_win.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     try {
