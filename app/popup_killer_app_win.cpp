@@ -3,18 +3,18 @@
 
 #include <commctrl.h>
 
-#include "browsers/hosts_file.h"
-#include "core/app_state.h"
-#include "core/language.h"
 #include "app/popup_killer_app_win.h"
 #include "app/startup_prompt.h"
+#include "browsers/hosts_file.h"
+#include "core/app_messages.h"
+#include "core/app_state.h"
+#include "core/language.h"
 #include "platform/socket.h"
 #include "platform/win/message_box.h"
 #include "platform/win/reg_key.h"
 #include "proxy/blocker.h"
 #include "proxy/settings.h"
 #include "res/resource.h"
-#include "core/app_messages.h"
 #include "shell/main_page_win.h"
 #include "shell/splash_dlg_win.h"
 

@@ -6,12 +6,12 @@
 #include <algorithm>
 #include <string>
 
+#include "core/app_messages.h"
 #include "core/app_state.h"
 #include "helper/helper_module.h"
 #include "platform/ascii_text.h"
 #include "platform/profile.h"
 #include "platform/win/reg_key.h"
-#include "core/app_messages.h"
 
 // Browser processes that count on the tray program, one instance for all processes (the section
 // is marked shared). Changed only with interlocked operations: browsers start and end at once.

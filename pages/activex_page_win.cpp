@@ -1,7 +1,7 @@
 #include "pages/activex_page_win.h"
 
-#include "core/language_dialog_win.h"
 #include "app/popup_killer_app_win.h"
+#include "core/language_dialog_win.h"
 #include "pages/dropped_height_win.h"
 #include "pages/zone_policy.h"
 #include "platform/win/reg_key.h"

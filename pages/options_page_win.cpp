@@ -3,16 +3,16 @@
 
 #include <mmsystem.h>
 
+#include "app/popup_killer_app_win.h"
+#include "core/app_messages.h"
 #include "core/app_state.h"
 #include "core/language_dialog_win.h"
-#include "app/popup_killer_app_win.h"
 #include "pages/dropped_height_win.h"
 #include "pages/option_lists.h"
 #include "pages/options_page_win.h"
 #include "pages/wav_file_dialog_win.h"
 #include "proxy/settings.h"
 #include "res/resource.h"
-#include "core/app_messages.h"
 
 namespace pages {
 namespace {

@@ -2,17 +2,17 @@
 
 #include <chrono>
 
+#include "app/popup_killer_app_win.h"
 #include "browsers/hosts_file.h"
-#include "wizard/proxy_setting_sheet_win.h"
+#include "core/app_messages.h"
 #include "core/app_state.h"
 #include "core/language.h"
 #include "core/language_dialog_win.h"
-#include "app/popup_killer_app_win.h"
 #include "platform/threads.h"
 #include "platform/win/message_box.h"
 #include "proxy/settings.h"
 #include "res/resource.h"
-#include "core/app_messages.h"
+#include "wizard/proxy_setting_sheet_win.h"
 
 namespace pages {
 

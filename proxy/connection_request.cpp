@@ -2,9 +2,9 @@
 #include "platform/ascii_text.h"
 #include "platform/socket.h"
 #include "proxy/connection.h"
-#include "proxy/fixed_replies.h"
 #include "proxy/diagnostics.h"
 #include "proxy/dns_cache.h"
+#include "proxy/fixed_replies.h"
 #include "proxy/listener.h"
 #include "proxy/settings.h"
 

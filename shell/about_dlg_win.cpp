@@ -5,10 +5,10 @@
 
 #include <vector>
 
+#include "app/popup_killer_app_win.h"
 #include "core/app_state.h"
 #include "core/language.h"
 #include "core/language_dialog_win.h"
-#include "app/popup_killer_app_win.h"
 #include "platform/win/reg_key.h"
 #include "res/resource.h"
 #include "shell/about_dlg_win.h"

@@ -3,17 +3,17 @@
 
 #include <commctrl.h>
 
+#include "app/popup_killer_app_win.h"
 #include "browsers/browser_state.h"
 #include "browsers/hosts_file.h"
+#include "core/app_messages.h"
 #include "core/app_state.h"
 #include "core/language.h"
-#include "app/popup_killer_app_win.h"
 #include "platform/win/message_box.h"
 #include "proxy/blocker.h"
 #include "proxy/settings.h"
 #include "res/resource.h"
 #include "shell/about_dlg_win.h"
-#include "core/app_messages.h"
 #include "shell/help_win.h"
 #include "shell/main_page_win.h"
 #include "shell/popup_catcher.h"

@@ -5,9 +5,9 @@
 
 #include <cstring>
 
+#include "app/popup_killer_app_win.h"
 #include "core/app_state.h"
 #include "core/blocked_count.h"
-#include "app/popup_killer_app_win.h"
 #include "proxy/settings.h"
 #include "shell/popup_catcher.h"
 

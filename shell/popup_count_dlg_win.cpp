@@ -1,8 +1,8 @@
 #include "shell/popup_count_dlg_win.h"
 
+#include "app/popup_killer_app_win.h"
 #include "core/app_state.h"
 #include "core/language_dialog_win.h"
-#include "app/popup_killer_app_win.h"
 #include "platform/threads.h"
 #include "res/resource.h"
 #include "shell/skin_control_win.h"

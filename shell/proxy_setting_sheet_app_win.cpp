@@ -1,8 +1,8 @@
 // The wizard as the program opens it: on the application's browser state, with its skin. Kept
 // beside the application's windows, which the browser library does not link.
-#include "wizard/proxy_setting_sheet_win.h"
 #include "app/popup_killer_app_win.h"
 #include "shell/skin_control_win.h"
+#include "wizard/proxy_setting_sheet_win.h"
 
 namespace browsers {
 

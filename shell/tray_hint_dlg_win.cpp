@@ -1,8 +1,8 @@
 #include "shell/tray_hint_dlg_win.h"
 
+#include "app/popup_killer_app_win.h"
 #include "core/app_state.h"
 #include "core/language_dialog_win.h"
-#include "app/popup_killer_app_win.h"
 #include "platform/win/reg_key.h"
 #include "res/resource.h"
 #include "shell/skin_control_win.h"

@@ -4,9 +4,9 @@
 #include "browsers/hosts_file.h"
 #include "browsers/netscape.h"
 #include "browsers/opera.h"
+#include "core/app_messages.h"
 #include "core/app_state.h"
 #include "platform/win/reg_key.h"
-#include "core/app_messages.h"
 #include "uninstall/uninstall_texts.h"
 #include "uninstall/uninstaller.h"
 

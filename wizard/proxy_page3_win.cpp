@@ -1,8 +1,8 @@
 #include "wizard/proxy_page3_win.h"
 
-#include "wizard/proxy_page4_win.h"
 #include "core/language.h"
 #include "res/resource.h"
+#include "wizard/proxy_page4_win.h"
 
 namespace browsers {
 

@@ -9,12 +9,12 @@
 #include <functional>
 
 #include "browsers/browser_state.h"
+#include "platform/win/property_sheet.h"
 #include "wizard/proxy_page1_win.h"
 #include "wizard/proxy_page2_win.h"
 #include "wizard/proxy_page3_win.h"
 #include "wizard/proxy_page4_win.h"
 #include "wizard/proxy_setting_sheet_page_win.h"
-#include "platform/win/property_sheet.h"
 
 namespace browsers {
 

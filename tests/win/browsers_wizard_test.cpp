@@ -12,12 +12,12 @@
 #include <vector>
 
 #include "browsers/opera.h"
-#include "wizard/proxy_setting_sheet_win.h"
 #include "core/app_state.h"
 #include "proxy/settings.h"
 #include "res/resource.h"
 #include "shell/skin_control_win.h"
 #include "tests/win/browsers_support.h"
+#include "wizard/proxy_setting_sheet_win.h"
 
 namespace browsers {
 namespace {

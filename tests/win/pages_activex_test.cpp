@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "app/popup_killer_app_win.h"
 #include "browsers_support.h"
 #include "core/app_state.h"
-#include "app/popup_killer_app_win.h"
 #include "main_window_steps.h"
 #include "platform/module_path.h"
 #include "platform/win/message_box.h"

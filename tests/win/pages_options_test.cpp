@@ -10,9 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "browsers_support.h"
-#include "core/app_state.h"
 #include "app/popup_killer_app_win.h"
+#include "browsers_support.h"
+#include "core/app_messages.h"
+#include "core/app_state.h"
 #include "main_window_steps.h"
 #include "pages/options_page_win.h"
 #include "pages/wav_file_dialog_win.h"
@@ -21,7 +22,6 @@
 #include "platform/win/reg_key.h"
 #include "proxy/settings.h"
 #include "res/resource.h"
-#include "core/app_messages.h"
 #include "shell/main_page_win.h"
 #include "test_folder.h"
 

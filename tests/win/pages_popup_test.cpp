@@ -11,17 +11,17 @@
 #include <string>
 #include <vector>
 
+#include "app/popup_killer_app_win.h"
 #include "browsers/hosts_file.h"
 #include "browsers/internet_explorer.h"
 #include "browsers_support.h"
+#include "core/app_messages.h"
 #include "core/app_state.h"
-#include "app/popup_killer_app_win.h"
 #include "pages/popup_dlg_win.h"
 #include "platform/module_path.h"
 #include "platform/win/message_box.h"
 #include "proxy/settings.h"
 #include "res/resource.h"
-#include "core/app_messages.h"
 #include "shell/skin_control_win.h"
 #include "test_folder.h"
 

@@ -11,9 +11,9 @@
 #include <thread>
 #include <vector>
 
+#include "app/popup_killer_app_win.h"
 #include "browsers_support.h"
 #include "core/app_state.h"
-#include "app/popup_killer_app_win.h"
 #include "platform/module_path.h"
 #include "platform/win/message_box.h"
 #include "platform/win/reg_key.h"

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "core/app_state.h"
 #include "app/popup_killer_app_win.h"
+#include "core/app_state.h"
 #include "platform/win/message_box.h"
 #include "platform/win/reg_key.h"
 #include "proxy/settings.h"

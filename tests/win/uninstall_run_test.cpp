@@ -9,8 +9,8 @@
 #include "browsers/hosts_file.h"
 #include "browsers/internet_explorer.h"
 #include "browsers/opera.h"
-#include "core/app_state.h"
 #include "core/app_messages.h"
+#include "core/app_state.h"
 #include "tests/win/browsers_support.h"
 #include "uninstall/uninstaller.h"
 
