@@ -203,11 +203,12 @@ TEST_F(Profiles, WriteFailsWithoutTouchingAnUnwritableFile) {
 }
 
 TEST(ProgramDirectory, IsTheProgramFolderUnlessOverridden) {
-    char exe[MAX_PATH];
-    DWORD n = GetModuleFileNameA(nullptr, exe, MAX_PATH);
-    const std::string program(exe, n);
-    const std::string folder = program.substr(0, program.rfind('\\') + 1);
-    EXPECT_EQ(ProgramDirectory(), folder);
+    // The folder holds this very program, and a folder name ends in its separator.
+    const std::string folder = ProgramDirectory();
+    ASSERT_FALSE(folder.empty());
+    EXPECT_EQ(folder.back(), '\\');
+    EXPECT_NE(GetFileAttributesA((folder + "korvo_win_tests.exe").c_str()), INVALID_FILE_ATTRIBUTES)
+        << folder;
     OverrideProgramDirectory("C:\\Korvo");
     EXPECT_EQ(ProgramDirectory(), "C:\\Korvo\\");
     OverrideProgramDirectory("");

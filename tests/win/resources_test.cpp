@@ -218,7 +218,17 @@ TEST_F(Resources, AboutStaticsNameVersionValues) {
             return std::string();
         return std::string(value);
     };
-    EXPECT_EQ(query("FileVersion"), KORVO_VERSION_TEXT);
+    // The version texts agree with the binary version Windows shows in the file's properties.
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT fixedSize = 0;
+    ASSERT_TRUE(VerQueryValueA(info.data(), "\\", reinterpret_cast<void**>(&fixed), &fixedSize));
+    const std::string binary = std::to_string(HIWORD(fixed->dwFileVersionMS)) + ", " +
+                               std::to_string(LOWORD(fixed->dwFileVersionMS)) + ", " +
+                               std::to_string(HIWORD(fixed->dwFileVersionLS)) + ", " +
+                               std::to_string(LOWORD(fixed->dwFileVersionLS));
+    EXPECT_NE(fixed->dwFileVersionMS, 0u);
+    EXPECT_EQ(query("FileVersion"), binary);
+    EXPECT_EQ(query("ProductVersion"), binary);
 
     HWND about = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_ABOUT), host_,
                                     PlainDialogProc, 0);
