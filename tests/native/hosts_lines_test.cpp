@@ -58,17 +58,17 @@ TEST(HostsLines, PreparedLinesMatchLoosely) {
     EXPECT_EQ(SwitchPreparedHosts(ads, ads, plain), ads);
 }
 
-std::string IdAndDefault(const std::string& id, const std::string& text) {
-    return "[" + id + "]" + text;
+std::string IdAndDefault(const core::LanguageText& text) {
+    return "[" + std::string(text.id) + "]" + text.defaultText;
 }
 
 TEST(HostsLines, ManualInstructionsJoinFiveTextsInOrder) {
     EXPECT_EQ(HostsManualInstructions(IdAndDefault),
               "[6005]Error, Can't write to the hosts file, the program may not run correctly"
-              "[6006]To perform it manually, go to your windows directory open the "
-              "..\\[system folder]\\drivers\\etc\\[6007]open the file with name HOSTS in any "
-              "text editor[6008]finally add the following line at the end of the file"
-              "[6009]127.0.0.1\tKorvoPopupKiller");
+              "[6006]\nTo perform it manually, go to your windows directory open the "
+              "..\\[system folder]\\drivers\\etc\\[6007]\nopen the file with name HOSTS in any "
+              "text editor[6008]\nfinally add the following line at the end of the file"
+              "[6009]\n127.0.0.1\tKorvoPopupKiller");
 }
 
 std::string ReadShipped(const std::string& name) {
