@@ -6,8 +6,8 @@
 #include "app/popup_killer_app_win.h"
 #include "app/startup_prompt.h"
 #include "browsers/hosts_file.h"
-#include "core/app_messages.h"
 #include "core/app_state.h"
+#include "core/instance_window.h"
 #include "core/language.h"
 #include "platform/socket.h"
 #include "platform/win/message_box.h"
@@ -29,7 +29,7 @@ bool quitRequested = false;
 
 // The instance window hands what other programs post to it to the main window.
 LRESULT CALLBACK InstanceWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == shell::kMsgQuitQuietly || message == shell::kMsgUninstalling) {
+    if (message == kMsgQuitQuietly || message == kMsgUninstalling) {
         try {
             if (shell::CMainPage* mainPage = shell::RunningMainPage()) {
                 mainPage->QuitQuietly();
@@ -63,15 +63,14 @@ std::int32_t AskStartupPrompt(const browsers::BrowserConfigState& config) {
     appState.wizardMessage = "N";
     if (code == 0) return 0;
     const LanguageText first = StartupPromptText(code);
-    std::string text = first.id != nullptr ? GetLanguageString(first.id, first.defaultText) : "";
-    text += GetLanguageString(kPromptNote.id, kPromptNote.defaultText);
-    text += GetLanguageString(kPromptButtons.id, kPromptButtons.defaultText);
+    std::string text = first.id != nullptr ? GetLanguageString(first) : "";
+    text += GetLanguageString(texts::kPromptNote);
+    text += GetLanguageString(texts::kPromptButtons);
     const std::string caption = AppTitle();
     if (platform::ShowMessageBox(nullptr, text, caption, MB_YESNO | MB_ICONINFORMATION) == IDYES)
         return 1;
-    platform::ShowMessageBox(nullptr,
-                             GetLanguageString(kPromptWarning.id, kPromptWarning.defaultText),
-                             caption, MB_OK | MB_ICONWARNING);
+    platform::ShowMessageBox(nullptr, GetLanguageString(texts::kPromptWarning), caption,
+                             MB_OK | MB_ICONWARNING);
     return 0;
 }
 
@@ -88,13 +87,13 @@ CPopupKillerApp::~CPopupKillerApp() = default;
 
 bool CPopupKillerApp::RecreateInstanceMutex() {
     if (instanceMutex_ != nullptr) CloseHandle(instanceMutex_);
-    const std::string mutexName = GetLanguageString("9999", "Korvo Popup Killer.kv");
+    const std::string mutexName = InstanceWindowTitle(CurrentLanguageFilePath());
     instanceMutex_ = CreateMutexA(nullptr, TRUE, mutexName.c_str());
     return instanceMutex_ != nullptr && GetLastError() != ERROR_ALREADY_EXISTS;
 }
 
 int CPopupKillerApp::Run() {
-    const std::string mutexName = GetLanguageString("9999", "Korvo Popup Killer.kv");
+    const std::string mutexName = InstanceWindowTitle(CurrentLanguageFilePath());
     instanceMutex_ = CreateMutexA(nullptr, TRUE, mutexName.c_str());
     const DWORD mutexError = GetLastError();
     if (mutexError == ERROR_ALREADY_EXISTS || mutexError == ERROR_INVALID_HANDLE) return 0;
@@ -116,7 +115,7 @@ int CPopupKillerApp::Run() {
     if (appState.firstRun) browsers::BackupHosts();
     if (appState.wizardMessage == "A") startWizard = AskStartupPrompt(browserConfig);
 
-    const std::string instanceTitle = GetLanguageString("9999", "Korvo Popup Killer.kv");
+    const std::string instanceTitle = InstanceWindowTitle(CurrentLanguageFilePath());
     proxy::appSettings.PopupIP.Set(browsers::kProxyHost);
     if (!platform::InitSockets()) {
         char text[256] = "";

@@ -14,53 +14,21 @@ int StartupPromptCode(const browsers::BrowserConfigState& state) {
 LanguageText StartupPromptText(int code) {
     static const LanguageText kTexts[16] = {
         {nullptr, nullptr},
-        {"19000",
-         "You have Internet Explorer browser installed,but you haven't configured the proxy "
-         "settings\r\nDo you want to configure proxy settings now?"},
-        {"19001",
-         "You have Opera 6 browser  installed, but you haven't configured the proxy "
-         "settings\r\nDo you want to configure proxy settings now?"},
-        {"19004",
-         "You have Internet Explorer and Opera 6 browsers installed, but you haven't configured "
-         "the proxy settings for any of them"},
-        {"19002",
-         "You have Opera 7 browser installed, but you haven't configured the proxy settings"},
-        {"19005",
-         "You have Internet Explorer and Opera 7 browsers installed, but you haven't configured "
-         "the proxy settings for any of them\r\nDo you want to configure proxy settings now?"},
-        {"19007",
-         "You have Opera 6 and Opera 7 browsers installed, but you haven't configured the proxy "
-         "settings for any of them\r\nDo you want to configure proxy settings now?"},
-        // Internet Explorer, Opera 6 and Opera 7: composed in the same form as the others.
-        {"19017",
-         "You have Internet Explorer, Opera 6 and Opera 7 browsers installed, but you haven't "
-         "configured the proxy settings for any of them\r\nDo you want to configure proxy "
-         "settings now?"},
-        {"19003",
-         "You have netscape browser installed, but you haven't configured the proxy "
-         "settings\r\nDo you want to configure proxy settings now?"},
-        {"19006",
-         "You have Internet Explorer and netscape browsers installed, but you haven't configured "
-         "the proxy settings for any of them\r\nDo you want to configure proxy settings now?"},
-        {"19008",
-         "You have Opera 6 and netscape browsers installed, but you haven't configured the proxy "
-         "settings for any of them\r\nDo you want to configure proxy settings now?"},
-        {"19015",
-         "You have Internet Explorer, Opera 6, and netscape installed, but you haven't configured "
-         "the proxy settings for any of them\r\nDo you want to configure proxy settings now?"},
-        {"19009",
-         "You have Opera 7 and netscape browsers installed, but you haven't configured the proxy "
-         "settings for any of them\r\nDo you want to configure proxy settings now?"},
-        {"19016",
-         "You have Internet Explorer, Opera 7, and netscape installed, but you haven't configured "
-         "the proxy settings for any of them\r\nDo you want to configure proxy settings now?"},
-        {"19010",
-         "You have Opera 6, Opera 7 and netscape installed, but you haven't configured the proxy "
-         "settings for any of them\r\nDo you want to configure proxy settings now?"},
-        {"19011",
-         "You have Internet Explorer, Opera 6, Opera 7 and netscape installed, but you haven't "
-         "configured the proxy settings for any of them\r\nDo you want to configure proxy "
-         "settings now?"},
+        texts::kPromptIe,
+        texts::kPromptOpera6,
+        texts::kPromptIeOpera6,
+        texts::kPromptOpera7,
+        texts::kPromptIeOpera7,
+        texts::kPromptOpera6Opera7,
+        texts::kPromptIeOpera6Opera7,
+        texts::kPromptNetscape,
+        texts::kPromptIeNetscape,
+        texts::kPromptOpera6Netscape,
+        texts::kPromptIeOpera6Netscape,
+        texts::kPromptOpera7Netscape,
+        texts::kPromptIeOpera7Netscape,
+        texts::kPromptOpera6Opera7Netscape,
+        texts::kPromptAllBrowsers,
     };
     if (code < 1 || code > 15) return kTexts[0];
     return kTexts[code];

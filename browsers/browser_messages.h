@@ -6,6 +6,8 @@
 #include <utility>
 #include <vector>
 
+#include "core/language_texts.h"
+
 namespace browsers {
 
 using Placeholders = std::vector<std::pair<std::string, std::string>>;
@@ -15,15 +17,15 @@ using Placeholders = std::vector<std::pair<std::string, std::string>>;
 // listed placeholder that matches wins: list "%s1" before "%s".
 std::string FillPlaceholders(const std::string& text, const Placeholders& values);
 
-// Windows: the language text of id (defaultText when missing), filled, in a message box with no
-// owner, the program title as caption and the stop icon.
-void ShowBrowserError(const char* id, const char* defaultText, const Placeholders& values = {});
+// Windows: the language text (its default when missing), filled, in a message box with no owner,
+// the program title as caption and the stop icon.
+void ShowBrowserError(const core::LanguageText& text, const Placeholders& values = {});
 
 // Where the error boxes take their text and caption from. The tray program's language file and
 // title (core::GetLanguageString, core::AppTitle) by default; the uninstaller, which reads a
 // language file of its own, sets its lookups for its run. An empty function restores the default.
 struct BrowserMessageTexts {
-    std::function<std::string(const std::string& id, const std::string& defaultText)> text;
+    std::function<std::string(const core::LanguageText& text)> text;
     std::function<std::string()> caption;
 };
 void SetBrowserMessageTexts(BrowserMessageTexts texts);

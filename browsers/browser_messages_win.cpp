@@ -13,9 +13,9 @@ BrowserMessageTexts messageTexts;
 
 void SetBrowserMessageTexts(BrowserMessageTexts texts) { messageTexts = std::move(texts); }
 
-void ShowBrowserError(const char* id, const char* defaultText, const Placeholders& values) {
-    const std::string found = messageTexts.text ? messageTexts.text(id, defaultText)
-                                                : core::GetLanguageString(id, defaultText);
+void ShowBrowserError(const core::LanguageText& text, const Placeholders& values) {
+    const std::string found =
+        messageTexts.text ? messageTexts.text(text) : core::GetLanguageString(text);
     const std::string caption = messageTexts.caption ? messageTexts.caption() : core::AppTitle();
     platform::ShowMessageBox(nullptr, FillPlaceholders(found, values), caption,
                              MB_OK | MB_ICONSTOP);

@@ -162,14 +162,9 @@ std::string RemoveProgramHostsLines(const std::string& current, const std::strin
 }
 
 std::string HostsManualInstructions(TextLookup lookup) {
-    return lookup("6005",
-                  "Error, Can't write to the hosts file, the program may not run correctly") +
-           lookup("6006",
-                  "To perform it manually, go to your windows directory open the "
-                  "..\\[system folder]\\drivers\\etc\\") +
-           lookup("6007", "open the file with name HOSTS in any text editor") +
-           lookup("6008", "finally add the following line at the end of the file") +
-           lookup("6009", "127.0.0.1\tKorvoPopupKiller");
+    return lookup(core::texts::kHostsNotWritable) + lookup(core::texts::kHostsManualFolder) +
+           lookup(core::texts::kHostsManualOpen) + lookup(core::texts::kHostsManualAddLine) +
+           lookup(core::texts::kHostsManualEntry);
 }
 
 }  // namespace browsers

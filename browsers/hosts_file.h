@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "core/language_texts.h"
+
 namespace browsers {
 
 // Hosts files larger than this are not read (treated as unreadable).
@@ -70,11 +72,12 @@ std::string RemoveProgramHostsLines(const std::string& current, const std::strin
                                     const std::vector<std::string>& prepared,
                                     const std::string& proxyHost);
 
-// Looks up a language text by id, with its English default (core::GetLanguageString).
-using TextLookup = std::string (*)(const std::string& id, const std::string& defaultText);
+// Looks up a language text (core::GetLanguageString).
+using TextLookup = std::string (*)(const core::LanguageText& text);
 
-// The manual-instruction message shown when the entry cannot be written: texts 6005 to 6009,
-// looked up through lookup, joined without separators.
+// The manual-instruction message shown when the entry cannot be written: texts
+// kHostsNotWritable to kHostsManualEntry (6005 to 6009), looked up through lookup, joined
+// without separators.
 std::string HostsManualInstructions(TextLookup lookup);
 
 // ---- The files (Windows only) ----

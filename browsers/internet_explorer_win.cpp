@@ -119,7 +119,7 @@ bool SetConnectionOptions(const char* connection, const char* proxyServer) {
     options[2].Value.pszValue = const_cast<char*>(kIeProxyBypass);
     bool result = ApplyConnectionOptions(connection, options, 3);
     if (!result) {
-        ShowBrowserError("2241", "Error, Failed to set Internet Explorer proxy setting.");
+        ShowBrowserError(core::texts::kIeSetFailed);
     }
     return result;
 }
@@ -130,7 +130,7 @@ bool DisableConnectionProxy(const char* connection) {
     option.Value.dwValue = PROXY_TYPE_DIRECT;
     bool result = ApplyConnectionOptions(connection, &option, 1);
     if (!result) {
-        ShowBrowserError("2244", "Error, Failed to reset Internet Explorer proxy setting.");
+        ShowBrowserError(core::texts::kIeResetFailed);
     }
     return result;
 }

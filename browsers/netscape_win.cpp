@@ -11,12 +11,6 @@ namespace browsers {
 namespace {
 
 constexpr DWORD kUserNameBuffer = 200;
-constexpr char kSetFailedId[] = "2242";
-constexpr char kSetFailedText[] =
-    "Error, Failed to set Netscape's profile %s1 proxy setting because %s2 doesn't exist.";
-constexpr char kResetFailedId[] = "2243";
-constexpr char kResetFailedText[] =
-    "Error, Failed to reset Netscape's profile %s1 proxy setting because %s2 doesn't exist.";
 
 // The running user's Mozilla folder, "" when the Windows version has none we know.
 std::string CurrentMozillaFolder() {
@@ -38,9 +32,9 @@ std::string FirstMatch(const std::string& pattern) {
     return found.cFileName;
 }
 
-void ShowProfileError(const char* id, const char* text, const NetscapeProfileEntry& entry,
+void ShowProfileError(const core::LanguageText& text, const NetscapeProfileEntry& entry,
                       const std::string& prefsJsPath) {
-    ShowBrowserError(id, text, {{"%s1", entry.name}, {"%s2", prefsJsPath}});
+    ShowBrowserError(text, {{"%s1", entry.name}, {"%s2", prefsJsPath}});
 }
 
 }  // namespace
@@ -155,7 +149,7 @@ bool NetscapeProfiles::WriteUserJs(const PreferenceLines& lines) {
 void NetscapeProfiles::SetProfileProxy(const NetscapeProfileEntry& entry, const std::string& host,
                                        const std::string& port, BrowserConfigState& state) {
     if (!FindProfileFiles(entry)) {
-        ShowProfileError(kSetFailedId, kSetFailedText, entry, prefsJsPath);
+        ShowProfileError(core::texts::kNetscapeSetFailed, entry, prefsJsPath);
         return;
     }
     std::string prefs;
@@ -172,7 +166,7 @@ void NetscapeProfiles::SetProfileProxy(const NetscapeProfileEntry& entry, const 
 void NetscapeProfiles::ResetProfileProxy(const NetscapeProfileEntry& entry,
                                          BrowserConfigState& state) {
     if (!FindProfileFiles(entry)) {
-        ShowProfileError(kResetFailedId, kResetFailedText, entry, prefsJsPath);
+        ShowProfileError(core::texts::kNetscapeResetFailed, entry, prefsJsPath);
         return;
     }
     if (WriteUserJs(ResetProxyPreferenceLines()) && --configuredCount <= 0) {
@@ -201,7 +195,7 @@ void NetscapeProfiles::ResetNetscapeProxyForUninstall() {
         if (FindProfileFiles(entry)) {
             WriteUserJs(ResetProxyPreferenceLines());
         } else {
-            ShowProfileError(kResetFailedId, kResetFailedText, entry, prefsJsPath);
+            ShowProfileError(core::texts::kNetscapeResetFailed, entry, prefsJsPath);
         }
         --configuredCount;
     }

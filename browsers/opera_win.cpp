@@ -54,47 +54,29 @@ void ShowLocateError(int result, bool set, const OperaSettings& opera) {
     switch (result) {
         case kOpera6FileMissing:
             if (set) {
-                ShowBrowserError("2245",
-                                 "Error, Failed to set Opera 6 proxy setting because %s doesn't "
-                                 "exist.",
-                                 {{"%s", opera6}});
+                ShowBrowserError(core::texts::kOpera6SetFailed, {{"%s", opera6}});
             } else {
-                ShowBrowserError("2248",
-                                 "Error, Failed to reset Opera 6 proxy setting because %s "
-                                 "doesn't exist.",
-                                 {{"%s", opera6}});
+                ShowBrowserError(core::texts::kOpera6ResetFailed, {{"%s", opera6}});
             }
             break;
         case kOpera7FileMissing:
             if (set) {
-                ShowBrowserError("2246",
-                                 "Error, Failed to set Opera 7 proxy setting because %s doesn't "
-                                 "exist.",
-                                 {{"%s", opera7}});
+                ShowBrowserError(core::texts::kOpera7SetFailed, {{"%s", opera7}});
             } else {
-                ShowBrowserError("2249",
-                                 "Error, Failed to reset Opera 7 proxy setting because %s "
-                                 "doesn't exist.",
-                                 {{"%s", opera7}});
+                ShowBrowserError(core::texts::kOpera7ResetFailed, {{"%s", opera7}});
             }
             break;
         case kBothFilesMissing:
             if (set) {
-                ShowBrowserError("2247",
-                                 "Error, Failed to set Opera 6 and Opera 7 proxy setting because "
-                                 "%s1 and %s2 don't exist.",
+                ShowBrowserError(core::texts::kOperaBothSetFailed,
                                  {{"%s1", opera6}, {"%s2", opera7}});
             } else {
-                ShowBrowserError("2250",
-                                 "Error, Failed to reset Opera 6 and Opera 7 proxy setting "
-                                 "because %s1 and %s2 don't exist.",
+                ShowBrowserError(core::texts::kOperaBothResetFailed,
                                  {{"%s1", opera6}, {"%s2", opera7}});
             }
             break;
         default:
-            ShowBrowserError("2251",
-                             "Error, Failed to set Opera proxy setting because Opera key doesn't "
-                             "exist in the Registry.");
+            ShowBrowserError(core::texts::kOperaKeyMissing);
             break;
     }
 }

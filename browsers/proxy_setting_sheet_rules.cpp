@@ -86,13 +86,9 @@ int CountChoosable(const std::vector<int>& disabledFlags) {
 
 NetscapeResult NetscapeResultMessage(bool netscapeIsConfigured) {
     if (netscapeIsConfigured) {
-        return {"2239", "Netscape Proxy Setting", "2240",
-                "Netscape proxy has been set successfully. Settings Will take effect from the "
-                "second launch for Netscape.",
-                true};
+        return {core::texts::kNetscapeSetCaption, core::texts::kNetscapeSetDone, true};
     }
-    return {"2258", "Reset Netscape Proxy Settings", "2257",
-            "Netscape settings will take effect from the second launch", false};
+    return {core::texts::kNetscapeResetCaption, core::texts::kNetscapeResetDone, false};
 }
 
 }  // namespace browsers

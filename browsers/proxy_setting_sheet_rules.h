@@ -6,6 +6,7 @@
 
 #include "browsers/browser_state.h"
 #include "browsers/wizard_state.h"
+#include "core/language_texts.h"
 
 namespace browsers {
 
@@ -62,10 +63,8 @@ int CountChoosable(const std::vector<int>& disabledFlags);
 // The message shown after Finish wrote some Netscape profile: the set message while Netscape
 // is configured, the reset message otherwise.
 struct NetscapeResult {
-    const char* captionId;
-    const char* caption;
-    const char* textId;
-    const char* text;
+    core::LanguageText caption;
+    core::LanguageText text;
     bool information;  // the information icon; no icon otherwise
 };
 NetscapeResult NetscapeResultMessage(bool netscapeIsConfigured);

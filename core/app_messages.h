@@ -1,5 +1,5 @@
-// Window messages between the program's own windows and from the other deliverables. Each is
-// posted with wParam and lParam 0.
+// Window messages between the tray program's own windows (the messages the other programs post to
+// it are in core/instance_window.h). Each is posted with wParam and lParam 0.
 #pragma once
 
 namespace shell {
@@ -9,11 +9,6 @@ constexpr unsigned kMsgCatchingChanged = 8008;  // Popups page: catching may hav
 constexpr unsigned kMsgLanguageChanged = 8009;  // Options page: the language was switched
 constexpr unsigned kMsgTopmostChanged = 8010;   // Options page: "Always On Top" was switched
 constexpr unsigned kMsgBannerChanged = 8011;    // Popups page: banner blocking was switched
-
-// Posted to the instance window: the browser helper ends the program quietly after the last
-// browser, and the uninstaller before it removes the files.
-constexpr unsigned kMsgQuitQuietly = 32790;
-constexpr unsigned kMsgUninstalling = 9000;
 
 // The main window's timer that drives the pop-up catcher, and its period.
 constexpr unsigned kCatcherTimer = 8013;

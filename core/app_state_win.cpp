@@ -15,8 +15,7 @@ bool ReadText(const platform::RegKey& key, const char* name, std::string* field)
 }  // namespace
 
 bool LoadAppState(AppState& state) {
-    const std::string corrupted = GetLanguageString(
-        "6001", "Sorry, but some files have been corrupted, you have to re-install the program");
+    const std::string corrupted = GetLanguageString(texts::kFilesCorrupted);
     platform::RegKey key;
     bool complete = key.Open(HKEY_CURRENT_USER, kAppKeyPath) == ERROR_SUCCESS;
     if (complete && !ReadText(key, "Wizard Message", &state.wizardMessage)) {

@@ -20,16 +20,18 @@ std::string ExpandLineBreaks(std::string text) {
     return text;
 }
 
-std::string GetLanguageString(const std::string& id, const std::string& defaultText) {
-    return ExpandLineBreaks(platform::ReadProfileText(
-        kLanguageSection, id, defaultText, CurrentLanguageFilePath(), kLanguageStringBuffer));
+std::string GetLanguageString(const LanguageText& text) {
+    return ExpandLineBreaks(platform::ReadProfileText(kLanguageSection, text.id, text.defaultText,
+                                                      CurrentLanguageFilePath(),
+                                                      kLanguageStringBuffer));
 }
 
-std::string AppTitle() { return GetLanguageString("99990", "Korvo Popup Killer"); }
+std::string AppTitle() { return GetLanguageString(texts::kAppTitle); }
 
-std::string GetWizardString(const std::string& id, const std::string& defaultText) {
-    return ExpandLineBreaks(platform::ReadProfileText(
-        kWizardLanguageSection, id, defaultText, CurrentLanguageFilePath(), kWizardTextBuffer));
+std::string GetWizardString(const LanguageText& text) {
+    return ExpandLineBreaks(platform::ReadProfileText(kWizardLanguageSection, text.id,
+                                                      text.defaultText, CurrentLanguageFilePath(),
+                                                      kWizardTextBuffer));
 }
 
 std::string GetDialogText(int id, const std::string& defaultText) {

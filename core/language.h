@@ -6,11 +6,9 @@
 
 #include <string>
 
-namespace core {
+#include "core/language_texts.h"
 
-// Section of almost every text, and the one-letter-shorter section of the wizard's texts.
-constexpr char kLanguageSection[] = "KorvoPopupKiller";
-constexpr char kWizardLanguageSection[] = "KorvoPopuKiller";
+namespace core {
 
 // Buffer sizes of the three lookups (a value is cut to one character less).
 constexpr unsigned kLanguageStringBuffer = 250;
@@ -29,14 +27,16 @@ std::string CurrentLanguageFilePath();
 // A "#" in a language text stands for a line break: each becomes a line feed.
 std::string ExpandLineBreaks(std::string text);
 
-// Text of id in section "KorvoPopupKiller" (at most 249 characters), "#" replaced by line feeds.
-std::string GetLanguageString(const std::string& id, const std::string& defaultText);
+// The text in section "KorvoPopupKiller" (at most 249 characters), or its default when the file,
+// section or key is missing; "#" replaced by line feeds.
+std::string GetLanguageString(const LanguageText& text);
 
-// The program title, caption of the message boxes: id 99990.
+// The program title, caption of the message boxes: texts::kAppTitle.
 std::string AppTitle();
 
-// Text of id in the wizard's section "KorvoPopuKiller" (at most 499 characters), "#" replaced.
-std::string GetWizardString(const std::string& id, const std::string& defaultText);
+// The text in the wizard's section "KorvoPopuKiller" (at most 499 characters), or its default;
+// "#" replaced.
+std::string GetWizardString(const LanguageText& text);
 
 // Text of a dialog control for ApplyLanguageTexts: section "KorvoPopupKiller", at most 999
 // characters, "#" kept as it is.

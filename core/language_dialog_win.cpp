@@ -32,9 +32,8 @@ void ControlTexts::Apply(HWND dialog) const {
                        static_cast<int>(controlIds_.size()));
 }
 
-void SetWizardItemText(HWND page, int controlId, const std::string& id,
-                       const std::string& defaultText) {
-    SetDlgItemTextA(page, controlId, GetWizardString(id, defaultText).c_str());
+void SetWizardItemText(HWND page, int controlId, const LanguageText& text) {
+    SetDlgItemTextA(page, controlId, GetWizardString(text).c_str());
 }
 
 }  // namespace core

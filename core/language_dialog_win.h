@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "core/language_texts.h"
+
 namespace core {
 
 // For entry i of count: the text of id (firstId + i), default defaultTexts[i], becomes the text
@@ -15,14 +17,14 @@ namespace core {
 void ApplyLanguageTexts(HWND dialog, const std::string* defaultTexts, int firstId,
                         const int* controlIds, int count);
 
-// The language texts of some of a dialog's controls (ids firstId, firstId + 1, ... in the order
-// given; 8006 stands for the title). The defaults are the controls' resource texts, taken once
-// by Capture, so a key missing from a later language shows the resource text, not the text of
-// the language before.
+// The language texts of some of a dialog's controls: the texts of range, one per control in the
+// order given (range.count of them; 8006 stands for the title). The defaults are the controls'
+// resource texts, taken once by Capture, so a key missing from a later language shows the
+// resource text, not the text of the language before.
 class ControlTexts {
   public:
-    ControlTexts(int firstId, std::initializer_list<int> controlIds)
-        : firstId_(firstId), controlIds_(controlIds) {}
+    ControlTexts(const LanguageTextRange& range, std::initializer_list<int> controlIds)
+        : firstId_(range.firstId), controlIds_(controlIds) {}
     // Takes the current texts as the defaults; call when the dialog is initialised.
     void Capture(HWND dialog);
     // Sets the texts of the current language; nothing before Capture.
@@ -34,9 +36,8 @@ class ControlTexts {
     std::vector<std::string> defaults_;
 };
 
-// Sets control controlId of a wizard page to the text of id in the wizard's section
-// "KorvoPopuKiller" ("#" becomes a line feed).
-void SetWizardItemText(HWND page, int controlId, const std::string& id,
-                       const std::string& defaultText);
+// Sets control controlId of a wizard page to the text in the wizard's section "KorvoPopuKiller"
+// ("#" becomes a line feed).
+void SetWizardItemText(HWND page, int controlId, const LanguageText& text);
 
 }  // namespace core

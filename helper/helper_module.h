@@ -18,9 +18,8 @@ std::string ModulePath();
 // name is appended to the whole path.
 std::string ModuleRelativePath(const std::string& name);
 
-// The tray program's hidden instance window: the top-level window titled with text 9999 of the
-// language file named by the application key ("Path" + "\Language\" + "Language" + ".ini"),
-// default "Korvo Popup Killer.kv". Null when there is none.
+// The tray program's hidden instance window: the top-level window titled
+// core::InstalledInstanceWindowTitle(). Null when there is none.
 HWND FindTrayWindow();
 
 }  // namespace helper

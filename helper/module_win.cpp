@@ -6,12 +6,10 @@
 #include <algorithm>
 #include <string>
 
-#include "core/app_messages.h"
-#include "core/app_state.h"
+#include "core/instance_window.h"
 #include "helper/helper_module.h"
 #include "platform/ascii_text.h"
 #include "platform/profile.h"
-#include "platform/win/reg_key.h"
 
 // Browser processes that count on the tray program, one instance for all processes (the section
 // is marked shared). Changed only with interlocked operations: browsers start and end at once.
@@ -68,7 +66,7 @@ void DetachBrowser() {
     if (!countedHere) return;
     countedHere = false;
     if (InterlockedDecrement(&ieProcessCount) < 1) {
-        if (HWND tray = FindTrayWindow()) PostMessageA(tray, shell::kMsgQuitQuietly, 0, 0);
+        if (HWND tray = FindTrayWindow()) PostMessageA(tray, core::kMsgQuitQuietly, 0, 0);
     }
 }
 
@@ -89,18 +87,7 @@ std::string ModuleRelativePath(const std::string& name) {
     return path.substr(0, slash + 1) + name;
 }
 
-HWND FindTrayWindow() {
-    std::string title = "Korvo Popup Killer.kv";
-    platform::RegKey key;
-    if (key.Open(HKEY_CURRENT_USER, core::kAppKeyPath, KEY_READ) == ERROR_SUCCESS) {
-        std::string path, language;
-        key.QueryString("Path", &path, core::kAppStateTextBuffer);
-        key.QueryString("Language", &language, core::kAppStateTextBuffer);
-        const std::string languageFile = path + "\\Language\\" + language + ".ini";
-        title = platform::ReadProfileText(kSettingsSection, "9999", title, languageFile, 256);
-    }
-    return FindWindowA(nullptr, title.c_str());
-}
+HWND FindTrayWindow() { return FindWindowA(nullptr, core::InstalledInstanceWindowTitle().c_str()); }
 
 }  // namespace helper
 

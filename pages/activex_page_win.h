@@ -45,9 +45,9 @@ class CActiveXPage : public platform::PropertyPage {
     // The registry key path of the selected zone.
     std::string SelectedZoneKey() const;
 
-    // Keys 8001 to 8023, in key order.
+    // In key order.
     core::ControlTexts texts_{
-        8001,
+        core::texts::kActiveXPageTexts,
         {IDC_ZONE_LABEL,      IDC_SIGNED_GROUP,       IDC_SIGNED_ENABLE,   IDC_SIGNED_DISABLE,
          IDC_SIGNED_PROMPT,   IDC_UNSIGNED_GROUP,     IDC_UNSIGNED_ENABLE, IDC_UNSIGNED_DISABLE,
          IDC_UNSIGNED_PROMPT, IDC_UNSAFE_GROUP,       IDC_UNSAFE_ENABLE,   IDC_UNSAFE_DISABLE,

@@ -52,9 +52,9 @@ class COptionsPage : public platform::PropertyPage {
     HWND Languages() const;
     HWND Sounds() const;
 
-    // Keys 9001 to 9012, in key order.
+    // In key order.
     core::ControlTexts texts_{
-        9001,
+        core::texts::kOptionsPageTexts,
         {IDC_STARTUP_GROUP, IDC_STARTUP_WINDOWS, IDC_STARTUP_MANUAL, IDC_STARTUP_IE,
          IDC_LANGUAGE_GROUP, IDC_GENERAL_GROUP, IDC_ALWAYS_ON_TOP, IDC_SOUND_GROUP,
          IDC_CHANGE_SOUND_LABEL, IDC_TEST_SOUND, IDC_CURRENT_SOUND_LABEL, IDC_CLOSE_TO_TRAY}};

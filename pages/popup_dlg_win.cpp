@@ -167,10 +167,7 @@ void CPopupDlg::OnCatchClicked() {
         if (blinkPhase == -1) StartBlinking();
         if (IsItemChecked(IDC_CATCH_POPUPS)) {
             CheckItem(IDC_CATCH_POPUPS, false);
-            ShowMessage("2252",
-                        "You can't enable Catching Pop-Ups as you didn't configure your "
-                        "browser(s).\nPlease go to Popups page to configure your browser(s).",
-                        MB_OK | MB_ICONINFORMATION);
+            ShowMessage(core::texts::kConfigureBrowsersFirst, MB_OK | MB_ICONINFORMATION);
             return;
         }
     }
@@ -204,8 +201,7 @@ void CPopupDlg::OnSetProxy() {
     if (blinkPhase == -1) return;
     if (AnyBrowserConfigured()) StopBlinking();
     if (!noneBefore || blinkPhase != -1) return;
-    if (ShowMessage("2254", "Catching Pop-Ups is currently disabled, Do you want to enable it?",
-                    MB_YESNO | MB_ICONQUESTION) != IDYES) {
+    if (ShowMessage(core::texts::kEnableCatchingQuestion, MB_YESNO | MB_ICONQUESTION) != IDYES) {
         return;
     }
     SetCatching(true);
@@ -233,8 +229,7 @@ void CPopupDlg::StopBlinking() {
 
 void CPopupDlg::CatchingOffWithoutBrowser(bool wasCatching) {
     if (wasCatching) {
-        ShowMessage("2253", "Catching Pop-Ups is disabled as there's not any configured browser.",
-                    MB_OK | MB_ICONINFORMATION);
+        ShowMessage(core::texts::kCatchingOffNoBrowser, MB_OK | MB_ICONINFORMATION);
         ShowCatching(false);
         PostToMainWindow(shell::kMsgCatchingChanged);
     }
@@ -245,9 +240,9 @@ void CPopupDlg::PostToMainWindow(UINT message) const {
     if (mainWindow != nullptr) PostMessageA(mainWindow, message, 0, 0);
 }
 
-int CPopupDlg::ShowMessage(const char* id, const char* defaultText, UINT type) const {
-    return platform::ShowMessageBox(Sheet(), core::GetLanguageString(id, defaultText),
-                                    core::theApp.appTitle, type);
+int CPopupDlg::ShowMessage(const core::LanguageText& text, UINT type) const {
+    return platform::ShowMessageBox(Sheet(), core::GetLanguageString(text), core::theApp.appTitle,
+                                    type);
 }
 
 // ---- Cache cleaning ----

@@ -57,9 +57,8 @@ class CPopupDlg : public platform::PropertyPage {
     void OnDestroy() override;
 
   private:
-    // Keys 1001 and 1004 to 1009; keys 1002 and 1003 name no control.
-    core::ControlTexts catchTexts_{1001, {IDC_CATCH_POPUPS}};
-    core::ControlTexts otherTexts_{1004,
+    core::ControlTexts catchTexts_{core::texts::kCatchPopupsTexts, {IDC_CATCH_POPUPS}};
+    core::ControlTexts otherTexts_{core::texts::kPopupsPageTexts,
                                    {IDC_SOUND_ALERT, IDC_BANNER_BLOCK, IDC_NOT_CONFIGURED_WARNING,
                                     IDC_SET_PROXY, IDC_RESET_PROXY, IDC_CONFIGURE_GROUP}};
 
@@ -77,7 +76,7 @@ class CPopupDlg : public platform::PropertyPage {
     // was on, then the controls and the main window follow.
     void CatchingOffWithoutBrowser(bool wasCatching);
     void PostToMainWindow(UINT message) const;
-    int ShowMessage(const char* id, const char* defaultText, UINT type) const;
+    int ShowMessage(const core::LanguageText& text, UINT type) const;
 
     // The cleaning thread's body: runs until no further run is asked for.
     static void CacheCleaningThread(void* page);

@@ -29,7 +29,8 @@ class CAboutDlg : public platform::Dialog {
     void ShowVersionTexts();
 
     // Keys 12000 to 12002: the title, the "Version:" label and OK.
-    core::ControlTexts texts_{12000, {core::kDialogTitleControlId, IDC_ABOUT_VERSION_LABEL, IDOK}};
+    core::ControlTexts texts_{core::texts::kAboutTexts,
+                              {core::kDialogTitleControlId, IDC_ABOUT_VERSION_LABEL, IDOK}};
 };
 
 // Opens the maker's web site in Internet Explorer, found through its App Paths entry; does

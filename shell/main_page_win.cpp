@@ -50,8 +50,8 @@ std::string LoadResourceString(int id) {
 }
 
 // Replaces an item's text only: its default (bold) and check states stay.
-void SetMenuText(HMENU menu, UINT command, const char* id, const char* defaultText) {
-    std::string text = core::GetLanguageString(id, defaultText);
+void SetMenuText(HMENU menu, UINT command, const core::LanguageText& languageText) {
+    std::string text = core::GetLanguageString(languageText);
     MENUITEMINFOA item = {};
     item.cbSize = sizeof item;
     item.fMask = MIIM_STRING;
@@ -108,8 +108,8 @@ void CMainPage::OnInitialized() {
         counter->ShowCounter();
     }
     languageSnapshot_ = core::appState.language;
-    enabledTip_ = core::GetLanguageString("5001", "Korvo Popup Killer Enabled");
-    disabledTip_ = core::GetLanguageString("5002", "Korvo Popup Killer Disabled");
+    enabledTip_ = core::GetLanguageString(core::texts::kTrayTipEnabled);
+    disabledTip_ = core::GetLanguageString(core::texts::kTrayTipDisabled);
     UpdateTrayMenuTexts();
     LocalizeMainWindow();
     quietExit_ = false;
@@ -318,35 +318,36 @@ void CMainPage::UpdateTrayIcon() {
 void CMainPage::UpdateTrayMenuTexts() {
     if (trayMenu_ == nullptr) return;
     if (isVisible_) {
-        SetMenuText(trayMenu_, IDM_TOGGLE_WINDOW, "7002", "Hide Korvo Popup Killer");
+        SetMenuText(trayMenu_, IDM_TOGGLE_WINDOW, core::texts::kMenuHideWindow);
     } else {
-        SetMenuText(trayMenu_, IDM_TOGGLE_WINDOW, "7001", "Show Korvo Popup Killer");
+        SetMenuText(trayMenu_, IDM_TOGGLE_WINDOW, core::texts::kMenuShowWindow);
     }
     if (CatchingOn()) {
-        SetMenuText(trayMenu_, IDM_TOGGLE_CATCHING, "7004", "Disable Korvo Popup Killer");
+        SetMenuText(trayMenu_, IDM_TOGGLE_CATCHING, core::texts::kMenuDisableCatching);
     } else {
-        SetMenuText(trayMenu_, IDM_TOGGLE_CATCHING, "7003", "Enable Korvo Popup Killer");
+        SetMenuText(trayMenu_, IDM_TOGGLE_CATCHING, core::texts::kMenuEnableCatching);
     }
-    SetMenuText(trayMenu_, IDM_SHOW_COUNTER, "7007", "Show Popup Count Window");
-    SetMenuText(trayMenu_, IDM_EXIT, "7008", "Exit");
-    SetMenuText(trayMenu_, IDM_CLEAR_COUNTER, "7009", "Clear Popup Counter");
-    SetMenuText(trayMenu_, IDM_BLOCK_ADS, "7010", "Block Ads");
-    SetMenuText(trayMenu_, IDM_HELP, "10004", "Help");
+    SetMenuText(trayMenu_, IDM_SHOW_COUNTER, core::texts::kMenuShowCounter);
+    SetMenuText(trayMenu_, IDM_EXIT, core::texts::kMenuExit);
+    SetMenuText(trayMenu_, IDM_CLEAR_COUNTER, core::texts::kMenuClearCounter);
+    SetMenuText(trayMenu_, IDM_BLOCK_ADS, core::texts::kMenuBlockAds);
+    SetMenuText(trayMenu_, IDM_HELP, core::texts::kHelp);
     CheckMenuItem(trayMenu_, IDM_BLOCK_ADS,
                   MF_BYCOMMAND | (proxy::appSettings.BannerBlock == 1 ? MF_CHECKED : MF_UNCHECKED));
 }
 
 void CMainPage::LocalizeMainWindow() {
-    SetText(core::GetLanguageString("99990", "Korvo Popup Killer"));
-    SetItemText(IDOK, core::GetLanguageString("10001", "OK"));
-    SetItemText(IDCANCEL, core::GetLanguageString("10002", "Cancel"));
-    SetItemText(kApplyButton, core::GetLanguageString("10003", "Apply"));
-    SetItemText(IDHELP, core::GetLanguageString("10004", "Help"));
+    SetText(core::GetLanguageString(core::texts::kAppTitle));
+    SetItemText(IDOK, core::GetLanguageString(core::texts::kOkButton));
+    SetItemText(IDCANCEL, core::GetLanguageString(core::texts::kCancelButton));
+    SetItemText(kApplyButton, core::GetLanguageString(core::texts::kApplyButton));
+    SetItemText(IDHELP, core::GetLanguageString(core::texts::kHelp));
     // The tab labels come only from the language file.
     HWND tabs = TabControl();
     const int count = TabCtrl_GetItemCount(tabs);
     for (int i = 0; i < count; ++i) {
-        std::string label = core::GetLanguageString(std::to_string(11000 + i), "Error");
+        const std::string id = std::to_string(core::texts::kTabLabels.firstId + i);
+        std::string label = core::GetLanguageString({id.c_str(), "Error"});
         TCITEMA item = {};
         item.mask = TCIF_TEXT;
         item.pszText = &label[0];
@@ -376,14 +377,9 @@ void CMainPage::ToggleCatching() {
     } else if (!browsers::NothingConfigured(config)) {
         proxy::appSettings.PopupCheckEnabled = 1;
     } else {
-        platform::ShowMessageBox(
-            hwnd_,
-            core::GetLanguageString(
-                "2252",
-                "You can't enable Catching Pop-Ups as you didn't configure your "
-                "browser(s).\nPlease go to Popups page to configure your "
-                "browser(s)."),
-            core::theApp.appTitle, MB_ICONINFORMATION);
+        platform::ShowMessageBox(hwnd_,
+                                 core::GetLanguageString(core::texts::kConfigureBrowsersFirst),
+                                 core::theApp.appTitle, MB_ICONINFORMATION);
         return;
     }
     UpdateTrayIcon();
@@ -423,8 +419,8 @@ void CMainPage::OnPrivateMessage(UINT message) {
             LocalizeMainWindow();
             popupsPage_.ApplyPageTexts();
             optionsPage_.ApplyPageTexts();
-            enabledTip_ = core::GetLanguageString("5001", "Korvo Popup Killer Enabled");
-            disabledTip_ = core::GetLanguageString("5002", "Korvo Popup Killer Disabled");
+            enabledTip_ = core::GetLanguageString(core::texts::kTrayTipEnabled);
+            disabledTip_ = core::GetLanguageString(core::texts::kTrayTipDisabled);
             UpdateTrayMenuTexts();
             break;
         case kMsgTopmostChanged:
@@ -484,12 +480,8 @@ void CMainPage::ExitProgram() {
     ApplyAll();
     if (!quietExit_) {
         const int answer = platform::ShowMessageBox(
-            hwnd_,
-            core::GetLanguageString("6003",
-                                    "You will not be able to browse the internet unless you "
-                                    "change the proxy settings or starting the program again, "
-                                    "click Yes to exit"),
-            core::GetLanguageString("6004", "Korvo Popup Killer"), MB_YESNO | MB_ICONQUESTION);
+            hwnd_, core::GetLanguageString(core::texts::kExitQuestion),
+            core::GetLanguageString(core::texts::kExitCaption), MB_YESNO | MB_ICONQUESTION);
         if (answer != IDYES) return;  // the settings are saved all the same
     }
     NOTIFYICONDATAA removal = {};

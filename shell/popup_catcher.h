@@ -4,13 +4,12 @@
 // out of the title again.
 #pragma once
 
-#include <cstddef>
+#include "core/instance_window.h"
 
 namespace shell {
 
-// The text the blocker script writes into the title for each caught pop-up (41 characters).
-constexpr char kCatchMarker[] = "Korvo Popup Killer.kv Catch Another Popup";
-constexpr std::size_t kCatchMarkerLength = sizeof(kCatchMarker) - 1;
+using core::kCatchMarker;
+using core::kCatchMarkerLength;
 
 // One pass over the top-level windows. The first window whose title (its first 259 characters)
 // contains the marker is counted in core::appState.blockedPopups; the alert sound

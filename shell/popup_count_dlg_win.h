@@ -61,7 +61,7 @@ class CPopupCountDlg : public platform::Dialog {
     void MoveToCorner();
 
     // Key 2001: the label.
-    core::ControlTexts texts_{2001, {IDC_COUNT_LABEL}};
+    core::ControlTexts texts_{core::texts::kPopupCountTexts, {IDC_COUNT_LABEL}};
     int cornerX_ = 0;
     int cornerY_ = 0;
     std::shared_ptr<SlideState> slide_ = std::make_shared<SlideState>();

@@ -10,7 +10,8 @@
 namespace shell {
 
 bool CTrayHintDlg::OnInit() {
-    core::ControlTexts texts(18001, {IDC_HINT_TEXT, IDC_HINT_DONT_SHOW, IDOK});
+    core::ControlTexts texts(core::texts::kTrayHintTexts,
+                             {IDC_HINT_TEXT, IDC_HINT_DONT_SHOW, IDOK});
     texts.Capture(hwnd_);
     texts.Apply(hwnd_);
     Send(WM_SETICON, ICON_BIG,

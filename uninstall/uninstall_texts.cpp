@@ -9,14 +9,9 @@ std::string UninstallLanguageFile(const std::string& installPath, const std::str
     return installPath + "\\Lang\\" + language + ".ini";
 }
 
-std::string UninstallText(const std::string& languageFile, const std::string& id,
-                          const std::string& defaultText) {
-    return core::ExpandLineBreaks(platform::ReadProfileText(core::kLanguageSection, id, defaultText,
-                                                            languageFile, kUninstallTextBuffer));
-}
-
-std::string TrayTitle(const std::string& languageFile) {
-    return UninstallText(languageFile, "9999", "Korvo Popup Killer.kv").substr(0, kTrayTitleLength);
+std::string UninstallText(const std::string& languageFile, const core::LanguageText& text) {
+    return core::ExpandLineBreaks(platform::ReadProfileText(
+        core::kLanguageSection, text.id, text.defaultText, languageFile, kUninstallTextBuffer));
 }
 
 }  // namespace uninstall

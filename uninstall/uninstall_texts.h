@@ -1,29 +1,34 @@
 // The uninstaller's texts: its own language files "<installation>\Lang\<language>.ini", section
-// "KorvoPopupKiller", looked up by decimal id with the English text as default.
+// "KorvoPopupKiller", which carry the tray program's texts of the same ids.
 #pragma once
 
 #include <string>
+
+#include "core/language_texts.h"
 
 namespace uninstall {
 
 // A text is read through a buffer of this many characters (at most one less is used).
 constexpr unsigned kUninstallTextBuffer = 2000;
-// The tray program's window title is kept to this many characters.
-constexpr std::size_t kTrayTitleLength = 251;
 
 // The language used when the application key names none.
 constexpr char kDefaultLanguage[] = "English";
 
+// The texts the uninstaller shows, which every file in "Lang" carries: the tray program's
+// window title (core::InstanceWindowTitle; also the caption of its message boxes) and the
+// browsers' reset errors.
+constexpr core::LanguageText kUninstallTexts[] = {
+    core::texts::kInstanceWindowTitle, core::texts::kIeResetFailed,
+    core::texts::kNetscapeResetFailed, core::texts::kOpera6ResetFailed,
+    core::texts::kOpera7ResetFailed,   core::texts::kOperaBothResetFailed,
+    core::texts::kOperaKeyMissing,
+};
+
 // installPath + "\Lang\" + language + ".ini".
 std::string UninstallLanguageFile(const std::string& installPath, const std::string& language);
 
-// Text of id in the file's section "KorvoPopupKiller", or defaultText when the file, section or
+// The text in the file's section "KorvoPopupKiller", or its default when the file, section or
 // key is missing; every "#" becomes a line feed.
-std::string UninstallText(const std::string& languageFile, const std::string& id,
-                          const std::string& defaultText);
-
-// Text 9999 (default "Korvo Popup Killer.kv"): the title of the tray program's instance window,
-// and the caption of the uninstaller's message boxes. At most kTrayTitleLength characters.
-std::string TrayTitle(const std::string& languageFile);
+std::string UninstallText(const std::string& languageFile, const core::LanguageText& text);
 
 }  // namespace uninstall

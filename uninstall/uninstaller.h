@@ -39,7 +39,8 @@ class Uninstaller {
     std::string path;
     // "Language", or "English" when it cannot be read.
     std::string language = "English";
-    // The tray program's window title, text 9999 of the uninstaller's language file.
+    // The tray program's window title from the uninstaller's language file
+    // (core::InstanceWindowTitle).
     std::string trayTitle;
     browsers::BrowserConfigState state;
     browsers::InternetExplorerConnections connections;

@@ -4,8 +4,8 @@
 #include "browsers/hosts_file.h"
 #include "browsers/netscape.h"
 #include "browsers/opera.h"
-#include "core/app_messages.h"
 #include "core/app_state.h"
+#include "core/instance_window.h"
 #include "platform/win/reg_key.h"
 #include "uninstall/uninstall_texts.h"
 #include "uninstall/uninstaller.h"
@@ -23,11 +23,10 @@ void ReadFlag(const platform::RegKey& key, const char* name, std::int32_t* flag)
 class UninstallMessageTexts {
   public:
     UninstallMessageTexts(const std::string& languageFile, const std::string& caption) {
-        browsers::SetBrowserMessageTexts(
-            {[languageFile](const std::string& id, const std::string& defaultText) {
-                 return UninstallText(languageFile, id, defaultText);
-             },
-             [caption] { return caption; }});
+        browsers::SetBrowserMessageTexts({[languageFile](const core::LanguageText& text) {
+                                              return UninstallText(languageFile, text);
+                                          },
+                                          [caption] { return caption; }});
     }
     ~UninstallMessageTexts() { browsers::SetBrowserMessageTexts({}); }
     UninstallMessageTexts(const UninstallMessageTexts&) = delete;
@@ -51,7 +50,7 @@ int Uninstaller::Run() {
     }
 
     RestoreHostsFile();
-    trayTitle = TrayTitle(LanguageFile());
+    trayTitle = core::InstanceWindowTitle(LanguageFile());
     NotifyTrayProgram();
     ResetAllBrowsers();
     return 0;
@@ -65,7 +64,7 @@ void Uninstaller::NotifyTrayProgram() {
     // An empty title would match any untitled window.
     if (trayTitle.empty()) return;
     if (HWND tray = FindWindowA(nullptr, trayTitle.c_str())) {
-        PostMessageA(tray, shell::kMsgUninstalling, 0, 0);
+        PostMessageA(tray, core::kMsgUninstalling, 0, 0);
     }
 }
 

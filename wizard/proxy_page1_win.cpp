@@ -10,26 +10,19 @@ bool CMyPropertyPage1::OnInit() {
     const BrowserChoices choices = ChooseBrowsers(context_.config, set);
     finishOnly_ = choices.finishOnly;
     if (set) {
-        SetText(IDC_BROWSERS_INSTRUCTION, "2901",
-                "Choose the browsers you want to set their proxy server.");
-        SetText(IDC_BROWSERS_NOTE, "2905",
-                "The disabled browsers are either not installed in your system or their proxy "
-                "settings were set before.");
+        SetText(IDC_BROWSERS_INSTRUCTION, core::texts::kBrowsersSetInstruction);
+        SetText(IDC_BROWSERS_NOTE, core::texts::kBrowsersSetNote);
     } else {
         if (finishOnly_) {
-            SetText(IDC_BROWSERS_INSTRUCTION, "2907",
-                    "You haven't any configured browser to reset it.");
+            SetText(IDC_BROWSERS_INSTRUCTION, core::texts::kBrowsersNoneToReset);
         } else {
-            SetText(IDC_BROWSERS_INSTRUCTION, "2906",
-                    "Choose the browsers you want to reset their proxy server.");
+            SetText(IDC_BROWSERS_INSTRUCTION, core::texts::kBrowsersResetInstruction);
         }
-        SetText(IDC_BROWSERS_NOTE, "2908",
-                "The disabled browsers are either not installed in your system or their proxy "
-                "settings aren't set.");
+        SetText(IDC_BROWSERS_NOTE, core::texts::kBrowsersResetNote);
     }
-    SetText(IDC_BROWSERS_IE, "2904", "&Internet Explorer or AOL or Both.");
-    SetText(IDC_BROWSERS_NETSCAPE, "2902", "&Netscape 7.0 or higher.");
-    SetText(IDC_BROWSERS_OPERA, "2903", "&Opera.");
+    SetText(IDC_BROWSERS_IE, core::texts::kBrowsersIe);
+    SetText(IDC_BROWSERS_NETSCAPE, core::texts::kBrowsersNetscape);
+    SetText(IDC_BROWSERS_OPERA, core::texts::kBrowsersOpera);
     EnableItem(IDC_BROWSERS_IE, choices.ieEnabled);
     EnableItem(IDC_BROWSERS_NETSCAPE, choices.netscapeEnabled);
     EnableItem(IDC_BROWSERS_OPERA, choices.operaEnabled);
@@ -39,7 +32,7 @@ bool CMyPropertyPage1::OnInit() {
 }
 
 LRESULT CMyPropertyPage1::OnSetActive() {
-    ShowPage("2900");
+    ShowPage(core::texts::kBrowsersPageTitle);
     UpdateButtons();
     return 0;
 }

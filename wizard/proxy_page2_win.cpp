@@ -23,35 +23,30 @@ bool CMyPropertyPage2::OnInit() {
         names.push_back(connection.name);
     }
     list_.Attach(Item(IDC_CONNECTIONS_LIST));
-    list_.Fill(core::GetWizardString("3013", "Connection Name"), names, connections.disabledFlags);
+    list_.Fill(core::GetWizardString(core::texts::kConnectionNameColumn), names,
+               connections.disabledFlags);
 
-    SetText(IDC_CONNECTIONS_OPERA_GROUP, "3001", "Choose your Opera version");
-    SetText(IDC_CONNECTIONS_OPERA6, "3002", "Opera 6.05");
-    SetText(IDC_CONNECTIONS_OPERA7, "3003", "Opera 7.11");
-    SetText(IDC_CONNECTIONS_GROUP, "3004", "Choose your connection type");
-    SetText(IDC_CONNECTIONS_LAN, "3005", "LAN");
-    SetText(IDC_CONNECTIONS_DIALUP, "3006", "Dial-up Connection");
-    SetText(IDC_CONNECTIONS_CHECK_ALL, "3008", "&Check All");
-    SetText(IDC_CONNECTIONS_UNCHECK_ALL, "3009", "&Uncheck All");
+    SetText(IDC_CONNECTIONS_OPERA_GROUP, core::texts::kOperaVersionGroup);
+    SetText(IDC_CONNECTIONS_OPERA6, core::texts::kOpera6Choice);
+    SetText(IDC_CONNECTIONS_OPERA7, core::texts::kOpera7Choice);
+    SetText(IDC_CONNECTIONS_GROUP, core::texts::kConnectionTypeGroup);
+    SetText(IDC_CONNECTIONS_LAN, core::texts::kLanChoice);
+    SetText(IDC_CONNECTIONS_DIALUP, core::texts::kDialUpChoice);
+    SetText(IDC_CONNECTIONS_CHECK_ALL, core::texts::kConnectionsCheckAll);
+    SetText(IDC_CONNECTIONS_UNCHECK_ALL, core::texts::kConnectionsUncheckAll);
     if (SetMode()) {
-        SetText(IDC_CONNECTIONS_GREY_NOTE, "3007",
-                "The gray dial up connections were set before, so you can't select them.");
-        SetText(IDC_CONNECTIONS_NOTE, "3010",
-                "The disabled items are either not installed in your system or were configured "
-                "before.");
+        SetText(IDC_CONNECTIONS_GREY_NOTE, core::texts::kConnectionsSetGreyNote);
+        SetText(IDC_CONNECTIONS_NOTE, core::texts::kConnectionsSetNote);
     } else {
-        SetText(IDC_CONNECTIONS_GREY_NOTE, "3011",
-                "The gray dial up connections aren't set, so you can't select them.");
-        SetText(IDC_CONNECTIONS_NOTE, "3012",
-                "The disabled browsers are either not installed in your system or their proxy "
-                "settings aren't set.");
+        SetText(IDC_CONNECTIONS_GREY_NOTE, core::texts::kConnectionsResetGreyNote);
+        SetText(IDC_CONNECTIONS_NOTE, core::texts::kConnectionsResetNote);
     }
     ApplySkin();
     return true;
 }
 
 LRESULT CMyPropertyPage2::OnSetActive() {
-    ShowPage("3000");
+    ShowPage(core::texts::kConnectionsPageTitle);
     const ConnectionChoices choices = ChooseConnections(context_.wizard, context_.config);
     for (int id : kOperaControls) ShowItem(id, choices.showOpera);
     if (choices.showOpera) {

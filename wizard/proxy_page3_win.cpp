@@ -12,25 +12,24 @@ bool CMyPropertyPage3::OnInit() {
     std::vector<std::string> names;
     for (const NetscapeProfileEntry& profile : profiles.profiles) names.push_back(profile.name);
     list_.Attach(Item(IDC_PROFILES_LIST));
-    list_.Fill(core::GetWizardString("3104", "Profile Name"), names, profiles.disabledFlags);
+    list_.Fill(core::GetWizardString(core::texts::kProfileNameColumn), names,
+               profiles.disabledFlags);
     finishOnly_ = !AnyProfileChoosable(profiles);
 
-    SetText(IDC_PROFILES_GROUP, "3101", "Choose your profile(s)");
-    SetText(IDC_PROFILES_CHECK_ALL, "3105", "&Check All");
-    SetText(IDC_PROFILES_UNCHECK_ALL, "3106", "&Uncheck All");
+    SetText(IDC_PROFILES_GROUP, core::texts::kProfilesGroup);
+    SetText(IDC_PROFILES_CHECK_ALL, core::texts::kProfilesCheckAll);
+    SetText(IDC_PROFILES_UNCHECK_ALL, core::texts::kProfilesUncheckAll);
     if (SetMode()) {
-        SetText(IDC_PROFILES_GREY_NOTE, "3102",
-                "The gray Profiles were set before, so you can't select them.");
+        SetText(IDC_PROFILES_GREY_NOTE, core::texts::kProfilesSetGreyNote);
     } else {
-        SetText(IDC_PROFILES_GREY_NOTE, "3103",
-                "The gray Profiles aren't set, so you can't select them.");
+        SetText(IDC_PROFILES_GREY_NOTE, core::texts::kProfilesResetGreyNote);
     }
     ApplySkin();
     return true;
 }
 
 LRESULT CMyPropertyPage3::OnSetActive() {
-    ShowPage("3100");
+    ShowPage(core::texts::kProfilesPageTitle);
     ShowItem(IDC_PROFILES_GREY_NOTE, context_.wizard.netscapeProfiles.disabledCount != 0);
     UpdateButtons();
     return 0;

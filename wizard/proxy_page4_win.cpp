@@ -34,8 +34,8 @@ void RunWizardFinish(WizardContext& context, HWND owner) {
         }
         if (profiles.anyProfileWritten) {
             const NetscapeResult message = NetscapeResultMessage(config.netscapeIsConfigured != 0);
-            platform::ShowMessageBox(owner, core::GetLanguageString(message.textId, message.text),
-                                     core::GetLanguageString(message.captionId, message.caption),
+            platform::ShowMessageBox(owner, core::GetLanguageString(message.text),
+                                     core::GetLanguageString(message.caption),
                                      MB_OK | (message.information ? MB_ICONINFORMATION : 0));
         }
     }
@@ -50,13 +50,13 @@ void RunWizardFinish(WizardContext& context, HWND owner) {
 }
 
 bool CMyPropertyPage4::OnInit() {
-    SetText(IDC_FINISH_TEXT, "3201", "Press Finish to complete your browser(s) configuration.");
+    SetText(IDC_FINISH_TEXT, core::texts::kFinishText);
     ApplySkin();
     return true;
 }
 
 LRESULT CMyPropertyPage4::OnSetActive() {
-    ShowPage("3200");
+    ShowPage(core::texts::kFinishPageTitle);
     SetButtons(PSWIZB_BACK | PSWIZB_FINISH);
     return 0;
 }

@@ -20,15 +20,13 @@ int PageDialogId(WizardPage page) {
     return 0;
 }
 
-void CWizardPage::SetText(int controlId, const char* textId, const char* defaultText) const {
-    core::SetWizardItemText(hwnd_, controlId, textId, defaultText);
+void CWizardPage::SetText(int controlId, const core::LanguageText& text) const {
+    core::SetWizardItemText(hwnd_, controlId, text);
 }
 
-void CWizardPage::ShowPage(const char* titleId) {
+void CWizardPage::ShowPage(const core::LanguageText& title) {
     ApplySkin();
-    std::string title = core::GetWizardString(titleId, "Error");
-    if (title == "Error") title = Text();
-    PropSheet_SetTitle(Sheet(), 0, title.c_str());
+    PropSheet_SetTitle(Sheet(), 0, core::GetWizardString(title).c_str());
 }
 
 // ---- ProxyCheckListCtrl ----

@@ -12,6 +12,7 @@
 #include "browsers/browser_state.h"
 #include "browsers/proxy_setting_sheet_rules.h"
 #include "browsers/wizard_state.h"
+#include "core/language_texts.h"
 #include "platform/win/check_list_view.h"
 #include "platform/win/property_sheet.h"
 
@@ -41,10 +42,10 @@ class CWizardPage : public platform::PropertyPage {
     // PSWIZB_* buttons of the sheet.
     void SetButtons(DWORD buttons) const { PropSheet_SetWizButtons(Sheet(), buttons); }
     // Text of a control from the wizard's language section.
-    void SetText(int controlId, const char* textId, const char* defaultText) const;
-    // What every page does when it is shown: the skin, and the page's title in the caption
-    // (text titleId; the page's own title when the language file has none).
-    void ShowPage(const char* titleId);
+    void SetText(int controlId, const core::LanguageText& text) const;
+    // What every page does when it is shown: the skin, and the page's title in the caption (the
+    // text title; its default is the page's resource title).
+    void ShowPage(const core::LanguageText& title);
     void ApplySkin() const {
         if (context_.applySkin) context_.applySkin(hwnd_);
     }

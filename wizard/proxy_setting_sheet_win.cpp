@@ -42,9 +42,9 @@ INT_PTR CProxySettingSheet::Run(HWND owner) {
 }
 
 void CProxySettingSheet::OnInitialized() {
-    core::SetWizardItemText(hwnd_, kBackButton, "2603", "< Back");
-    core::SetWizardItemText(hwnd_, kNextButton, "2604", "Next >");
-    core::SetWizardItemText(hwnd_, IDCANCEL, "2103", "Cancel");
+    core::SetWizardItemText(hwnd_, kBackButton, core::texts::kWizardBack);
+    core::SetWizardItemText(hwnd_, kNextButton, core::texts::kWizardNext);
+    core::SetWizardItemText(hwnd_, IDCANCEL, core::texts::kWizardCancel);
 }
 
 CProxySettingSheet* RunningProxySettingSheet() { return runningSheet; }

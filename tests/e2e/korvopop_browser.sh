@@ -38,8 +38,8 @@ echo "      (the window title changed after $(($(now_ms) - t)) ms, to \"$(cat "$
 check "KorvoPop takes the marker out of a window with that title" \
     test "$(cat "$E2E_TMP/title")" = "${title#"$KP_MARKER"}"
 
-kp_probe post "$KP_INSTANCE_TITLE" "$KP_MSG_QUIT_QUIETLY" || true
-check "message $KP_MSG_QUIT_QUIETLY ends KorvoPop" kp_wait_gone 10000
+kp_probe quit || true
+check "the quiet-exit message ends KorvoPop" kp_wait_gone 10000
 kp_stop_wineserver || true
 check "\"Blocked Popups\" holds 1 in the registry" test "$(kp_registry_value 'Blocked Popups')" = '"1"'
 

@@ -27,6 +27,7 @@ setup="$KP_BUILD/KorvoSetup.exe"
 wine_ensure_template "$KP_BUILD"
 wine_copy_template "$KP_BUILD" "$KP_PREFIX"
 export WINEPREFIX=$KP_PREFIX
+kp_shared_names
 drive="$KP_PREFIX/drive_c"
 folder="$drive/Program Files/Korvo Popup Killer"
 hosts="$drive/windows/system32/drivers/etc/hosts"

@@ -5,11 +5,8 @@
 tools_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")/../../tools" && pwd)
 . "$tools_dir/wine-common.sh"
 
-KP_MARKER='Korvo Popup Killer.kv Catch Another Popup'
-KP_INSTANCE_TITLE='Korvo Popup Killer.kv'
 KP_MAIN_TITLE='Korvo Popup Killer'
 KP_EXE='C:\Program Files\Korvo Popup Killer\KorvoPop.exe'
-KP_MSG_QUIT_QUIETLY=32790
 KP_PID=""
 KP_PREFIX=""
 
@@ -53,6 +50,15 @@ kp_install() {
     KP_FOLDER="$KP_PREFIX/drive_c/Program Files/Korvo Popup Killer"
     KP_PORT=$(free_port)
     sed -i "s/^PopupPort=.*/PopupPort=$KP_PORT/" "$KP_FOLDER/KorvoINI.ini"
+    kp_shared_names
+}
+
+# kp_shared_names: what the programs share, from the probe, which has it from their code:
+# KP_INSTANCE_TITLE, the title of KorvoPop's instance window in the prefix's installation, and
+# KP_MARKER, the catch marker. Needs WINEPREFIX set to a ready prefix.
+kp_shared_names() {
+    KP_INSTANCE_TITLE=$(kp_probe instance)
+    KP_MARKER=$(kp_probe marker)
 }
 
 # The registry lines of an Internet Explorer the wizard has pointed at the proxy: catching is on

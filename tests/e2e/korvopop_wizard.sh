@@ -133,7 +133,7 @@ check "OperaDef6.ini is unchanged" cmp "$opera/OperaDef6.ini" "$out/OperaDef6.in
 check "the flags: nothing configured" \
     test "$(flag 'Lan Is Configured') $(flag 'Netscape Is Configured') $(flag 'Opera7 Is Configured')" = "0x0 0x0 0x0"
 
-kp_probe post "$KP_INSTANCE_TITLE" "$KP_MSG_QUIT_QUIETLY" || true
+kp_probe quit || true
 check "KorvoPop ends on its quiet-exit message" kp_wait_gone 10000
 kp_stop_wineserver || true
 

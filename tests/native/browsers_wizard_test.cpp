@@ -161,9 +161,9 @@ TEST(BrowsersWizardRules, CheckListsAndProfiles) {
     profiles.disabledFlags = {1, 0};
     EXPECT_TRUE(AnyProfileChoosable(profiles));
 
-    EXPECT_STREQ(NetscapeResultMessage(true).textId, "2240");
+    EXPECT_STREQ(NetscapeResultMessage(true).text.id, "2240");
     EXPECT_TRUE(NetscapeResultMessage(true).information);
-    EXPECT_STREQ(NetscapeResultMessage(false).captionId, "2258");
+    EXPECT_STREQ(NetscapeResultMessage(false).caption.id, "2258");
     EXPECT_FALSE(NetscapeResultMessage(false).information);
 }
 

@@ -61,10 +61,9 @@ TEST(HostsLines, PreparedLinesMatchLoosely) {
 TEST(HostsLines, ManualInstructionsJoinFiveTextsInOrder) {
     // The texts themselves are checked against the language file with the other texts; here each
     // text stands as its id, marked when it came without an English default.
-    const std::string joined =
-        HostsManualInstructions([](const std::string& id, const std::string& defaultText) {
-            return "[" + id + (defaultText.empty() ? " without default]" : "]");
-        });
+    const std::string joined = HostsManualInstructions([](const core::LanguageText& text) {
+        return "[" + std::string(text.id) + (*text.defaultText == '\0' ? " without default]" : "]");
+    });
     EXPECT_EQ(joined, "[6005][6006][6007][6008][6009]");
 }
 

@@ -10,6 +10,7 @@
 #include <iterator>
 #include <string>
 
+#include "core/instance_window.h"
 #include "core/language.h"
 #include "platform/profile.h"
 
@@ -36,7 +37,6 @@ std::string Text(const fs::path& file, const char* id) {
 }
 
 TEST(UninstallTexts, EveryLanguageShipsTheUninstallersTexts) {
-    const char* const ids[] = {"9999", "2243", "2244", "2248", "2249", "2250", "2251"};
     int languages = 0;
     for (const auto& entry : fs::directory_iterator(DataFolder() / "Language")) {
         ++languages;
@@ -47,13 +47,16 @@ TEST(UninstallTexts, EveryLanguageShipsTheUninstallersTexts) {
         for (size_t at = bytes.find('\n'); at != std::string::npos; at = bytes.find('\n', at + 1)) {
             ASSERT_TRUE(at > 0 && bytes[at - 1] == '\r') << name << ": a line without CRLF";
         }
-        for (const char* id : ids) {
+        for (const core::LanguageText& uninstallText : kUninstallTexts) {
+            const char* id = uninstallText.id;
             const std::string text = Text(own, id);
             ASSERT_NE(text, kMissing) << name << " " << id;
             EXPECT_EQ(text, Text(entry.path(), id)) << name << " " << id;
             EXPECT_LT(text.size(), kUninstallTextBuffer);
         }
-        EXPECT_LE(Text(own, "9999").size(), kTrayTitleLength) << name;
+        EXPECT_LE(Text(own, core::texts::kInstanceWindowTitle.id).size(),
+                  core::kInstanceTitleLength)
+            << name;
     }
     EXPECT_GE(languages, 2);
 }

@@ -39,14 +39,14 @@ class CoreLanguage : public ::testing::Test {
 };
 
 TEST_F(CoreLanguage, LookupsBySectionAndBuffer) {
-    EXPECT_EQ(GetLanguageString("6003", "d"), "Exit\nnow?");
-    EXPECT_EQ(GetLanguageString("6004", "d#x"), "d\nx");
-    EXPECT_EQ(GetLanguageString("2901", "d"), "d");  // only in the wizard's section
-    EXPECT_EQ(GetWizardString("2901", "d"), "wizard\ntext");
-    EXPECT_EQ(GetWizardString("2904", "d"), "d");  // only in the main section
+    EXPECT_EQ(GetLanguageString({"6003", "d"}), "Exit\nnow?");
+    EXPECT_EQ(GetLanguageString({"6004", "d#x"}), "d\nx");
+    EXPECT_EQ(GetLanguageString({"2901", "d"}), "d");  // only in the wizard's section
+    EXPECT_EQ(GetWizardString({"2901", "d"}), "wizard\ntext");
+    EXPECT_EQ(GetWizardString({"2904", "d"}), "d");  // only in the main section
     EXPECT_EQ(GetDialogText(12000, "d"), "About#Korvo");
-    EXPECT_EQ(GetLanguageString("1", "d").size(), 249u);
-    EXPECT_EQ(GetWizardString("1", "d").size(), 499u);
+    EXPECT_EQ(GetLanguageString({"1", "d"}).size(), 249u);
+    EXPECT_EQ(GetWizardString({"1", "d"}).size(), 499u);
     EXPECT_EQ(GetDialogText(1, "d").size(), 999u);
 
     // The path is rebuilt from the state on every lookup; a doubled backslash still works.
@@ -83,7 +83,7 @@ TEST_F(CoreLanguage, TextsAppliedToWindows) {
     EXPECT_EQ(text(1005), "Version:");
     EXPECT_EQ(text(1), "resource");  // 4242 is no control of the window
 
-    SetWizardItemText(dialog, 1027, "2901", "d");
+    SetWizardItemText(dialog, 1027, {"2901", "d"});
     EXPECT_EQ(text(1027), "wizard\ntext");
     DestroyWindow(dialog);
 }

@@ -9,8 +9,8 @@
 #include "browsers/hosts_file.h"
 #include "browsers/internet_explorer.h"
 #include "browsers/opera.h"
-#include "core/app_messages.h"
 #include "core/app_state.h"
+#include "core/instance_window.h"
 #include "tests/win/browsers_support.h"
 #include "uninstall/uninstaller.h"
 
@@ -140,7 +140,7 @@ TEST_F(UninstallRun, WithoutItsKeysNothingIsTouched) {
         EXPECT_EQ(ReadFile(hosts_), hosts) << missing;
         EXPECT_TRUE(Exists(Folder() + "mHosts")) << missing;
         EXPECT_EQ(ReadValue(kInternetSettingsKey, "ProxyEnable"), "1") << missing;
-        EXPECT_EQ(tray.Received(shell::kMsgUninstalling), 0) << missing;
+        EXPECT_EQ(tray.Received(core::kMsgUninstalling), 0) << missing;
     }
     EXPECT_EQ(ReadValue(core::kAppKeyPath, "Path"), "-");  // nothing was created either
 }
@@ -187,8 +187,8 @@ TEST_F(UninstallRun, TrayProgramHearsAfterTheHostsFileBeforeTheBrowsers) {
     TitledWindow tray("Korvo Test Tray");
     ObservedUninstaller uninstaller;
     uninstaller.Run();
-    EXPECT_EQ(tray.Received(shell::kMsgUninstalling), 1);
-    EXPECT_EQ(other.Received(shell::kMsgUninstalling), 0);
+    EXPECT_EQ(tray.Received(core::kMsgUninstalling), 1);
+    EXPECT_EQ(other.Received(core::kMsgUninstalling), 0);
     EXPECT_EQ(uninstaller.hostsWhenNotified, kUsers);
     EXPECT_EQ(uninstaller.proxyEnableWhenNotified, "1");
     EXPECT_EQ(ReadValue(kInternetSettingsKey, "ProxyEnable"), "0");
@@ -197,7 +197,7 @@ TEST_F(UninstallRun, TrayProgramHearsAfterTheHostsFileBeforeTheBrowsers) {
     EXPECT_EQ(boxes[0].text, "No Opera\nkey");
 
     // Afterwards the browsers' boxes speak for the tray program again.
-    ShowBrowserError("2251", "tray text");
+    ShowBrowserError({"2251", "tray text"});
     ASSERT_EQ(boxes.size(), 2u);
     EXPECT_NE(boxes[1].caption, "Korvo Test Tray");
 }

@@ -1,11 +1,17 @@
 // Looks at and pokes the windows of a running KorvoPop from outside, for the end-to-end scripts.
+// KorvoPop's instance window is the one the browser helper finds: its title comes from the
+// language file of the installation the application key names.
 //   korvo_win_probe.exe list                      every top-level window: hwnd pid visible class
-//   "title" korvo_win_probe.exe find TITLE                exit 0 when a top-level window has
-//   exactly TITLE korvo_win_probe.exe wait TITLE MS             until such a window exists (exit 1
-//   after MS) korvo_win_probe.exe gone TITLE MS             until no such window exists (exit 1
-//   after MS) korvo_win_probe.exe post TITLE MSG [WPARAM [LPARAM]]
+//                                                 "title"
+//   korvo_win_probe.exe find TITLE                exit 0 when a top-level window has exactly TITLE
+//   korvo_win_probe.exe wait TITLE MS             until such a window exists (exit 1 after MS)
+//   korvo_win_probe.exe gone TITLE MS             until no such window exists (exit 1 after MS)
+//   korvo_win_probe.exe post TITLE MSG [WPARAM [LPARAM]]
 //                                                 PostMessage to it; MSG is a number or the name
 //                                                 of a registered window message
+//   korvo_win_probe.exe instance                  the instance window's title
+//   korvo_win_probe.exe marker                    the catch marker the blocker script writes
+//   korvo_win_probe.exe quit                      the quiet-exit message to the instance window
 //   korvo_win_probe.exe screen                    the screen's width and height
 //   korvo_win_probe.exe counter [shown|hidden MS] the counter window: visible left top right
 //                                                 bottom "count"; with a state, waits for it first
@@ -25,11 +31,12 @@
 #include <cstring>
 #include <string>
 
+#include "core/instance_window.h"
 #include "res/resource.h"
 
 namespace {
 
-const char kInstanceTitle[] = "Korvo Popup Killer.kv";
+HWND InstanceWindow() { return FindWindowA(nullptr, core::InstalledInstanceWindowTitle().c_str()); }
 
 std::string TextOf(HWND hwnd) {
     char text[1024] = "";
@@ -55,12 +62,17 @@ BOOL CALLBACK PrintWindowLine(HWND hwnd, LPARAM) {
     return TRUE;
 }
 
+struct CounterSearch {
+    HWND instance;
+    HWND found;
+};
+
 // The counter window: a caption-less dialog of KorvoPop's process holding the count control.
-BOOL CALLBACK FindCounter(HWND hwnd, LPARAM found) {
-    HWND instance = FindWindowA(nullptr, kInstanceTitle);
-    if (instance != nullptr && ProcessOf(hwnd) != ProcessOf(instance)) return TRUE;
+BOOL CALLBACK FindCounter(HWND hwnd, LPARAM raw) {
+    auto* search = reinterpret_cast<CounterSearch*>(raw);
+    if (search->instance != nullptr && ProcessOf(hwnd) != ProcessOf(search->instance)) return TRUE;
     if (ClassOf(hwnd) != "#32770" || GetDlgItem(hwnd, IDC_COUNT) == nullptr) return TRUE;
-    *reinterpret_cast<HWND*>(found) = hwnd;
+    search->found = hwnd;
     return FALSE;
 }
 
@@ -104,7 +116,7 @@ BOOL CALLBACK FindControlInTopLevel(HWND hwnd, LPARAM raw) {
 
 // The clickable control id of KorvoPop's windows, or null.
 HWND ClickableControl(int id, bool plainDialog) {
-    HWND instance = FindWindowA(nullptr, kInstanceTitle);
+    HWND instance = InstanceWindow();
     if (instance == nullptr) return nullptr;
     ControlSearch search = {ProcessOf(instance), id, plainDialog, nullptr};
     EnumWindows(FindControlInTopLevel, reinterpret_cast<LPARAM>(&search));
@@ -112,9 +124,9 @@ HWND ClickableControl(int id, bool plainDialog) {
 }
 
 HWND Counter() {
-    HWND found = nullptr;
-    EnumWindows(FindCounter, reinterpret_cast<LPARAM>(&found));
-    return found;
+    CounterSearch search = {InstanceWindow(), nullptr};
+    EnumWindows(FindCounter, reinterpret_cast<LPARAM>(&search));
+    return search.found;
 }
 
 DWORD Milliseconds(const char* text) {
@@ -160,7 +172,7 @@ int Usage() {
     std::fprintf(stderr,
                  "usage: korvo_win_probe.exe list | find TITLE | wait TITLE MS | gone TITLE MS |\n"
                  "       post TITLE MSG [WPARAM [LPARAM]] | screen | counter [shown|hidden MS] |\n"
-                 "       click ID MS | box ID MS\n");
+                 "       click ID MS | box ID MS | instance | marker | quit\n");
     return 2;
 }
 
@@ -200,6 +212,22 @@ int main(int argc, char** argv) {
         WPARAM wParam = argc > 4 ? std::strtoul(argv[4], nullptr, 0) : 0;
         LPARAM lParam = argc > 5 ? std::strtol(argv[5], nullptr, 0) : 0;
         return PostMessageA(hwnd, MessageNumber(argv[3]), wParam, lParam) ? 0 : 1;
+    }
+    if (command == "instance" && argc == 2) {
+        std::printf("%s\n", core::InstalledInstanceWindowTitle().c_str());
+        return 0;
+    }
+    if (command == "marker" && argc == 2) {
+        std::printf("%s\n", core::kCatchMarker);
+        return 0;
+    }
+    if (command == "quit" && argc == 2) {
+        HWND instance = InstanceWindow();
+        if (instance == nullptr) {
+            std::fprintf(stderr, "no instance window\n");
+            return 1;
+        }
+        return PostMessageA(instance, core::kMsgQuitQuietly, 0, 0) ? 0 : 1;
     }
     if ((command == "click" || command == "box") && argc == 4) {
         const int id = static_cast<int>(std::strtol(argv[2], nullptr, 0));
