@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <string_view>
 
 #include "platform/ascii_text.h"
 
@@ -177,6 +178,60 @@ bool HasBareCarriageReturn(const HeaderLines& lines) {
     return false;
 }
 
+namespace {
+
+// The part of a header line before its line break (the last line also holds the blank line).
+std::string_view LineContent(const std::string& line) {
+    size_t end = line.find('\n');
+    if (end == std::string::npos) end = line.size();
+    if (end > 0 && line[end - 1] == '\r') --end;
+    return std::string_view(line).substr(0, end);
+}
+
+bool IsTokenCharacter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+           std::strchr("!#$%&'*+-.^_`|~", c) != nullptr;
+}
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+}  // namespace
+
+FieldSyntax CheckFieldLines(const HeaderLines& lines) {
+    FieldSyntax found = FieldSyntax::kGood;
+    for (size_t i = 1; i < lines.size(); ++i) {
+        const std::string_view content = LineContent(lines[i]);
+        if (content.empty()) continue;
+        if (IsBlank(content[0])) return FieldSyntax::kFolded;
+        if (content.find('\0') != std::string_view::npos ||
+            content.find('\r') != std::string_view::npos) {
+            return FieldSyntax::kMalformed;
+        }
+        size_t name = 0;
+        while (name < content.size() && IsTokenCharacter(content[name])) ++name;
+        size_t colon = name;
+        while (colon < content.size() && IsBlank(content[colon])) ++colon;
+        if (name == 0 || colon == content.size() || content[colon] != ':') {
+            return FieldSyntax::kMalformed;
+        }
+        if (colon > name) found = FieldSyntax::kSpaceBeforeColon;
+    }
+    return found;
+}
+
+void RemoveSpaceBeforeColons(HeaderLines& lines) {
+    for (size_t i = 1; i < lines.size(); ++i) {
+        std::string& line = lines[i];
+        size_t name = 0;
+        while (name < line.size() && IsTokenCharacter(line[name])) ++name;
+        size_t colon = name;
+        while (colon < line.size() && IsBlank(line[colon])) ++colon;
+        if (name > 0 && colon > name && colon < line.size() && line[colon] == ':') {
+            line.erase(name, colon - name);
+        }
+    }
+}
+
 std::int64_t DecimalValue(const std::string& text) {
     if (text.empty()) return -1;
     std::int64_t value = 0;
@@ -204,7 +259,7 @@ BodyFraming ReadBodyFraming(const HeaderLines& lines) {
             });
         } else if (FieldNameIs(line, "transfer-encoding")) {
             ForEachListItem(FieldValue(line), [&](const std::string& item) {
-                if (item.empty() || item == "identity") return;
+                if (item.empty() || (item == "identity" && !anyCoding)) return;
                 anyCoding = true;
                 lastCoding = item;
             });

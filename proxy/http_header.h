@@ -65,6 +65,19 @@ size_t FindField(const HeaderLines& lines, const char* name, size_t from = 1);
 // True when a line holds a carriage return that does not end it.
 bool HasBareCarriageReturn(const HeaderLines& lines);
 
+// How the field lines of a header (line 0 aside) keep the field syntax "name: value".
+enum class FieldSyntax {
+    kGood,
+    kSpaceBeforeColon,  // blanks between a good name and its colon, and nothing worse
+    kFolded,            // a line starts with a blank: a folded continuation, or a blank before
+                        // the first field
+    kMalformed,         // no colon, a name that is empty or not a token, a NUL or a bare CR
+};
+FieldSyntax CheckFieldLines(const HeaderLines& lines);
+// Takes the blanks between each field name and its colon out ("Name : v" becomes "Name: v"), so
+// the field is recognised by its name and forwarded as RFC 9112 asks of a proxy.
+void RemoveSpaceBeforeColons(HeaderLines& lines);
+
 // Decimal value of text (digits only, nothing else), or -1 when it is not one or does not fit.
 std::int64_t DecimalValue(const std::string& text);
 
@@ -73,7 +86,8 @@ enum class BodyKind {
     kNone,        // neither field: a request has no body; a response runs until the close
     kLength,      // Content-Length bytes
     kChunked,     // chunked coding last among the transfer codings
-    kUntilClose,  // a transfer coding other than chunked last: only the close ends it
+    kUntilClose,  // a transfer coding other than chunked last (an "identity" after chunked
+                  // counts): only the close ends it
     kInvalid,     // a length that is no number, too large, or two different lengths
 };
 struct BodyFraming {
@@ -81,8 +95,8 @@ struct BodyFraming {
     std::uint64_t length = 0;    // for kLength
     bool lengthIgnored = false;  // a Content-Length stands beside a Transfer-Encoding
 };
-// Reads every Content-Length and Transfer-Encoding field together; "identity" codings count for
-// nothing, and a Transfer-Encoding overrides any Content-Length.
+// Reads every Content-Length and Transfer-Encoding field together; "identity" codings before any
+// other count for nothing, and a Transfer-Encoding overrides any Content-Length.
 BodyFraming ReadBodyFraming(const HeaderLines& lines);
 // Removes every field line named name (line 0 is kept).
 void RemoveFields(HeaderLines& lines, const char* name);
