@@ -40,10 +40,17 @@ inline void SkipLineBreaks(const char*& data, size_t& size) {
 // carriage returns between), npos when it is not complete.
 size_t HeaderEnd(const char* bytes, size_t size);
 
+// HeaderEnd of the bytes of header from offset from on, as an offset in header.
+size_t HeaderEnd(const std::string& header, size_t from);
+// Where the search for the end of a header that is not complete yet may resume once more bytes
+// came: a line feed at its end, with only carriage returns after it, may still begin the blank
+// line; nothing before it can.
+size_t HeaderSearchResumePoint(const std::string& header);
+
 // Cuts the header off the front of bytes into lines (bytes after the header stay). Accept-Encoding
 // fields whose value names gzip are dropped when dropGzip is set; the first line is never
-// dropped. With response given the lines are classified into it. Returns true when the header's
-// end was found.
+// dropped. With response given, blanks before each field's colon are taken out and the lines are
+// classified into it. Returns true when the header's end was found.
 bool SplitHeader(std::string& bytes, HeaderLines& lines, bool dropGzip, ResponseInfo* response);
 
 // The lines joined, trailing line breaks removed and one "\r\n\r\n" appended.
@@ -74,9 +81,10 @@ enum class FieldSyntax {
     kMalformed,         // no colon, a name that is empty or not a token, a NUL or a bare CR
 };
 FieldSyntax CheckFieldLines(const HeaderLines& lines);
-// Takes the blanks between each field name and its colon out ("Name : v" becomes "Name: v"), so
-// the field is recognised by its name and forwarded as RFC 9112 asks of a proxy.
-void RemoveSpaceBeforeColons(HeaderLines& lines);
+// Takes the blanks between a field name and its colon out ("Name : v" becomes "Name: v"), so the
+// field is recognised by its name and forwarded as RFC 9112 asks of a proxy. SplitHeader does
+// this to every field line of a response.
+void RemoveSpaceBeforeColon(std::string& line);
 
 // Decimal value of text (digits only, nothing else), or -1 when it is not one or does not fit.
 std::int64_t DecimalValue(const std::string& text);

@@ -205,13 +205,17 @@ bool RequestReader::ReadHeader(const char*& data, size_t& size, const RequestOpt
     const size_t prior = pending_.size();
     const size_t room = kMaxHeaderBytes + 1 - prior;
     pending_.append(data, std::min(size, room));
-    const size_t end = HeaderEnd(pending_.data(), pending_.size());
+    // The search resumes where the last one stopped, so a header that trickles in is not read
+    // again from its start at every read.
+    const size_t end = HeaderEnd(pending_, scannedTo_);
     if (end == std::string::npos) {
         if (pending_.size() > kMaxHeaderBytes) return Refuse(Refusal::kBadRequest);
+        scannedTo_ = HeaderSearchResumePoint(pending_);
         data += size;
         size = 0;
         return true;
     }
+    scannedTo_ = 0;
     if (end > kMaxHeaderBytes) return Refuse(Refusal::kBadRequest);
     data += end - prior;
     size -= end - prior;

@@ -70,6 +70,8 @@ class RequestReader {
     bool Feed(const char* data, size_t size, const RequestOptions& options,
               std::vector<Piece>& out);
     Refusal refusal() const { return refusal_; }
+    // The connection switched protocols: every later byte passes unchanged, as in a tunnel.
+    void StartTunnel() { state_ = State::kTunnel; }
     // Between requests, gives back the memory its buffers kept from earlier ones.
     void ReleaseIdleMemory() {
         if (pending_.empty()) std::string().swap(pending_);
@@ -87,8 +89,9 @@ class RequestReader {
 
     State state_ = State::kHeader;
     Refusal refusal_ = Refusal::kNone;
-    std::string pending_;  // the start of a header whose end has not arrived
-    HeaderLines lines_;    // the lines of the header being rewritten, kept for the next one
+    std::string pending_;   // the start of a header whose end has not arrived
+    size_t scannedTo_ = 0;  // pending_ holds no header end that starts before this offset
+    HeaderLines lines_;     // the lines of the header being rewritten, kept for the next one
     std::uint64_t remaining_ = 0;
     ChunkDecoder chunks_;
     std::string lastHost_;

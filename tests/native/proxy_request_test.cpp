@@ -229,6 +229,39 @@ TEST_F(ProxyRequest, GatewayGetsTheRequestLineUnchanged) {
         "GET http://site.invalid:8080/x HTTP/1.1\r\nHost: site.invalid:8080\r\n" + Via() + "\r\n");
 }
 
+// After 101 the connection carries another protocol (a WebSocket on a plain http page): bytes
+// go both ways unchanged, the browser's no longer read as requests.
+TEST_F(ProxyRequest, AfterASwitchOfProtocolsBytesGoBothWays) {
+    const std::string switched =
+        "HTTP/1.1 101 Switching Protocols\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n\r\n";
+    Origin origin([&](Socket& s) {
+        s.ReadUntil([](const std::string& b) { return b.find("\r\n\r\n") != std::string::npos; });
+        s.Send(switched);
+        // Echoes frames back with a mark, until the browser's last one.
+        std::string got;
+        while (got.find("bye") == std::string::npos) {
+            const std::string more =
+                s.ReadUntil([](const std::string& b) { return !b.empty(); }, 2000);
+            if (more.empty()) return;
+            got += more;
+            s.Send("echo:" + more);
+        }
+    });
+    Socket client = Client();
+    client.Send("GET " + Url(origin.port(), "/ws") +
+                " HTTP/1.1\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n\r\n");
+    EXPECT_EQ(client.ReadUntil([&](const std::string& b) { return b.size() >= switched.size(); }),
+              switched);
+    client.Send("\x81\x05hello GET / HTTP/1.1\r\n\r\n");
+    EXPECT_EQ(client.ReadUntil(
+                  [](const std::string& b) { return b.find("\r\n\r\n") != std::string::npos; }),
+              "echo:\x81\x05hello GET / HTTP/1.1\r\n\r\n");
+    client.Send("bye");
+    EXPECT_EQ(
+        client.ReadUntil([](const std::string& b) { return b.find("bye") != std::string::npos; }),
+        "echo:bye");
+}
+
 TEST_F(ProxyRequest, BrowserClosingEndsTheConnection) {
     std::atomic<bool> serverSawClose{false};
     Origin origin([&](Socket& s) {
