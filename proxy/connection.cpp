@@ -95,6 +95,8 @@ void ProxyConnection::RelayLoop() {
                 const int n = platform::Receive(serverSocket_, relayBuffer, receiveSize_);
                 if (n <= 0) break;
                 if (!responses_.Feed(relayBuffer, static_cast<size_t>(n))) break;
+                // After a switch of protocols the browser's bytes are no requests any more.
+                if (responses_.Tunneling()) requests_.StartTunnel();
             }
         }
         FlushToBrowser();

@@ -73,7 +73,8 @@ class ProxyConnection {
     bool browserFailed_ = false;  // a send to the browser failed
     std::string serverName_;      // where serverSocket_ leads
     int serverPort_ = 0;
-    std::string host_;  // the current request's host, for diagnostics
+    std::string host_;     // the current request's host, for diagnostics
+    std::string viaName_;  // how this proxy names itself in Via
     int sendChunkSize_ = 256;
     int receiveSize_ = 256;
     RequestReader requests_;
@@ -86,6 +87,9 @@ class ProxyConnection {
     static constexpr size_t kGatherLimit = 16 * 1024;
     static constexpr int kQuietMs = 250;
 };
+
+// The fixed reply a refused request gets.
+const char* RefusalReply(Refusal refusal);
 
 // Relay size from the settings: the larger system buffer (at least 256) with
 // UseDefaultBufferSizes, else BufferSize (at least 1).

@@ -10,10 +10,24 @@
 
 namespace proxy {
 
+const char* RefusalReply(Refusal refusal) {
+    switch (refusal) {
+        case Refusal::kBadPort:
+            return kSiteUnreachableReply;
+        case Refusal::kLoop:
+            return kLoopDetectedReply;
+        default:
+            return kBadRequestReply;
+    }
+}
+
 bool ProxyConnection::HandleBrowserData(const char* data, size_t size) {
     RequestOptions options;
     options.dropGzip = appSettings.Disabled.load(std::memory_order_relaxed) == 0;
     options.viaGateway = appSettings.GatewayEnable.load(std::memory_order_relaxed) != 0;
+    if (viaName_.empty())
+        viaName_ = "KorvoPopupKiller:" + std::to_string(ProxyListener().BoundPort());
+    options.viaName = viaName_;
     pieces_.clear();
     const bool accepted = requests_.Feed(data, size, options, pieces_);
     for (const RequestReader::Piece& piece : pieces_) {
@@ -23,10 +37,7 @@ bool ProxyConnection::HandleBrowserData(const char* data, size_t size) {
             return false;
         }
     }
-    if (!accepted) {
-        SendToBrowser(requests_.refusal() == Refusal::kBadPort ? kSiteUnreachableReply
-                                                               : kBadRequestReply);
-    }
+    if (!accepted) SendToBrowser(RefusalReply(requests_.refusal()));
     return accepted;
 }
 

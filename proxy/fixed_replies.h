@@ -18,5 +18,9 @@ inline constexpr char kBadGatewayReply[] =
     "HTTP/1.0 502 Invalid response received from site\r\nPragma: no-cache\r\n"
     "Content-Type: text/html\r\nContent-Length: 70\r\nConnection: close\r\n\r\n"
     "<html>\r\n<head>\r\nInvalid response received from site.\r\n</head></html>\r\n";
+inline constexpr char kLoopDetectedReply[] =
+    "HTTP/1.0 508 Loop detected\r\nPragma: no-cache\r\nContent-Type: text/html\r\n"
+    "Content-Length: 76\r\nConnection: close\r\n\r\n"
+    "<html>\r\n<head>\r\nThe request came back to this proxy again.\r\n</head></html>\r\n";
 
 }  // namespace proxy

@@ -3,11 +3,27 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <string_view>
 
 #include "platform/ascii_text.h"
 
 namespace proxy {
 namespace {
+
+// The part of a header line before its line break (the last line also holds the blank line).
+std::string_view LineContent(const std::string& line) {
+    size_t end = line.find('\n');
+    if (end == std::string::npos) end = line.size();
+    if (end > 0 && line[end - 1] == '\r') --end;
+    return std::string_view(line).substr(0, end);
+}
+
+bool IsTokenCharacter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+           std::strchr("!#$%&'*+-.^_`|~", c) != nullptr;
+}
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
 bool Contains(const std::string& text, const char* part) {
     return text.find(part) != std::string::npos;
@@ -27,20 +43,37 @@ bool HoldsContentType(const std::string& line) {
     return false;
 }
 
+// The media type of a lower-cased Content-Type line: after the colon, up to parameters.
+std::string_view MediaType(std::string_view lower) {
+    size_t start = lower.find("content-type:");
+    start = start == std::string_view::npos ? lower.size() : start + 13;
+    while (start < lower.size() && (lower[start] == ' ' || lower[start] == '\t')) ++start;
+    size_t end = start;
+    while (end < lower.size() && lower[end] != ';' && lower[end] != ' ' && lower[end] != '\t' &&
+           lower[end] != '\r' && lower[end] != '\n') {
+        ++end;
+    }
+    return lower.substr(start, end - start);
+}
+
+bool StartsWith(std::string_view text, std::string_view start) {
+    return text.substr(0, start.size()) == start;
+}
+
 // Classifies one lower-cased response header line that holds "content-type:"; each assignment
-// replaces the earlier value.
+// replaces the earlier value. Of the text types only plain text is held (it may be a page a
+// browser sniffs as one); style sheets, event streams and other text pass as they come. XML
+// documents, XHTML among them, pass: a script in front of the root element would leave them
+// not well-formed.
 void ClassifyLine(const std::string& lower, ResponseInfo& info) {
+    const std::string_view type = MediaType(lower);
     info.contentClass = kClassPass;
     info.contentTypeLine = lower;
-    if (Contains(lower, "text/")) {
-        info.contentClass = kClassHeld;
-        if (Contains(lower, "x-component")) info.contentClass = kClassPass;
-    }
-    if (Contains(lower, "html")) info.contentClass = kClassHtml;
-    if (Contains(lower, "image")) info.contentClass = kClassPass;
-    if (Contains(lower, "javascript") || Contains(lower, "jscript")) {
-        info.contentClass = kClassScript;
-    }
+    const auto names = [&](std::string_view part) { return type.find(part) != type.npos; };
+    if (type == "text/plain") info.contentClass = kClassHeld;
+    if (names("html")) info.contentClass = kClassHtml;
+    if (names("xml") || StartsWith(type, "image/")) info.contentClass = kClassPass;
+    if (names("javascript") || names("jscript")) info.contentClass = kClassScript;
 }
 
 void FinishClassification(ResponseInfo& info) {
@@ -63,6 +96,18 @@ size_t HeaderEnd(const char* data, size_t size) {
     return std::string::npos;
 }
 
+size_t HeaderEnd(const std::string& header, size_t from) {
+    const size_t end = HeaderEnd(header.data() + from, header.size() - from);
+    return end == std::string::npos ? end : end + from;
+}
+
+size_t HeaderSearchResumePoint(const std::string& header) {
+    size_t at = header.size();
+    while (at > 0 && header[at - 1] == '\r') --at;
+    if (at > 0 && header[at - 1] == '\n') --at;
+    return at;
+}
+
 bool SplitHeader(std::string& bytes, HeaderLines& lines, bool dropGzip, ResponseInfo* response) {
     lines.clear();
     if (response != nullptr) response->contentClass = 0;
@@ -79,6 +124,7 @@ bool SplitHeader(std::string& bytes, HeaderLines& lines, bool dropGzip, Response
             ended = true;
         }
         std::string line = bytes.substr(lineStart, next - lineStart);
+        if (response != nullptr && !lines.empty()) RemoveSpaceBeforeColon(line);
         if (response != nullptr && HoldsContentType(line)) {
             ClassifyLine(platform::ToLowerAscii(line), *response);
         }
@@ -177,6 +223,38 @@ bool HasBareCarriageReturn(const HeaderLines& lines) {
     return false;
 }
 
+FieldSyntax CheckFieldLines(const HeaderLines& lines) {
+    FieldSyntax found = FieldSyntax::kGood;
+    for (size_t i = 1; i < lines.size(); ++i) {
+        const std::string_view content = LineContent(lines[i]);
+        if (content.empty()) continue;
+        if (IsBlank(content[0])) return FieldSyntax::kFolded;
+        if (content.find('\0') != std::string_view::npos ||
+            content.find('\r') != std::string_view::npos) {
+            return FieldSyntax::kMalformed;
+        }
+        size_t name = 0;
+        while (name < content.size() && IsTokenCharacter(content[name])) ++name;
+        size_t colon = name;
+        while (colon < content.size() && IsBlank(content[colon])) ++colon;
+        if (name == 0 || colon == content.size() || content[colon] != ':') {
+            return FieldSyntax::kMalformed;
+        }
+        if (colon > name) found = FieldSyntax::kSpaceBeforeColon;
+    }
+    return found;
+}
+
+void RemoveSpaceBeforeColon(std::string& line) {
+    size_t name = 0;
+    while (name < line.size() && IsTokenCharacter(line[name])) ++name;
+    size_t colon = name;
+    while (colon < line.size() && IsBlank(line[colon])) ++colon;
+    if (name > 0 && colon > name && colon < line.size() && line[colon] == ':') {
+        line.erase(name, colon - name);
+    }
+}
+
 std::int64_t DecimalValue(const std::string& text) {
     if (text.empty()) return -1;
     std::int64_t value = 0;
@@ -204,7 +282,7 @@ BodyFraming ReadBodyFraming(const HeaderLines& lines) {
             });
         } else if (FieldNameIs(line, "transfer-encoding")) {
             ForEachListItem(FieldValue(line), [&](const std::string& item) {
-                if (item.empty() || item == "identity") return;
+                if (item.empty() || (item == "identity" && !anyCoding)) return;
                 anyCoding = true;
                 lastCoding = item;
             });

@@ -9,11 +9,11 @@
 namespace proxy {
 namespace {
 
-// Splits host[:port]; an empty port means 80. False when the port names no site.
-bool SplitHostAndPort(std::string_view authority, std::string& host, int& port) {
+// Splits host[:port]; an empty port means defaultPort. False when the port names no site.
+bool SplitHostAndPort(std::string_view authority, int defaultPort, std::string& host, int& port) {
     const size_t colon = authority.rfind(':');
     host.assign(authority.substr(0, colon));
-    port = 80;
+    port = defaultPort;
     if (colon == std::string_view::npos || colon + 1 == authority.size()) return true;
     port = ParsePort(std::string(authority.substr(colon + 1)));
     return port != 0;
@@ -45,6 +45,48 @@ void SetHostField(HeaderLines& lines, const std::string& value) {
             ++i;
         }
     }
+}
+
+// True when a Via field names receivedBy (any case) as one of the proxies the message passed.
+bool ViaNames(const HeaderLines& lines, std::string_view receivedBy) {
+    for (size_t i = FindField(lines, "via"); i != std::string::npos;
+         i = FindField(lines, "via", i + 1)) {
+        for (const std::string& entry : SplitFields(FieldValue(lines[i]), ",")) {
+            const std::vector<std::string> parts = SplitFields(entry, " \t");
+            if (parts.size() >= 2 && platform::EqualsNoCase(parts[1], receivedBy)) return true;
+        }
+    }
+    return false;
+}
+
+// Removes the fields meant for this proxy alone: its own, and those the browser's Connection
+// fields name. Upgrade stays, since the site must see it for a protocol switch; so do the fields
+// that frame the message and Host, whose removal would change how the site reads it.
+void RemoveHopByHopFields(HeaderLines& lines) {
+    std::vector<std::string> named;
+    for (size_t i = FindField(lines, "connection"); i != std::string::npos;
+         i = FindField(lines, "connection", i + 1)) {
+        for (std::string& name : SplitFields(FieldValue(lines[i]), ", \t")) {
+            named.push_back(platform::ToLowerAscii(name));
+        }
+    }
+    for (const std::string& name : named) {
+        if (name != "upgrade" && name != "connection" && name != "content-length" &&
+            name != "transfer-encoding" && name != "host") {
+            RemoveFields(lines, name.c_str());
+        }
+    }
+    for (const char* name : {"proxy-authorization", "proxy-connection", "keep-alive", "te"}) {
+        RemoveFields(lines, name);
+    }
+}
+
+void AddVia(HeaderLines& lines, std::string_view viaName) {
+    if (viaName.empty()) return;
+    std::string line;
+    line.reserve(viaName.size() + 11);
+    line.append("Via: 1.1 ").append(viaName).append("\r\n");
+    lines.push_back(std::move(line));
 }
 
 }  // namespace
@@ -85,6 +127,7 @@ RequestTarget ParseRequestLine(const std::string& line) {
         url.remove_prefix(7);
     } else if (platform::StartsWithNoCase(url, "https://")) {
         url.remove_prefix(8);
+        target.secure = true;
     } else if (url[0] == '/') {
         target.path = std::move(fields[1]);
         return target;
@@ -98,7 +141,8 @@ RequestTarget ParseRequestLine(const std::string& line) {
         return target;
     }
     target.path.assign(url.substr(slash));
-    if (!SplitHostAndPort(url.substr(0, slash), target.host, target.port)) {
+    if (!SplitHostAndPort(url.substr(0, slash), target.secure ? 443 : 80, target.host,
+                          target.port)) {
         target.refusal = Refusal::kBadPort;
     } else if (target.host.empty()) {
         target.refusal = Refusal::kBadRequest;
@@ -161,13 +205,17 @@ bool RequestReader::ReadHeader(const char*& data, size_t& size, const RequestOpt
     const size_t prior = pending_.size();
     const size_t room = kMaxHeaderBytes + 1 - prior;
     pending_.append(data, std::min(size, room));
-    const size_t end = HeaderEnd(pending_.data(), pending_.size());
+    // The search resumes where the last one stopped, so a header that trickles in is not read
+    // again from its start at every read.
+    const size_t end = HeaderEnd(pending_, scannedTo_);
     if (end == std::string::npos) {
         if (pending_.size() > kMaxHeaderBytes) return Refuse(Refusal::kBadRequest);
+        scannedTo_ = HeaderSearchResumePoint(pending_);
         data += size;
         size = 0;
         return true;
     }
+    scannedTo_ = 0;
     if (end > kMaxHeaderBytes) return Refuse(Refusal::kBadRequest);
     data += end - prior;
     size -= end - prior;
@@ -183,11 +231,16 @@ bool RequestReader::StartRequest(std::string& header, const RequestOptions& opti
     // The header ends where HeaderEnd found its end; a split that disagrees met stray carriage
     // returns in the blank line.
     const bool whole = SplitHeader(header, lines, options.dropGzip, nullptr);
-    if (!whole || lines.empty() || HasBareCarriageReturn(lines)) {
+    if (!whole || lines.empty() || HasBareCarriageReturn(lines) ||
+        CheckFieldLines(lines) != FieldSyntax::kGood) {
         return Refuse(Refusal::kBadRequest);
     }
     RequestTarget target = ParseRequestLine(lines[0]);
     if (target.refusal != Refusal::kNone) return Refuse(target.refusal);
+    if (target.secure && !options.viaGateway) return Refuse(Refusal::kBadRequest);
+    if (!options.viaName.empty() && ViaNames(lines, options.viaName)) {
+        return Refuse(Refusal::kLoop);
+    }
     if (target.host.empty()) {
         // A bare path names the host of the previous request on this connection.
         if (lastHost_.empty()) return Refuse(Refusal::kBadRequest);
@@ -201,8 +254,13 @@ bool RequestReader::StartRequest(std::string& header, const RequestOptions& opti
     piece.startsRequest = true;
     if (target.tunnel) {
         state_ = State::kTunnel;
-        // A gateway gets the CONNECT header as it came; a tunnel served here sends nothing.
-        if (options.viaGateway) piece.bytes = JoinHeader(lines);
+        // A gateway gets the CONNECT header as it came, with our Via; a tunnel served here
+        // sends nothing.
+        if (options.viaGateway) {
+            EndLikeOtherLines(lines);
+            AddVia(lines, options.viaName);
+            piece.bytes = JoinHeader(lines);
+        }
         piece.target = std::move(target);
         out.push_back(std::move(piece));
         return true;
@@ -219,8 +277,10 @@ bool RequestReader::StartRequest(std::string& header, const RequestOptions& opti
         requestLine.append(target.method).append(" ").append(target.path).append(" ");
         requestLine.append(target.version).append("\r\n");
     }
+    if (!options.viaGateway) RemoveHopByHopFields(lines);
     SetHostField(lines, HostFieldValue(target.host, target.port));
     if (framing.lengthIgnored) RemoveFields(lines, "content-length");
+    AddVia(lines, options.viaName);
     piece.bytes = JoinHeader(lines);
     piece.target = std::move(target);
     out.push_back(std::move(piece));

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "proxy/http_header.h"
@@ -12,20 +13,22 @@
 namespace proxy {
 
 // Why a request is refused: the 400 reply for a header that cannot be used, the 404 reply for a
-// port that names no site.
-enum class Refusal { kNone, kBadRequest, kBadPort };
+// port that names no site, the 508 reply for a request that has already passed this proxy.
+enum class Refusal { kNone, kBadRequest, kBadPort, kLoop };
 
 // Where a request goes, from its request line.
 struct RequestTarget {
     Refusal refusal = Refusal::kNone;
     bool tunnel = false;  // CONNECT host:port
+    bool secure = false;  // an absolute https:// URL
     std::string method, path, version;
     std::string host;  // empty for a bare path: the previous request's host is meant
     int port = 80;
 };
 
 // A request line "METHOD URL VERSION": an absolute http:// or https:// URL (its path from the
-// first slash after the host), a bare path, or for CONNECT host:port.
+// first slash after the host; port 80 or 443 when none is given), a bare path, or for CONNECT
+// host:port.
 RequestTarget ParseRequestLine(const std::string& line);
 
 // Port number of decimal text in 1..65535, else 0.
@@ -38,10 +41,20 @@ std::string HostFieldValue(const std::string& host, int port);
 struct RequestOptions {
     bool dropGzip = true;     // drop Accept-Encoding fields that name gzip
     bool viaGateway = false;  // the request line keeps its absolute URL for the gateway
+    // How this proxy names itself in Via ("host:port" of its listening socket). Each forwarded
+    // request gets "Via: 1.1 <viaName>", and one that already names it is refused as a loop.
+    // Empty: no Via is added or checked.
+    std::string_view viaName;
 };
 
 // Cuts the bytes a browser sends into requests. Each request's own framing (Content-Length or a
-// chunked body) decides which bytes are its body; the next header starts after it.
+// chunked body) decides which bytes are its body; the next header starts after it. A header that
+// cannot be read the same way by every peer is refused with kBadRequest: a folded line, a blank
+// before the first field or before a colon, a line that is no field, a NUL or a bare CR, a
+// Transfer-Encoding whose last coding is not chunked. So is an https:// URL, which this proxy
+// would fetch in plain text, unless a gateway takes it. Without a gateway, the fields meant for
+// the proxy (Proxy-Authorization, Proxy-Connection, Keep-Alive, TE and those the Connection
+// fields name) never reach the site.
 class RequestReader {
   public:
     // A run of bytes for the server. A piece that starts a request carries its target and its
@@ -57,6 +70,8 @@ class RequestReader {
     bool Feed(const char* data, size_t size, const RequestOptions& options,
               std::vector<Piece>& out);
     Refusal refusal() const { return refusal_; }
+    // The connection switched protocols: every later byte passes unchanged, as in a tunnel.
+    void StartTunnel() { state_ = State::kTunnel; }
     // Between requests, gives back the memory its buffers kept from earlier ones.
     void ReleaseIdleMemory() {
         if (pending_.empty()) std::string().swap(pending_);
@@ -74,8 +89,9 @@ class RequestReader {
 
     State state_ = State::kHeader;
     Refusal refusal_ = Refusal::kNone;
-    std::string pending_;  // the start of a header whose end has not arrived
-    HeaderLines lines_;    // the lines of the header being rewritten, kept for the next one
+    std::string pending_;   // the start of a header whose end has not arrived
+    size_t scannedTo_ = 0;  // pending_ holds no header end that starts before this offset
+    HeaderLines lines_;     // the lines of the header being rewritten, kept for the next one
     std::uint64_t remaining_ = 0;
     ChunkDecoder chunks_;
     std::string lastHost_;

@@ -37,6 +37,49 @@ bool StartsWithTag(const std::string& body) {
     return false;
 }
 
+bool HasNul(const HeaderLines& lines) {
+    for (const std::string& line : lines) {
+        if (line.find('\0') != std::string::npos) return true;
+    }
+    return false;
+}
+
+// A folded field line continues the field before it: RFC 9112 lets a proxy put a space in
+// place of the fold before it forwards the response.
+void UnfoldLines(HeaderLines& lines) {
+    for (size_t i = 2; i < lines.size();) {
+        const std::string& line = lines[i];
+        if (line.empty() || (line[0] != ' ' && line[0] != '\t')) {
+            ++i;
+            continue;
+        }
+        std::string& previous = lines[i - 1];
+        while (!previous.empty() && (previous.back() == '\n' || previous.back() == '\r')) {
+            previous.pop_back();
+        }
+        const size_t text = line.find_first_not_of(" \t");
+        previous += ' ';
+        previous.append(line, text == std::string::npos ? line.size() : text, std::string::npos);
+        lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(i));
+    }
+}
+
+bool FieldStartsWith(const HeaderLines& lines, const char* name, const char* start) {
+    for (size_t i = FindField(lines, name); i != std::string::npos;
+         i = FindField(lines, name, i + 1)) {
+        if (platform::StartsWithNoCase(FieldValue(lines[i]), start)) return true;
+    }
+    return false;
+}
+
+bool IsAttachment(const HeaderLines& lines) {
+    return FieldStartsWith(lines, "content-disposition", "attachment");
+}
+
+bool ForbidsSniffing(const HeaderLines& lines) {
+    return FieldStartsWith(lines, "x-content-type-options", "nosniff");
+}
+
 }  // namespace
 
 ResponseRelay::ResponseRelay(Sender toBrowser) : send_(std::move(toBrowser)) {}
@@ -114,24 +157,21 @@ bool ResponseRelay::ReadHeader(const char*& data, size_t& size) {
         BeginHeaderless();
         return true;
     }
-    const size_t end = HeaderEnd(header_.data(), header_.size());
-    if (end == std::string::npos) {
+    // The search resumes where the last one stopped, so a header that trickles in is not read
+    // again from its start at every read.
+    const size_t end = HeaderEnd(header_, scannedTo_);
+    if (end == std::string::npos || end > kMaxHeaderBytes) {
+        // A header longer than the limit, however its bytes arrive, is no response to pass on.
+        if (header_.size() > kMaxHeaderBytes) return Fail();
+        scannedTo_ = HeaderSearchResumePoint(header_);
         data += size;
         size = 0;
-        if (header_.size() > kMaxHeaderBytes) {
-            // No header end within the limit: the bytes pass on as they are, to the close.
-            Send(header_);
-            header_.clear();
-            class_ = kClassPass;
-            held_ = false;
-            framing_ = Framing::kUntilClose;
-            state_ = State::kBody;
-        }
         return true;
     }
     data += end - prior;
     size -= end - prior;
     header_.resize(end);
+    scannedTo_ = 0;
     return BeginResponse();
 }
 
@@ -141,9 +181,14 @@ bool ResponseRelay::BeginResponse() {
     const bool whole = SplitHeader(header_, lines_, FilteringOn(), &info);
     header_.clear();
     answered_ = true;
+    // A response to no request cannot be matched to one: the server is out of step.
+    if (awaited_.Empty()) return Drop();
     if (!whole || lines_.empty() || !IsStatusLine(lines_[0])) return Fail();
     const int status = StatusCodeOf(lines_[0]);
     if (status < 100) return Fail();
+    // Bytes a browser would read differently from the proxy never reach it.
+    if (HasBareCarriageReturn(lines_) || HasNul(lines_)) return Fail();
+    UnfoldLines(lines_);
     if (status == 101) {
         // The connection changes protocol: everything after the header passes through.
         SendHeader();
@@ -167,8 +212,14 @@ bool ResponseRelay::BeginResponse() {
     if (framing.lengthIgnored) RemoveFields(lines_, "content-length");
     class_ = info.contentClass;
     contentTypeLine_ = info.contentTypeLine;
-    // Redirects, errors and bodies in a coding the proxy cannot edit are never rewritten.
-    if (status >= 300 || HasBodyCoding(lines_)) class_ = kClassPass;
+    // Redirects, errors, bodies in a coding the proxy cannot edit, ranges of a file and downloads
+    // are never rewritten.
+    if (status >= 300 || status == 206 || HasBodyCoding(lines_) || IsAttachment(lines_)) {
+        class_ = kClassPass;
+    }
+    // Plain text is a page only where a browser may take it for one: not when the site forbids
+    // sniffing.
+    if (class_ == kClassHeld && ForbidsSniffing(lines_)) class_ = kClassPass;
     held_ = (class_ & kClassHeld) != 0;
     headerless_ = false;
     binaryChecked_ = false;
@@ -204,6 +255,17 @@ void ResponseRelay::BeginHeaderless() {
     }
 }
 
+// Plain text is held only while it may still be a page that a browser sniffs as HTML: its first
+// byte that is not blank must be "<". Anything else (a text file, a stream of events) passes at
+// once.
+void ResponseRelay::CheckPlainText() {
+    if (!held_ || (class_ & kClassHtml) != 0 || headerless_) return;
+    const std::string& text = framing_ == Framing::kChunked ? decoded_ : body_;
+    const size_t first = text.find_first_not_of(" \t\r\n");
+    if (first == std::string::npos) return;
+    if (text[first] != '<') StopHolding();
+}
+
 void ResponseRelay::ReadBody(const char*& data, size_t& size) {
     size_t take = size;
     bool ended = false;
@@ -231,6 +293,7 @@ void ResponseRelay::ReadBody(const char*& data, size_t& size) {
     if (held_) {
         body_.append(data, take);
         CheckBinary();
+        CheckPlainText();
     } else {
         send_(data, take);
     }
@@ -292,7 +355,12 @@ void ResponseRelay::ServerClosed() {
 
 bool ResponseRelay::Fail() {
     Send(kBadGatewayReply);
+    return Drop();
+}
+
+bool ResponseRelay::Drop() {
     EndResponse();
+    scannedTo_ = 0;
     state_ = State::kFailed;
     return false;
 }

@@ -63,7 +63,8 @@ class ResponseRelay {
     // From now on every byte passes unchanged (a tunnel).
     void StartTunnel();
     // Bytes from the server. Returns false when the connection must end: the server's framing
-    // cannot be read, and the browser got the 502 reply.
+    // cannot be read, a header runs past the limit or holds a NUL or a bare carriage return (the
+    // browser got the 502 reply), or a response came that no request asked for (nothing sent).
     bool Feed(const char* data, size_t size);
     // The server closed: a held response is finished and sent, one cut off inside its header
     // gets the 502 reply. Afterwards no response is awaited.
@@ -78,6 +79,9 @@ class ResponseRelay {
     void ReleaseIdleMemory();
     // True when no response is in progress or awaited.
     bool Idle() const { return state_ == State::kHeader && header_.empty() && awaited_.Empty(); }
+    // True once every byte passes unchanged: a tunnel, or a connection that switched protocols
+    // (101), whose browser side must then pass unchanged too.
+    bool Tunneling() const { return state_ == State::kTunnel; }
 
   private:
     enum class State { kHeader, kBody, kTunnel, kFailed };
@@ -89,7 +93,11 @@ class ResponseRelay {
     void ReadBody(const char*& data, size_t& size);
     void FinishBody();
     void EndResponse();
+    // The 502 reply, then the connection ends.
     bool Fail();
+    // The connection ends without a word to the browser.
+    bool Drop();
+    void CheckPlainText();
     // Takes room for more held bytes from the process-wide total; false when there is none.
     bool Hold(size_t more);
     void Release();
@@ -107,6 +115,7 @@ class ResponseRelay {
     State state_ = State::kHeader;
     bool answered_ = false;  // the server has begun a reply
     std::string header_;     // header bytes whose end has not arrived
+    size_t scannedTo_ = 0;   // header_ holds no header end that starts before this offset
     HeaderLines lines_;      // the current response's header, until sent
     std::uint16_t class_ = 0;
     std::string contentTypeLine_;

@@ -79,13 +79,20 @@ TEST(SplitHeader, ClassifiesResponsesByContentType) {
         {"text/html", 9},
         {"text/html; charset=utf-8", 9},
         {"text/plain", 8},
-        {"text/css", 8},
+        {"text/plain; charset=utf-8", 8},
+        // Other text passes as it comes: style sheets, event streams, tables.
+        {"text/css", 4},
+        {"text/event-stream", 4},
+        {"text/csv", 4},
         {"text/javascript", 10},
         {"application/x-javascript", 10},
         {"application/javascript", 10},
         {"image/gif", 4},
         {"text/x-component", 4},
-        {"application/xhtml+xml", 9},
+        // XML documents pass: a script in front of the root element breaks them.
+        {"application/xhtml+xml", 4},
+        {"text/xml", 4},
+        {"image/svg+xml", 4},
         {"application/octet-stream", 4},
         {nullptr, 9},
     };
@@ -98,13 +105,14 @@ TEST(SplitHeader, ClassifiesResponsesByContentType) {
         SplitHeader(bytes, lines, false, &info);
         EXPECT_EQ(info.contentClass, c.expected) << (c.contentType ? c.contentType : "(none)");
     }
-    // Any line holding "content-type:" in any case counts; one with a blank before the colon
-    // does not.
+    // Any line holding "content-type:" in any case counts; so does one with a blank before the
+    // colon, which is taken out.
     const std::pair<const char*, std::uint16_t> lines[] = {
         {"CONTENT-TYPE:image/png", 4},
-        {"X-Content-Type: text/css; a:b", 8},
-        {"Link: <a:b>; Content-type: text/css", 8},
-        {"Content-Type : text/css", 9},
+        {"X-Content-Type: text/plain; a:b", 8},
+        {"Link: <a:b>; Content-type: text/plain", 8},
+        {"Content-Type : text/css", 4},
+        {"Content-Type\t: text/plain", 8},
     };
     for (const auto& [line, expected] : lines) {
         std::string bytes = std::string("HTTP/1.1 200 OK\r\n") + line + "\r\n\r\n";

@@ -63,10 +63,11 @@ struct Outcome {
 };
 
 Outcome ReadInPieces(const std::string& bytes, const std::vector<size_t>& cuts,
-                     bool viaGateway = false) {
+                     bool viaGateway = false, std::string_view viaName = {}) {
     RequestReader reader;
     proxy::RequestOptions options;
     options.viaGateway = viaGateway;
+    options.viaName = viaName;
     Outcome outcome;
     size_t from = 0;
     std::vector<size_t> ends = cuts;
@@ -162,6 +163,46 @@ TEST(RequestReader, FramesRewritesAndRefusesTheSameWhateverTheReads) {
          Refusal::kBadRequest},
         {"a first request with only a path is refused", "GET /x HTTP/1.1\r\nHost: a\r\n\r\n", "",
          Refusal::kBadRequest},
+        // Headers that peers could read in different ways are never forwarded.
+        {"a folded line is refused", "GET http://a.test/ HTTP/1.1\r\nX: a\r\n b\r\n\r\n", "",
+         Refusal::kBadRequest},
+        {"so is a blank before the first field",
+         "GET http://a.test/ HTTP/1.1\r\n\tHost: b.test\r\n\r\n", "", Refusal::kBadRequest},
+        {"so is a blank before a colon",
+         "POST http://a.test/ HTTP/1.1\r\nTransfer-Encoding : chunked\r\n\r\n0\r\n\r\n", "",
+         Refusal::kBadRequest},
+        {"or a tab", "POST http://a.test/ HTTP/1.1\r\nContent-Length\t: 3\r\n\r\nabc", "",
+         Refusal::kBadRequest},
+        {"so is a line that is no field", "GET http://a.test/ HTTP/1.1\r\nno colon\r\n\r\n", "",
+         Refusal::kBadRequest},
+        {"or one with a NUL",
+         "GET http://a.test/ HTTP/1.1\r\nX: a" + std::string(1, '\0') + "b\r\n\r\n", "",
+         Refusal::kBadRequest},
+        {"chunked must be the last coding, identity or not",
+         "POST http://a.test/ HTTP/1.1\r\nTransfer-Encoding: chunked, identity\r\n\r\n0\r\n\r\n",
+         "", Refusal::kBadRequest},
+        {"an identity before it counts for nothing",
+         "POST http://a.test/ HTTP/1.1\r\nTransfer-Encoding: identity, chunked\r\n\r\n0\r\n\r\n",
+         "<a.test:80>POST / HTTP/1.1\r\nHost: a.test\r\nTransfer-Encoding: identity, chunked\r\n"
+         "\r\n0\r\n\r\n"},
+        {"a length given twice alike is that length",
+         "POST http://a.test/ HTTP/1.1\r\nContent-Length: 2, 2\r\n\r\nabGET /n HTTP/1.1\r\n\r\n",
+         "<a.test:80>POST / HTTP/1.1\r\nHost: a.test\r\nContent-Length: 2, 2\r\n\r\nab"
+         "<a.test:80>GET /n HTTP/1.1\r\nHost: a.test\r\n\r\n"},
+        {"an https URL is never fetched in plain text",
+         "GET https://a.test/account HTTP/1.1\r\nCookie: s=1\r\n\r\n", "", Refusal::kBadRequest},
+        // What is meant for the proxy stays with it.
+        {"the proxy's own fields and those Connection names never reach the site",
+         "GET http://a.test/ HTTP/1.1\r\nProxy-Authorization: Basic dTpw\r\n"
+         "Proxy-Connection: keep-alive\r\nKeep-Alive: 300\r\nTE: trailers\r\n"
+         "Connection: X-Hop, TE, Upgrade\r\nX-Hop: secret\r\nUpgrade: websocket\r\nX: 1\r\n\r\n",
+         "<a.test:80>GET / HTTP/1.1\r\nHost: a.test\r\nConnection: X-Hop, TE, Upgrade\r\n"
+         "Upgrade: websocket\r\nX: 1\r\n\r\n"},
+        {"a Connection that names the framing or the host changes neither",
+         "POST http://a.test/ HTTP/1.1\r\nConnection: content-length, host\r\nHost: a.test\r\n"
+         "Content-Length: 3\r\n\r\nabcGET /n HTTP/1.1\r\n\r\n",
+         "<a.test:80>POST / HTTP/1.1\r\nConnection: content-length, host\r\nHost: a.test\r\n"
+         "Content-Length: 3\r\n\r\nabc<a.test:80>GET /n HTTP/1.1\r\nHost: a.test\r\n\r\n"},
     };
     for (const ReaderCase& c : cases) {
         const Outcome expected{c.stream, c.refusal};
@@ -205,12 +246,45 @@ TEST(RequestReader, ThroughAGatewayTheRequestLineStaysAndHostStillAgrees) {
               "<a.test:8080>GET http://a.test:8080/x HTTP/1.1\r\nHost: a.test:8080\r\n\r\n");
     EXPECT_EQ(ReadInPieces("CONNECT a.test:443 HTTP/1.1\r\n\r\nhello", {}, true).stream,
               "<a.test:443 tunnel>CONNECT a.test:443 HTTP/1.1\r\n\r\nhello");
+    // The gateway fetches an https URL itself, and its credentials are for it.
+    EXPECT_EQ(
+        ReadInPieces("GET https://a.test/s HTTP/1.1\r\nProxy-Authorization: Basic dTpw\r\n\r\n", {},
+                     true)
+            .stream,
+        "<a.test:443>GET https://a.test/s HTTP/1.1\r\nHost: a.test:443\r\n"
+        "Proxy-Authorization: Basic dTpw\r\n\r\n");
+}
+
+// Each forwarded request names this proxy in Via; one that has passed it already is going round
+// in a loop (two proxies set as each other's gateway) and is refused before it costs a thread.
+TEST(RequestReader, ViaNamesThisProxyAndALoopIsRefused) {
+    const std::string_view self = "KorvoPopupKiller:8100";
+    EXPECT_EQ(ReadInPieces("GET http://a.test/ HTTP/1.1\r\nVia: 1.0 cache.example (Squid)\r\n\r\n",
+                           {}, false, self)
+                  .stream,
+              "<a.test:80>GET / HTTP/1.1\r\nHost: a.test\r\nVia: 1.0 cache.example (Squid)\r\n"
+              "Via: 1.1 KorvoPopupKiller:8100\r\n\r\n");
+    EXPECT_EQ(
+        ReadInPieces("CONNECT a.test:443 HTTP/1.1\r\n\r\n", {}, true, self).stream,
+        "<a.test:443 tunnel>CONNECT a.test:443 HTTP/1.1\r\nVia: 1.1 KorvoPopupKiller:8100\r\n\r\n");
+    // Another instance on another port is another proxy.
+    EXPECT_EQ(ReadInPieces("GET http://a.test/ HTTP/1.1\r\nVia: 1.1 KorvoPopupKiller:8101\r\n\r\n",
+                           {}, false, self)
+                  .refusal,
+              Refusal::kNone);
+    for (const char* looped :
+         {"GET http://a.test/ HTTP/1.1\r\nVia: 1.1 korvopopupkiller:8100\r\n\r\n",
+          "GET http://a.test/ HTTP/1.1\r\nVia: 1.0 a, 1.1 KorvoPopupKiller:8100, 1.1 b\r\n\r\n",
+          "CONNECT a.test:443 HTTP/1.1\r\nVia: 1.1 KorvoPopupKiller:8100\r\n\r\n"}) {
+        EXPECT_EQ(ReadInPieces(looped, {}, true, self).refusal, Refusal::kLoop) << looped;
+    }
 }
 
 // A browser shows a reply only when its header ends and its length is right.
 TEST(FixedReplies, AreCompleteMessages) {
-    for (const std::string reply : {proxy::kBadRequestReply, proxy::kSiteUnreachableReply,
-                                    proxy::kBadGatewayReply, proxy::kTunnelEstablishedReply}) {
+    for (const std::string reply :
+         {proxy::kBadRequestReply, proxy::kSiteUnreachableReply, proxy::kBadGatewayReply,
+          proxy::kLoopDetectedReply, proxy::kTunnelEstablishedReply}) {
         const size_t end = reply.find("\r\n\r\n");
         ASSERT_NE(end, std::string::npos) << reply;
         const std::string header = reply.substr(0, end);

@@ -30,6 +30,10 @@ class ProxyRequest : public ::testing::Test {
         ASSERT_NE(port_, 0);
     }
     Socket Client() { return Socket::ConnectTo(port_); }
+    // The entry the proxy adds to every request it forwards.
+    std::string Via() const {
+        return "Via: 1.1 KorvoPopupKiller:" + std::to_string(port_) + "\r\n";
+    }
     // Sends one request through the proxy and returns the reply.
     std::string Fetch(const std::string& request) {
         Socket client = Client();
@@ -52,7 +56,7 @@ TEST_F(ProxyRequest, RewritesAbsoluteUrlToPathAndRelaysTheReplyUnchanged) {
     std::lock_guard<std::mutex> guard(lock);
     ASSERT_EQ(requests.size(), 1u);
     EXPECT_EQ(requests[0], "GET /a?q=1&r=%20 HTTP/1.1\r\nHost: 127.0.0.1:" +
-                               std::to_string(origin.port()) + "\r\n\r\n");
+                               std::to_string(origin.port()) + "\r\n" + Via() + "\r\n");
 }
 
 TEST_F(ProxyRequest, KeepAliveReusesTheServerSocketPerHostAndPort) {
@@ -126,9 +130,12 @@ TEST_F(ProxyRequest, RequestBodiesArriveWholeEvenASingleByte) {
     std::lock_guard<std::mutex> guard(lock);
     ASSERT_EQ(requests.size(), 2u);
     const std::string host = "Host: 127.0.0.1:" + std::to_string(origin.port()) + "\r\n";
-    EXPECT_EQ(requests[0], "POST /p HTTP/1.1\r\n" + host + "Content-Length: 1\r\n\r\nZ");
-    EXPECT_EQ(requests[1].size(),
-              ("POST /q HTTP/1.1\r\n" + host + "Content-Length: 200000\r\n\r\n").size() + 200000);
+    EXPECT_EQ(requests[0],
+              "POST /p HTTP/1.1\r\n" + host + "Content-Length: 1\r\n" + Via() + "\r\nZ");
+    EXPECT_EQ(
+        requests[1].size(),
+        ("POST /q HTTP/1.1\r\n" + host + "Content-Length: 200000\r\n" + Via() + "\r\n").size() +
+            200000);
 }
 
 TEST_F(ProxyRequest, DropsOnlyGzipAcceptEncodingUnlessDisabled) {
@@ -136,16 +143,17 @@ TEST_F(ProxyRequest, DropsOnlyGzipAcceptEncodingUnlessDisabled) {
     std::mutex lock;
     Origin origin(Origin::Answering(kImageResponse, &requests, &lock));
     const std::string host = "Host: 127.0.0.1:" + std::to_string(origin.port()) + "\r\n";
-    const std::string headers =
-        " HTTP/1.1\r\n" + host +
-        "Accept-Encoding: gzip, deflate\r\nAccept-Encoding: deflate\r\n\r\n";
+    const std::string fields =
+        " HTTP/1.1\r\n" + host + "Accept-Encoding: gzip, deflate\r\nAccept-Encoding: deflate\r\n";
+    const std::string headers = fields + "\r\n";
     Fetch("GET " + Url(origin.port(), "/") + headers);
     proxy::appSettings.Disabled = 1;
     Fetch("GET " + Url(origin.port(), "/") + headers);
     std::lock_guard<std::mutex> guard(lock);
     ASSERT_EQ(requests.size(), 2u);
-    EXPECT_EQ(requests[0], "GET / HTTP/1.1\r\n" + host + "Accept-Encoding: deflate\r\n\r\n");
-    EXPECT_EQ(requests[1], "GET /" + headers);
+    EXPECT_EQ(requests[0],
+              "GET / HTTP/1.1\r\n" + host + "Accept-Encoding: deflate\r\n" + Via() + "\r\n");
+    EXPECT_EQ(requests[1], "GET /" + fields + Via() + "\r\n");
 }
 
 TEST_F(ProxyRequest, UnusableRequestsGetTheBadRequestReplyAndTheConnectionEnds) {
@@ -216,8 +224,42 @@ TEST_F(ProxyRequest, GatewayGetsTheRequestLineUnchanged) {
     EXPECT_EQ(Fetch("GET http://site.invalid:8080/x HTTP/1.1\r\n\r\n"), kImageResponse);
     std::lock_guard<std::mutex> guard(lock);
     ASSERT_EQ(requests.size(), 1u);
-    EXPECT_EQ(requests[0],
-              "GET http://site.invalid:8080/x HTTP/1.1\r\nHost: site.invalid:8080\r\n\r\n");
+    EXPECT_EQ(
+        requests[0],
+        "GET http://site.invalid:8080/x HTTP/1.1\r\nHost: site.invalid:8080\r\n" + Via() + "\r\n");
+}
+
+// After 101 the connection carries another protocol (a WebSocket on a plain http page): bytes
+// go both ways unchanged, the browser's no longer read as requests.
+TEST_F(ProxyRequest, AfterASwitchOfProtocolsBytesGoBothWays) {
+    const std::string switched =
+        "HTTP/1.1 101 Switching Protocols\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n\r\n";
+    Origin origin([&](Socket& s) {
+        s.ReadUntil([](const std::string& b) { return b.find("\r\n\r\n") != std::string::npos; });
+        s.Send(switched);
+        // Echoes frames back with a mark, until the browser's last one.
+        std::string got;
+        while (got.find("bye") == std::string::npos) {
+            const std::string more =
+                s.ReadUntil([](const std::string& b) { return !b.empty(); }, 2000);
+            if (more.empty()) return;
+            got += more;
+            s.Send("echo:" + more);
+        }
+    });
+    Socket client = Client();
+    client.Send("GET " + Url(origin.port(), "/ws") +
+                " HTTP/1.1\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n\r\n");
+    EXPECT_EQ(client.ReadUntil([&](const std::string& b) { return b.size() >= switched.size(); }),
+              switched);
+    client.Send("\x81\x05hello GET / HTTP/1.1\r\n\r\n");
+    EXPECT_EQ(client.ReadUntil(
+                  [](const std::string& b) { return b.find("\r\n\r\n") != std::string::npos; }),
+              "echo:\x81\x05hello GET / HTTP/1.1\r\n\r\n");
+    client.Send("bye");
+    EXPECT_EQ(
+        client.ReadUntil([](const std::string& b) { return b.find("bye") != std::string::npos; }),
+        "echo:bye");
 }
 
 TEST_F(ProxyRequest, BrowserClosingEndsTheConnection) {
@@ -294,7 +336,8 @@ TEST_F(ProxyRequest, PipelinedRequestsGetTheirResponsesInOrder) {
     const std::string all = header + "r1" + header + "r2" + header + "r3";
     EXPECT_EQ(client.ReadUntil([&](const std::string& b) { return b.size() >= all.size(); }), all);
     client.Close();
-    const std::string host = "Host: 127.0.0.1:" + std::to_string(origin->port()) + "\r\n\r\n";
+    const std::string host =
+        "Host: 127.0.0.1:" + std::to_string(origin->port()) + "\r\n" + Via() + "\r\n";
     origin.reset();  // its threads are done with seen
     EXPECT_EQ(seen, "GET /r1 HTTP/1.1\r\n" + host + "GET /r2 HTTP/1.1\r\n" + host +
                         "GET /r3 HTTP/1.1\r\n" + host);

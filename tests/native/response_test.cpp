@@ -252,8 +252,47 @@ TEST_F(ResponseHandling, DeliversEachResponseAsItsKindRequires) {
           {"html>", Header(html + "Content-Length: 20\r\n") + "[S]<html>caf\xE9</html>"}}},
         {"two pages in one read both get the script",
          {{page6 + page6, page6Injected + page6Injected}}},
-        {"a header over 64 KiB without end passes as it stands",
-         {{"HTTP/1.1 200 OK\r\nX: " + std::string(70000, 'a'), kSame}, {"bbb", kSame}}},
+        {"a header over 64 KiB without end gets the 502 reply",
+         {{"HTTP/1.1 200 OK\r\nX: " + std::string(70000, 'a'),
+           std::string(proxy::kBadGatewayReply)}}},
+        {"so does one with a NUL in a field",
+         {{"HTTP/1.1 200 OK\r\nX: a\0b\r\nContent-Length: 0\r\n\r\n"s,
+           std::string(proxy::kBadGatewayReply)}}},
+        {"or a bare carriage return",
+         {{"HTTP/1.1 200 OK\r\nX: a\rb\r\nContent-Length: 0\r\n\r\n",
+           std::string(proxy::kBadGatewayReply)}}},
+        {"a blank before a colon is taken out and the field is read",
+         {{Header("Content-Type : text/html\r\nContent-Length : 6\r\n") + "<html>",
+           page6Injected}}},
+        {"a folded field is joined to the one before it",
+         {{Header("X-Long: a\r\n  b\r\nContent-Length: 2\r\n") + "ok",
+           Header("X-Long: a b\r\nContent-Length: 2\r\n") + "ok"}}},
+        {"a range of a page passes as the site sent it",
+         {{"HTTP/1.1 206 Partial Content\r\nContent-Type: text/html\r\nContent-Range: bytes "
+           "0-5/9\r\n"
+           "Content-Length: 6\r\n\r\n<html>",
+           kSame}}},
+        {"so does a page sent as a download",
+         {{Header(html +
+                  "Content-Disposition: attachment; filename=a.html\r\nContent-Length: 6\r\n") +
+               "<html>",
+           kSame}}},
+        {"plain text that starts like a page is held and gets the script",
+         {{Header("Content-Type: text/plain\r\nContent-Length: 6\r\n") + "<html>",
+           Header("Content-Type: text/plain\r\nContent-Length: 9\r\n") + "[S]<html>"}}},
+        {"other plain text, a stream among them, passes at once",
+         {{Header("Content-Type: text/plain\r\n") + "data: 1\n<html>", kSame}, {"more", kSame}}},
+        {"and so does plain text the site forbids sniffing",
+         {{Header("Content-Type: text/plain\r\nX-Content-Type-Options: nosniff\r\n"
+                  "Content-Length: 6\r\n") +
+               "<html>",
+           kSame}}},
+        {"an event stream is never held",
+         {{Header("Content-Type: text/event-stream\r\n") + "data: <body>\n\n", kSame},
+          {"data: 2\n\n", kSame}}},
+        {"an XHTML page is left well-formed",
+         {{Header("Content-Type: application/xhtml+xml\r\nContent-Length: 6\r\n") + "<html>",
+           kSame}}},
         {"a server that stops before the blank line",
          {{"HTTP/1.0 200 OK\r\nContent-Type: text/html\r\n", ""},
           {"", std::string(proxy::kBadGatewayReply)}}},
@@ -407,7 +446,8 @@ TEST_F(ResponseHandling, TheSameBytesGiveTheSameResultWhateverTheReads) {
         Header(html + "Content-Length: 40\r\n") + "<html>" + binary34 +
         "HTTP/1.1 304 Not Modified\r\n\r\n" +
         Header("Content-Type: image/gif\r\nTransfer-Encoding: chunked\r\n") +
-        "3\r\nGIF\r\n0\r\n\r\n" + Header(html + "Content-Length: 6\r\n") + "<html>";
+        "3\r\nGIF\r\n0\r\n\r\n" + Header(html + "Content-Length: 6\r\n") + "<html>" +
+        Header("Content-Type: text/plain\r\nContent-Length : 4\r\n") + "abcd";
     const std::string expected =
         Header(html + "Content-Length: 43\r\n") + "[S]<html>" + text34 +
         Header("Content-Type: image/gif\r\nContent-Length: 7\r\n") + "GIF\0\1\2\3"s +
@@ -415,7 +455,8 @@ TEST_F(ResponseHandling, TheSameBytesGiveTheSameResultWhateverTheReads) {
         "[S]<html></html>" + Header(html + "Content-Length: 40\r\n") + "<html>" + binary34 +
         "HTTP/1.1 304 Not Modified\r\n\r\n" +
         Header("Content-Type: image/gif\r\nTransfer-Encoding: chunked\r\n") +
-        "3\r\nGIF\r\n0\r\n\r\n" + Header(html + "Content-Length: 9\r\n") + "[S]<html>";
+        "3\r\nGIF\r\n0\r\n\r\n" + Header(html + "Content-Length: 9\r\n") + "[S]<html>" +
+        Header("Content-Type: text/plain\r\nContent-Length: 4\r\n") + "abcd";
     {
         Connection connection;
         connection.ServerSends(stream);
@@ -430,6 +471,49 @@ TEST_F(ResponseHandling, TheSameBytesGiveTheSameResultWhateverTheReads) {
     Connection connection;
     for (char c : stream) connection.ServerSends(std::string(1, c));
     EXPECT_EQ(connection.Delivered(), expected);
+}
+
+// The header limit is one limit: the same bytes are refused whether they come in one read or
+// in many.
+TEST_F(ResponseHandling, OneHeaderLimitWhateverTheReads) {
+    const std::string under =
+        "HTTP/1.1 200 OK\r\nX: " + std::string(proxy::kMaxHeaderBytes - 60, 'a') +
+        "\r\nContent-Length: 2\r\n\r\nok";
+    const std::string over =
+        "HTTP/1.1 200 OK\r\nX: " + std::string(proxy::kMaxHeaderBytes + 30, 'a') +
+        "\r\nContent-Length: 2\r\n\r\nok";
+    // Each is sent in two reads cut at the given place (0: one read).
+    const auto send = [](const std::string& bytes, size_t cut) {
+        Connection connection;
+        cut = std::min(cut, bytes.size());
+        if (cut > 0) connection.ServerSends(bytes.substr(0, cut));
+        connection.ServerSends(bytes.substr(cut));
+        return connection.Delivered();
+    };
+    for (size_t cut : {size_t{0}, size_t{10}, size_t{40000}, proxy::kMaxHeaderBytes - 5,
+                       proxy::kMaxHeaderBytes + 10}) {
+        EXPECT_EQ(send(under, cut), under) << "cut at " << cut;
+        EXPECT_EQ(send(over, cut), proxy::kBadGatewayReply) << "cut at " << cut;
+    }
+}
+
+// A response that no request asked for cannot be matched to one: the connection ends and the
+// browser gets none of it.
+TEST_F(ResponseHandling, AResponseNoRequestAskedForEndsTheConnection) {
+    std::string delivered;
+    proxy::ResponseRelay relay(
+        [&](const char* bytes, size_t size) { delivered.append(bytes, size); });
+    const std::string page = Header("Content-Type: text/html\r\nContent-Length: 6\r\n") + "<html>";
+    EXPECT_FALSE(relay.Feed(page.data(), page.size()));
+    EXPECT_EQ(delivered, "");
+
+    proxy::ResponseRelay asked(
+        [&](const char* bytes, size_t size) { delivered.append(bytes, size); });
+    asked.ExpectResponse(false);
+    const std::string image = Header("Content-Type: image/gif\r\nContent-Length: 3\r\n") + "GIF";
+    const std::string two = image + image;
+    EXPECT_FALSE(asked.Feed(two.data(), two.size()));
+    EXPECT_EQ(delivered, image);
 }
 
 // Pages held at once by all connections together stay within the total; past it a page passes
