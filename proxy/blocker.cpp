@@ -9,6 +9,7 @@
 #include "proxy/diagnostics.h"
 #include "proxy/http_header.h"
 #include "proxy/page_injection.h"
+#include "proxy/script_compaction.h"
 #include "proxy/settings.h"
 
 namespace proxy {
@@ -64,8 +65,8 @@ void SetBlockerScript(std::string script) {
 void PrepareBlockerScript() {
     std::string text;
     if (!ReadScriptFile(ScriptFilePath.Get(), text)) return;
-    SetBlockerScript(
-        PrepareScriptText(text, appSettings.PlayWave != 0, platform::ModuleFilePath("PopUp.wav")));
+    SetBlockerScript(PrepareScriptText(CompactScript(text), appSettings.PlayWave != 0,
+                                       platform::ModuleFilePath("PopUp.wav")));
 }
 
 bool InjectBlocker(std::string& body, std::uint16_t contentClass, HeaderLines* header) {

@@ -23,7 +23,8 @@ std::shared_ptr<const PreparedBlocker> BlockerSnapshot();
 std::shared_ptr<const std::string> BlockerScript();
 void SetBlockerScript(std::string script);
 
-// Loads ScriptFilePath and fills its "%s" with the sound statement (PlayWave on) or two spaces.
+// Loads ScriptFilePath, compacts it (CompactScript) and fills its "%s" with the sound statement
+// (PlayWave on) or two spaces.
 // A file that cannot be opened leaves the script as it was. Runs on the user-interface thread.
 void PrepareBlockerScript();
 
