@@ -134,15 +134,15 @@ bool ProxyListener::StartListener() {
         Report("Error creating listen socket.\n\n%s");
         return false;
     }
+    auto share = std::make_unique<std::shared_ptr<ProxyContext>>(context_);
     ++context.runningThreads;
-    auto* share = new std::shared_ptr<ProxyContext>(context_);
-    if (!platform::StartDetachedThread(&AcceptThread, share, false)) {
+    if (!platform::StartDetachedThread(&AcceptThread, share.get(), false)) {
         // Nobody would accept: the port must not take connections that are never answered.
-        delete share;
         --context.runningThreads;
         CloseListening(context);
         return false;
     }
+    share.release();  // the accept thread's now
     return true;
 }
 
