@@ -149,9 +149,9 @@ int CPopupKillerApp::Run() {
 }
 
 void CPopupKillerApp::ReloadSettings() {
-    proxy::LoadSettings();
-    proxy::ResolveScriptFile();
-    proxy::PrepareBlockerScript();
+    proxy::LoadSettings(proxy::appSettings);
+    proxy::ResolveScriptFile(listener.context());
+    proxy::PrepareBlockerScript(listener.context());
 }
 
 void CPopupKillerApp::ExitInstance() {

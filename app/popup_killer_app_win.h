@@ -48,7 +48,7 @@ class CPopupKillerApp {
     // counter window's ("popup.skn"). Either may be null: the windows are then plain.
     std::shared_ptr<shell::SkinControl> mainSkin;
     std::shared_ptr<shell::SkinControl> counterSkin;
-    proxy::ProxyListener listener;
+    proxy::ProxyListener listener{proxy::appSettings};
     // The hidden window other programs find by its title (text 9999); null outside Run.
     HWND instanceWindow = nullptr;
 

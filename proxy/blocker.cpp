@@ -15,13 +15,6 @@
 namespace proxy {
 namespace {
 
-// Replaced whole by the user-interface thread, read by every connection thread.
-std::shared_ptr<const PreparedBlocker>& CurrentScript() {
-    static std::shared_ptr<const PreparedBlocker> script =
-        std::make_shared<const PreparedBlocker>();
-    return script;
-}
-
 // The whole file, or false when it cannot be opened or is too large to be a script.
 bool ReadScriptFile(const std::string& path, std::string& text) {
     FILE* file = std::fopen(path.c_str(), "rb");
@@ -45,42 +38,57 @@ bool ReadScriptFile(const std::string& path, std::string& text) {
 
 }  // namespace
 
-std::shared_ptr<const PreparedBlocker> BlockerSnapshot() {
-    return std::atomic_load(&CurrentScript());
+std::shared_ptr<const PreparedBlocker> BlockerSnapshot(const ProxyContext& context) {
+    return std::atomic_load(&context.blocker);
 }
 
-std::shared_ptr<const std::string> BlockerScript() {
-    const std::shared_ptr<const PreparedBlocker> snapshot = BlockerSnapshot();
+std::shared_ptr<const std::string> BlockerScript(const ProxyContext& context) {
+    const std::shared_ptr<const PreparedBlocker> snapshot = BlockerSnapshot(context);
     return std::shared_ptr<const std::string>(snapshot, &snapshot->script);
 }
 
-void SetBlockerScript(std::string script) {
+void SetBlockerScript(ProxyContext& context, std::string script) {
     auto prepared = std::make_shared<PreparedBlocker>();
     prepared->hashSources = ScriptHashSources(script);
     prepared->script = std::move(script);
-    std::atomic_store(&CurrentScript(),
+    std::atomic_store(&context.blocker,
                       std::shared_ptr<const PreparedBlocker>(std::move(prepared)));
 }
 
-void PrepareBlockerScript() {
-    std::string text;
-    if (!ReadScriptFile(ScriptFilePath.Get(), text)) return;
-    SetBlockerScript(PrepareScriptText(CompactScript(text), appSettings.PlayWave != 0,
-                                       platform::ModuleFilePath("PopUp.wav")));
+void ResolveScriptFile(ProxyContext& context) {
+    std::string path = "KorvoBlk.js";
+    if (!path.empty() && path.find('\\') == std::string::npos)
+        path = platform::ModuleFilePath(path);
+    context.scriptFilePath.Set(path);
+    if (FILE* f = std::fopen(path.c_str(), "rb")) {
+        std::fclose(f);
+        return;
+    }
+    ReportDiagnostic(
+        Format("Warning: The %s file does not exist.\n\nFile name: '%s'", "Popup", path.c_str()));
 }
 
-bool InjectBlocker(std::string& body, std::uint16_t contentClass, HeaderLines* header) {
-    if (appSettings.Disabled != 0 || appSettings.PopupCheckEnabled == 0) return false;
+void PrepareBlockerScript(ProxyContext& context) {
+    std::string text;
+    if (!ReadScriptFile(context.scriptFilePath.Get(), text)) return;
+    SetBlockerScript(context, PrepareScriptText(CompactScript(text), context.settings.PlayWave != 0,
+                                                platform::ModuleFilePath("PopUp.wav")));
+}
+
+bool InjectBlocker(const ProxyContext& context, std::string& body, std::uint16_t contentClass,
+                   HeaderLines* header) {
+    const AppSettings& settings = context.settings;
+    if (settings.Disabled != 0 || settings.PopupCheckEnabled == 0) return false;
     if ((contentClass & kClassHeld) == 0 || (contentClass & kClassScript) != 0) return false;
     // Holding Control while a page completes lets the user see it without the blocker.
     if (platform::IsControlKeyDown()) return false;
     if (!IsInjectablePage(body)) return false;
-    const std::shared_ptr<const PreparedBlocker> blocker = BlockerSnapshot();
+    const std::shared_ptr<const PreparedBlocker> blocker = BlockerSnapshot(context);
     if (blocker->script.empty()) return false;
     const size_t offset = ScriptInsertOffset(body);
     // The policy tags come after the offset, so rewriting them first leaves it in place.
     AllowScriptSourcesInMetaTags(body, offset, blocker->hashSources);
-    InsertScript(body, blocker->script, offset, appSettings.PlayWave != 0);
+    InsertScript(body, blocker->script, offset, settings.PlayWave != 0);
     if (header != nullptr) AllowScriptSourcesInHeader(*header, blocker->hashSources);
     return true;
 }

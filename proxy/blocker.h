@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "proxy/context.h"
 #include "proxy/http_header.h"
 
 namespace proxy {
@@ -17,21 +18,26 @@ struct PreparedBlocker {
     std::vector<std::string> hashSources;
 };
 
-// The prepared script; empty until prepared (then nothing is injected). Readers take a
-// snapshot; PrepareBlockerScript replaces it whole.
-std::shared_ptr<const PreparedBlocker> BlockerSnapshot();
-std::shared_ptr<const std::string> BlockerScript();
-void SetBlockerScript(std::string script);
+// The prepared script of a proxy; empty until prepared (then nothing is injected). Readers take
+// a snapshot; PrepareBlockerScript and SetBlockerScript replace it whole.
+std::shared_ptr<const PreparedBlocker> BlockerSnapshot(const ProxyContext& context);
+std::shared_ptr<const std::string> BlockerScript(const ProxyContext& context);
+void SetBlockerScript(ProxyContext& context, std::string script);
 
-// Loads ScriptFilePath, compacts it (CompactScript) and fills its "%s" with the sound statement
-// (PlayWave on) or two spaces.
-// A file that cannot be opened leaves the script as it was. Runs on the user-interface thread.
-void PrepareBlockerScript();
+// Points context.scriptFilePath at "KorvoBlk.js" in the program folder and reports when it is
+// missing.
+void ResolveScriptFile(ProxyContext& context);
 
-// Puts the script in front of body (and the sound element after the first <head>/<HEAD> when
-// PlayWave is on). Returns true when body was changed. Then the page's script policies (its
-// Content-Security-Policy meta tags, and the header's lines when header is given) are made to
-// accept the script.
-bool InjectBlocker(std::string& body, std::uint16_t contentClass, HeaderLines* header = nullptr);
+// Loads context.scriptFilePath, compacts it (CompactScript) and fills its "%s" with the sound
+// statement (PlayWave on) or two spaces. A file that cannot be opened leaves the script as it was.
+// Runs on the user-interface thread.
+void PrepareBlockerScript(ProxyContext& context);
+
+// Puts the context's script in front of body (and the sound element after the first
+// <head>/<HEAD> when PlayWave is on). Returns true when body was changed. Then the page's script
+// policies (its Content-Security-Policy meta tags, and the header's lines when header is given)
+// are made to accept the script.
+bool InjectBlocker(const ProxyContext& context, std::string& body, std::uint16_t contentClass,
+                   HeaderLines* header = nullptr);
 
 }  // namespace proxy

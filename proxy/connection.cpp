@@ -3,39 +3,40 @@
 #include <algorithm>
 
 #include "proxy/diagnostics.h"
-#include "proxy/listener.h"
 #include "proxy/settings.h"
 
 namespace proxy {
 
-std::atomic<int> LiveConnections{0};
-
-int RelayBufferSize() {
-    if (appSettings.UseDefaultBufferSizes.load(std::memory_order_relaxed) != 0) {
-        return std::max({SystemSendBufferSize.load(), SystemReceiveBufferSize.load(), 256});
+int RelayBufferSize(const ProxyContext& context) {
+    const AppSettings& settings = context.settings;
+    if (settings.UseDefaultBufferSizes.load(std::memory_order_relaxed) != 0) {
+        return std::max(
+            {context.systemSendBufferSize.load(), context.systemReceiveBufferSize.load(), 256});
     }
-    return std::max(appSettings.BufferSize.load(std::memory_order_relaxed), 1);
+    return std::max(settings.BufferSize.load(std::memory_order_relaxed), 1);
 }
 
-void BackOffBufferSize() {
-    std::int32_t old = appSettings.BufferSize.load(std::memory_order_relaxed);
-    appSettings.BufferSize.store(old - 1024 >= 2048 ? old - 1024 : 2048, std::memory_order_relaxed);
+void BackOffBufferSize(AppSettings& settings) {
+    std::int32_t old = settings.BufferSize.load(std::memory_order_relaxed);
+    settings.BufferSize.store(old - 1024 >= 2048 ? old - 1024 : 2048, std::memory_order_relaxed);
 }
 
-ProxyConnection::ProxyConnection(SocketHandle browserSocket)
-    : browserSocket_(browserSocket),
-      responses_([this](const char* bytes, size_t size) { SendToBrowser(bytes, size); }) {
-    ++LiveConnections;
+ProxyConnection::ProxyConnection(ProxyContext& context, SocketHandle browserSocket)
+    : context_(context),
+      browserSocket_(browserSocket),
+      responses_(context, [this](const char* bytes, size_t size) { SendToBrowser(bytes, size); }) {
+    context_.openSockets.Add(browserSocket_);
+    ++context_.liveConnections;
 }
 
 ProxyConnection::~ProxyConnection() {
     CloseConnection();
-    --LiveConnections;
+    --context_.liveConnections;
     Diagnose("Closing connection: %s", host_.c_str());
 }
 
 void ProxyConnection::Run() {
-    sendChunkSize_ = receiveSize_ = RelayBufferSize();
+    sendChunkSize_ = receiveSize_ = RelayBufferSize(context_);
     RelayLoop();
     CloseConnection();
 }
@@ -67,11 +68,11 @@ void ProxyConnection::ReleaseBuffers() {
 }
 
 void ProxyConnection::RelayLoop() {
-    if (appSettings.UseDefaultBufferSizes.load(std::memory_order_relaxed) == 0) {
+    if (context_.settings.UseDefaultBufferSizes.load(std::memory_order_relaxed) == 0) {
         platform::SetBufferSizes(browserSocket_, sendChunkSize_, receiveSize_);
     }
     platform::SetNoDelay(browserSocket_);
-    while (ListeningSocket.load(std::memory_order_relaxed) != kInvalidSocket) {
+    while (context_.listeningSocket.load(std::memory_order_relaxed) != kInvalidSocket) {
         bool browserReadable = false, serverReadable = false;
         const SocketHandle waitedServer = serverSocket_;
         if (!Wait(browserReadable, serverReadable)) break;
@@ -106,10 +107,10 @@ void ProxyConnection::RelayLoop() {
 }
 
 bool ProxyConnection::Wait(bool& browserReadable, bool& serverReadable) {
-    const int timeoutMs =
-        appSettings.UseDefaultTimeOut.load(std::memory_order_relaxed) != 0
-            ? -1
-            : appSettings.ConnectionTimeOut.load(std::memory_order_relaxed) * 1000;
+    const AppSettings& settings = context_.settings;
+    const int timeoutMs = settings.UseDefaultTimeOut.load(std::memory_order_relaxed) != 0
+                              ? -1
+                              : settings.ConnectionTimeOut.load(std::memory_order_relaxed) * 1000;
     // After a quiet spell the connection gives its buffers back, so that thousands of idle
     // keep-alive connections stay cheap; the next read takes a buffer again.
     if (relayBuffer_.Held() && (timeoutMs < 0 || timeoutMs > kQuietMs)) {
@@ -142,7 +143,8 @@ bool ProxyConnection::SendAll(SocketHandle socket, const char* first, size_t fir
                                : platform::SendPair(socket, first, static_cast<int>(fromFirst),
                                                     second, static_cast<int>(fromSecond));
         if (result < 1) {
-            if (platform::LastSocketError() == platform::kWsaENoBufs) BackOffBufferSize();
+            if (platform::LastSocketError() == platform::kWsaENoBufs)
+                BackOffBufferSize(context_.settings);
             return false;
         }
         size_t sent = static_cast<size_t>(result);
@@ -179,7 +181,11 @@ void ProxyConnection::FlushToBrowser() {
 void ProxyConnection::CloseConnection() {
     CloseServerSocket();
     FlushToBrowser();
-    if (browserSocket_ != kInvalidSocket) platform::CloseSocket(browserSocket_);
+    if (browserSocket_ != kInvalidSocket) {
+        // Out of the open sockets first: once closed, its number may be another's.
+        context_.openSockets.Remove(browserSocket_);
+        platform::CloseSocket(browserSocket_);
+    }
     browserSocket_ = kInvalidSocket;
 }
 

@@ -3,13 +3,13 @@
 // ResponseRelay; the connection opens server sockets and moves bytes between them.
 #pragma once
 
-#include <atomic>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "platform/page_buffer.h"
 #include "platform/socket.h"
+#include "proxy/context.h"
 #include "proxy/http_request.h"
 #include "proxy/response_relay.h"
 
@@ -18,13 +18,11 @@ namespace proxy {
 using platform::kInvalidSocket;
 using platform::SocketHandle;
 
-// ProxyConnection objects alive.
-extern std::atomic<int> LiveConnections;
-
 class ProxyConnection {
   public:
-    // Takes ownership of the accepted browser socket.
-    explicit ProxyConnection(SocketHandle browserSocket);
+    // Takes ownership of the accepted browser socket, which is among context's open sockets
+    // until it is closed. The context must outlive the connection.
+    ProxyConnection(ProxyContext& context, SocketHandle browserSocket);
     virtual ~ProxyConnection();
     ProxyConnection(const ProxyConnection&) = delete;
     ProxyConnection& operator=(const ProxyConnection&) = delete;
@@ -67,6 +65,7 @@ class ProxyConnection {
     void FlushToBrowser();
     void SendToBrowser(const char* text) { SendToBrowser(text, std::strlen(text)); }
 
+    ProxyContext& context_;
     SocketHandle browserSocket_;
     SocketHandle serverSocket_ = kInvalidSocket;
     bool browserSending_ = true;  // the browser has not shut down its sending side
@@ -91,11 +90,11 @@ class ProxyConnection {
 // The fixed reply a refused request gets.
 const char* RefusalReply(Refusal refusal);
 
-// Relay size from the settings: the larger system buffer (at least 256) with
+// Relay size from the context's settings: the larger system buffer (at least 256) with
 // UseDefaultBufferSizes, else BufferSize (at least 1).
-int RelayBufferSize();
+int RelayBufferSize(const ProxyContext& context);
 
 // Lowers BufferSize by 1024 after a send failed for lack of buffer space, not below 2048.
-void BackOffBufferSize();
+void BackOffBufferSize(AppSettings& settings);
 
 }  // namespace proxy

@@ -3,9 +3,7 @@
 #include "platform/socket.h"
 #include "proxy/connection.h"
 #include "proxy/diagnostics.h"
-#include "proxy/dns_cache.h"
 #include "proxy/fixed_replies.h"
-#include "proxy/listener.h"
 #include "proxy/settings.h"
 
 namespace proxy {
@@ -23,10 +21,10 @@ const char* RefusalReply(Refusal refusal) {
 
 bool ProxyConnection::HandleBrowserData(const char* data, size_t size) {
     RequestOptions options;
-    options.dropGzip = appSettings.Disabled.load(std::memory_order_relaxed) == 0;
-    options.viaGateway = appSettings.GatewayEnable.load(std::memory_order_relaxed) != 0;
-    if (viaName_.empty())
-        viaName_ = "KorvoPopupKiller:" + std::to_string(ProxyListener().BoundPort());
+    const AppSettings& settings = context_.settings;
+    options.dropGzip = settings.Disabled.load(std::memory_order_relaxed) == 0;
+    options.viaGateway = settings.GatewayEnable.load(std::memory_order_relaxed) != 0;
+    if (viaName_.empty()) viaName_ = "KorvoPopupKiller:" + std::to_string(context_.BoundPort());
     options.viaName = viaName_;
     pieces_.clear();
     const bool accepted = requests_.Feed(data, size, options, pieces_);
@@ -45,9 +43,10 @@ bool ProxyConnection::HandleBrowserData(const char* data, size_t size) {
 bool ProxyConnection::StartRequest(const RequestTarget& target, bool viaGateway) {
     host_ = target.host;
     responses_.SetHost(host_);
-    const std::string name = viaGateway ? appSettings.GatewayIP.Get() : target.host;
+    const AppSettings& settings = context_.settings;
+    const std::string name = viaGateway ? settings.GatewayIP.Get() : target.host;
     const int port =
-        viaGateway ? appSettings.GatewayPort.load(std::memory_order_relaxed) : target.port;
+        viaGateway ? settings.GatewayPort.load(std::memory_order_relaxed) : target.port;
     Diagnose("Connecting to '%s' port = %u", name.c_str(), static_cast<unsigned>(port));
     LeaveServerUnlessAt(name, port);
     if (serverSocket_ == kInvalidSocket && !ConnectToServer(name, port)) return false;
@@ -90,20 +89,20 @@ SocketHandle ProxyConnection::OpenServerSocket(const std::string& name, int port
     if (port < 1 || port > 65535) return kInvalidSocket;
     std::uint32_t address = platform::ParseDottedAddress(name);
     if (address == platform::kNoAddress) {
-        address = dnsCache.Lookup(name);
+        address = context_.hostNameCache.Lookup(name);
         if (address == 0) {
             address = platform::ResolveHostAddress(name);
             if (address == 0) return kInvalidSocket;
-            dnsCache.Insert(name, address);
+            context_.hostNameCache.Insert(name, address);
         }
     }
     // Connecting to the proxy's own port would relay every request back to itself, each on a
     // thread of its own, without end.
     const bool local = address == platform::LoopbackAddress() || address == platform::kAnyAddress;
-    if (local && port == ProxyListener().BoundPort()) return kInvalidSocket;
+    if (local && port == context_.BoundPort()) return kInvalidSocket;
     SocketHandle s = platform::OpenTcpSocket();
     if (s == kInvalidSocket) return kInvalidSocket;
-    if (appSettings.UseDefaultBufferSizes.load(std::memory_order_relaxed) == 0) {
+    if (context_.settings.UseDefaultBufferSizes.load(std::memory_order_relaxed) == 0) {
         platform::SetBufferSizes(s, sendChunkSize_, receiveSize_);
     }
     if (platform::SetBlocking(s) != 0 || platform::ConnectTo(s, address, port) != 0) {

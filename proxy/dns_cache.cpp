@@ -4,19 +4,16 @@
 
 namespace proxy {
 
-DnsCache dnsCache;
-
 namespace {
 constexpr size_t kMaxNameLength = 255;
 }
 
 int DnsCache::UsedSize() const {
-    return std::clamp(appSettings.DNSCacheSize.load(std::memory_order_relaxed), 0,
-                      kDnsCacheCapacity);
+    return std::clamp(settings_.DNSCacheSize.load(std::memory_order_relaxed), 0, kDnsCacheCapacity);
 }
 
 std::uint32_t DnsCache::Lookup(const std::string& name) {
-    if (appSettings.DNSCacheDisable) return 0;
+    if (settings_.DNSCacheDisable) return 0;
     std::lock_guard<std::mutex> guard(lock_);
     for (int i = 0; i < UsedSize() && entries_[i].address != 0; ++i) {
         if (entries_[i].name == name) return entries_[i].address;
@@ -25,7 +22,7 @@ std::uint32_t DnsCache::Lookup(const std::string& name) {
 }
 
 void DnsCache::Insert(const std::string& name, std::uint32_t address) {
-    if (appSettings.DNSCacheDisable || address == 0) return;
+    if (settings_.DNSCacheDisable || address == 0) return;
     std::lock_guard<std::mutex> guard(lock_);
     const int used = UsedSize();
     if (used == 0) return;

@@ -1,4 +1,4 @@
-// A small process-wide cache of host name lookups, used when DNSCacheDisable is 0.
+// A small cache of host name lookups, one per proxy, used when DNSCacheDisable is 0.
 #pragma once
 
 #include <cstdint>
@@ -11,6 +11,11 @@ namespace proxy {
 
 class DnsCache {
   public:
+    // Follows DNSCacheDisable and DNSCacheSize of settings, which must outlive the cache.
+    explicit DnsCache(const AppSettings& settings) : settings_(settings) {}
+    DnsCache(const DnsCache&) = delete;
+    DnsCache& operator=(const DnsCache&) = delete;
+
     // Address (network order) cached for name, compared exactly; 0 when not cached or the cache
     // is off.
     std::uint32_t Lookup(const std::string& name);
@@ -26,11 +31,10 @@ class DnsCache {
     };
     int UsedSize() const;
 
+    const AppSettings& settings_;
     std::mutex lock_;
     Entry entries_[kDnsCacheCapacity] = {};
     int replaceIndex_ = 0;
 };
-
-extern DnsCache dnsCache;
 
 }  // namespace proxy

@@ -41,20 +41,21 @@ int main(int argc, char** argv) {
     }
     std::signal(SIGINT, RequestStop);
     std::signal(SIGTERM, RequestStop);
-    proxy::LoadSettings();
-    proxy::ResolveScriptFile();
-    proxy::PrepareBlockerScript();
-    proxy::ProxyListener listener;
+    proxy::AppSettings settings;
+    proxy::LoadSettings(settings);
+    proxy::ProxyListener listener(settings);
+    proxy::ResolveScriptFile(listener.context());
+    proxy::PrepareBlockerScript(listener.context());
     if (!listener.StartListener()) {
         std::fprintf(stderr, "korvo-proxy: cannot listen on 127.0.0.1:%d\n",
-                     proxy::appSettings.PopupPort.load() & 0xFFFF);
+                     settings.PopupPort.load() & 0xFFFF);
         return 1;
     }
     std::fprintf(stderr, "korvo-proxy: listening on 127.0.0.1:%d\n", listener.BoundPort());
     while (!stopRequested) platform::SleepMilliseconds(100);
     listener.StopListener();
-    // Every thread must have returned before the program's globals are destroyed.
-    if (!proxy::ProxyListener::EndConnections(kEndWaitMs)) {
+    // Every thread must have returned before the settings and the listener are destroyed.
+    if (!listener.EndConnections(kEndWaitMs)) {
         std::fprintf(stderr, "korvo-proxy: connections still busy after %d ms\n", kEndWaitMs);
         std::fflush(stderr);
         std::_Exit(1);

@@ -1,8 +1,5 @@
 #include "proxy/listener.h"
 
-#include <mutex>
-#include <vector>
-
 #include "proxy/connection.h"
 #include "proxy/diagnostics.h"
 #include "proxy/settings.h"
@@ -10,70 +7,106 @@
 
 namespace proxy {
 
-std::atomic<platform::SocketHandle> ListeningSocket{platform::kInvalidSocket};
-std::atomic<int> ConnectionsStarted{0};
-std::atomic<int> SystemReceiveBufferSize{0};
-std::atomic<int> SystemSendBufferSize{0};
-std::atomic<ThreadStarter> StartConnectionThread{&platform::StartDetachedThread};
-
 namespace {
 
-// The accept thread and the connection threads still running; each thread's entry counts itself
-// out as its last step.
-std::atomic<int> runningThreads{0};
+// How long the destructor gives the threads to end once their sockets are shut down.
+constexpr int kEndWaitMs = 5000;
 
-// The browser sockets of the connection threads, for EndConnections. Never destroyed: detached
-// connection threads may still use it while the program's globals go.
-struct OpenSockets {
-    std::mutex lock;
-    std::vector<platform::SocketHandle> sockets;
+// What a connection thread gets: a share of its proxy's context and the accepted socket.
+struct ConnectionStart {
+    std::shared_ptr<ProxyContext> context;
+    platform::SocketHandle socket;
 };
-OpenSockets& openSockets = *new OpenSockets;
 
 void Report(const char* format) { ReportDiagnostic(Format(format, LastSocketErrorText().c_str())); }
 
-// Starts the thread of one accepted connection; false when it could not be started, in which case
-// the caller still owns the socket.
-bool StartConnection(platform::SocketHandle accepted) {
-    ++runningThreads;
-    bool started = false;
+void CloseListening(ProxyContext& context) {
+    // Clear the field first so no loop picks up a closed handle, then wake the accept thread.
+    platform::SocketHandle s = context.listeningSocket.exchange(platform::kInvalidSocket);
+    if (s != platform::kInvalidSocket) platform::ShutdownAndClose(s);
+}
+
+// Thread body of one accepted connection; takes ownership of its ConnectionStart.
+void ConnectionThread(void* argument) {
+    const std::unique_ptr<ConnectionStart> start(static_cast<ConnectionStart*>(argument));
+    bool constructed = false;
     try {
-        // The handle travels through the thread argument.
-        started = StartConnectionThread.load()(&ConnectionThread, reinterpret_cast<void*>(accepted),
-                                               true);
+        ProxyConnection connection(*start->context, start->socket);
+        constructed = true;
+        connection.Run();
     } catch (...) {
     }
-    if (!started) --runningThreads;
+    // The connection closed its socket; one that never ran is closed here.
+    if (!constructed) platform::CloseSocket(start->socket);
+    --start->context->runningThreads;
+}
+
+// Starts the thread of one accepted connection; false when it could not be started, in which case
+// the caller still owns the socket.
+bool StartConnection(const std::shared_ptr<ProxyContext>& context,
+                     platform::SocketHandle accepted) {
+    ++context->runningThreads;
+    bool started = false;
+    ConnectionStart* start = nullptr;
+    try {
+        start = new ConnectionStart{context, accepted};
+        started = context->startConnectionThread.load()(&ConnectionThread, start, true);
+    } catch (...) {
+    }
+    if (!started) {
+        delete start;
+        --context->runningThreads;
+    }
     return started;
 }
 
-void ForgetSocket(platform::SocketHandle socket) {
-    std::lock_guard<std::mutex> guard(openSockets.lock);
-    std::vector<platform::SocketHandle>& sockets = openSockets.sockets;
-    for (size_t i = 0; i < sockets.size(); ++i) {
-        if (sockets[i] == socket) {
-            sockets[i] = sockets.back();
-            sockets.pop_back();
-            return;
+// Thread body of the accept thread; takes ownership of its share of the context.
+void AcceptThread(void* argument) {
+    const std::unique_ptr<std::shared_ptr<ProxyContext>> share(
+        static_cast<std::shared_ptr<ProxyContext>*>(argument));
+    const std::shared_ptr<ProxyContext>& context = *share;
+    try {
+        platform::SocketHandle listening;
+        while ((listening = context->listeningSocket.load()) != platform::kInvalidSocket) {
+            platform::SocketHandle accepted = platform::Accept(listening);
+            if (accepted == platform::kInvalidSocket) {
+                // Out of descriptors or similar: retry, but without spinning a core.
+                if (context->listeningSocket.load() != platform::kInvalidSocket) {
+                    platform::SleepMilliseconds(1);
+                }
+                continue;
+            }
+            platform::SetBlocking(accepted);
+            context->connectionsStarted = 1;
+            // Out of threads or memory: this browser connection is closed, the next one may fit.
+            if (!StartConnection(context, accepted)) {
+                Diagnose("Cannot start a connection thread; connection closed.");
+                platform::CloseSocket(accepted);
+            }
         }
+    } catch (...) {
     }
+    --context->runningThreads;
 }
 
 }  // namespace
 
-void ProxyListener::CloseListeningSocket() {
-    // Clear the field first so no loop picks up a closed handle, then wake the accept thread.
-    platform::SocketHandle s = ListeningSocket.exchange(platform::kInvalidSocket);
-    if (s != platform::kInvalidSocket) platform::ShutdownAndClose(s);
+ProxyListener::ProxyListener(AppSettings& settings)
+    : context_(std::make_shared<ProxyContext>(settings)) {}
+
+ProxyListener::~ProxyListener() {
+    CloseListening(*context_);
+    EndConnections(kEndWaitMs);
 }
 
 bool ProxyListener::StartListener() {
-    if (ListeningSocket.load() != platform::kInvalidSocket) {
-        CloseListeningSocket();
+    ProxyContext& context = *context_;
+    if (context.listeningSocket.load() != platform::kInvalidSocket) {
+        CloseListening(context);
         platform::SleepMilliseconds(500);
     }
     // Always the loopback address: the proxy is never reachable from the network.
-    const int port = appSettings.PopupPort.load() & 0xFFFF;
+    const int port = context.settings.PopupPort.load() & 0xFFFF;
     const std::uint32_t loopback = platform::LoopbackAddress();
 
     platform::SocketHandle s = platform::OpenTcpSocket();
@@ -83,14 +116,14 @@ bool ProxyListener::StartListener() {
     }
     int sendSize = 0, receiveSize = 0;
     if (platform::GetBufferSizes(s, &sendSize, &receiveSize)) {
-        SystemSendBufferSize = sendSize;
-        SystemReceiveBufferSize = receiveSize;
+        context.systemSendBufferSize = sendSize;
+        context.systemReceiveBufferSize = receiveSize;
     }
     platform::SetReuseAddress(s);
     int bound = platform::BindTo(s, loopback, port);
     int bindError = platform::LastSocketError();
     platform::SetBlocking(s);
-    ListeningSocket = s;
+    context.listeningSocket = s;
     if (bound != 0) {
         platform::SetLastSocketError(bindError);
         Report("Error creating blocking socket.\n\n%s");
@@ -101,90 +134,36 @@ bool ProxyListener::StartListener() {
         Report("Error creating listen socket.\n\n%s");
         return false;
     }
-    ++runningThreads;
-    if (!platform::StartDetachedThread(&ProxyListener::AcceptThread, this, false)) {
+    auto share = std::make_unique<std::shared_ptr<ProxyContext>>(context_);
+    ++context.runningThreads;
+    if (!platform::StartDetachedThread(&AcceptThread, share.get(), false)) {
         // Nobody would accept: the port must not take connections that are never answered.
-        --runningThreads;
-        CloseListeningSocket();
+        --context.runningThreads;
+        CloseListening(context);
         return false;
     }
+    share.release();  // the accept thread's now
     return true;
-}
-
-void ProxyListener::AcceptThread(void* /*listener*/) {
-    try {
-        platform::SocketHandle listening;
-        while ((listening = ListeningSocket.load()) != platform::kInvalidSocket) {
-            platform::SocketHandle accepted = platform::Accept(listening);
-            if (accepted == platform::kInvalidSocket) {
-                // Out of descriptors or similar: retry, but without spinning a core.
-                if (ListeningSocket.load() != platform::kInvalidSocket) {
-                    platform::SleepMilliseconds(1);
-                }
-                continue;
-            }
-            platform::SetBlocking(accepted);
-            ConnectionsStarted = 1;
-            // Out of threads or memory: this browser connection is closed, the next one may fit.
-            if (!StartConnection(accepted)) {
-                Diagnose("Cannot start a connection thread; connection closed.");
-                platform::CloseSocket(accepted);
-            }
-        }
-    } catch (...) {
-    }
-    --runningThreads;
-}
-
-void ConnectionThread(void* socket) {
-    const auto browserSocket = reinterpret_cast<platform::SocketHandle>(socket);
-    bool registered = false;
-    try {
-        {
-            std::lock_guard<std::mutex> guard(openSockets.lock);
-            openSockets.sockets.push_back(browserSocket);
-        }
-        registered = true;
-        ProxyConnection connection(browserSocket);
-        connection.Run();
-    } catch (...) {
-    }
-    // The connection closed its socket; one that never ran is closed here.
-    if (registered) {
-        ForgetSocket(browserSocket);
-    } else {
-        platform::CloseSocket(browserSocket);
-    }
-    --runningThreads;
 }
 
 void ProxyListener::StopListener() {
     try {
-        CloseListeningSocket();
+        CloseListening(*context_);
         platform::SleepMilliseconds(500);
-        if (ConnectionsStarted.load() == 1) platform::SleepMilliseconds(1000);
+        if (context_->connectionsStarted.load() == 1) platform::SleepMilliseconds(1000);
     } catch (...) {
     }
 }
 
 bool ProxyListener::EndConnections(int timeoutMs) {
-    {
-        // A socket closed meanwhile may carry another of this proxy's connections by now; it is
-        // ending as well.
-        std::lock_guard<std::mutex> guard(openSockets.lock);
-        for (platform::SocketHandle s : openSockets.sockets) platform::Shutdown(s);
-    }
-    for (int waited = 0; runningThreads.load() != 0; waited += 10) {
+    context_->openSockets.ShutdownAll();
+    for (int waited = 0; context_->runningThreads.load() != 0; waited += 10) {
         if (waited >= timeoutMs) return false;
         platform::SleepMilliseconds(10);
     }
     return true;
 }
 
-int ProxyListener::BoundPort() const {
-    platform::SocketHandle s = ListeningSocket.load();
-    if (s == platform::kInvalidSocket) return 0;
-    return platform::LocalPort(s);
-}
+int ProxyListener::BoundPort() const { return context_->BoundPort(); }
 
 }  // namespace proxy

@@ -14,8 +14,8 @@ namespace proxy {
 // rest passes through unchanged.
 constexpr size_t kMaxHeldBodyBytes = 8 * 1024 * 1024;
 
-// Total bytes held for pages by all connections at once; past it further pages pass as they
-// come.
+// Total bytes held for pages by one proxy's connections at once; past it further pages pass as
+// they come.
 constexpr std::int64_t kMaxHeldTotalBytes = 64 * 1024 * 1024;
 
 // Replaces the first Content-Length field with one that names bodySize, keeping the line's own

@@ -11,11 +11,7 @@
 
 namespace proxy {
 
-std::atomic<std::int64_t> HeldResponseBytes{0};
-
 namespace {
-
-bool FilteringOn() { return appSettings.Disabled.load(std::memory_order_relaxed) == 0; }
 
 // True while bytes can still be the start of a status line.
 bool MayStartStatusLine(std::string_view bytes) {
@@ -82,9 +78,14 @@ bool ForbidsSniffing(const HeaderLines& lines) {
 
 }  // namespace
 
-ResponseRelay::ResponseRelay(Sender toBrowser) : send_(std::move(toBrowser)) {}
+ResponseRelay::ResponseRelay(ProxyContext& context, Sender toBrowser)
+    : context_(context), send_(std::move(toBrowser)) {}
 
 ResponseRelay::~ResponseRelay() { Release(); }
+
+bool ResponseRelay::FilteringOn() const {
+    return context_.settings.Disabled.load(std::memory_order_relaxed) == 0;
+}
 
 void ResponseRelay::StartTunnel() {
     if (!header_.empty()) Send(header_);
@@ -311,7 +312,7 @@ void ResponseRelay::FinishBody() {
         }
         const bool rewrite = FilteringOn() && !LooksBinary(body_.data(), body_.size()) &&
                              (!headerless_ || StartsWithTag(body_));
-        if (rewrite && InjectBlocker(body_, class_, &lines_)) {
+        if (rewrite && InjectBlocker(context_, body_, class_, &lines_)) {
             SetContentLength(lines_, body_.size());
         }
         SendHeader();
@@ -367,8 +368,8 @@ bool ResponseRelay::Drop() {
 
 bool ResponseRelay::Hold(size_t more) {
     const std::int64_t n = static_cast<std::int64_t>(more);
-    if (HeldResponseBytes.fetch_add(n) + n > kMaxHeldTotalBytes) {
-        HeldResponseBytes.fetch_sub(n);
+    if (context_.heldResponseBytes.fetch_add(n) + n > kMaxHeldTotalBytes) {
+        context_.heldResponseBytes.fetch_sub(n);
         return false;
     }
     heldCounted_ += n;
@@ -376,7 +377,7 @@ bool ResponseRelay::Hold(size_t more) {
 }
 
 void ResponseRelay::Release() {
-    HeldResponseBytes.fetch_sub(heldCounted_);
+    context_.heldResponseBytes.fetch_sub(heldCounted_);
     heldCounted_ = 0;
 }
 

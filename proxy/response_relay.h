@@ -4,7 +4,6 @@
 // to a sender.
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 #include <cstring>
 #include <functional>
@@ -12,13 +11,11 @@
 #include <string>
 #include <vector>
 
+#include "proxy/context.h"
 #include "proxy/http_header.h"
 #include "proxy/response_body.h"
 
 namespace proxy {
-
-// Bytes held for pages by all connections together.
-extern std::atomic<std::int64_t> HeldResponseBytes;
 
 // The requests sent and not answered yet, oldest first, as flags. A connection that never waits
 // for anything allocates nothing for it (a deque would, at once).
@@ -50,7 +47,9 @@ class ResponseRelay {
     // Hands bytes on to the browser.
     using Sender = std::function<void(const char* bytes, size_t size)>;
 
-    explicit ResponseRelay(Sender toBrowser);
+    // Held pages count against context's total, take its settings and its blocker script; the
+    // context must outlive the relay.
+    ResponseRelay(ProxyContext& context, Sender toBrowser);
     ~ResponseRelay();
     ResponseRelay(const ResponseRelay&) = delete;
     ResponseRelay& operator=(const ResponseRelay&) = delete;
@@ -98,7 +97,7 @@ class ResponseRelay {
     // The connection ends without a word to the browser.
     bool Drop();
     void CheckPlainText();
-    // Takes room for more held bytes from the process-wide total; false when there is none.
+    // Takes room for more held bytes from the context's total; false when there is none.
     bool Hold(size_t more);
     void Release();
     // The response stops being held: its header and the bytes so far go, the rest passes.
@@ -108,6 +107,9 @@ class ResponseRelay {
     void Send(const std::string& bytes) { send_(bytes.data(), bytes.size()); }
     void Send(const char* text) { send_(text, std::strlen(text)); }
 
+    bool FilteringOn() const;
+
+    ProxyContext& context_;
     Sender send_;
     std::string host_;
     AwaitedResponses awaited_;  // per request sent: was it HEAD

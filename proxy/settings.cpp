@@ -1,7 +1,5 @@
 #include "proxy/settings.h"
 
-#include <cstdio>
-
 #include "platform/module_path.h"
 #include "platform/profile.h"
 #include "proxy/diagnostics.h"
@@ -9,7 +7,6 @@
 namespace proxy {
 
 AppSettings appSettings;
-SharedText ScriptFilePath;
 
 namespace {
 
@@ -95,9 +92,8 @@ void WriteText(const char* key, const std::string& value, const std::string& fil
 
 std::string SettingsFilePath() { return platform::ModuleFilePath("KorvoINI.ini"); }
 
-void LoadSettings() {
+void LoadSettings(AppSettings& s) {
     const std::string file = SettingsFilePath();
-    AppSettings& s = appSettings;
     InOrder(&Key::loadAt, [&](const Key& key) {
         if (key.kind == Kind::kText) {
             (s.*key.text)
@@ -114,9 +110,8 @@ void LoadSettings() {
     if (s.DNSCacheSize < 0) s.DNSCacheSize = 0;
 }
 
-void SaveSettings() {
+void SaveSettings(const AppSettings& s) {
     const std::string file = SettingsFilePath();
-    const AppSettings& s = appSettings;
     InOrder(&Key::saveAt, [&](const Key& key) {
         if (key.kind == Kind::kText) {
             WriteText(key.name, (s.*key.text).Get(), file);
@@ -126,19 +121,6 @@ void SaveSettings() {
         if (key.kind == Kind::kInverted) value = value == 0 ? 1 : 0;
         WriteText(key.name, Format("%u", static_cast<unsigned>(value)), file);
     });
-}
-
-void ResolveScriptFile() {
-    std::string path = "KorvoBlk.js";
-    if (!path.empty() && path.find('\\') == std::string::npos)
-        path = platform::ModuleFilePath(path);
-    ScriptFilePath.Set(path);
-    if (FILE* f = std::fopen(path.c_str(), "rb")) {
-        std::fclose(f);
-        return;
-    }
-    ReportDiagnostic(
-        Format("Warning: The %s file does not exist.\n\nFile name: '%s'", "Popup", path.c_str()));
 }
 
 }  // namespace proxy

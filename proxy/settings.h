@@ -52,25 +52,21 @@ struct AppSettings {
     Setting UseDefaultTimeOut{1};
 };
 
-// The process-wide record.
+// The tray program's record, until its windows receive it through their context.
 extern AppSettings appSettings;
-
-// Full path of the blocker script file, set by ResolveScriptFile.
-extern SharedText ScriptFilePath;
 
 constexpr int kDnsCacheCapacity = 101;
 
 // Path of the settings file: ModuleFilePath("KorvoINI.ini").
 std::string SettingsFilePath();
 
-// Reads every key with its default; a missing file or key gives the default. Never fails.
-void LoadSettings();
+// Reads every key into settings with its default; a missing file or key gives the default.
+// Never fails.
+void LoadSettings(AppSettings& settings);
 
-// Writes every key but EventMask, and ResetStats as 0. A failed write is reported once per
-// process; the save goes on with the next key.
-void SaveSettings();
-
-// Points ScriptFilePath at "KorvoBlk.js" in the program folder and reports when it is missing.
-void ResolveScriptFile();
+// Writes every key of settings but EventMask, and ResetStats as 0. A failed write is reported
+// once per process (it goes to the program's log, which needs it once); the save goes on with
+// the next key.
+void SaveSettings(const AppSettings& settings);
 
 }  // namespace proxy

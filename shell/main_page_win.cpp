@@ -444,8 +444,8 @@ void CMainPage::SetPagesUnmodified() {
 
 void CMainPage::ApplyAll() {
     core::SaveAppState(core::appState, proxy::appSettings.Startup);
-    proxy::SaveSettings();
-    proxy::PrepareBlockerScript();
+    proxy::SaveSettings(proxy::appSettings);
+    proxy::PrepareBlockerScript(core::theApp.listener.context());
     if (activeXPage_.isInitialised) activeXPage_.ApplyZoneSettings();
     SetPagesUnmodified();
     languageSnapshot_ = core::appState.language;

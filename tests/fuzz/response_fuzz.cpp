@@ -13,34 +13,33 @@
 
 namespace {
 
-std::string Relay(const std::string& bytes, size_t cut, bool close) {
+std::string Relay(proxy::ProxyContext& context, const std::string& bytes, size_t cut, bool close) {
     std::string delivered;
     {
-        proxy::ResponseRelay relay([&](const char* b, size_t n) { delivered.append(b, n); });
+        proxy::ResponseRelay relay(context,
+                                   [&](const char* b, size_t n) { delivered.append(b, n); });
         relay.ExpectResponse(false);
         relay.ExpectResponse(true);
         if (relay.Feed(bytes.data(), cut)) relay.Feed(bytes.data() + cut, bytes.size() - cut);
         if (close) relay.ServerClosed();
     }
-    if (proxy::HeldResponseBytes.load() != 0) std::abort();
+    if (context.heldResponseBytes.load() != 0) std::abort();
     return delivered;
 }
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    proxy::SetBlockerScript("<script>guard()</script>");
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     if (size == 0) return 0;
-    proxy::appSettings.Disabled = 0;
-    proxy::appSettings.PopupCheckEnabled = 1;
-    proxy::appSettings.PlayWave = 1;
+    // The defaults: filtering and the check on, the sound element too.
+    proxy::AppSettings settings;
+    proxy::ProxyContext context(settings);
+    proxy::SetBlockerScript(context, "<script>guard()</script>");
     const bool close = (data[0] & 1) != 0;
     const std::string bytes(reinterpret_cast<const char*>(data) + 1, size - 1);
     const size_t cut = bytes.empty() ? 0 : (data[0] >> 1) % (bytes.size() + 1);
-    if (Relay(bytes, bytes.size(), close) != Relay(bytes, cut, close)) std::abort();
+    if (Relay(context, bytes, bytes.size(), close) != Relay(context, bytes, cut, close)) {
+        std::abort();
+    }
     return 0;
 }

@@ -43,23 +43,16 @@ TEST(BlockerScriptText, PlaceholderAndPercentHandling) {
     }
 }
 
+// A proxy's settings and context of the test's own, with the check on and the script "[S]".
 class Blocker : public ::testing::Test {
   protected:
-    void SetUp() override {
-        proxy::appSettings.Disabled = 0;
-        proxy::appSettings.PopupCheckEnabled = 1;
-        proxy::appSettings.PlayWave = 1;
-        proxy::SetBlockerScript("[S]");
-    }
-    void TearDown() override {
-        proxy::appSettings.Disabled = 0;
-        proxy::appSettings.PopupCheckEnabled = 1;
-        proxy::SetBlockerScript("");
-    }
+    void SetUp() override { proxy::SetBlockerScript(context_, "[S]"); }
     // The body after injection, or "unchanged".
-    static std::string Inject(std::string body, std::uint16_t contentClass) {
-        return proxy::InjectBlocker(body, contentClass) ? body : "unchanged";
+    std::string Inject(std::string body, std::uint16_t contentClass) {
+        return proxy::InjectBlocker(context_, body, contentClass) ? body : "unchanged";
     }
+    proxy::AppSettings settings_;
+    proxy::ProxyContext context_{settings_};
 };
 
 // Where the script and the sound element go, and which bodies count as pages.
@@ -89,21 +82,21 @@ TEST_F(Blocker, PlacementAndWhichBodiesArePages) {
     };
     for (const auto& c : cases) EXPECT_EQ(Inject(c.first, kHtml), c.second) << c.first;
 
-    proxy::appSettings.PlayWave = 0;
+    settings_.PlayWave = 0;
     EXPECT_EQ(Inject("<html><head>x", kHtml), "[S]<html><head>x");
 }
 
 TEST_F(Blocker, OnlyHeldPagesWithTheCheckOnAndAScriptAreChanged) {
-    proxy::appSettings.PlayWave = 0;
+    settings_.PlayWave = 0;
     EXPECT_EQ(Inject("plain text <html>", kText), "[S]plain text <html>");
     for (std::uint16_t contentClass :
          {kScript, std::uint16_t(proxy::kClassPass), std::uint16_t(proxy::kClassHtml)}) {
         EXPECT_EQ(Inject("<html>", contentClass), "unchanged") << contentClass;
     }
-    proxy::appSettings.PopupCheckEnabled = 0;
+    settings_.PopupCheckEnabled = 0;
     EXPECT_EQ(Inject("<html>", kHtml), "unchanged");
-    proxy::appSettings.PopupCheckEnabled = 1;
-    proxy::SetBlockerScript("");
+    settings_.PopupCheckEnabled = 1;
+    proxy::SetBlockerScript(context_, "");
     EXPECT_EQ(Inject("<html>", kHtml), "unchanged");
 }
 
@@ -116,13 +109,12 @@ class PreparedScript : public Blocker {
         ASSERT_NE(::mkdtemp(pattern), nullptr);
         folder_ = std::string(pattern) + "/";
         platform::OverrideProgramDirectory(folder_);
-        proxy::ResolveScriptFile();
+        proxy::ResolveScriptFile(context_);
     }
     void TearDown() override {
         std::remove((folder_ + "KorvoBlk.js").c_str());
         ::rmdir(folder_.c_str());
         platform::OverrideProgramDirectory("");
-        Blocker::TearDown();
     }
     void WriteScript(const std::string& text) {
         std::ofstream(folder_ + "KorvoBlk.js", std::ios::binary) << text;
@@ -131,28 +123,29 @@ class PreparedScript : public Blocker {
 };
 
 TEST_F(PreparedScript, FollowsTheFileAndPlayWaveAndSkipsUnusableFiles) {
-    proxy::SetBlockerScript("old");
-    proxy::PrepareBlockerScript();  // no file yet
-    EXPECT_EQ(*proxy::BlockerScript(), "old");
+    proxy::SetBlockerScript(context_, "old");
+    proxy::PrepareBlockerScript(context_);  // no file yet
+    EXPECT_EQ(*proxy::BlockerScript(context_), "old");
     WriteScript(std::string(proxy::kMaxScriptFileBytes + 1, 'x'));
-    proxy::PrepareBlockerScript();
-    EXPECT_EQ(*proxy::BlockerScript(), "old");
+    proxy::PrepareBlockerScript(context_);
+    EXPECT_EQ(*proxy::BlockerScript(context_), "old");
 
-    WriteScript("<script>%s /* 100%% */</script>");
-    proxy::PrepareBlockerScript();
-    EXPECT_EQ(*proxy::BlockerScript(), "<script>if( QX_beep ) QX_beep.src=\"" + folder_ +
-                                           "PopUp.wav\"; /* 100% */</script>");
-    proxy::appSettings.PlayWave = 0;
-    proxy::PrepareBlockerScript();
-    EXPECT_EQ(*proxy::BlockerScript(), "<script>   /* 100%% */</script>");
+    // The file is compacted (its comment goes) before "%s" is filled.
+    WriteScript("<script>\n  %s /* note */\n  done = '100%%';\n</script>");
+    proxy::PrepareBlockerScript(context_);
+    EXPECT_EQ(*proxy::BlockerScript(context_), "<script>if( QX_beep ) QX_beep.src=\"" + folder_ +
+                                                   "PopUp.wav\";\ndone='100%';</script>");
+    settings_.PlayWave = 0;
+    proxy::PrepareBlockerScript(context_);
+    EXPECT_EQ(*proxy::BlockerScript(context_), "<script>  \ndone='100%%';</script>");
 }
 
 // Connection threads inject while the user-interface thread replaces the script: each page gets
 // one whole script, old or new.
 TEST_F(Blocker, ReplacingTheScriptWhilePagesAreInjected) {
-    proxy::appSettings.PlayWave = 0;
+    settings_.PlayWave = 0;
     const std::string first(4000, 'a'), second(9000, 'b');
-    proxy::SetBlockerScript(first);
+    proxy::SetBlockerScript(context_, first);
     std::atomic<bool> stop{false};
     std::atomic<int> torn{0};
     std::vector<std::thread> readers;
@@ -160,12 +153,12 @@ TEST_F(Blocker, ReplacingTheScriptWhilePagesAreInjected) {
         readers.emplace_back([&] {
             for (int i = 0; i < 2000 && !stop; ++i) {
                 std::string body = "<html>";
-                proxy::InjectBlocker(body, kHtml);
+                proxy::InjectBlocker(context_, body, kHtml);
                 if (body != first + "<html>" && body != second + "<html>") ++torn;
             }
         });
     }
-    for (int i = 0; i < 500; ++i) proxy::SetBlockerScript(i % 2 ? first : second);
+    for (int i = 0; i < 500; ++i) proxy::SetBlockerScript(context_, i % 2 ? first : second);
     stop = true;
     for (std::thread& reader : readers) reader.join();
     EXPECT_EQ(torn.load(), 0);

@@ -188,18 +188,17 @@ TEST(ContentPolicy, RewritesPolicyMetaTagsInThePlainCase) {
 class BlockerPolicy : public ::testing::Test {
   protected:
     void SetUp() override {
-        proxy::appSettings.Disabled = 0;
-        proxy::appSettings.PopupCheckEnabled = 1;
-        proxy::appSettings.PlayWave = 0;
-        proxy::SetBlockerScript("<script>alert(1)</script>");
+        settings_.PlayWave = 0;
+        proxy::SetBlockerScript(context_, "<script>alert(1)</script>");
     }
-    void TearDown() override { proxy::SetBlockerScript(""); }
+    proxy::AppSettings settings_;
+    proxy::ProxyContext context_{settings_};
 };
 
 // The hash is of the prepared script, and the page's header and meta policy both get it, but
 // only when the script went in.
 TEST_F(BlockerPolicy, InjectionOpensThePoliciesToTheScript) {
-    EXPECT_EQ(proxy::BlockerSnapshot()->hashSources, std::vector<std::string>{kAlertHash});
+    EXPECT_EQ(proxy::BlockerSnapshot(context_)->hashSources, std::vector<std::string>{kAlertHash});
     const std::string page =
         "<!DOCTYPE html><html><head><meta http-equiv=\"Content-Security-Policy\" "
         "content=\"script-src 'self'\"></head><body></body></html>";
@@ -207,7 +206,8 @@ TEST_F(BlockerPolicy, InjectionOpensThePoliciesToTheScript) {
                                        "Content-Security-Policy: default-src 'self'\r\n"};
     std::string body = page;
     proxy::HeaderLines lines = header;
-    ASSERT_TRUE(proxy::InjectBlocker(body, proxy::kClassHtml | proxy::kClassHeld, &lines));
+    ASSERT_TRUE(
+        proxy::InjectBlocker(context_, body, proxy::kClassHtml | proxy::kClassHeld, &lines));
     EXPECT_EQ(body,
               "<!DOCTYPE html><script>alert(1)</script><html><head><meta "
               "http-equiv=\"Content-Security-Policy\" content=\"script-src 'self' " +
@@ -215,13 +215,13 @@ TEST_F(BlockerPolicy, InjectionOpensThePoliciesToTheScript) {
     EXPECT_EQ(lines[1],
               "Content-Security-Policy: default-src 'self' " + std::string(kAlertHash) + "\r\n");
 
-    proxy::appSettings.PopupCheckEnabled = 0;
+    settings_.PopupCheckEnabled = 0;
     body = page;
     lines = header;
-    EXPECT_FALSE(proxy::InjectBlocker(body, proxy::kClassHtml | proxy::kClassHeld, &lines));
+    EXPECT_FALSE(
+        proxy::InjectBlocker(context_, body, proxy::kClassHtml | proxy::kClassHeld, &lines));
     EXPECT_EQ(body, page);
     EXPECT_EQ(lines, header);
-    proxy::appSettings.PopupCheckEnabled = 1;
 }
 
 }  // namespace

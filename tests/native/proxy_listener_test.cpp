@@ -1,7 +1,7 @@
-// Starting and stopping the listener.
+// Starting and stopping the listener, and what each listener keeps to itself.
 #include <gtest/gtest.h>
 
-#include "proxy/connection.h"
+#include "proxy/blocker.h"
 #include "proxy/diagnostics.h"
 #include "proxy/listener.h"
 #include "proxy/settings.h"
@@ -22,10 +22,12 @@ void Collect(const std::string& text) {
 }
 
 TEST(Listener, ListensOnLoopbackOnlyAndStopsIdleConnections) {
-    appSettings.PopupPort = 0;
-    appSettings.UseDefaultTimeOut = 0;
-    appSettings.ConnectionTimeOut = 1;
-    ProxyListener listener;
+    AppSettings settings;
+    settings.PopupPort = 0;
+    settings.UseDefaultTimeOut = 0;
+    settings.ConnectionTimeOut = 1;
+    ProxyListener listener(settings);
+    const std::atomic<int>& live = listener.context().liveConnections;
     ASSERT_TRUE(listener.StartListener());
     const int port = listener.BoundPort();
     ASSERT_NE(port, 0);
@@ -38,25 +40,26 @@ TEST(Listener, ListensOnLoopbackOnlyAndStopsIdleConnections) {
 
     Socket idle = Socket::ConnectTo(port);
     ASSERT_TRUE(idle.valid());
-    for (int i = 0; i < 50 && LiveConnections.load() == 0; ++i) {
+    for (int i = 0; i < 50 && live.load() == 0; ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
-    EXPECT_EQ(LiveConnections.load(), 1);
+    EXPECT_EQ(live.load(), 1);
     listener.StopListener();
     // The idle connection notices the stop within its one-second wait.
     EXPECT_EQ(idle.ReadUntilClosed(3000), "");
-    for (int i = 0; i < 30 && LiveConnections.load() != 0; ++i) {
+    for (int i = 0; i < 30 && live.load() != 0; ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
-    EXPECT_EQ(LiveConnections.load(), 0);
+    EXPECT_EQ(live.load(), 0);
     EXPECT_FALSE(Socket::ConnectTo(port).valid());
 }
 
 TEST(Listener, PortInUseIsReportedAndNothingListens) {
     testing_servers::Listener holder;
-    appSettings.PopupPort = holder.port();
+    AppSettings settings;
+    settings.PopupPort = holder.port();
     SetDiagnosticSink(Collect);
-    ProxyListener listener;
+    ProxyListener listener(settings);
     EXPECT_FALSE(listener.StartListener());
     SetDiagnosticSink(nullptr);
     {
@@ -66,18 +69,19 @@ TEST(Listener, PortInUseIsReportedAndNothingListens) {
             << diagnostics.back();
     }
     listener.StopListener();
-    appSettings.PopupPort = 0;
 }
 
 // Out of threads or memory for one connection: that connection is closed at once and the proxy
 // goes on answering the next ones.
 TEST(Listener, AConnectionThreadThatCannotStartCostsOnlyItsConnection) {
     Origin origin(Origin::Answering("HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok"));
-    const int port = RunningProxy::Port();
+    RunningProxy proxy;
+    const int port = proxy.Port();
     ASSERT_NE(port, 0);
     static std::atomic<int> starts{0};
     starts = 0;
-    StartConnectionThread = [](platform::ThreadEntry entry, void* argument, bool highest) {
+    proxy.context().startConnectionThread = [](platform::ThreadEntry entry, void* argument,
+                                               bool highest) {
         return ++starts % 2 == 0 && platform::StartDetachedThread(entry, argument, highest);
     };
     const std::string request = "GET http://127.0.0.1:" + std::to_string(origin.port()) +
@@ -95,31 +99,77 @@ TEST(Listener, AConnectionThreadThatCannotStartCostsOnlyItsConnection) {
             EXPECT_NE(reply.find("\r\n\r\nok"), std::string::npos) << i << ": " << reply;
         }
     }
-    StartConnectionThread = &platform::StartDetachedThread;
     EXPECT_EQ(starts.load(), 6);
+}
+
+// Two proxies in one process share nothing: each serves its own settings and blocker script,
+// resolves through its own host-name cache, counts its own connections and stops alone.
+TEST(Listener, TwoListenersInOneProcessKeepTheirOwnState) {
+    const std::string header = "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nContent-Length: ";
+    Origin origin(Origin::Answering(header + "6\r\n\r\n<html>"));
+    RunningProxy first, second;
+    ASSERT_NE(first.Port(), 0);
+    ASSERT_NE(second.Port(), 0);
+    ASSERT_NE(first.Port(), second.Port());
+    for (RunningProxy* proxy : {&first, &second}) {
+        proxy->settings.PlayWave = 0;
+        proxy->settings.DNSCacheDisable = 0;
+    }
+    SetBlockerScript(first.context(), "[1]");
+    SetBlockerScript(second.context(), "[2]");
+    second.settings.PopupCheckEnabled = 0;
+    auto fetch = [&](const RunningProxy& proxy, const std::string& host) {
+        Socket client = Socket::ConnectTo(proxy.Port());
+        client.Send("GET http://" + host + ":" + std::to_string(origin.port()) +
+                    "/ HTTP/1.1\r\n\r\n");
+        return client.ReadMessage();
+    };
+
+    EXPECT_EQ(fetch(first, "localhost"), header + "9\r\n\r\n[1]<html>");
+    EXPECT_EQ(first.context().connectionsStarted.load(), 1);
+    EXPECT_EQ(second.context().connectionsStarted.load(), 0);
+    EXPECT_EQ(first.context().hostNameCache.Lookup("localhost"), platform::LoopbackAddress());
+    EXPECT_EQ(second.context().hostNameCache.Lookup("localhost"), 0u);
+    EXPECT_EQ(fetch(second, "127.0.0.1"), header + "6\r\n\r\n<html>");
+    second.settings.PopupCheckEnabled = 1;
+    EXPECT_EQ(fetch(second, "127.0.0.1"), header + "9\r\n\r\n[2]<html>");
+    EXPECT_EQ(second.context().hostNameCache.Lookup("localhost"), 0u);
+
+    Socket idle = Socket::ConnectTo(first.Port());
+    for (int i = 0; i < 50 && first.context().liveConnections.load() == 0; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    EXPECT_EQ(first.context().liveConnections.load(), 1);
+    EXPECT_EQ(second.context().liveConnections.load(), 0);
+
+    const int firstPort = first.Port();
+    first.listener.StopListener();
+    EXPECT_FALSE(Socket::ConnectTo(firstPort).valid());
+    EXPECT_EQ(fetch(second, "127.0.0.1"), header + "9\r\n\r\n[2]<html>");
 }
 
 // A program that ends shuts its connections down, even idle ones with no wait limit, and every
 // proxy thread has returned before it goes on.
 TEST(Listener, EndConnectionsReturnsOnceEveryThreadHasEnded) {
-    appSettings.PopupPort = 0;
-    appSettings.UseDefaultTimeOut = 1;
-    ProxyListener listener;
+    AppSettings settings;
+    settings.PopupPort = 0;
+    settings.UseDefaultTimeOut = 1;
+    ProxyListener listener(settings);
+    const std::atomic<int>& live = listener.context().liveConnections;
     ASSERT_TRUE(listener.StartListener());
     Socket idle = Socket::ConnectTo(listener.BoundPort());
     Socket halfRequest = Socket::ConnectTo(listener.BoundPort());
     halfRequest.Send("GET http://127.0.0.1/ HTTP/1.1\r\n");
-    for (int i = 0; i < 50 && LiveConnections.load() < 2; ++i) {
+    for (int i = 0; i < 50 && live.load() < 2; ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
-    ASSERT_EQ(LiveConnections.load(), 2);
+    ASSERT_EQ(live.load(), 2);
     listener.StopListener();
-    EXPECT_EQ(LiveConnections.load(), 2);  // without a wait limit nothing wakes them
-    EXPECT_TRUE(ProxyListener::EndConnections(3000));
-    EXPECT_EQ(LiveConnections.load(), 0);
+    EXPECT_EQ(live.load(), 2);  // without a wait limit nothing wakes them
+    EXPECT_TRUE(listener.EndConnections(3000));
+    EXPECT_EQ(live.load(), 0);
     EXPECT_EQ(idle.ReadUntilClosed(1000), "");
     EXPECT_EQ(halfRequest.ReadUntilClosed(1000), "");
-    appSettings.UseDefaultTimeOut = 0;
 }
 
 }  // namespace

@@ -24,9 +24,7 @@ const std::string kImageResponse =
 class ProxyRequest : public ::testing::Test {
   protected:
     void SetUp() override {
-        proxy::appSettings.GatewayEnable = 0;
-        proxy::appSettings.Disabled = 0;
-        port_ = RunningProxy::Port();
+        port_ = proxy_.Port();
         ASSERT_NE(port_, 0);
     }
     Socket Client() { return Socket::ConnectTo(port_); }
@@ -43,6 +41,7 @@ class ProxyRequest : public ::testing::Test {
     std::string Url(int originPort, const std::string& path) {
         return "http://127.0.0.1:" + std::to_string(originPort) + path;
     }
+    RunningProxy proxy_;
     int port_ = 0;
 };
 
@@ -76,8 +75,8 @@ TEST_F(ProxyRequest, KeepAliveReusesTheServerSocketPerHostAndPort) {
 // server in one go, then after a pause longer than the quiet spell a page again, each arrive
 // exactly, the pages with the script.
 TEST_F(ProxyRequest, LargePassedBodiesAndQuietSpellsKeepTheResponsesInStep) {
-    proxy::appSettings.PopupCheckEnabled = 1;
-    proxy::SetBlockerScript("[S]");
+    proxy_.settings.PopupCheckEnabled = 1;
+    proxy::SetBlockerScript(proxy_.context(), "[S]");
     std::string image(3 * 1024 * 1024 + 17, '\0');
     for (size_t i = 0; i < image.size(); ++i) image[i] = static_cast<char>(i * 7 + i / 4096);
     const std::string imageResponse =
@@ -104,7 +103,6 @@ TEST_F(ProxyRequest, LargePassedBodiesAndQuietSpellsKeepTheResponsesInStep) {
     client.Send("GET " + Url(origin.port(), "/") + get);
     EXPECT_EQ(client.ReadMessage(), injectedPage);
     EXPECT_EQ(origin.connections(), 1);
-    proxy::SetBlockerScript("");
 }
 
 TEST_F(ProxyRequest, RequestBodiesArriveWholeEvenASingleByte) {
@@ -147,7 +145,7 @@ TEST_F(ProxyRequest, DropsOnlyGzipAcceptEncodingUnlessDisabled) {
         " HTTP/1.1\r\n" + host + "Accept-Encoding: gzip, deflate\r\nAccept-Encoding: deflate\r\n";
     const std::string headers = fields + "\r\n";
     Fetch("GET " + Url(origin.port(), "/") + headers);
-    proxy::appSettings.Disabled = 1;
+    proxy_.settings.Disabled = 1;
     Fetch("GET " + Url(origin.port(), "/") + headers);
     std::lock_guard<std::mutex> guard(lock);
     ASSERT_EQ(requests.size(), 2u);
@@ -218,9 +216,9 @@ TEST_F(ProxyRequest, GatewayGetsTheRequestLineUnchanged) {
     std::vector<std::string> requests;
     std::mutex lock;
     Origin gateway(Origin::Answering(kImageResponse, &requests, &lock));
-    proxy::appSettings.GatewayEnable = 1;
-    proxy::appSettings.GatewayIP.Set("127.0.0.1");
-    proxy::appSettings.GatewayPort = gateway.port();
+    proxy_.settings.GatewayEnable = 1;
+    proxy_.settings.GatewayIP.Set("127.0.0.1");
+    proxy_.settings.GatewayPort = gateway.port();
     EXPECT_EQ(Fetch("GET http://site.invalid:8080/x HTTP/1.1\r\n\r\n"), kImageResponse);
     std::lock_guard<std::mutex> guard(lock);
     ASSERT_EQ(requests.size(), 1u);
@@ -384,13 +382,13 @@ TEST_F(ProxyRequest, TunnelsAreConfirmedOnlyOnceTheSiteIsReached) {
 
 // A gateway that is the proxy itself would relay each request back to itself without end.
 TEST_F(ProxyRequest, AGatewayThatIsTheProxyItselfIsRefused) {
-    proxy::appSettings.GatewayEnable = 1;
-    proxy::appSettings.GatewayIP.Set("127.0.0.1");
-    proxy::appSettings.GatewayPort = port_;
-    const int before = proxy::LiveConnections.load();
+    proxy_.settings.GatewayEnable = 1;
+    proxy_.settings.GatewayIP.Set("127.0.0.1");
+    proxy_.settings.GatewayPort = port_;
+    const int before = proxy_.context().liveConnections.load();
     EXPECT_EQ(Fetch("GET http://site.invalid/x HTTP/1.1\r\n\r\n"), proxy::kSiteUnreachableReply);
-    EXPECT_LE(proxy::LiveConnections.load(), before + 1);
-    proxy::appSettings.GatewayEnable = 0;
+    EXPECT_LE(proxy_.context().liveConnections.load(), before + 1);
+    proxy_.settings.GatewayEnable = 0;
     Socket client = Client();
     client.Send("GET http://127.0.0.1:" + std::to_string(port_) + "/ HTTP/1.1\r\n\r\n");
     EXPECT_EQ(client.ReadUntilClosed(), proxy::kSiteUnreachableReply);

@@ -9,10 +9,11 @@
 
 #include "platform/module_path.h"
 #include "platform/socket.h"
+#include "proxy/blocker.h"
 #include "proxy/connection.h"
+#include "proxy/context.h"
 #include "proxy/diagnostics.h"
 #include "proxy/dns_cache.h"
-#include "proxy/listener.h"
 #include "proxy/settings.h"
 #include "proxy/socket_errors.h"
 
@@ -44,11 +45,12 @@ class SettingsFile : public ::testing::Test {
         return s.str();
     }
     std::string folder_;
+    AppSettings settings_;
 };
 
 TEST_F(SettingsFile, MissingFileGivesTheDefaults) {
-    LoadSettings();
-    const AppSettings& s = appSettings;
+    LoadSettings(settings_);
+    const AppSettings& s = settings_;
     EXPECT_EQ(s.PopupIP.Get(), "KorvoPopupKiller");
     EXPECT_EQ(s.PopupPort, 0);
     EXPECT_EQ(s.GatewayIP.Get(), "");
@@ -68,8 +70,8 @@ TEST_F(SettingsFile, MissingFileGivesTheDefaults) {
 }
 
 TEST_F(SettingsFile, SaveWritesNineteenKeysInOrderAndLoadsBack) {
-    LoadSettings();
-    SaveSettings();
+    LoadSettings(settings_);
+    SaveSettings(settings_);
     const std::string expected =
         "[KorvoPopupKiller]\r\nPopupIP=KorvoPopupKiller\r\nPopupPort=0\r\nGatewayIP=\r\n"
         "GatewayPort=80\r\nGatewayEnable=0\r\nBannerBlock=0\r\nStartup=2\r\nDisplayOnTop=1\r\n"
@@ -82,12 +84,12 @@ TEST_F(SettingsFile, SaveWritesNineteenKeysInOrderAndLoadsBack) {
 
 TEST_F(SettingsFile, PopupCheckIsStoredInvertedBothWays) {
     WriteFile("[KorvoPopupKiller]\nPopupCheckDisabled=1\n");
-    LoadSettings();
-    EXPECT_EQ(appSettings.PopupCheckEnabled, 0);
-    SaveSettings();
+    LoadSettings(settings_);
+    EXPECT_EQ(settings_.PopupCheckEnabled, 0);
+    SaveSettings(settings_);
     EXPECT_NE(ReadFile().find("PopupCheckDisabled=1\r\n"), std::string::npos);
-    appSettings.PopupCheckEnabled = 1;
-    SaveSettings();
+    settings_.PopupCheckEnabled = 1;
+    SaveSettings(settings_);
     EXPECT_NE(ReadFile().find("PopupCheckDisabled=0\r\n"), std::string::npos);
 }
 
@@ -95,20 +97,20 @@ TEST_F(SettingsFile, ValuesAreReadAsTheirLeadingDigitsAndKeptWithinLimits) {
     WriteFile(
         "[korvopopupkiller]\n BufferSize = abc\nPopupPort=8100x\nGatewayPort=4294967295\n"
         "DNSCacheSize=500\nGatewayIP=\"10.0.0.1\"\n");
-    LoadSettings();
-    EXPECT_EQ(appSettings.BufferSize, 0);
-    EXPECT_EQ(appSettings.PopupPort, 8100);
-    EXPECT_EQ(appSettings.GatewayPort, -1);  // written back as 4294967295
-    EXPECT_EQ(appSettings.DNSCacheSize, kDnsCacheCapacity);
-    EXPECT_EQ(appSettings.GatewayIP.Get(), "10.0.0.1");
-    SaveSettings();
+    LoadSettings(settings_);
+    EXPECT_EQ(settings_.BufferSize, 0);
+    EXPECT_EQ(settings_.PopupPort, 8100);
+    EXPECT_EQ(settings_.GatewayPort, -1);  // written back as 4294967295
+    EXPECT_EQ(settings_.DNSCacheSize, kDnsCacheCapacity);
+    EXPECT_EQ(settings_.GatewayIP.Get(), "10.0.0.1");
+    SaveSettings(settings_);
     EXPECT_NE(ReadFile().find("GatewayPort=4294967295\r\n"), std::string::npos);
 }
 
 TEST_F(SettingsFile, SaveKeepsOtherSectionsAndLines) {
     WriteFile("; user note\n[Other]\nA=1\n[KorvoPopupKiller]\nPlayWave=0\n");
-    LoadSettings();
-    SaveSettings();
+    LoadSettings(settings_);
+    SaveSettings(settings_);
     std::string text = ReadFile();
     EXPECT_EQ(
         text.rfind("; user note\r\n[Other]\r\nA=1\r\n[KorvoPopupKiller]\r\nPlayWave=0\r\n", 0), 0u)
@@ -118,67 +120,68 @@ TEST_F(SettingsFile, SaveKeepsOtherSectionsAndLines) {
 TEST_F(SettingsFile, ReadOnlyFileReportsTheFirstWriteFailureOnly) {
     WriteFile("[KorvoPopupKiller]\n");
     chmod(SettingsFilePath().c_str(), 0444);
-    LoadSettings();
-    SaveSettings();
-    SaveSettings();
+    LoadSettings(settings_);
+    SaveSettings(settings_);
+    SaveSettings(settings_);
     ASSERT_EQ(diagnostics.size(), 1u);
     EXPECT_EQ(diagnostics[0], "Error writing to file:\n" + SettingsFilePath());
     EXPECT_EQ(ReadFile(), "[KorvoPopupKiller]\n");
 }
 
 TEST_F(SettingsFile, MissingScriptFileIsReportedNotFatal) {
-    ResolveScriptFile();
-    EXPECT_EQ(ScriptFilePath.Get(), folder_ + "/KorvoBlk.js");
+    ProxyContext context(settings_);
+    ResolveScriptFile(context);
+    EXPECT_EQ(context.scriptFilePath.Get(), folder_ + "/KorvoBlk.js");
     ASSERT_EQ(diagnostics.size(), 1u);
     EXPECT_EQ(diagnostics[0], "Warning: The Popup file does not exist.\n\nFile name: '" + folder_ +
                                   "/KorvoBlk.js'");
     std::ofstream(folder_ + "/KorvoBlk.js") << "x";
     diagnostics.clear();
-    ResolveScriptFile();
+    ResolveScriptFile(context);
     EXPECT_TRUE(diagnostics.empty());
 }
 
 TEST(DnsCacheTest, FillsFromTheFrontThenReplacesRoundRobin) {
-    appSettings.DNSCacheDisable = 0;
-    appSettings.DNSCacheSize = 2;
-    dnsCache.Clear();
-    dnsCache.Insert("a", 1);
-    dnsCache.Insert("b", 2);
-    dnsCache.Insert("c", 3);
-    EXPECT_EQ(dnsCache.Lookup("a"), 0u);
-    EXPECT_EQ(dnsCache.Lookup("b"), 2u);
-    EXPECT_EQ(dnsCache.Lookup("c"), 3u);
-    dnsCache.Insert("d", 4);
-    EXPECT_EQ(dnsCache.Lookup("b"), 0u);
-    EXPECT_EQ(dnsCache.Lookup("c"), 3u);
-    EXPECT_EQ(dnsCache.Lookup("d"), 4u);
+    AppSettings settings;
+    settings.DNSCacheDisable = 0;
+    settings.DNSCacheSize = 2;
+    DnsCache cache(settings);
+    cache.Insert("a", 1);
+    cache.Insert("b", 2);
+    cache.Insert("c", 3);
+    EXPECT_EQ(cache.Lookup("a"), 0u);
+    EXPECT_EQ(cache.Lookup("b"), 2u);
+    EXPECT_EQ(cache.Lookup("c"), 3u);
+    cache.Insert("d", 4);
+    EXPECT_EQ(cache.Lookup("b"), 0u);
+    EXPECT_EQ(cache.Lookup("c"), 3u);
+    EXPECT_EQ(cache.Lookup("d"), 4u);
     // Names compare exactly.
-    dnsCache.Insert("Host", 5);
-    EXPECT_EQ(dnsCache.Lookup("host"), 0u);
-    appSettings.DNSCacheDisable = 1;
-    EXPECT_EQ(dnsCache.Lookup("Host"), 0u);
-    dnsCache.Clear();
+    cache.Insert("Host", 5);
+    EXPECT_EQ(cache.Lookup("host"), 0u);
+    settings.DNSCacheDisable = 1;
+    EXPECT_EQ(cache.Lookup("Host"), 0u);
 }
 
 TEST(RelayBuffer, SizeFollowsTheSettings) {
-    appSettings.UseDefaultBufferSizes = 1;
-    SystemReceiveBufferSize = 8192;
-    SystemSendBufferSize = 8192;
-    EXPECT_EQ(RelayBufferSize(), 8192);
-    SystemReceiveBufferSize = 0;
-    SystemSendBufferSize = 0;
-    EXPECT_EQ(RelayBufferSize(), 256);
-    appSettings.UseDefaultBufferSizes = 0;
-    appSettings.BufferSize = 0;
-    EXPECT_EQ(RelayBufferSize(), 1);
-    appSettings.UseDefaultBufferSizes = 1;
+    AppSettings settings;
+    ProxyContext context(settings);
+    settings.UseDefaultBufferSizes = 1;
+    context.systemReceiveBufferSize = 8192;
+    context.systemSendBufferSize = 8192;
+    EXPECT_EQ(RelayBufferSize(context), 8192);
+    context.systemReceiveBufferSize = 0;
+    context.systemSendBufferSize = 0;
+    EXPECT_EQ(RelayBufferSize(context), 256);
+    settings.UseDefaultBufferSizes = 0;
+    settings.BufferSize = 0;
+    EXPECT_EQ(RelayBufferSize(context), 1);
 
     for (auto [before, after] : {std::pair{4096, 3072}, {2500, 2048}, {2048, 2048}, {100, 2048}}) {
-        appSettings.BufferSize = before;
-        BackOffBufferSize();
-        EXPECT_EQ(appSettings.BufferSize, after) << before;
+        settings.BufferSize = before;
+        BackOffBufferSize(settings);
+        EXPECT_EQ(settings.BufferSize, after) << before;
     }
-    appSettings.BufferSize = 8192;
 }
 
 TEST(SocketErrors, TextsForKnownAndUnknownErrors) {

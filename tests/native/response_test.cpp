@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "proxy/blocker.h"
-#include "proxy/connection.h"
+#include "proxy/context.h"
 #include "proxy/fixed_replies.h"
 #include "proxy/response_body.h"
 #include "proxy/response_relay.h"
@@ -148,8 +148,9 @@ TEST(ResponseHeader, CodingsThatBlockRewriting) {
 // would reach the browser.
 class Connection {
   public:
-    explicit Connection(bool headRequest = false)
-        : relay_([this](const char* bytes, size_t size) { delivered_.append(bytes, size); }) {
+    explicit Connection(proxy::ProxyContext& context, bool headRequest = false)
+        : relay_(context,
+                 [this](const char* bytes, size_t size) { delivered_.append(bytes, size); }) {
         for (int i = 0; i < 10; ++i) relay_.ExpectResponse(headRequest);
     }
     // One read from the server; false when the relay ends the connection.
@@ -167,15 +168,15 @@ class Connection {
     proxy::ResponseRelay relay_;
 };
 
+// A proxy's settings and context of the test's own: the check on, no sound, the script "[S]".
 class ResponseHandling : public ::testing::Test {
   protected:
     void SetUp() override {
-        proxy::appSettings.Disabled = 0;
-        proxy::appSettings.PopupCheckEnabled = 1;
-        proxy::appSettings.PlayWave = 0;
-        proxy::SetBlockerScript("[S]");
+        settings_.PlayWave = 0;
+        proxy::SetBlockerScript(context_, "[S]");
     }
-    void TearDown() override { proxy::SetBlockerScript(""); }
+    proxy::AppSettings settings_;
+    proxy::ProxyContext context_{settings_};
 };
 
 std::string Header(const std::string& fields) { return "HTTP/1.1 200 OK\r\n" + fields + "\r\n"; }
@@ -299,7 +300,7 @@ TEST_F(ResponseHandling, DeliversEachResponseAsItsKindRequires) {
         {"a page without any header", {{" <html>hi</html>", ""}, {"", "[S] <html>hi</html>"}}},
     };
     for (const FlowCase& c : cases) {
-        Connection connection(c.headRequest);
+        Connection connection(context_, c.headRequest);
         for (size_t i = 0; i < c.steps.size(); ++i) {
             const Step& step = c.steps[i];
             if (step.read.empty()) {
@@ -316,13 +317,13 @@ TEST_F(ResponseHandling, DeliversEachResponseAsItsKindRequires) {
 // A page with a policy header and meta tag reaches the browser with the script's hash in both
 // and a length that counts the rewritten meta tag; the report-only header stays as it came.
 TEST_F(ResponseHandling, PolicyPagesGetTheScriptHashAndTheirLength) {
-    proxy::SetBlockerScript("<script>alert(1)</script>");
+    proxy::SetBlockerScript(context_, "<script>alert(1)</script>");
     const std::string hash = "'sha256-bhHHL3z2vDgxUt0W3dWQOrprscmda2Y5pLsLg4GF+pI='";
     const std::string fields =
         "Content-Type: text/html\r\nContent-Security-Policy-Report-Only: script-src 'none'\r\n";
     const std::string body =
         "<html><meta http-equiv=content-security-policy content=\"default-src 'self'\"></html>";
-    Connection connection;
+    Connection connection(context_);
     connection.ServerSends(Header(fields + "Content-Security-Policy: script-src 'self'\r\n" +
                                   "Content-Length: " + std::to_string(body.size()) + "\r\n") +
                            body);
@@ -342,7 +343,7 @@ TEST_F(ResponseHandling, HeldBodiesStopGrowingAtTheLimit) {
     const size_t bodySize = proxy::kMaxHeldBodyBytes + 300000;
     const std::string piece = "<html>" + std::string(65530, 'p');
     for (bool chunked : {false, true}) {
-        Connection connection;
+        Connection connection(context_);
         std::string sent =
             Header("Content-Type: text/html\r\n" +
                    (chunked ? "Transfer-Encoding: chunked\r\n"s
@@ -368,7 +369,7 @@ TEST_F(ResponseHandling, HeldBodiesStopGrowingAtTheLimit) {
         EXPECT_EQ(received.size(), expected.size()) << "chunked " << chunked;
         EXPECT_TRUE(received == expected) << "chunked " << chunked;
     }
-    EXPECT_EQ(proxy::HeldResponseBytes.load(), 0);
+    EXPECT_EQ(context_.heldResponseBytes.load(), 0);
 }
 
 // Framing the proxy cannot read the same way as every browser would ends the connection with
@@ -426,7 +427,7 @@ TEST_F(ResponseHandling, FramingIsReadByFieldNameAndOnlyOneWay) {
          Header(html + "Transfer-Encoding: chunked\r\n") + "3\r\n<html>\r\n0\r\n\r\n"},
     };
     for (const Case& c : cases) {
-        Connection connection;
+        Connection connection(context_);
         EXPECT_EQ(connection.ServerSends(c.read), c.goesOn) << c.name;
         EXPECT_EQ(connection.Delivered(), c.delivered) << c.name;
     }
@@ -458,17 +459,17 @@ TEST_F(ResponseHandling, TheSameBytesGiveTheSameResultWhateverTheReads) {
         "3\r\nGIF\r\n0\r\n\r\n" + Header(html + "Content-Length: 9\r\n") + "[S]<html>" +
         Header("Content-Type: text/plain\r\nContent-Length: 4\r\n") + "abcd";
     {
-        Connection connection;
+        Connection connection(context_);
         connection.ServerSends(stream);
         ASSERT_EQ(connection.Delivered(), expected);
     }
     for (size_t cut = 1; cut < stream.size(); ++cut) {
-        Connection connection;
+        Connection connection(context_);
         connection.ServerSends(stream.substr(0, cut));
         connection.ServerSends(stream.substr(cut));
         ASSERT_EQ(connection.Delivered(), expected) << "cut at " << cut;
     }
-    Connection connection;
+    Connection connection(context_);
     for (char c : stream) connection.ServerSends(std::string(1, c));
     EXPECT_EQ(connection.Delivered(), expected);
 }
@@ -483,8 +484,8 @@ TEST_F(ResponseHandling, OneHeaderLimitWhateverTheReads) {
         "HTTP/1.1 200 OK\r\nX: " + std::string(proxy::kMaxHeaderBytes + 30, 'a') +
         "\r\nContent-Length: 2\r\n\r\nok";
     // Each is sent in two reads cut at the given place (0: one read).
-    const auto send = [](const std::string& bytes, size_t cut) {
-        Connection connection;
+    const auto send = [this](const std::string& bytes, size_t cut) {
+        Connection connection(context_);
         cut = std::min(cut, bytes.size());
         if (cut > 0) connection.ServerSends(bytes.substr(0, cut));
         connection.ServerSends(bytes.substr(cut));
@@ -502,13 +503,13 @@ TEST_F(ResponseHandling, OneHeaderLimitWhateverTheReads) {
 TEST_F(ResponseHandling, AResponseNoRequestAskedForEndsTheConnection) {
     std::string delivered;
     proxy::ResponseRelay relay(
-        [&](const char* bytes, size_t size) { delivered.append(bytes, size); });
+        context_, [&](const char* bytes, size_t size) { delivered.append(bytes, size); });
     const std::string page = Header("Content-Type: text/html\r\nContent-Length: 6\r\n") + "<html>";
     EXPECT_FALSE(relay.Feed(page.data(), page.size()));
     EXPECT_EQ(delivered, "");
 
     proxy::ResponseRelay asked(
-        [&](const char* bytes, size_t size) { delivered.append(bytes, size); });
+        context_, [&](const char* bytes, size_t size) { delivered.append(bytes, size); });
     asked.ExpectResponse(false);
     const std::string image = Header("Content-Type: image/gif\r\nContent-Length: 3\r\n") + "GIF";
     const std::string two = image + image;
@@ -526,7 +527,7 @@ TEST_F(ResponseHandling, HeldPagesAreBoundedInTotal) {
     const std::string body = "<html>" + std::string(pageSize - 6, 'h');
     std::vector<std::unique_ptr<Connection>> connections;
     for (int i = 0; i <= fitting; ++i) {
-        connections.push_back(std::make_unique<Connection>());
+        connections.push_back(std::make_unique<Connection>(context_));
         connections.back()->ServerSends(header + body);
         const std::string now = connections.back()->Delivered();
         if (i < fitting) {
@@ -535,11 +536,11 @@ TEST_F(ResponseHandling, HeldPagesAreBoundedInTotal) {
             EXPECT_EQ(now, header + body) << "page " << i;
         }
     }
-    EXPECT_LE(proxy::HeldResponseBytes.load(), proxy::kMaxHeldTotalBytes);
+    EXPECT_LE(context_.heldResponseBytes.load(), proxy::kMaxHeldTotalBytes);
     for (auto& connection : connections) connection->ServerSends(">");
-    EXPECT_EQ(proxy::HeldResponseBytes.load(), 0);
+    EXPECT_EQ(context_.heldResponseBytes.load(), 0);
     // Room again: the next page is held and filtered.
-    Connection later;
+    Connection later(context_);
     later.ServerSends(Header("Content-Type: text/html\r\nContent-Length: 6\r\n") + "<html>");
     EXPECT_EQ(later.Delivered(),
               Header("Content-Type: text/html\r\nContent-Length: 9\r\n") + "[S]<html>");

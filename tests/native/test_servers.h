@@ -1,5 +1,5 @@
 // Real sockets on 127.0.0.1 for the proxy tests: a scripted origin server, a client, and the
-// proxy listener started once per test suite. Every wait is bounded.
+// proxy listener of each test. Every wait is bounded.
 #pragma once
 
 #include <atomic>
@@ -12,7 +12,6 @@
 
 #include "platform/ascii_text.h"
 #include "platform/socket.h"
-#include "proxy/connection.h"
 #include "proxy/listener.h"
 #include "proxy/settings.h"
 
@@ -178,29 +177,22 @@ class Origin {
     std::thread acceptor_;
 };
 
-// The proxy's listener on a free port, started on first use and kept for the process
-// (stopping it waits 1.5 s).
+// A proxy of the test's own on a free port, with settings of its own: idle connections notice a
+// stop within a second. Its destruction ends its connections.
 class RunningProxy {
   public:
-    static int Port() {
-        proxy::ProxyListener listener;
-        if (proxy::ListeningSocket.load() == platform::kInvalidSocket) {
-            proxy::appSettings.PopupPort = 0;
-            // Idle connections notice a stop within a second.
-            proxy::appSettings.UseDefaultTimeOut = 0;
-            proxy::appSettings.ConnectionTimeOut = 1;
-            if (!listener.StartListener()) return 0;
-        }
-        return listener.BoundPort();
+    RunningProxy() {
+        settings.PopupPort = 0;
+        settings.UseDefaultTimeOut = 0;
+        settings.ConnectionTimeOut = 1;
+        listener.StartListener();
     }
-    static void Stop() {
-        proxy::ProxyListener listener;
-        listener.StopListener();
-        // Connection threads end within the one-second wait limit.
-        for (int i = 0; i < 50 && proxy::LiveConnections.load() != 0; ++i) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        }
-    }
+    // 0 when it could not start.
+    int Port() const { return listener.BoundPort(); }
+    proxy::ProxyContext& context() { return listener.context(); }
+
+    proxy::AppSettings settings;
+    proxy::ProxyListener listener{settings};
 };
 
 }  // namespace testing_servers

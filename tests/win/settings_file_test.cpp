@@ -70,7 +70,7 @@ TEST_F(SettingsFile, MissingOrEmptyFileGivesTheDefaults) {
         DeleteFileA(SettingsFilePath().c_str());
         if (content != nullptr) test_folder::WriteFile(SettingsFilePath(), content);
         ScrambleSettings();
-        LoadSettings();
+        LoadSettings(appSettings);
         const AppSettings& s = appSettings;
         const std::string which = content ? content : "(no file)";
         EXPECT_EQ(s.PopupIP.Get(), "KorvoPopupKiller") << which;
@@ -91,8 +91,8 @@ TEST_F(SettingsFile, MissingOrEmptyFileGivesTheDefaults) {
 }
 
 TEST_F(SettingsFile, SaveWritesNineteenKeysInOrderWithoutEventMask) {
-    LoadSettings();
-    SaveSettings();
+    LoadSettings(appSettings);
+    SaveSettings(appSettings);
     const std::vector<std::string> expected = {
         "PopupIP=KorvoPopupKiller",
         "PopupPort=0",
@@ -132,23 +132,23 @@ TEST_F(SettingsFile, PopupCheckDisabledIsStoredInvertedBothWays) {
         test_folder::WriteFile(
             SettingsFilePath(),
             std::string("[KorvoPopupKiller]\r\nPopupCheckDisabled=") + c.fileValue + "\r\n");
-        LoadSettings();
+        LoadSettings(appSettings);
         EXPECT_EQ(appSettings.PopupCheckEnabled, c.loadedField) << c.fileValue;
         appSettings.PopupCheckEnabled = c.savedField;
-        SaveSettings();
+        SaveSettings(appSettings);
         EXPECT_TRUE(HasEntry(c.savedEntry)) << c.fileValue << " saved from " << c.savedField;
     }
 }
 
 TEST_F(SettingsFile, MinusOneIsWrittenUnsignedAndReadBack) {
-    LoadSettings();
+    LoadSettings(appSettings);
     appSettings.GatewayPort = -1;
     appSettings.ConnectionTimeOut = -1;
-    SaveSettings();
+    SaveSettings(appSettings);
     EXPECT_TRUE(HasEntry("GatewayPort=4294967295"));
     EXPECT_TRUE(HasEntry("ConnectionTimeOut=4294967295"));
     ScrambleSettings();
-    LoadSettings();
+    LoadSettings(appSettings);
     EXPECT_EQ(appSettings.GatewayPort, -1);
     EXPECT_EQ(appSettings.ConnectionTimeOut, -1);
 }
@@ -172,7 +172,7 @@ TEST_F(SettingsFile, NumbersAreReadFromTheirLeadingDigitsWithinLimits) {
         test_folder::WriteFile(SettingsFilePath(),
                                std::string("[KorvoPopupKiller]\r\n") + c.entry + "\r\n");
         ScrambleSettings();
-        LoadSettings();
+        LoadSettings(appSettings);
         EXPECT_EQ(c.field->load(), c.expected) << c.entry;
     }
 }
@@ -181,7 +181,7 @@ TEST_F(SettingsFile, TextsAreLimitedTo259Characters) {
     const std::string longName(300, 'h');
     test_folder::WriteFile(SettingsFilePath(),
                            "[KorvoPopupKiller]\r\nGatewayIP=" + longName + "\r\n");
-    LoadSettings();
+    LoadSettings(appSettings);
     EXPECT_EQ(appSettings.GatewayIP.Get(), longName.substr(0, 259));
 }
 
@@ -190,9 +190,9 @@ TEST_F(SettingsFile, UnwritableFileGivesExactlyOneDiagnostic) {
     const std::string original = "[KorvoPopupKiller]\r\nPlayWave=0\r\n";
     test_folder::WriteFile(SettingsFilePath(), original);
     ASSERT_TRUE(SetFileAttributesA(SettingsFilePath().c_str(), FILE_ATTRIBUTE_READONLY));
-    LoadSettings();
-    SaveSettings();
-    SaveSettings();
+    LoadSettings(appSettings);
+    SaveSettings(appSettings);
+    SaveSettings(appSettings);
     ASSERT_EQ(diagnostics.size(), 1u);
     EXPECT_EQ(diagnostics[0], "Error writing to file:\n" + SettingsFilePath());
     EXPECT_EQ(test_folder::ReadFile(SettingsFilePath()), original);
@@ -200,7 +200,7 @@ TEST_F(SettingsFile, UnwritableFileGivesExactlyOneDiagnostic) {
 
     // A folder that does not exist fails as well, and is not reported again.
     platform::OverrideProgramDirectory(folder_.Path() + "missing\\");
-    SaveSettings();
+    SaveSettings(appSettings);
     EXPECT_EQ(diagnostics.size(), 1u);
     EXPECT_EQ(GetFileAttributesA(SettingsFilePath().c_str()), INVALID_FILE_ATTRIBUTES);
 }
