@@ -46,7 +46,6 @@ bool CMyPropertyPage2::OnInit() {
                 "The disabled browsers are either not installed in your system or their proxy "
                 "settings aren't set.");
     }
-    ApplySkin();
     return true;
 }
 

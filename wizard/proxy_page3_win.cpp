@@ -25,7 +25,6 @@ bool CMyPropertyPage3::OnInit() {
         SetText(IDC_PROFILES_GREY_NOTE, "3103",
                 "The gray Profiles aren't set, so you can't select them.");
     }
-    ApplySkin();
     return true;
 }
 

@@ -51,7 +51,6 @@ void RunWizardFinish(WizardContext& context, HWND owner) {
 
 bool CMyPropertyPage4::OnInit() {
     SetText(IDC_FINISH_TEXT, "3201", "Press Finish to complete your browser(s) configuration.");
-    ApplySkin();
     return true;
 }
 

@@ -25,7 +25,7 @@ void CWizardPage::SetText(int controlId, const char* textId, const char* default
 }
 
 void CWizardPage::ShowPage(const char* titleId) {
-    ApplySkin();
+    ApplyLook();
     std::string title = core::GetWizardString(titleId, "Error");
     if (title == "Error") title = Text();
     PropSheet_SetTitle(Sheet(), 0, title.c_str());

@@ -11,7 +11,6 @@
 #include <thread>
 #include <vector>
 
-#include "app/popup_killer_app_win.h"
 #include "browsers_support.h"
 #include "core/app_state.h"
 #include "platform/module_path.h"
@@ -20,10 +19,14 @@
 #include "proxy/settings.h"
 #include "res/resource.h"
 #include "shell/main_page_win.h"
+#include "test_app.h"
 #include "test_folder.h"
 
 namespace shell {
 namespace {
+
+// The running test's application context, for the steps and the answered message boxes.
+shell::AppContext* app = nullptr;
 
 using Step = std::function<void(CMainPage&)>;
 
@@ -71,24 +74,24 @@ std::string TabLabel(HWND sheet, int index) {
 class ShellMainPage : public ::testing::Test {
   protected:
     void SetUp() override {
+        app = &app_.Context();
         SkinControl::RegisterClasses();
-        saved_ = core::appState;
-        core::appState.installPath = folder_.Path().substr(0, folder_.Path().size() - 1);
+        app->state.installPath = folder_.Path().substr(0, folder_.Path().size() - 1);
         // The settings file and blocker script are read and written in the test's folder.
         platform::OverrideProgramDirectory(folder_.Path());
         // Cancel reloads this file: catching stays off, as no browser is configured here.
         test_folder::WriteFile(folder_.Path() + "KorvoINI.ini",
                                "[KorvoPopupKiller]\r\nPopupCheckDisabled=1\r\n");
-        core::appState.language = "English";
-        core::appState.blockedPopups = "7";
-        core::appState.firstRun = 0;
-        core::appState.closeToTray = 1;
-        proxy::appSettings.PopupPort = 0;
-        proxy::appSettings.PopupCheckEnabled = 0;
+        app->state.language = "English";
+        app->state.blockedPopups = "7";
+        app->state.firstRun = 0;
+        app->state.closeToTray = 1;
+        app->settings.PopupPort = 0;
+        app->settings.PopupCheckEnabled = 0;
         platform::RegKey key;
         key.Create(HKEY_CURRENT_USER, core::kAppKeyPath);
         key.SetString("Blocked Popups", "0");
-        core::theApp.counterDialog = std::make_unique<CPopupCountDlg>();
+        app->counterDialog = std::make_unique<CPopupCountDlg>(*app);
         platform::SetMessageBoxHandler(AnswerBox);
         boxes.clear();
         boxAnswer = IDYES;
@@ -99,8 +102,6 @@ class ShellMainPage : public ::testing::Test {
     void TearDown() override {
         platform::SetMessageBoxHandler(nullptr);
         platform::OverrideProgramDirectory("");
-        core::theApp.counterDialog.reset();
-        core::appState = saved_;
         // The key and the "Proxy Setting" flags the main window's refresh wrote.
         browsers_test::DeleteKeyTree(HKEY_CURRENT_USER, core::kAppKeyPath);
     }
@@ -111,15 +112,15 @@ class ShellMainPage : public ::testing::Test {
     // Runs the main window through the steps; it ends by itself after the last one.
     void RunMainWindow() {
         stepTimer = SetTimer(nullptr, 0, 50, RunNextStep);
-        CMainPage page;
+        CMainPage page(*app);
         page.Run();
         KillTimer(nullptr, stepTimer);
-        core::theApp.listener.StopListener();
+        app->listener.StopListener();
         EXPECT_EQ(RunningMainPage(), nullptr);
     }
 
+    test_app::TestApp app_;
     test_folder::TemporaryFolder folder_;
-    core::AppState saved_;
 };
 
 TEST_F(ShellMainPage, StartsHiddenInTheTrayWithItsTexts) {
@@ -212,7 +213,7 @@ TEST_F(ShellMainPage, CatchingNeedsAConfiguredBrowser) {
         [](CMainPage&) {
             ASSERT_EQ(boxes.size(), 1u);
             EXPECT_EQ(boxes[0].find("You can't enable Catching Pop-Ups"), 0u);
-            EXPECT_EQ(proxy::appSettings.PopupCheckEnabled, 0);
+            EXPECT_EQ(app->settings.PopupCheckEnabled, 0);
         },
     };
     RunMainWindow();
@@ -223,7 +224,7 @@ TEST_F(ShellMainPage, ExitAsksAndSavesEvenWhenTheAnswerIsNo) {
     steps = {
         [](CMainPage& page) { page.ClearPopupCounter(); },
         [](CMainPage& page) {
-            core::appState.blockedPopups = "12";
+            app->state.blockedPopups = "12";
             page.ExitProgram();
         },
         [](CMainPage& page) {
@@ -244,17 +245,17 @@ TEST_F(ShellMainPage, ExitAsksAndSavesEvenWhenTheAnswerIsNo) {
 }
 
 TEST_F(ShellMainPage, CancelWithoutCloseToTrayAsksToExit) {
-    core::appState.closeToTray = 0;
+    app->state.closeToTray = 0;
     boxAnswer = IDNO;
     steps = {
         [](CMainPage& page) {
-            proxy::appSettings.BannerBlock = 1;  // an unapplied change, undone by Cancel
+            app->settings.BannerBlock = 1;  // an unapplied change, undone by Cancel
             page.Send(WM_COMMAND, IDCANCEL);
         },
         [](CMainPage& page) {
             EXPECT_EQ(boxes.size(), 1u);
             EXPECT_TRUE(IsWindow(page.Handle()));
-            EXPECT_EQ(proxy::appSettings.BannerBlock, 0);  // reloaded from the settings file
+            EXPECT_EQ(app->settings.BannerBlock, 0);  // reloaded from the settings file
         },
     };
     RunMainWindow();
