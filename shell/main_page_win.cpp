@@ -15,6 +15,7 @@
 #include "shell/help_win.h"
 #include "shell/main_page_win.h"
 #include "shell/popup_catcher.h"
+#include "shell/system_menu_win.h"
 
 namespace shell {
 namespace {
@@ -63,7 +64,7 @@ void CMainPage::OnInitialized() {
     // The tray icon is added by this message's handler once the message loop runs.
     Post(TrayIcon::TaskbarCreatedMessage());
     isVisible_ = false;
-    PrepareSystemMenu();
+    PrepareSystemMenu(hwnd_);
     Send(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_));
     Send(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(bigIcon_));
 
@@ -83,30 +84,6 @@ void CMainPage::OnInitialized() {
     LocalizeMainWindow();
     quietExit_ = false;
     app_.listener.StartListener();
-}
-
-void CMainPage::PrepareSystemMenu() {
-    HMENU menu = GetSystemMenu(hwnd_, FALSE);
-    if (menu == nullptr) return;
-    // A dialog's system menu holds Move and Close; a system that gives the full window menu
-    // already has the others, which then only need their states.
-    if (GetMenuState(menu, SC_MINIMIZE, MF_BYCOMMAND) == static_cast<UINT>(-1)) {
-        InsertMenuA(menu, 0, MF_BYPOSITION | MF_STRING | MF_GRAYED, SC_RESTORE, "Restore");
-        InsertMenuA(menu, 2, MF_BYPOSITION | MF_STRING | MF_GRAYED, SC_SIZE, "Size");
-        InsertMenuA(menu, 3, MF_BYPOSITION | MF_STRING, SC_MINIMIZE, "Minimize");
-        InsertMenuA(menu, 4, MF_BYPOSITION | MF_STRING | MF_GRAYED, SC_MAXIMIZE, "Maximize");
-        InsertMenuA(menu, 5, MF_BYPOSITION | MF_SEPARATOR, 0, nullptr);
-    } else {
-        for (UINT command : {SC_RESTORE, SC_SIZE, SC_MAXIMIZE}) {
-            EnableMenuItem(menu, command, MF_BYCOMMAND | MF_GRAYED);
-        }
-        EnableMenuItem(menu, SC_MINIMIZE, MF_BYCOMMAND | MF_ENABLED);
-    }
-    const std::string about = LoadResourceString(IDS_ABOUT_ITEM);
-    if (!about.empty()) {
-        AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
-        AppendMenuA(menu, MF_STRING, IDM_SYSTEM_ABOUT, about.c_str());
-    }
 }
 
 bool CMainPage::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
@@ -207,18 +184,27 @@ bool CMainPage::OnSysCommand(WPARAM command) {
 }
 
 bool CMainPage::OnPressButton(int button) {
+    int id = 0;
     switch (button) {
         case PSBTN_OK:
-            return OnCommand(IDOK);
+            id = IDOK;
+            break;
         case PSBTN_APPLYNOW:
-            return OnCommand(kApplyButton);
+            id = kApplyButton;
+            break;
         case PSBTN_CANCEL:
-            return OnCommand(IDCANCEL);
+            id = IDCANCEL;
+            break;
+        case PSBTN_BACK:
+        case PSBTN_NEXT:
         case PSBTN_FINISH:
-            return true;  // no such button here
+            return true;  // the wizard's buttons: this sheet has none
         default:
             return false;
     }
+    // A button that cannot be clicked (Apply with nothing changed) cannot be pressed either.
+    if (IsItemEnabled(id)) OnCommand(id);
+    return true;
 }
 
 void CMainPage::HideToTray() {

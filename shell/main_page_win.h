@@ -52,8 +52,8 @@ class CMainPage : public platform::PropertySheet {
   private:
     bool OnCommand(int id);
     bool OnSysCommand(WPARAM command);
-    // PSM_PRESSBUTTON: OK, Apply and Cancel as if clicked. Returns false for the buttons
-    // comctl32 may handle itself (Help, and the wizard's, which this sheet does not have).
+    // PSM_PRESSBUTTON: OK, Apply and Cancel act as if clicked, the wizard's buttons (this sheet
+    // has none) do nothing. Returns false for Help, which comctl32 handles itself.
     bool OnPressButton(int button);
     void OnTaskbarCreated();
     void OnTrayCallback(LPARAM mouseMessage);
@@ -61,7 +61,6 @@ class CMainPage : public platform::PropertySheet {
     void ShowTrayMenu();
     void HideToTray();
     void CancelChanges();
-    void PrepareSystemMenu();
     void SetPagesUnmodified();
     bool CatchingOn() const { return app_.settings.PopupCheckEnabled != 0; }
     int CatchingIcon() const;

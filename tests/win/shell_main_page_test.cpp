@@ -207,6 +207,95 @@ TEST_F(ShellMainPage, QuitWhileTheTrayMenuIsOpenEndsTheProgram) {
     EXPECT_TRUE(boxes.empty());
 }
 
+std::string StoredBlockedPopups() {
+    platform::RegKey key;
+    std::string stored;
+    key.Open(HKEY_CURRENT_USER, core::kAppKeyPath);
+    key.QueryString("Blocked Popups", &stored);
+    return stored;
+}
+
+// Accessibility and automation tools press the sheet's buttons by message and close it by
+// WM_CLOSE: each acts as the button or the close box does, and none ends the program.
+TEST_F(ShellMainPage, ButtonsPressedByMessageActAsClickedAndNeverEndTheProgram) {
+    steps = {
+        [](CMainPage& page) {
+            page.ToggleMainWindow();
+            page.ClearPopupCounter();  // a change: Apply is enabled
+            app->state.blockedPopups = "21";
+            page.Send(PSM_PRESSBUTTON, PSBTN_APPLYNOW);
+        },
+        [](CMainPage& page) {
+            EXPECT_TRUE(IsWindowVisible(page.Handle()));
+            EXPECT_EQ(StoredBlockedPopups(), "21");
+            // Nothing changed since: Apply is disabled and pressing it does nothing.
+            app->state.blockedPopups = "22";
+            page.Send(PSM_PRESSBUTTON, PSBTN_APPLYNOW);
+            EXPECT_EQ(StoredBlockedPopups(), "21");
+            page.Send(PSM_PRESSBUTTON, PSBTN_OK);
+        },
+        [](CMainPage& page) {
+            EXPECT_FALSE(IsWindowVisible(page.Handle()));  // OK applies and goes to the tray
+            EXPECT_TRUE(page.IsTrayIconAdded());
+            EXPECT_EQ(StoredBlockedPopups(), "22");
+            page.ToggleMainWindow();
+            app->settings.BannerBlock = 1;  // an unapplied change, undone by Cancel
+            page.Send(PSM_PRESSBUTTON, PSBTN_CANCEL);
+        },
+        [](CMainPage& page) {
+            EXPECT_FALSE(IsWindowVisible(page.Handle()));  // Cancel closes to the tray
+            EXPECT_EQ(app->settings.BannerBlock, 0);
+            page.Send(PSM_PRESSBUTTON, PSBTN_FINISH);
+            page.ToggleMainWindow();
+            page.Send(WM_CLOSE);
+        },
+        [](CMainPage& page) {
+            EXPECT_FALSE(IsWindowVisible(page.Handle()));
+            EXPECT_TRUE(page.IsTrayIconAdded());
+        },
+    };
+    RunMainWindow();
+    EXPECT_EQ(nextStep, steps.size() + 1) << "the sheet ended before its last step";
+    EXPECT_TRUE(boxes.empty());
+}
+
+// The colour a window's skin (or its plain dialog colours) paints it with.
+COLORREF DialogColour(HWND window) {
+    HDC dc = CreateCompatibleDC(nullptr);
+    const LRESULT brush =
+        SendMessageA(window, WM_CTLCOLORDLG, reinterpret_cast<WPARAM>(dc), LPARAM(window));
+    DeleteDC(dc);
+    LOGBRUSH description = {};
+    if (GetObjectA(reinterpret_cast<HBRUSH>(brush), sizeof description, &description) == 0) {
+        return CLR_INVALID;
+    }
+    return description.lbColor;
+}
+
+// The skins loaded once at start reach the sheet, each page when it is first shown, and the
+// counter window, which has a skin of its own.
+TEST_F(ShellMainPage, SkinsLoadedAtStartReachEveryWindow) {
+    test_folder::WriteFile(folder_.Path() + "KorvoSkn.skn",
+                           "[Skin]\r\nBackground=123456\r\nText=000000\r\n");
+    test_folder::WriteFile(folder_.Path() + "popup.skn",
+                           "[Skin]\r\nBackground=654321\r\nText=000000\r\n");
+    app->LoadSkins();
+    const COLORREF main = RGB(0x12, 0x34, 0x56);
+    steps = {
+        [main](CMainPage& page) {
+            EXPECT_EQ(DialogColour(page.Handle()), main);
+            EXPECT_EQ(DialogColour(PropSheet_GetCurrentPageHwnd(page.Handle())), main);
+            PropSheet_SetCurSel(page.Handle(), nullptr, 2);
+        },
+        [main](CMainPage& page) {
+            EXPECT_EQ(DialogColour(PropSheet_GetCurrentPageHwnd(page.Handle())), main);
+            EXPECT_EQ(DialogColour(app->counterDialog->Handle()), RGB(0x65, 0x43, 0x21));
+        },
+    };
+    RunMainWindow();
+    EXPECT_EQ(nextStep, steps.size() + 1);
+}
+
 TEST_F(ShellMainPage, CatchingNeedsAConfiguredBrowser) {
     steps = {
         [](CMainPage& page) { page.ToggleCatching(); },
