@@ -5,6 +5,7 @@
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
+#include <shellapi.h>
 
 #include <functional>
 #include <string>
@@ -294,6 +295,46 @@ TEST_F(ShellMainPage, SkinsLoadedAtStartReachEveryWindow) {
     };
     RunMainWindow();
     EXPECT_EQ(nextStep, steps.size() + 1);
+}
+
+// Whether the shell holds the program's icon (id 1) for window: only an icon it holds can be
+// modified.
+bool TrayIconShown(HWND window) {
+    NOTIFYICONDATAA data = {};
+    data.cbSize = 488;
+    data.hWnd = window;
+    data.uID = 1;
+    data.uFlags = NIF_TIP;
+    lstrcpynA(data.szTip, "probe", sizeof data.szTip);
+    return Shell_NotifyIconA(NIM_MODIFY, &data) != FALSE;
+}
+
+// Explorer restarted: the shell has forgotten the icon and broadcasts "TaskbarCreated"; the icon
+// comes back. At the exit it goes.
+TEST_F(ShellMainPage, TrayIconComesBackWhenTheTaskbarIsCreatedAgainAndGoesAtTheExit) {
+    HWND sheet = nullptr;
+    steps = {
+        [&sheet](CMainPage& page) {
+            sheet = page.Handle();
+            ASSERT_TRUE(page.IsTrayIconAdded());
+            EXPECT_TRUE(TrayIconShown(sheet));
+            NOTIFYICONDATAA forgotten = {};
+            forgotten.cbSize = 488;
+            forgotten.hWnd = sheet;
+            forgotten.uID = 1;
+            Shell_NotifyIconA(NIM_DELETE, &forgotten);
+            EXPECT_FALSE(TrayIconShown(sheet));
+            page.Send(RegisterWindowMessageA("TaskbarCreated"));
+        },
+        [&sheet](CMainPage& page) {
+            EXPECT_TRUE(page.IsTrayIconAdded());
+            EXPECT_TRUE(TrayIconShown(sheet));
+            EXPECT_FALSE(IsWindowVisible(sheet));
+        },
+    };
+    RunMainWindow();
+    EXPECT_EQ(nextStep, steps.size() + 1);
+    EXPECT_FALSE(TrayIconShown(sheet));
 }
 
 TEST_F(ShellMainPage, CatchingNeedsAConfiguredBrowser) {
