@@ -29,7 +29,8 @@ struct AppState {
     std::uint8_t languageChanged = 0;  // set by the Options page; "Language" is saved only then
 };
 
-// The process-wide state: the language lookups read installPath and language from it.
+// The process-wide state: the language lookups read installPath and language from it. The
+// application object binds its windows' context to it; the windows reach it only through that.
 extern AppState appState;
 
 // Windows only. Fills state from the application key; returns whether it could. When the key or

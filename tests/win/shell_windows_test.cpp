@@ -284,6 +284,39 @@ TEST_F(ShellWindows, AboutShowsVersionAndLanguageTexts) {
     EXPECT_EQ(seen[3], "4, 2, 0, 0");
 }
 
+// The main skin, loaded once at start, reaches the dialogs opened from the tray.
+TEST_F(ShellWindows, AboutAndTrayHintTakeTheMainSkin) {
+    test_folder::WriteFile(folder_.Path() + "KorvoSkn.skn",
+                           "[Skin]\r\nBackground=123456\r\nText=000000\r\n");
+    app->LoadSkins();
+    auto colourOf = [](HWND dialog) {
+        HDC dc = CreateCompatibleDC(nullptr);
+        const LRESULT brush =
+            SendMessageA(dialog, WM_CTLCOLORDLG, reinterpret_cast<WPARAM>(dc), LPARAM(dialog));
+        DeleteDC(dc);
+        LOGBRUSH description = {};
+        GetObjectA(reinterpret_cast<HBRUSH>(brush), sizeof description, &description);
+        return description.lbColor;
+    };
+    COLORREF about = 0;
+    Driven<CAboutDlg> aboutDialog(*app);
+    aboutDialog.afterInit = [&](HWND dialog) {
+        about = colourOf(dialog);
+        PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    };
+    EXPECT_EQ(aboutDialog.Run(nullptr), IDOK);
+    EXPECT_EQ(about, RGB(0x12, 0x34, 0x56));
+
+    COLORREF hint = 0;
+    Driven<CTrayHintDlg> hintDialog(*app);
+    hintDialog.afterInit = [&](HWND dialog) {
+        hint = colourOf(dialog);
+        PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    };
+    EXPECT_EQ(hintDialog.Run(), IDCANCEL);
+    EXPECT_EQ(hint, RGB(0x12, 0x34, 0x56));
+}
+
 // ---- Help ----
 
 TEST_F(ShellWindows, HelpWithoutItsFileSaysSoOnce) {
