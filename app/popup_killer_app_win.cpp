@@ -50,7 +50,9 @@ CPopupKillerApp::CPopupKillerApp() : context_(appState, proxy::appSettings, list
     InitCommonControlsEx(&controls);
 }
 
-CPopupKillerApp::~CPopupKillerApp() = default;
+CPopupKillerApp::~CPopupKillerApp() {
+    if (instanceMutex_ != nullptr) CloseHandle(instanceMutex_);
+}
 
 // The instance window hands what other programs post to it to the main window.
 LRESULT CALLBACK CPopupKillerApp::InstanceWindowProc(HWND hwnd, UINT message, WPARAM wParam,

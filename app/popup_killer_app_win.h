@@ -17,6 +17,7 @@ class CPopupKillerApp final : public shell::AppServices {
   public:
     // The context is bound to the process's application state and settings record.
     CPopupKillerApp();
+    // Gives up the single-instance mutex.
     ~CPopupKillerApp();
     CPopupKillerApp(const CPopupKillerApp&) = delete;
     CPopupKillerApp& operator=(const CPopupKillerApp&) = delete;
