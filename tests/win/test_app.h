@@ -36,8 +36,11 @@ inline void CopySettings(const proxy::AppSettings& from, proxy::AppSettings& to)
 
 class TestApp {
   public:
+    // The skins exist, as the program's do, but hold nothing: a test that wants one writes its
+    // file into the installation folder and loads the skins again.
     TestApp() : savedState_(app_.Context().state) {
         CopySettings(app_.Context().settings, savedSettings_);
+        app_.Context().LoadSkins();
     }
     ~TestApp() {
         shell::AppContext& app = app_.Context();
