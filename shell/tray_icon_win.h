@@ -23,7 +23,7 @@ class TrayIcon {
     bool AddAgain(HWND owner, int iconId);
     // Replaces the image when the icon is added and iconId is not the image shown.
     void SetIcon(int iconId);
-    // Replaces the tip (at most 63 characters).
+    // Replaces the tip; a longer text is cut to what the shell's record holds.
     void SetTip(const std::string& tip) const;
     // Takes the icon out of the tray.
     void Delete();
