@@ -26,7 +26,7 @@
 namespace shell {
 namespace {
 
-// The running test's application context, for the steps and the answered message boxes.
+// The running test's application context, for the steps.
 shell::AppContext* app = nullptr;
 
 using Step = std::function<void(CMainPage&)>;
