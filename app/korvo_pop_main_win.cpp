@@ -5,7 +5,8 @@
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     try {
-        return core::theApp.Run();
+        core::CPopupKillerApp app;
+        return app.Run();
     } catch (...) {
         OutputDebugStringA("KorvoPop: start-up failed\n");
         return 1;

@@ -16,6 +16,7 @@
 #include "proxy/settings.h"
 #include "res/resource.h"
 #include "shell/main_page_win.h"
+#include "shell/skin_control_win.h"
 #include "shell/splash_dlg_win.h"
 
 namespace core {
@@ -23,44 +24,11 @@ namespace {
 
 constexpr char kInstanceWindowClass[] = "KorvoPopupKillerInstance";
 
-// Set when the program is asked to end before its main window runs (during the splash or
-// the tray hint): the main window is then not started at all.
-bool quitRequested = false;
-
-// The instance window hands what other programs post to it to the main window.
-LRESULT CALLBACK InstanceWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == kMsgQuitQuietly || message == kMsgUninstalling) {
-        try {
-            if (shell::CMainPage* mainPage = shell::RunningMainPage()) {
-                mainPage->QuitQuietly();
-            } else {
-                // The tray hint waits for the user; the program ends without its answer.
-                quitRequested = true;
-                if (theApp.trayHint.Handle() != nullptr) theApp.trayHint.End(IDCANCEL);
-            }
-        } catch (...) {
-            OutputDebugStringA("KorvoPop: ending on request failed\n");
-        }
-        return 0;
-    }
-    return DefWindowProcA(hwnd, message, wParam, lParam);
-}
-
-HWND CreateInstanceWindow(const std::string& title) {
-    WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = InstanceWindowProc;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.lpszClassName = kInstanceWindowClass;
-    RegisterClassA(&windowClass);
-    return CreateWindowExA(WS_EX_TOOLWINDOW, kInstanceWindowClass, title.c_str(), 0, 0, 0, 0, 0,
-                           nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-}
-
 // Offers the configuration wizard while some installed browser does not use the proxy.
 // Returns 1 when the user wants the wizard; asks only once (wizardMessage becomes "N").
-std::int32_t AskStartupPrompt(const browsers::BrowserConfigState& config) {
+std::int32_t AskStartupPrompt(const browsers::BrowserConfigState& config, AppState& state) {
     const int code = StartupPromptCode(config);
-    appState.wizardMessage = "N";
+    state.wizardMessage = "N";
     if (code == 0) return 0;
     const LanguageText first = StartupPromptText(code);
     std::string text = first.id != nullptr ? GetLanguageString(first) : "";
@@ -76,14 +44,56 @@ std::int32_t AskStartupPrompt(const browsers::BrowserConfigState& config) {
 
 }  // namespace
 
-CPopupKillerApp theApp;
-
-CPopupKillerApp::CPopupKillerApp() {
+CPopupKillerApp::CPopupKillerApp() : context_(state_, settings_, listener_, *this) {
+    BindLanguageState(&state_);
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_WIN95_CLASSES | ICC_USEREX_CLASSES};
     InitCommonControlsEx(&controls);
 }
 
-CPopupKillerApp::~CPopupKillerApp() = default;
+CPopupKillerApp::~CPopupKillerApp() {
+    BindLanguageState(nullptr);
+    if (instanceMutex_ != nullptr) CloseHandle(instanceMutex_);
+}
+
+// The instance window hands what other programs post to it to the main window.
+LRESULT CALLBACK CPopupKillerApp::InstanceWindowProc(HWND hwnd, UINT message, WPARAM wParam,
+                                                     LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        SetWindowLongPtrA(
+            hwnd, GWLP_USERDATA,
+            reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams));
+    }
+    if (message == kMsgQuitQuietly || message == kMsgUninstalling) {
+        auto* app = reinterpret_cast<CPopupKillerApp*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+        try {
+            if (app != nullptr) app->OnQuitRequest();
+        } catch (...) {
+            OutputDebugStringA("KorvoPop: ending on request failed\n");
+        }
+        return 0;
+    }
+    return DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
+void CPopupKillerApp::OnQuitRequest() {
+    if (shell::CMainPage* mainPage = shell::RunningMainPage()) {
+        mainPage->QuitQuietly();
+        return;
+    }
+    // The tray hint waits for the user; the program ends without its answer.
+    quitRequested_ = true;
+    if (context_.trayHint.Handle() != nullptr) context_.trayHint.End(IDCANCEL);
+}
+
+HWND CPopupKillerApp::CreateInstanceWindow(const std::string& title) {
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = InstanceWindowProc;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = kInstanceWindowClass;
+    RegisterClassA(&windowClass);
+    return CreateWindowExA(WS_EX_TOOLWINDOW, kInstanceWindowClass, title.c_str(), 0, 0, 0, 0, 0,
+                           nullptr, nullptr, GetModuleHandleA(nullptr), this);
+}
 
 bool CPopupKillerApp::RecreateInstanceMutex() {
     if (instanceMutex_ != nullptr) CloseHandle(instanceMutex_);
@@ -98,50 +108,54 @@ int CPopupKillerApp::Run() {
     const DWORD mutexError = GetLastError();
     if (mutexError == ERROR_ALREADY_EXISTS || mutexError == ERROR_INVALID_HANDLE) return 0;
 
+    AppState& state = context_.state;
+    proxy::AppSettings& settings = context_.settings;
     platform::RegKey appKey;
     appKey.Open(HKEY_CURRENT_USER, kAppKeyPath);
     // A missing "FirstRun" counts as an ordinary start, a missing "ShowAtStart" as shown.
     DWORD value = 0;
-    appState.firstRun = appKey.QueryDword("FirstRun", &value) == ERROR_SUCCESS && value != 0;
+    state.firstRun = appKey.QueryDword("FirstRun", &value) == ERROR_SUCCESS && value != 0;
     appKey.SetDword("FirstRun", 0);
     value = 1;
     appKey.QueryDword("ShowAtStart", &value);
-    appState.showAtStart = value != 0;
+    state.showAtStart = value != 0;
     appKey.Close();
 
-    appTitle = AppTitle();
-    browsers::RefreshBrowserConfigState(browserConfig, proxy::appSettings);
-    if (!LoadAppState(appState)) return 0;
-    if (appState.firstRun) browsers::BackupHosts();
-    if (appState.wizardMessage == "A") startWizard = AskStartupPrompt(browserConfig);
+    context_.appTitle = AppTitle();
+    browsers::RefreshBrowserConfigState(context_.browserConfig, settings);
+    if (!LoadAppState(state)) return 0;
+    if (state.firstRun) browsers::BackupHosts();
+    if (state.wizardMessage == "A") {
+        context_.startWizard = AskStartupPrompt(context_.browserConfig, state);
+    }
 
     const std::string instanceTitle = InstanceWindowTitle(CurrentLanguageFilePath());
-    proxy::appSettings.PopupIP.Set(browsers::kProxyHost);
+    settings.PopupIP.Set(browsers::kProxyHost);
     if (!platform::InitSockets()) {
         char text[256] = "";
         LoadStringA(GetModuleHandleA(nullptr), IDS_SOCKETS_INIT_FAILED, text, sizeof text);
-        platform::ShowMessageBox(nullptr, text, appTitle, MB_OK);
+        platform::ShowMessageBox(nullptr, text, context_.appTitle, MB_OK);
         return 0;
     }
     shell::SkinControl::RegisterClasses();
-    instanceWindow = CreateInstanceWindow(instanceTitle);
-    if (instanceWindow == nullptr) return 0;
+    context_.instanceWindow = CreateInstanceWindow(instanceTitle);
+    if (context_.instanceWindow == nullptr) return 0;
 
-    shell::CSplashDlg splash;
+    shell::CSplashDlg splash(context_);
     splash.RunModal(IDD_SPLASH, nullptr);
 
     const std::string hostsMessage = browsers::HostsManualInstructions(GetLanguageString);
-    if (!browsers::AddHostsEntry("127.0.0.1", proxy::appSettings.PopupIP.Get())) {
-        platform::ShowMessageBox(nullptr, hostsMessage, appTitle, MB_OK | MB_ICONINFORMATION);
+    if (!browsers::AddHostsEntry("127.0.0.1", settings.PopupIP.Get())) {
+        platform::ShowMessageBox(nullptr, hostsMessage, context_.appTitle,
+                                 MB_OK | MB_ICONINFORMATION);
     }
-    counterDialog = std::make_unique<shell::CPopupCountDlg>();
+    context_.counterDialog = std::make_unique<shell::CPopupCountDlg>(context_);
     ReloadSettings();
+    context_.LoadSkins();
     platform::Dialog::SetDialogColours(RGB(207, 224, 215), RGB(0, 0, 0));
-    if (!appState.firstRun && appState.showAtStart && !quitRequested) {
-        trayHint.RunModal(IDD_TRAY_HINT, nullptr);
-    }
-    if (!quitRequested) {
-        shell::CMainPage mainPage;
+    if (!state.firstRun && state.showAtStart && !quitRequested_) context_.trayHint.Run();
+    if (!quitRequested_) {
+        shell::CMainPage mainPage(context_);
         mainPage.Run();
     }
     ExitInstance();
@@ -149,18 +163,23 @@ int CPopupKillerApp::Run() {
 }
 
 void CPopupKillerApp::ReloadSettings() {
-    proxy::LoadSettings(proxy::appSettings);
-    proxy::ResolveScriptFile(listener.context());
-    proxy::PrepareBlockerScript(listener.context());
+    proxy::LoadSettings(settings_);
+    proxy::ResolveScriptFile(listener_.context());
+    proxy::PrepareBlockerScript(listener_.context());
+}
+
+void CPopupKillerApp::SaveSettings() {
+    proxy::SaveSettings(settings_);
+    proxy::PrepareBlockerScript(listener_.context());
 }
 
 void CPopupKillerApp::ExitInstance() {
-    DestroyWindow(instanceWindow);
-    instanceWindow = nullptr;
-    mainSkin.reset();
-    counterSkin.reset();
+    DestroyWindow(context_.instanceWindow);
+    context_.instanceWindow = nullptr;
+    context_.mainSkin.reset();
+    context_.counterSkin.reset();
     // The proxy's threads end before the process's objects are destroyed.
-    listener.StopListener();
+    listener_.StopListener();
 }
 
 }  // namespace core

@@ -1,62 +1,57 @@
-// CPopupKillerApp: the one application object of KorvoPop. Its start-up routine runs the
-// program's whole life: single-instance check, application state, the start-up prompt, the
-// hosts entry and the settings, then the main window run modally. The registry-backed state and
-// the proxy settings are the process-wide core::appState and proxy::appSettings.
+// CPopupKillerApp: the application object of KorvoPop, owned by WinMain. Its start-up routine
+// runs the program's whole life: single-instance check, application state, the start-up prompt,
+// the hosts entry, the settings and the skins, then the main window run modally. It owns the
+// windows' shared context and answers what they ask of the application.
 #pragma once
 
 #include <windows.h>
 
-#include <cstdint>
-#include <memory>
-#include <string>
-
-#include "browsers/browser_state.h"
+#include "core/app_state.h"
 #include "proxy/listener.h"
-#include "shell/popup_count_dlg_win.h"
-#include "shell/skin_control_win.h"
-#include "shell/tray_hint_dlg_win.h"
+#include "proxy/settings.h"
+#include "shell/app_context_win.h"
 
 namespace core {
 
-class CPopupKillerApp {
+class CPopupKillerApp final : public shell::AppServices {
   public:
+    // The language lookups are bound to the object's application state while it lives.
     CPopupKillerApp();
+    // Gives up the single-instance mutex and the language lookups' binding.
     ~CPopupKillerApp();
     CPopupKillerApp(const CPopupKillerApp&) = delete;
     CPopupKillerApp& operator=(const CPopupKillerApp&) = delete;
 
     // Runs start-up, the main window and shut-down; returns the process exit code (0).
     int Run();
-    // LoadSettings, ResolveScriptFile and PrepareBlockerScript, in this order.
-    void ReloadSettings();
-    // Releases the skin objects; the end of Run.
+    // Releases the skin objects and stops the proxy; the end of Run.
     void ExitInstance();
-    // Closes the single-instance mutex and creates it again, owned, under the title of the
-    // current language (text 9999). False when a mutex of that name already exists or cannot
-    // be created; the program then has to end.
-    bool RecreateInstanceMutex();
 
-    // 1 when the user answered Yes to the start-up prompt: the Popups page opens the wizard.
-    std::int32_t startWizard = 0;
-    // Program title, caption of the message boxes: text 99990.
-    std::string appTitle;
-    browsers::BrowserConfigState browserConfig;
-    shell::CTrayHintDlg trayHint;
-    // Created by start-up; its window is created and destroyed by the main window.
-    std::unique_ptr<shell::CPopupCountDlg> counterDialog;
-    // The skin of the main window, pages, wizard, tray hint and About ("KorvoSkn.skn"), and the
-    // counter window's ("popup.skn"). Either may be null: the windows are then plain.
-    std::shared_ptr<shell::SkinControl> mainSkin;
-    std::shared_ptr<shell::SkinControl> counterSkin;
-    proxy::ProxyListener listener{proxy::appSettings};
-    // The hidden window other programs find by its title (text 9999); null outside Run.
-    HWND instanceWindow = nullptr;
+    // What the windows are handed.
+    shell::AppContext& Context() { return context_; }
+
+    // LoadSettings, ResolveScriptFile and PrepareBlockerScript, in this order.
+    void ReloadSettings() override;
+    // SaveSettings, then PrepareBlockerScript.
+    void SaveSettings() override;
+    bool RecreateInstanceMutex() override;
 
   private:
-    HANDLE instanceMutex_ = nullptr;
-};
+    static LRESULT CALLBACK InstanceWindowProc(HWND hwnd, UINT message, WPARAM wParam,
+                                               LPARAM lParam);
+    HWND CreateInstanceWindow(const std::string& title);
+    // Another program asked the program to end (the browser helper, the uninstaller).
+    void OnQuitRequest();
 
-// The one application object.
-extern CPopupKillerApp theApp;
+    AppState state_;
+    proxy::AppSettings settings_;
+    // The proxy serves settings_; it stops before they go.
+    proxy::ProxyListener listener_{settings_};
+    shell::AppContext context_;
+    HANDLE instanceMutex_ = nullptr;
+    // Set when the program is asked to end before its main window runs (during the splash or
+    // the tray hint): the main window is then not started at all.
+    bool quitRequested_ = false;
+};
 
 }  // namespace core

@@ -2,8 +2,6 @@
 
 namespace core {
 
-AppState appState;
-
 std::string RunValueFor(const std::string& installPath, int startupMode) {
     return startupMode == 2 ? installPath + "\\KorvoPop.exe" : std::string();
 }

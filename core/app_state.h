@@ -29,9 +29,6 @@ struct AppState {
     std::uint8_t languageChanged = 0;  // set by the Options page; "Language" is saved only then
 };
 
-// The process-wide state: the language lookups read installPath and language from it.
-extern AppState appState;
-
 // Windows only. Fills state from the application key; returns whether it could. When the key or
 // one of "Language", "Path", "Blocked Popups" or "User Wav Path" cannot be read, shows message
 // 6001 through ShowMessageBox and returns false; the fields read before the failure keep their

@@ -11,8 +11,18 @@ std::string LanguageFilePath(const std::string& installPath, const std::string& 
     return installPath + "\\Language\\" + language + ".ini";
 }
 
+namespace {
+
+const AppState* languageState = nullptr;
+
+}  // namespace
+
+void BindLanguageState(const AppState* state) { languageState = state; }
+
 std::string CurrentLanguageFilePath() {
-    return LanguageFilePath(appState.installPath, appState.language);
+    static const AppState kUnbound;
+    const AppState& state = languageState != nullptr ? *languageState : kUnbound;
+    return LanguageFilePath(state.installPath, state.language);
 }
 
 std::string ExpandLineBreaks(std::string text) {

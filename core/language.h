@@ -1,7 +1,7 @@
 // Language string tables: every user-visible text is looked up by its decimal id in the
 // language file "<installPath>\Language\<language>.ini", with the English text as the default
-// for a missing file, section or key. The path is rebuilt from appState on every lookup, so a
-// change of language applies to the next text without any reload.
+// for a missing file, section or key. The path is rebuilt from the bound application state on
+// every lookup, so a change of language applies to the next text without any reload.
 #pragma once
 
 #include <string>
@@ -21,7 +21,15 @@ constexpr int kDialogTitleControlId = 8006;
 // installPath + "\Language\" + language + ".ini".
 std::string LanguageFilePath(const std::string& installPath, const std::string& language);
 
-// The language file of the current appState.
+// The application state whose installPath and language the lookups read: the tray program's
+// application object binds its own for its life (tests bind theirs). Texts are looked up at
+// every depth, down to the browser code's error boxes, so the state is bound once here instead
+// of being handed to each lookup. Unbound, the lookups read an empty state: the English
+// defaults. Bind and unbind on the user-interface thread only.
+struct AppState;
+void BindLanguageState(const AppState* state);
+
+// The language file of the bound state.
 std::string CurrentLanguageFilePath();
 
 // A "#" in a language text stands for a line break: each becomes a line feed.

@@ -1,6 +1,5 @@
 #include "pages/activex_page_win.h"
 
-#include "app/popup_killer_app_win.h"
 #include "core/language_dialog_win.h"
 #include "pages/dropped_height_win.h"
 #include "pages/zone_policy.h"
@@ -69,7 +68,6 @@ bool CActiveXPage::OnInit() {
     ApplyPageTexts();
     SetTimer(hwnd_, kNoteTimer, kNotePeriodMs, nullptr);
     noteBlinkPhase_ = 1;
-    if (core::theApp.mainSkin) core::theApp.mainSkin->ApplySkin(hwnd_);
     return true;
 }
 

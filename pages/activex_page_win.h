@@ -20,6 +20,9 @@ namespace pages {
 
 class CActiveXPage : public platform::PropertyPage {
   public:
+    // look: the program's look (may be null).
+    explicit CActiveXPage(platform::Look* look) { SetLook(look); }
+
     bool isInitialised = false;
 
     // Writes the policies of the zone selected at this moment (from the main window's Apply).

@@ -3,7 +3,6 @@
 
 #include <mmsystem.h>
 
-#include "app/popup_killer_app_win.h"
 #include "core/app_messages.h"
 #include "core/app_state.h"
 #include "core/language_dialog_win.h"
@@ -64,8 +63,7 @@ bool COptionsPage::OnInit() {
     FillLanguageList();
     RefreshPageControls();
     ApplyPageTexts();
-    CheckItem(IDC_CLOSE_TO_TRAY, core::appState.closeToTray == 1);
-    if (core::theApp.mainSkin) core::theApp.mainSkin->ApplySkin(hwnd_);
+    CheckItem(IDC_CLOSE_TO_TRAY, app_.state.closeToTray == 1);
     return true;
 }
 
@@ -86,7 +84,7 @@ bool COptionsPage::OnCommand(int code, int id) {
             return true;
         case IDC_ALWAYS_ON_TOP:
             if (code != BN_CLICKED) return true;
-            proxy::appSettings.DisplayOnTop = proxy::appSettings.DisplayOnTop == 1 ? 0 : 1;
+            app_.settings.DisplayOnTop = app_.settings.DisplayOnTop == 1 ? 0 : 1;
             PostMessageA(mainWindow, shell::kMsgTopmostChanged, 0, 0);
             SetModified(true);
             return true;
@@ -98,7 +96,7 @@ bool COptionsPage::OnCommand(int code, int id) {
             return true;
         case IDC_CLOSE_TO_TRAY:
             if (code != BN_CLICKED) return true;
-            core::appState.closeToTray = core::appState.closeToTray == 1 ? 0 : 1;
+            app_.state.closeToTray = app_.state.closeToTray == 1 ? 0 : 1;
             SetModified(true);
             return true;
         default:
@@ -115,7 +113,7 @@ void COptionsPage::ApplyPageTexts() {
 }
 
 void COptionsPage::FillLanguageList() {
-    const std::string& folder = core::appState.installPath;
+    const std::string& folder = app_.state.installPath;
     languageImages_ = ImageList_Create(16, 16, ILC_COLOR24, 0, 2);
     languageNames_ = FileTitles(folder + "\\Language\\*.ini");
     std::vector<int> images;
@@ -145,29 +143,29 @@ void COptionsPage::FillLanguageList() {
 
 void COptionsPage::RefreshPageControls() {
     if (hwnd_ == nullptr) return;
-    const int mode = proxy::appSettings.Startup;
+    const int mode = app_.settings.Startup;
     if (mode == 2 || mode == 0 || mode == 1) {
         CheckItem(IDC_STARTUP_WINDOWS, mode == 2);
         CheckItem(IDC_STARTUP_MANUAL, mode == 0);
         CheckItem(IDC_STARTUP_IE, mode == 1);
     }
     // Both ways: after a Cancel the box must not claim a state the window does not have.
-    CheckItem(IDC_ALWAYS_ON_TOP, proxy::appSettings.DisplayOnTop == 1);
+    CheckItem(IDC_ALWAYS_ON_TOP, app_.settings.DisplayOnTop == 1);
     EnableSoundControls();
-    if (core::appState.languageChanged) ApplyPageTexts();
-    const int language = FindName(languageNames_, core::appState.language);
+    if (app_.state.languageChanged) ApplyPageTexts();
+    const int language = FindName(languageNames_, app_.state.language);
     FillSoundList();
     SendMessageA(Languages(), CB_SETCURSEL, language < 0 ? 0 : language, 0);
 }
 
 void COptionsPage::EnableSoundControls() {
-    const bool enabled = proxy::appSettings.PlayWave != 0;
+    const bool enabled = app_.settings.PlayWave != 0;
     for (int id : kSoundControls) EnableItem(id, enabled);
 }
 
 void COptionsPage::FillSoundList() {
-    const SoundList list = BuildSoundList(
-        FileTitles(core::appState.installPath + "\\Sounds\\*.wav"), core::appState.userWavPath);
+    const SoundList list = BuildSoundList(FileTitles(app_.state.installPath + "\\Sounds\\*.wav"),
+                                          app_.state.userWavPath);
     SendMessageA(Sounds(), CB_RESETCONTENT, 0, 0);
     // Inserted at explicit places: the list control would sort "Default" and the custom
     // entries away from where they belong.
@@ -176,7 +174,7 @@ void COptionsPage::FillSoundList() {
                      reinterpret_cast<LPARAM>(entry.c_str()));
     }
     customEntryPresent = list.customEntryPresent;
-    customSoundPath_ = customEntryPresent ? core::appState.userWavPath : std::string();
+    customSoundPath_ = customEntryPresent ? app_.state.userWavPath : std::string();
     SetItemText(IDC_CURRENT_SOUND, list.currentFileName);
     SendMessageA(Sounds(), CB_SETCURSEL, list.selected, 0);
 }
@@ -194,17 +192,17 @@ void COptionsPage::OnSoundChosen() {
         // The browsed entry stands for its own file, which is not in the sounds folder.
         path = customSoundPath_;
     } else {
-        path = core::appState.installPath + "\\Sounds\\" + ComboText(Sounds(), selected) + ".wav";
+        path = app_.state.installPath + "\\Sounds\\" + ComboText(Sounds(), selected) + ".wav";
     }
     SetItemText(IDC_CURRENT_SOUND, FileName(path));
-    core::appState.userWavPath = path;
+    app_.state.userWavPath = path;
     SetModified(true);
 }
 
 void COptionsPage::OnCustomSound(int customIndex) {
     const std::string path = ChooseWavFile(hwnd_);
     if (path.empty()) return;  // cancelled: the custom entry stays selected
-    core::appState.userWavPath = path;
+    app_.state.userWavPath = path;
     const std::string name = FileName(path);
     const std::string title = name.substr(0, name.rfind('.'));
     SetItemText(IDC_CURRENT_SOUND, title);
@@ -222,7 +220,7 @@ void COptionsPage::OnCustomSound(int customIndex) {
 
 void COptionsPage::OnTestSound() {
     if (!isPlaying) {
-        PlaySoundA(core::appState.userWavPath.c_str(), nullptr, SND_FILENAME | SND_ASYNC);
+        PlaySoundA(app_.state.userWavPath.c_str(), nullptr, SND_FILENAME | SND_ASYNC);
         isPlaying = true;
     } else {
         PlaySoundA(nullptr, nullptr, 0);
@@ -232,29 +230,29 @@ void COptionsPage::OnTestSound() {
 
 void COptionsPage::OnStartupMode() {
     if (IsItemChecked(IDC_STARTUP_WINDOWS)) {
-        proxy::appSettings.Startup = 2;
+        app_.settings.Startup = 2;
     } else if (IsItemChecked(IDC_STARTUP_MANUAL)) {
-        proxy::appSettings.Startup = 0;
+        app_.settings.Startup = 0;
     } else if (IsItemChecked(IDC_STARTUP_IE)) {
-        proxy::appSettings.Startup = 1;
+        app_.settings.Startup = 1;
     }
     SetModified(true);
 }
 
 void COptionsPage::OnLanguageChosen() {
     // The instance mutex is named after the language's program title.
-    if (!core::theApp.RecreateInstanceMutex()) ExitProcess(0);
+    if (!app_.app.RecreateInstanceMutex()) ExitProcess(0);
     const int selected = static_cast<int>(SendMessageA(Languages(), CB_GETCURSEL, 0, 0));
     if (selected < 0 || selected >= static_cast<int>(languageNames_.size())) return;
     const std::string& chosen = languageNames_[selected];
     // The language in use: nothing changes. A switch made earlier in this run stays marked, so
     // that Apply still saves it.
-    if (chosen == core::appState.language) return;
-    core::appState.language = chosen;
-    core::appState.languageChanged = 1;
+    if (chosen == app_.state.language) return;
+    app_.state.language = chosen;
+    app_.state.languageChanged = 1;
     SetModified(true);
     PostMessageA(mainWindow, shell::kMsgLanguageChanged, 0, 0);
-    if (core::theApp.mainSkin) core::theApp.mainSkin->RefreshSkin(mainWindow);
+    if (GetLook() != nullptr) GetLook()->Refresh(mainWindow);
 }
 
 }  // namespace pages

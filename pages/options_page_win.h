@@ -15,11 +15,16 @@
 #include "core/language_dialog_win.h"
 #include "platform/win/property_sheet.h"
 #include "res/resource.h"
+#include "shell/app_context_win.h"
 
 namespace pages {
 
 class COptionsPage : public platform::PropertyPage {
   public:
+    // Works on app's state and settings, with its main look; a change of language asks app for
+    // the instance mutex of the new title.
+    explicit COptionsPage(shell::AppContext& app) : app_(app) { SetLook(app.MainLook()); }
+
     // Set by the main window when its own window exists; the page posts its messages there.
     HWND mainWindow = nullptr;
     bool isInitialised = false;
@@ -52,6 +57,7 @@ class COptionsPage : public platform::PropertyPage {
     HWND Languages() const;
     HWND Sounds() const;
 
+    shell::AppContext& app_;
     // In key order.
     core::ControlTexts texts_{
         core::texts::kOptionsPageTexts,

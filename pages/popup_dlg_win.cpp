@@ -2,7 +2,6 @@
 
 #include <chrono>
 
-#include "app/popup_killer_app_win.h"
 #include "browsers/hosts_file.h"
 #include "core/app_messages.h"
 #include "core/app_state.h"
@@ -22,29 +21,14 @@ namespace {
 constexpr UINT_PTR kBlinkTimer = 0;
 constexpr UINT kBlinkPeriodMs = 1000;
 
-bool CatchingOn() { return proxy::appSettings.PopupCheckEnabled != 0; }
-
-void SetCatching(bool on) { proxy::appSettings.PopupCheckEnabled = on ? 1 : 0; }
-
-browsers::BrowserConfigState& Config() { return core::theApp.browserConfig; }
-
-void RefreshConfig() { browsers::RefreshBrowserConfigState(Config(), proxy::appSettings); }
-
-bool AnyBrowserConfigured() { return !browsers::NothingConfigured(Config()); }
-
-// The reset's test: Internet Explorer's live proxy use alone does not count, since the reset
-// has just taken the browsers the user chose off the proxy.
-bool AnyBrowserStillConfigured() {
-    const browsers::BrowserConfigState& c = Config();
-    return c.netscapeIsConfigured || c.dialUpIsConfigured || c.lanIsConfigured ||
-           c.opera6IsConfigured || c.opera7IsConfigured;
-}
-
 }  // namespace
 
-CPopupDlg::CPopupDlg()
-    : cleanerParameters(std::make_unique<cleaner::CInternetCleanerParamters>()),
-      cleanerModule(std::make_unique<cleaner::CInternetCleanerModule>()) {}
+CPopupDlg::CPopupDlg(shell::AppContext& app)
+    : app_(app),
+      cleanerParameters(std::make_unique<cleaner::CInternetCleanerParamters>()),
+      cleanerModule(std::make_unique<cleaner::CInternetCleanerModule>()) {
+    SetLook(app.MainLook());
+}
 
 CPopupDlg::~CPopupDlg() {
     std::unique_lock<std::mutex> guard(cleaningLock_);
@@ -52,8 +36,18 @@ CPopupDlg::~CPopupDlg() {
     cleaningIdle_.wait(guard, [this] { return !cleaningRunning_; });
 }
 
-// Refreshes the browser state, loads the main skin and, when the user asked for it at the
-// start-up prompt, runs the wizard.
+void CPopupDlg::RefreshConfig() { browsers::RefreshBrowserConfigState(Config(), app_.settings); }
+
+bool CPopupDlg::AnyBrowserConfigured() { return !browsers::NothingConfigured(Config()); }
+
+bool CPopupDlg::AnyBrowserStillConfigured() {
+    const browsers::BrowserConfigState& c = Config();
+    return c.netscapeIsConfigured || c.dialUpIsConfigured || c.lanIsConfigured ||
+           c.opera6IsConfigured || c.opera7IsConfigured;
+}
+
+// Refreshes the browser state and, when the user asked for it at the start-up prompt, runs the
+// wizard.
 bool CPopupDlg::OnInit() {
     RefreshConfig();
     isInitialised = true;
@@ -61,15 +55,7 @@ bool CPopupDlg::OnInit() {
     otherTexts_.Capture(hwnd_);
     ApplyPageTexts();
     RefreshPageControls();
-    // This page loads the main skin; the sheet, the other pages and the dialogs reuse it.
-    core::theApp.mainSkin = shell::SkinControl::FromDialogItem(hwnd_, IDC_SKIN);
-    if (core::theApp.mainSkin) {
-        core::theApp.mainSkin->LoadSkin(
-            shell::WidePath(core::appState.installPath + "\\KorvoSkn.skn"));
-        core::theApp.mainSkin->ApplySkin(Sheet());
-        core::theApp.mainSkin->ApplySkin(hwnd_);
-    }
-    if (core::theApp.startWizard) browsers::CProxySettingSheet(true).Run(Sheet());
+    if (app_.startWizard) browsers::CProxySettingSheet(true, app_).Run(Sheet());
     return true;
 }
 
@@ -139,11 +125,11 @@ void CPopupDlg::RefreshPageControls() {
     } else {
         CheckItem(IDC_CATCH_POPUPS, false);
     }
-    CheckItem(IDC_BANNER_BLOCK, proxy::appSettings.BannerBlock == 1);
+    CheckItem(IDC_BANNER_BLOCK, app_.settings.BannerBlock == 1);
     EnableItem(IDC_SOUND_ALERT, CatchingOn());
     // Both ways: settings reloaded by Cancel may have switched the sound off.
-    CheckItem(IDC_SOUND_ALERT, proxy::appSettings.PlayWave != 0);
-    if (core::appState.languageChanged) ApplyPageTexts();
+    CheckItem(IDC_SOUND_ALERT, app_.settings.PlayWave != 0);
+    if (app_.state.languageChanged) ApplyPageTexts();
 }
 
 void CPopupDlg::ShowCatching(bool catching) {
@@ -180,14 +166,14 @@ void CPopupDlg::OnCatchClicked() {
 
 void CPopupDlg::OnSoundClicked() {
     // The auto check box has already switched; the setting follows it.
-    proxy::appSettings.PlayWave = IsItemChecked(IDC_SOUND_ALERT) ? 1 : 0;
+    app_.settings.PlayWave = IsItemChecked(IDC_SOUND_ALERT) ? 1 : 0;
     SetModified(true);
 }
 
 // The hosts file switches at once; Cancel does not undo it.
 void CPopupDlg::OnBannerClicked() {
     const bool blocking = IsItemChecked(IDC_BANNER_BLOCK);
-    proxy::appSettings.BannerBlock = blocking ? 1 : 0;
+    app_.settings.BannerBlock = blocking ? 1 : 0;
     browsers::ApplyAdBlockHostsFile(blocking);
     PostToMainWindow(shell::kMsgBannerChanged);
     SetModified(true);
@@ -197,7 +183,7 @@ void CPopupDlg::OnBannerClicked() {
 // switch catching on.
 void CPopupDlg::OnSetProxy() {
     const bool noneBefore = !AnyBrowserConfigured();
-    browsers::CProxySettingSheet(true).Run(Sheet());
+    browsers::CProxySettingSheet(true, app_).Run(Sheet());
     if (blinkPhase == -1) return;
     if (AnyBrowserConfigured()) StopBlinking();
     if (!noneBefore || blinkPhase != -1) return;
@@ -210,7 +196,7 @@ void CPopupDlg::OnSetProxy() {
 }
 
 void CPopupDlg::OnResetProxy() {
-    browsers::CProxySettingSheet(false).Run(Sheet());
+    browsers::CProxySettingSheet(false, app_).Run(Sheet());
     if (AnyBrowserStillConfigured()) return;
     StartBlinking();
     CatchingOffWithoutBrowser(CatchingOn());
@@ -241,8 +227,7 @@ void CPopupDlg::PostToMainWindow(UINT message) const {
 }
 
 int CPopupDlg::ShowMessage(const core::LanguageText& text, UINT type) const {
-    return platform::ShowMessageBox(Sheet(), core::GetLanguageString(text), core::theApp.appTitle,
-                                    type);
+    return platform::ShowMessageBox(Sheet(), core::GetLanguageString(text), app_.appTitle, type);
 }
 
 // ---- Cache cleaning ----

@@ -16,12 +16,14 @@
 #include "core/language_dialog_win.h"
 #include "platform/win/property_sheet.h"
 #include "res/resource.h"
+#include "shell/app_context_win.h"
 
 namespace pages {
 
 class CPopupDlg : public platform::PropertyPage {
   public:
-    CPopupDlg();
+    // Works on app's settings and browser state, with its main look.
+    explicit CPopupDlg(shell::AppContext& app);
     // Waits for a cleaning run that is still going: it works on this page's objects.
     ~CPopupDlg() override;
 
@@ -62,6 +64,15 @@ class CPopupDlg : public platform::PropertyPage {
                                    {IDC_SOUND_ALERT, IDC_BANNER_BLOCK, IDC_NOT_CONFIGURED_WARNING,
                                     IDC_SET_PROXY, IDC_RESET_PROXY, IDC_CONFIGURE_GROUP}};
 
+    bool CatchingOn() const { return app_.settings.PopupCheckEnabled != 0; }
+    void SetCatching(bool on) { app_.settings.PopupCheckEnabled = on ? 1 : 0; }
+    browsers::BrowserConfigState& Config() { return app_.browserConfig; }
+    void RefreshConfig();
+    bool AnyBrowserConfigured();
+    // The reset's test: Internet Explorer's live proxy use alone does not count, since the
+    // reset has just taken the browsers the user chose off the proxy.
+    bool AnyBrowserStillConfigured();
+
     void OnCatchClicked();
     void OnSoundClicked();
     void OnBannerClicked();
@@ -82,6 +93,7 @@ class CPopupDlg : public platform::PropertyPage {
     static void CacheCleaningThread(void* page);
     void CleanCaches(const browsers::BrowserConfigState& flags);
 
+    shell::AppContext& app_;
     // The cleaner's objects, used only by the cleaning thread while a run goes.
     std::unique_ptr<cleaner::CInternetCleanerParamters> cleanerParameters;
     std::unique_ptr<cleaner::CInternetCleanerModule> cleanerModule;

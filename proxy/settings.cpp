@@ -6,8 +6,6 @@
 
 namespace proxy {
 
-AppSettings appSettings;
-
 namespace {
 
 const char kSection[] = "KorvoPopupKiller";

@@ -52,9 +52,6 @@ struct AppSettings {
     Setting UseDefaultTimeOut{1};
 };
 
-// The tray program's record, until its windows receive it through their context.
-extern AppSettings appSettings;
-
 constexpr int kDnsCacheCapacity = 101;
 
 // Path of the settings file: ModuleFilePath("KorvoINI.ini").

@@ -5,14 +5,13 @@
 
 #include <vector>
 
-#include "app/popup_killer_app_win.h"
 #include "core/app_state.h"
 #include "core/language.h"
 #include "core/language_dialog_win.h"
 #include "platform/win/reg_key.h"
 #include "res/resource.h"
 #include "shell/about_dlg_win.h"
-#include "shell/skin_control_win.h"
+#include "shell/app_context_win.h"
 
 namespace shell {
 namespace {
@@ -24,20 +23,22 @@ constexpr char kExplorerAppPath[] =
 
 }  // namespace
 
-INT_PTR CAboutDlg::Run(HWND owner) { return RunModal(IDD_ABOUT, owner); }
+INT_PTR CAboutDlg::Run(HWND owner) {
+    SetLook(app_.MainLook());
+    return RunModal(IDD_ABOUT, owner);
+}
 
 bool CAboutDlg::OnInit() {
     texts_.Capture(hwnd_);
     texts_.Apply(hwnd_);
     ShowVersionTexts();
-    if (core::theApp.mainSkin) core::theApp.mainSkin->ApplySkin(hwnd_);
     return true;
 }
 
 void CAboutDlg::OnShow(bool shown) {
-    if (!shown || !core::appState.languageChanged) return;
+    if (!shown || !app_.state.languageChanged) return;
     texts_.Apply(hwnd_);
-    if (core::theApp.mainSkin) core::theApp.mainSkin->RefreshSkin(hwnd_);
+    RefreshLook();
 }
 
 bool CAboutDlg::OnCommand(int code, int id) {

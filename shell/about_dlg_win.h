@@ -14,8 +14,13 @@
 
 namespace shell {
 
+struct AppContext;
+
 class CAboutDlg : public platform::Dialog {
   public:
+    // Takes app's main look and follows its language changes.
+    explicit CAboutDlg(AppContext& app) : app_(app) {}
+
     // Runs the dialog modally; returns its end result (IDOK, IDCANCEL) or -1 when it could not
     // be created.
     INT_PTR Run(HWND owner);
@@ -28,6 +33,7 @@ class CAboutDlg : public platform::Dialog {
   private:
     void ShowVersionTexts();
 
+    AppContext& app_;
     // Keys 12000 to 12002: the title, the "Version:" label and OK.
     core::ControlTexts texts_{core::texts::kAboutTexts,
                               {core::kDialogTitleControlId, IDC_ABOUT_VERSION_LABEL, IDOK}};

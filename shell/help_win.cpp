@@ -2,7 +2,6 @@
 
 #include <string>
 
-#include "core/app_state.h"
 #include "platform/win/message_box.h"
 #include "platform/win/reg_key.h"
 
@@ -45,8 +44,8 @@ HtmlHelpFunction HtmlHelp() {
 
 }  // namespace
 
-void OpenHelp(HWND owner) {
-    const std::string path = core::appState.installPath + "\\Help\\KorvoHlp.chm";
+void OpenHelp(HWND owner, const std::string& installPath) {
+    const std::string path = installPath + "\\Help\\KorvoHlp.chm";
     HWND help = nullptr;
     // A longer path cannot name the file: it counts as missing instead of being cut.
     if (path.size() <= kMaxHelpPath) {

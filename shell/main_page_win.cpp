@@ -3,45 +3,27 @@
 
 #include <commctrl.h>
 
-#include "app/popup_killer_app_win.h"
 #include "browsers/browser_state.h"
 #include "browsers/hosts_file.h"
 #include "core/app_messages.h"
 #include "core/app_state.h"
 #include "core/language.h"
 #include "platform/win/message_box.h"
-#include "proxy/blocker.h"
 #include "proxy/settings.h"
 #include "res/resource.h"
 #include "shell/about_dlg_win.h"
 #include "shell/help_win.h"
 #include "shell/main_page_win.h"
 #include "shell/popup_catcher.h"
+#include "shell/system_menu_win.h"
 
 namespace shell {
 namespace {
 
-// The id of the shell's icon of ours, and the sheet's Apply button.
-constexpr UINT kTrayIconId = 1;
+// The sheet's Apply button.
 constexpr int kApplyButton = 12321;
-// NOTIFYICONDATAA as the shell of Windows 2000 and later reads it.
-constexpr DWORD kTrayIconDataSize = 488;
-
-const UINT MsgTaskbarCallback = RegisterWindowMessageA("TaskbarMsg");
-// Broadcast by the shell whenever the taskbar is (re)created.
-const UINT MsgTaskbarCreated = RegisterWindowMessageA("TaskbarCreated");
-
-// The icon last put into the tray, so it is replaced only when it changes.
-int lastTrayIconId = 0;
 
 CMainPage* runningMainPage = nullptr;
-
-bool CatchingOn() { return proxy::appSettings.PopupCheckEnabled != 0; }
-
-HICON TrayIconImage(int resourceId) {
-    return static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(resourceId),
-                                         IMAGE_ICON, 16, 16, LR_SHARED));
-}
 
 std::string LoadResourceString(int id) {
     char text[256] = "";
@@ -49,21 +31,13 @@ std::string LoadResourceString(int id) {
     return text;
 }
 
-// Replaces an item's text only: its default (bold) and check states stay.
-void SetMenuText(HMENU menu, UINT command, const core::LanguageText& languageText) {
-    std::string text = core::GetLanguageString(languageText);
-    MENUITEMINFOA item = {};
-    item.cbSize = sizeof item;
-    item.fMask = MIIM_STRING;
-    item.dwTypeData = &text[0];
-    SetMenuItemInfoA(menu, command, FALSE, &item);
-}
-
 }  // namespace
 
 CMainPage* RunningMainPage() { return runningMainPage; }
 
-CMainPage::CMainPage() {
+CMainPage::CMainPage(AppContext& app)
+    : app_(app), popupsPage_(app), activeXPage_(app.MainLook()), optionsPage_(app) {
+    SetLook(app.MainLook());
     bigIcon_ = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_PROGRAM));
     AddPage(popupsPage_, IDD_POPUPS_PAGE, PSP_HASHELP);
     AddPage(activeXPage_, IDD_ACTIVEX_PAGE, PSP_HASHELP);
@@ -71,9 +45,7 @@ CMainPage::CMainPage() {
     createHidden_ = true;
 }
 
-CMainPage::~CMainPage() {
-    if (menuResource_ != nullptr) DestroyMenu(menuResource_);
-}
+CMainPage::~CMainPage() = default;
 
 void CMainPage::Run() {
     const std::string caption = LoadResourceString(IDS_MAIN_CAPTION);
@@ -90,62 +62,36 @@ void CMainPage::OnInitialized() {
     popupsPage_.mainWindow = hwnd_;
     optionsPage_.mainWindow = hwnd_;
     // The tray icon is added by this message's handler once the message loop runs.
-    Post(MsgTaskbarCreated);
+    Post(TrayIcon::TaskbarCreatedMessage());
     isVisible_ = false;
-    PrepareSystemMenu();
+    PrepareSystemMenu(hwnd_);
     Send(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_));
     Send(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(bigIcon_));
 
-    menuResource_ = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_TRAY_MENU));
-    trayMenu_ = GetSubMenu(menuResource_, 0);
-    SetMenuDefaultItem(trayMenu_, 0, TRUE);
+    trayMenu_.Load();
 
     SetTimer(hwnd_, kCatcherTimer, kCatcherPeriodMs, nullptr);
 
-    CPopupCountDlg* counter = core::theApp.counterDialog.get();
+    CPopupCountDlg* counter = app_.counterDialog.get();
     if (counter != nullptr && counter->Create() && CatchingOn() &&
-        core::appState.blockedPopups != "0" && !core::appState.firstRun) {
+        app_.state.blockedPopups != "0" && !app_.state.firstRun) {
         counter->ShowCounter();
     }
-    languageSnapshot_ = core::appState.language;
+    languageSnapshot_ = app_.state.language;
     enabledTip_ = core::GetLanguageString(core::texts::kTrayTipEnabled);
     disabledTip_ = core::GetLanguageString(core::texts::kTrayTipDisabled);
     UpdateTrayMenuTexts();
     LocalizeMainWindow();
     quietExit_ = false;
-    core::theApp.listener.StartListener();
-}
-
-void CMainPage::PrepareSystemMenu() {
-    HMENU menu = GetSystemMenu(hwnd_, FALSE);
-    if (menu == nullptr) return;
-    // A dialog's system menu holds Move and Close; a system that gives the full window menu
-    // already has the others, which then only need their states.
-    if (GetMenuState(menu, SC_MINIMIZE, MF_BYCOMMAND) == static_cast<UINT>(-1)) {
-        InsertMenuA(menu, 0, MF_BYPOSITION | MF_STRING | MF_GRAYED, SC_RESTORE, "Restore");
-        InsertMenuA(menu, 2, MF_BYPOSITION | MF_STRING | MF_GRAYED, SC_SIZE, "Size");
-        InsertMenuA(menu, 3, MF_BYPOSITION | MF_STRING, SC_MINIMIZE, "Minimize");
-        InsertMenuA(menu, 4, MF_BYPOSITION | MF_STRING | MF_GRAYED, SC_MAXIMIZE, "Maximize");
-        InsertMenuA(menu, 5, MF_BYPOSITION | MF_SEPARATOR, 0, nullptr);
-    } else {
-        for (UINT command : {SC_RESTORE, SC_SIZE, SC_MAXIMIZE}) {
-            EnableMenuItem(menu, command, MF_BYCOMMAND | MF_GRAYED);
-        }
-        EnableMenuItem(menu, SC_MINIMIZE, MF_BYCOMMAND | MF_ENABLED);
-    }
-    const std::string about = LoadResourceString(IDS_ABOUT_ITEM);
-    if (!about.empty()) {
-        AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
-        AppendMenuA(menu, MF_STRING, IDM_SYSTEM_ABOUT, about.c_str());
-    }
+    app_.listener.StartListener();
 }
 
 bool CMainPage::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
-    if (message == MsgTaskbarCallback) {
+    if (message == TrayIcon::CallbackMessage()) {
         OnTrayCallback(lParam);
         return true;
     }
-    if (message == MsgTaskbarCreated) {
+    if (message == TrayIcon::TaskbarCreatedMessage()) {
         OnTaskbarCreated();
         return true;
     }
@@ -160,11 +106,20 @@ bool CMainPage::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* r
             return OnCommand(LOWORD(wParam));
         case WM_SYSCOMMAND:
             return OnSysCommand(wParam);
+        case PSM_PRESSBUTTON:
+            // comctl32 would end the sheet itself for OK, Cancel and Finish.
+            if (!OnPressButton(static_cast<int>(wParam))) return false;
+            *result = TRUE;
+            return true;
+        case WM_CLOSE:
+            // The sheet's own answer would be Cancel ending it: closing goes back to the tray.
+            HideToTray();
+            return true;
         case WM_TIMER:
-            if (wParam == kCatcherTimer) ScanForCaughtPopup();
+            if (wParam == kCatcherTimer) ScanForCaughtPopup(app_);
             return false;
         case WM_HELP:
-            OpenHelp(hwnd_);
+            OpenHelp(hwnd_, app_.state.installPath);
             return false;
         default:
             (void)result;
@@ -184,16 +139,16 @@ bool CMainPage::OnCommand(int id) {
             ToggleBlockAds();
             return true;
         case IDM_SHOW_COUNTER:
-            if (core::theApp.counterDialog) core::theApp.counterDialog->ShowCounter();
+            if (app_.counterDialog) app_.counterDialog->ShowCounter();
             return true;
         case IDM_CLEAR_COUNTER:
             ClearPopupCounter();
             return true;
         case IDM_HELP:  // also the sheet's Help button
-            OpenHelp(hwnd_);
+            OpenHelp(hwnd_, app_.state.installPath);
             return true;
         case IDM_ABOUT: {
-            CAboutDlg about;
+            CAboutDlg about(app_);
             about.Run(hwnd_);
             return true;
         }
@@ -217,7 +172,7 @@ bool CMainPage::OnCommand(int id) {
 
 bool CMainPage::OnSysCommand(WPARAM command) {
     if ((command & 0xFFF0) == IDM_SYSTEM_ABOUT) {
-        CAboutDlg about;
+        CAboutDlg about(app_);
         about.Run(hwnd_);
     }
     if (command == SC_CLOSE || command == SC_MINIMIZE) {
@@ -226,6 +181,30 @@ bool CMainPage::OnSysCommand(WPARAM command) {
         return true;
     }
     return (command & 0xFFF0) == IDM_SYSTEM_ABOUT;
+}
+
+bool CMainPage::OnPressButton(int button) {
+    int id = 0;
+    switch (button) {
+        case PSBTN_OK:
+            id = IDOK;
+            break;
+        case PSBTN_APPLYNOW:
+            id = kApplyButton;
+            break;
+        case PSBTN_CANCEL:
+            id = IDCANCEL;
+            break;
+        case PSBTN_BACK:
+        case PSBTN_NEXT:
+        case PSBTN_FINISH:
+            return true;  // the wizard's buttons: this sheet has none
+        default:
+            return false;
+    }
+    // A button that cannot be clicked (Apply with nothing changed) cannot be pressed either.
+    if (IsItemEnabled(id)) OnCommand(id);
+    return true;
 }
 
 void CMainPage::HideToTray() {
@@ -237,7 +216,7 @@ void CMainPage::HideToTray() {
 void CMainPage::OnTaskbarCreated() {
     // The first start after installation shows the window; every other start, and every
     // restart of the shell, leaves it in the tray.
-    if (core::appState.firstRun) {
+    if (app_.state.firstRun) {
         Show(SW_SHOW);
         isVisible_ = true;
     } else {
@@ -247,37 +226,17 @@ void CMainPage::OnTaskbarCreated() {
     SetWindowLongPtrA(hwnd_, GWLP_HWNDPARENT, 0);
     UpdateTrayMenuTexts();
     // Explorer has been restarted, so the icon will have been lost.
-    trayIconAdded_ = 0;
-    AddTrayIcon();
+    trayIcon_.AddAgain(hwnd_, CatchingIcon());
 }
 
-void CMainPage::AddTrayIcon() {
-    if (trayIconAdded_) return;
-    trayIcon_ = {};
-    trayIcon_.cbSize = kTrayIconDataSize;
-    trayIcon_.hWnd = hwnd_;
-    trayIcon_.uID = kTrayIconId;
-    lastTrayIconId = CatchingOn() ? IDI_CATCHING_ON : IDI_CATCHING_OFF;
-    trayIcon_.hIcon = TrayIconImage(lastTrayIconId);
-    trayIcon_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
-    trayIcon_.uCallbackMessage = MsgTaskbarCallback;
-    trayIconAdded_ = Shell_NotifyIconA(NIM_ADD, &trayIcon_) ? 1 : 0;
-}
+int CMainPage::CatchingIcon() const { return CatchingOn() ? IDI_CATCHING_ON : IDI_CATCHING_OFF; }
 
 void CMainPage::OnTrayCallback(LPARAM mouseMessage) {
     switch (mouseMessage) {
-        case WM_MOUSEMOVE: {
+        case WM_MOUSEMOVE:
             // The tip always tells the current state.
-            NOTIFYICONDATAA tip = {};
-            tip.cbSize = kTrayIconDataSize;
-            tip.hWnd = hwnd_;
-            tip.uID = kTrayIconId;
-            tip.uFlags = NIF_TIP;
-            lstrcpynA(tip.szTip, (CatchingOn() ? enabledTip_ : disabledTip_).c_str(),
-                      sizeof tip.szTip);
-            Shell_NotifyIconA(NIM_MODIFY, &tip);
+            trayIcon_.SetTip(CatchingOn() ? enabledTip_ : disabledTip_);
             break;
-        }
         case WM_LBUTTONDBLCLK:
             ToggleMainWindow();
             break;
@@ -290,13 +249,11 @@ void CMainPage::OnTrayCallback(LPARAM mouseMessage) {
 }
 
 void CMainPage::ShowTrayMenu() {
-    POINT cursor;
-    GetCursorPos(&cursor);
     // Without the foreground and the WM_NULL after it, the menu would not close when the user
     // clicks elsewhere.
     SetForegroundWindow(hwnd_);
     menuOpen_ = true;
-    TrackPopupMenu(trayMenu_, 0, cursor.x, cursor.y, 0, hwnd_, nullptr);
+    trayMenu_.Track(hwnd_);
     menuOpen_ = false;
     Post(WM_NULL);
     if (exitAfterMenu_) {
@@ -305,35 +262,10 @@ void CMainPage::ShowTrayMenu() {
     }
 }
 
-void CMainPage::UpdateTrayIcon() {
-    if (!trayIconAdded_) return;
-    const int wanted = CatchingOn() ? IDI_CATCHING_ON : IDI_CATCHING_OFF;
-    if (wanted == lastTrayIconId) return;
-    trayIcon_.uFlags = NIF_ICON;
-    trayIcon_.hIcon = TrayIconImage(wanted);
-    Shell_NotifyIconA(NIM_MODIFY, &trayIcon_);
-    lastTrayIconId = wanted;
-}
+void CMainPage::UpdateTrayIcon() { trayIcon_.SetIcon(CatchingIcon()); }
 
 void CMainPage::UpdateTrayMenuTexts() {
-    if (trayMenu_ == nullptr) return;
-    if (isVisible_) {
-        SetMenuText(trayMenu_, IDM_TOGGLE_WINDOW, core::texts::kMenuHideWindow);
-    } else {
-        SetMenuText(trayMenu_, IDM_TOGGLE_WINDOW, core::texts::kMenuShowWindow);
-    }
-    if (CatchingOn()) {
-        SetMenuText(trayMenu_, IDM_TOGGLE_CATCHING, core::texts::kMenuDisableCatching);
-    } else {
-        SetMenuText(trayMenu_, IDM_TOGGLE_CATCHING, core::texts::kMenuEnableCatching);
-    }
-    SetMenuText(trayMenu_, IDM_SHOW_COUNTER, core::texts::kMenuShowCounter);
-    SetMenuText(trayMenu_, IDM_EXIT, core::texts::kMenuExit);
-    SetMenuText(trayMenu_, IDM_CLEAR_COUNTER, core::texts::kMenuClearCounter);
-    SetMenuText(trayMenu_, IDM_BLOCK_ADS, core::texts::kMenuBlockAds);
-    SetMenuText(trayMenu_, IDM_HELP, core::texts::kHelp);
-    CheckMenuItem(trayMenu_, IDM_BLOCK_ADS,
-                  MF_BYCOMMAND | (proxy::appSettings.BannerBlock == 1 ? MF_CHECKED : MF_UNCHECKED));
+    trayMenu_.UpdateTexts(isVisible_, CatchingOn(), app_.settings.BannerBlock == 1);
 }
 
 void CMainPage::LocalizeMainWindow() {
@@ -361,7 +293,7 @@ void CMainPage::ToggleMainWindow() {
         Show(SW_SHOW);
         SetForegroundWindow(hwnd_);
         popupsPage_.Activate();
-        SetTopmost(proxy::appSettings.DisplayOnTop == 1);
+        SetTopmost(app_.settings.DisplayOnTop == 1);
     } else {
         Show(SW_HIDE);
     }
@@ -369,17 +301,17 @@ void CMainPage::ToggleMainWindow() {
 }
 
 void CMainPage::ToggleCatching() {
-    browsers::RefreshBrowserConfigState(core::theApp.browserConfig, proxy::appSettings);
+    browsers::RefreshBrowserConfigState(app_.browserConfig, app_.settings);
     popupsPage_.StartCacheCleaning();
-    const browsers::BrowserConfigState& config = core::theApp.browserConfig;
+    const browsers::BrowserConfigState& config = app_.browserConfig;
     if (CatchingOn()) {
-        proxy::appSettings.PopupCheckEnabled = 0;
+        app_.settings.PopupCheckEnabled = 0;
     } else if (!browsers::NothingConfigured(config)) {
-        proxy::appSettings.PopupCheckEnabled = 1;
+        app_.settings.PopupCheckEnabled = 1;
     } else {
         platform::ShowMessageBox(hwnd_,
                                  core::GetLanguageString(core::texts::kConfigureBrowsersFirst),
-                                 core::theApp.appTitle, MB_ICONINFORMATION);
+                                 app_.appTitle, MB_ICONINFORMATION);
         return;
     }
     UpdateTrayIcon();
@@ -395,17 +327,17 @@ void CMainPage::OnCatchingChanged() {
 }
 
 void CMainPage::ToggleBlockAds() {
-    const bool blocking = proxy::appSettings.BannerBlock == 0;
-    proxy::appSettings.BannerBlock = blocking ? 1 : 0;
+    const bool blocking = app_.settings.BannerBlock == 0;
+    app_.settings.BannerBlock = blocking ? 1 : 0;
     popupsPage_.ShowBannerBlock(blocking);
-    CheckMenuItem(trayMenu_, IDM_BLOCK_ADS, MF_BYCOMMAND | (blocking ? MF_CHECKED : MF_UNCHECKED));
+    trayMenu_.CheckBlockAds(blocking);
     browsers::ApplyAdBlockHostsFile(blocking);
     popupsPage_.SetModified(true);
 }
 
 void CMainPage::ClearPopupCounter() {
-    core::appState.blockedPopups = "0";
-    if (core::theApp.counterDialog) core::theApp.counterDialog->SetCount("0");
+    app_.state.blockedPopups = "0";
+    if (app_.counterDialog) app_.counterDialog->SetCount("0");
     // Apply then writes the count.
     popupsPage_.SetModified(true);
 }
@@ -424,12 +356,10 @@ void CMainPage::OnPrivateMessage(UINT message) {
             UpdateTrayMenuTexts();
             break;
         case kMsgTopmostChanged:
-            SetTopmost(proxy::appSettings.DisplayOnTop == 1);
+            SetTopmost(app_.settings.DisplayOnTop == 1);
             break;
         case kMsgBannerChanged:
-            CheckMenuItem(
-                trayMenu_, IDM_BLOCK_ADS,
-                MF_BYCOMMAND | (proxy::appSettings.BannerBlock == 1 ? MF_CHECKED : MF_UNCHECKED));
+            trayMenu_.CheckBlockAds(app_.settings.BannerBlock == 1);
             break;
         default:
             break;
@@ -443,22 +373,21 @@ void CMainPage::SetPagesUnmodified() {
 }
 
 void CMainPage::ApplyAll() {
-    core::SaveAppState(core::appState, proxy::appSettings.Startup);
-    proxy::SaveSettings(proxy::appSettings);
-    proxy::PrepareBlockerScript(core::theApp.listener.context());
+    core::SaveAppState(app_.state, app_.settings.Startup);
+    app_.app.SaveSettings();
     if (activeXPage_.isInitialised) activeXPage_.ApplyZoneSettings();
     SetPagesUnmodified();
-    languageSnapshot_ = core::appState.language;
+    languageSnapshot_ = app_.state.language;
 }
 
 void CMainPage::CancelChanges() {
-    core::theApp.ReloadSettings();
-    core::appState.language = languageSnapshot_;
+    app_.app.ReloadSettings();
+    app_.state.language = languageSnapshot_;
     SetPagesUnmodified();
     if (popupsPage_.isInitialised) popupsPage_.RefreshPageControls();
     if (optionsPage_.isInitialised) optionsPage_.RefreshPageControls();
     if (activeXPage_.isInitialised) activeXPage_.RefreshPageControls();
-    if (core::appState.closeToTray == 1) {
+    if (app_.state.closeToTray == 1) {
         HideToTray();
     } else {
         ExitProgram();
@@ -484,13 +413,8 @@ void CMainPage::ExitProgram() {
             core::GetLanguageString(core::texts::kExitCaption), MB_YESNO | MB_ICONQUESTION);
         if (answer != IDYES) return;  // the settings are saved all the same
     }
-    NOTIFYICONDATAA removal = {};
-    removal.cbSize = kTrayIconDataSize;
-    removal.hWnd = hwnd_;
-    removal.uID = kTrayIconId;
-    Shell_NotifyIconA(NIM_DELETE, &removal);
-    trayIconAdded_ = 0;
-    if (core::theApp.counterDialog) core::theApp.counterDialog->Destroy();
+    trayIcon_.Delete();
+    if (app_.counterDialog) app_.counterDialog->Destroy();
     KillTimer(hwnd_, kCatcherTimer);
     // Destroying the window ends the sheet's own message loop, once the loop looks: when this
     // runs inside a message another thread sent (the tray's callback), the loop still waits

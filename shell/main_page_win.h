@@ -1,13 +1,11 @@
 // CMainPage: the main window, a property sheet with the Popups, ActiveX and Options pages, run
 // modally for the program's whole life and hidden most of it. The user reaches it, and the rest
 // of the program, through the tray icon and its menu. It drives the pop-up catcher's timer and
-// starts the proxy.
+// starts the proxy. The sheet ends only through ExitProgram: its OK, Apply and Cancel, clicked
+// or pressed by message (PSM_PRESSBUTTON), and WM_CLOSE never end it.
 #pragma once
 
 #include <windows.h>
-// The headers below need windows.h first.
-
-#include <shellapi.h>
 
 #include <string>
 
@@ -15,12 +13,16 @@
 #include "pages/options_page_win.h"
 #include "pages/popup_dlg_win.h"
 #include "platform/win/property_sheet.h"
+#include "shell/app_context_win.h"
+#include "shell/tray_icon_win.h"
+#include "shell/tray_menu_win.h"
 
 namespace shell {
 
 class CMainPage : public platform::PropertySheet {
   public:
-    CMainPage();
+    // Works on app: its state, settings, counter window, listener and main look.
+    explicit CMainPage(AppContext& app);
     ~CMainPage() override;
 
     // Runs the sheet until ExitProgram ends it.
@@ -41,7 +43,7 @@ class CMainPage : public platform::PropertySheet {
     void ClearPopupCounter();
     void OnCatchingChanged();
 
-    bool IsTrayIconAdded() const { return trayIconAdded_ != 0; }
+    bool IsTrayIconAdded() const { return trayIcon_.IsAdded(); }
 
   protected:
     void OnInitialized() override;
@@ -50,24 +52,26 @@ class CMainPage : public platform::PropertySheet {
   private:
     bool OnCommand(int id);
     bool OnSysCommand(WPARAM command);
+    // PSM_PRESSBUTTON: OK, Apply and Cancel act as if clicked, the wizard's buttons (this sheet
+    // has none) do nothing. Returns false for Help, which comctl32 handles itself.
+    bool OnPressButton(int button);
     void OnTaskbarCreated();
     void OnTrayCallback(LPARAM mouseMessage);
     void OnPrivateMessage(UINT message);
-    void AddTrayIcon();
     void ShowTrayMenu();
     void HideToTray();
     void CancelChanges();
-    void PrepareSystemMenu();
     void SetPagesUnmodified();
+    bool CatchingOn() const { return app_.settings.PopupCheckEnabled != 0; }
+    int CatchingIcon() const;
 
+    AppContext& app_;
     HICON bigIcon_ = nullptr;
     pages::CPopupDlg popupsPage_;
     pages::CActiveXPage activeXPage_;
     pages::COptionsPage optionsPage_;
-    NOTIFYICONDATAA trayIcon_ = {};
-    int trayIconAdded_ = 0;
-    HMENU menuResource_ = nullptr;
-    HMENU trayMenu_ = nullptr;
+    TrayIcon trayIcon_;
+    TrayMenu trayMenu_;
     std::string enabledTip_;
     std::string disabledTip_;
     std::string languageSnapshot_;

@@ -8,15 +8,17 @@
 
 namespace shell {
 
+struct AppContext;
+
 using core::kCatchMarker;
 using core::kCatchMarkerLength;
 
 // One pass over the top-level windows. The first window whose title (its first 259 characters)
-// contains the marker is counted in core::appState.blockedPopups; the alert sound
-// (appState.userWavPath) plays when proxy::appSettings.PlayWave is on; the counter window is
-// shown when it exists; the marker is removed from the title, the text around it kept. Returns
+// contains the marker is counted in app.state.blockedPopups; the alert sound
+// (app.state.userWavPath) plays when app.settings.PlayWave is on; app's counter window is shown
+// when it exists; the marker is removed from the title, the text around it kept. Returns
 // true when a window was caught; a pass catches at most one, so several marked windows take as
 // many passes. Runs on the user-interface thread.
-bool ScanForCaughtPopup();
+bool ScanForCaughtPopup(AppContext& app);
 
 }  // namespace shell

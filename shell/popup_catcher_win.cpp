@@ -5,10 +5,10 @@
 
 #include <cstring>
 
-#include "app/popup_killer_app_win.h"
 #include "core/app_state.h"
 #include "core/blocked_count.h"
 #include "proxy/settings.h"
+#include "shell/app_context_win.h"
 #include "shell/popup_catcher.h"
 
 namespace shell {
@@ -16,24 +16,31 @@ namespace {
 
 constexpr int kTitleBuffer = 260;
 
-void AnnounceCatch() {
-    core::appState.blockedPopups = core::NextBlockedCount(core::appState.blockedPopups);
-    if (proxy::appSettings.PlayWave.load(std::memory_order_relaxed) != 0) {
-        PlaySoundA(core::appState.userWavPath.c_str(), nullptr, SND_FILENAME | SND_ASYNC);
+// What a pass carries through EnumWindows.
+struct Scan {
+    AppContext& app;
+    bool caught;
+};
+
+void AnnounceCatch(AppContext& app) {
+    app.state.blockedPopups = core::NextBlockedCount(app.state.blockedPopups);
+    if (app.settings.PlayWave.load(std::memory_order_relaxed) != 0) {
+        PlaySoundA(app.state.userWavPath.c_str(), nullptr, SND_FILENAME | SND_ASYNC);
     }
-    if (core::theApp.counterDialog) core::theApp.counterDialog->ShowCounter();
+    if (app.counterDialog) app.counterDialog->ShowCounter();
 }
 
 // Called for each top-level window; returns FALSE to stop at the first catch. The title lives in
 // a stack buffer: the scan runs many times a second and keeps nothing.
-BOOL CALLBACK CatchInWindow(HWND window, LPARAM caughtFlag) {
+BOOL CALLBACK CatchInWindow(HWND window, LPARAM scanPointer) {
     char title[kTitleBuffer];
     if (GetWindowTextA(window, title, kTitleBuffer) <= 0) return TRUE;
     char* marker = std::strstr(title, kCatchMarker);
     if (marker == nullptr) return TRUE;
-    *reinterpret_cast<bool*>(caughtFlag) = true;
+    Scan& scan = *reinterpret_cast<Scan*>(scanPointer);
+    scan.caught = true;
     try {
-        AnnounceCatch();
+        AnnounceCatch(scan.app);
     } catch (...) {
         OutputDebugStringA("KorvoPop: announcing a caught pop-up failed\n");
     }
@@ -46,10 +53,10 @@ BOOL CALLBACK CatchInWindow(HWND window, LPARAM caughtFlag) {
 
 }  // namespace
 
-bool ScanForCaughtPopup() {
-    bool caught = false;
-    EnumWindows(CatchInWindow, reinterpret_cast<LPARAM>(&caught));
-    return caught;
+bool ScanForCaughtPopup(AppContext& app) {
+    Scan scan{app, false};
+    EnumWindows(CatchInWindow, reinterpret_cast<LPARAM>(&scan));
+    return scan.caught;
 }
 
 }  // namespace shell

@@ -1,11 +1,10 @@
 #include "shell/popup_count_dlg_win.h"
 
-#include "app/popup_killer_app_win.h"
 #include "core/app_state.h"
 #include "core/language_dialog_win.h"
 #include "platform/threads.h"
 #include "res/resource.h"
-#include "shell/skin_control_win.h"
+#include "shell/app_context_win.h"
 
 namespace shell {
 namespace {
@@ -24,7 +23,10 @@ constexpr UINT kPlaceFlags = SWP_NOSIZE | SWP_NOACTIVATE;
 
 CPopupCountDlg::~CPopupCountDlg() { Destroy(); }
 
-bool CPopupCountDlg::Create() { return CreateModeless(IDD_POPUP_COUNT, nullptr); }
+bool CPopupCountDlg::Create() {
+    SetLook(app_.CounterLook());
+    return CreateModeless(IDD_POPUP_COUNT, nullptr);
+}
 
 void CPopupCountDlg::ShowCounter() {
     if (hwnd_ == nullptr) return;
@@ -58,12 +60,7 @@ bool CPopupCountDlg::OnInit() {
     texts_.Capture(hwnd_);
     texts_.Apply(hwnd_);
     MoveToCorner();
-    SetCount(core::appState.blockedPopups);
-    core::theApp.counterSkin = SkinControl::FromDialogItem(hwnd_, IDC_SKIN);
-    if (core::theApp.counterSkin) {
-        core::theApp.counterSkin->LoadSkin(WidePath(core::appState.installPath + "\\popup.skn"));
-        core::theApp.counterSkin->ApplySkin(hwnd_);
-    }
+    SetCount(app_.state.blockedPopups);
     return true;
 }
 
@@ -134,12 +131,12 @@ void CPopupCountDlg::StopSlide() { slide_->generation.fetch_add(1); }
 
 void CPopupCountDlg::Refresh() {
     StopSlide();
-    if (core::appState.languageChanged) {
+    if (app_.state.languageChanged) {
         texts_.Apply(hwnd_);
-        if (core::theApp.counterSkin) core::theApp.counterSkin->RefreshSkin(hwnd_);
+        RefreshLook();
     }
     SetWindowPos(hwnd_, HWND_TOPMOST, cornerX_, cornerY_, 0, 0, kPlaceFlags);
-    SetCount(core::appState.blockedPopups);
+    SetCount(app_.state.blockedPopups);
     SetTimer(hwnd_, kHideTimer, kHideDelayMs, nullptr);
 }
 

@@ -15,9 +15,12 @@
 
 namespace shell {
 
+struct AppContext;
+
 class CPopupCountDlg : public platform::Dialog {
   public:
-    CPopupCountDlg() = default;
+    // Shows app.state's count with app's counter look.
+    explicit CPopupCountDlg(AppContext& app) : app_(app) {}
     // Destroys the window the same way as Destroy.
     ~CPopupCountDlg() override;
 
@@ -60,6 +63,7 @@ class CPopupCountDlg : public platform::Dialog {
     void Refresh();
     void MoveToCorner();
 
+    AppContext& app_;
     // Key 2001: the label.
     core::ControlTexts texts_{core::texts::kPopupCountTexts, {IDC_COUNT_LABEL}};
     int cornerX_ = 0;

@@ -7,11 +7,20 @@
 
 namespace shell {
 
+struct AppContext;
+
 class CSplashDlg : public platform::Dialog {
+  public:
+    // Reads its file from app's installation folder.
+    explicit CSplashDlg(const AppContext& app) : app_(app) {}
+
   protected:
     // Loads "splash.spl" from the installation folder, shows it and takes it down again, then
     // ends the dialog with 0. Without the control the dialog ends at once.
     bool OnInit() override;
+
+  private:
+    const AppContext& app_;
 };
 
 }  // namespace shell

@@ -1,13 +1,17 @@
 #include "shell/tray_hint_dlg_win.h"
 
-#include "app/popup_killer_app_win.h"
 #include "core/app_state.h"
 #include "core/language_dialog_win.h"
 #include "platform/win/reg_key.h"
 #include "res/resource.h"
-#include "shell/skin_control_win.h"
+#include "shell/app_context_win.h"
 
 namespace shell {
+
+INT_PTR CTrayHintDlg::Run() {
+    SetLook(app_.MainLook());
+    return RunModal(IDD_TRAY_HINT, nullptr);
+}
 
 bool CTrayHintDlg::OnInit() {
     core::ControlTexts texts(core::texts::kTrayHintTexts,
@@ -16,11 +20,6 @@ bool CTrayHintDlg::OnInit() {
     texts.Apply(hwnd_);
     Send(WM_SETICON, ICON_BIG,
          reinterpret_cast<LPARAM>(LoadIconA(ResourceModule(), MAKEINTRESOURCEA(IDI_PROGRAM))));
-    core::theApp.mainSkin = SkinControl::FromDialogItem(hwnd_, IDC_SKIN);
-    if (core::theApp.mainSkin) {
-        core::theApp.mainSkin->LoadSkin(WidePath(core::appState.installPath + "\\KorvoSkn.skn"));
-        core::theApp.mainSkin->ApplySkin(hwnd_);
-    }
     return true;
 }
 
@@ -29,10 +28,10 @@ bool CTrayHintDlg::OnInit() {
 bool CTrayHintDlg::OnCommand(int code, int id) {
     (void)code;
     if (id != IDOK) return false;
-    core::appState.showAtStart = IsItemChecked(IDC_HINT_DONT_SHOW) ? 0 : 1;
+    app_.state.showAtStart = IsItemChecked(IDC_HINT_DONT_SHOW) ? 0 : 1;
     platform::RegKey key;
     if (key.Open(HKEY_CURRENT_USER, core::kAppKeyPath) == ERROR_SUCCESS) {
-        key.SetDword("ShowAtStart", core::appState.showAtStart);
+        key.SetDword("ShowAtStart", app_.state.showAtStart);
     }
     End(IDOK);
     return true;

@@ -6,10 +6,22 @@
 
 namespace shell {
 
+struct AppContext;
+
 class CTrayHintDlg : public platform::Dialog {
+  public:
+    explicit CTrayHintDlg(AppContext& app) : app_(app) {}
+
+    // Runs the hint modally with the main look; returns IDOK, IDCANCEL, or -1 when it could not
+    // be created.
+    INT_PTR Run();
+
   protected:
     bool OnInit() override;
     bool OnCommand(int code, int id) override;
+
+  private:
+    AppContext& app_;
 };
 
 }  // namespace shell

@@ -27,7 +27,6 @@ bool CMyPropertyPage1::OnInit() {
     EnableItem(IDC_BROWSERS_NETSCAPE, choices.netscapeEnabled);
     EnableItem(IDC_BROWSERS_OPERA, choices.operaEnabled);
     ShowItem(IDC_BROWSERS_NOTE, choices.showNote);
-    ApplySkin();
     return true;
 }
 

@@ -41,7 +41,6 @@ bool CMyPropertyPage2::OnInit() {
         SetText(IDC_CONNECTIONS_GREY_NOTE, core::texts::kConnectionsResetGreyNote);
         SetText(IDC_CONNECTIONS_NOTE, core::texts::kConnectionsResetNote);
     }
-    ApplySkin();
     return true;
 }
 

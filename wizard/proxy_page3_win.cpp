@@ -24,7 +24,6 @@ bool CMyPropertyPage3::OnInit() {
     } else {
         SetText(IDC_PROFILES_GREY_NOTE, core::texts::kProfilesResetGreyNote);
     }
-    ApplySkin();
     return true;
 }
 

@@ -51,7 +51,6 @@ void RunWizardFinish(WizardContext& context, HWND owner) {
 
 bool CMyPropertyPage4::OnInit() {
     SetText(IDC_FINISH_TEXT, core::texts::kFinishText);
-    ApplySkin();
     return true;
 }
 

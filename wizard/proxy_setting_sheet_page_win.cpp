@@ -25,7 +25,7 @@ void CWizardPage::SetText(int controlId, const core::LanguageText& text) const {
 }
 
 void CWizardPage::ShowPage(const core::LanguageText& title) {
-    ApplySkin();
+    ApplyLook();
     PropSheet_SetTitle(Sheet(), 0, core::GetWizardString(title).c_str());
 }
 

@@ -4,30 +4,31 @@
 
 #include <windows.h>
 
-#include <functional>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "browsers/browser_state.h"
 #include "browsers/proxy_setting_sheet_rules.h"
 #include "browsers/wizard_state.h"
 #include "core/language_texts.h"
+#include "core/app_state.h"
 #include "platform/win/check_list_view.h"
 #include "platform/win/property_sheet.h"
 
 namespace browsers {
 
 // One object for the whole wizard, handed to every page: the choices, the browsers' state that
-// the pages read and Finish updates, and how a page takes the program's skin.
+// the pages read and Finish updates, the application state whose start-up prompt a Cancel asks
+// for again, and the program's look for the pages.
 struct WizardContext {
-    WizardContext(BrowserConfigState& browsers, std::function<void(HWND)> skin)
-        : config(browsers), applySkin(std::move(skin)) {}
+    WizardContext(BrowserConfigState& browsers, core::AppState& state, platform::Look* pageLook)
+        : config(browsers), appState(state), look(pageLook) {}
 
     WizardState wizard;
     BrowserConfigState& config;
-    std::function<void(HWND)> applySkin;  // empty: the pages stay plain
-    bool cancelled = false;               // the user left the wizard by Cancel
+    core::AppState& appState;
+    platform::Look* look;    // null: the pages stay plain
+    bool cancelled = false;  // the user left the wizard by Cancel
 };
 
 // The dialog resource of a page, as Next and Back answer it to jump.
@@ -35,7 +36,7 @@ int PageDialogId(WizardPage page);
 
 class CWizardPage : public platform::PropertyPage {
   public:
-    explicit CWizardPage(WizardContext& context) : context_(context) {}
+    explicit CWizardPage(WizardContext& context) : context_(context) { SetLook(context.look); }
 
   protected:
     bool SetMode() const { return context_.wizard.setMode != 0; }
@@ -43,12 +44,9 @@ class CWizardPage : public platform::PropertyPage {
     void SetButtons(DWORD buttons) const { PropSheet_SetWizButtons(Sheet(), buttons); }
     // Text of a control from the wizard's language section.
     void SetText(int controlId, const core::LanguageText& text) const;
-    // What every page does when it is shown: the skin, and the page's title in the caption (the
-    // text title; its default is the page's resource title).
+    // What every page does when it is shown: the look again, and the page's title in the
+    // caption (the text title; its default is the page's resource title).
     void ShowPage(const core::LanguageText& title);
-    void ApplySkin() const {
-        if (context_.applySkin) context_.applySkin(hwnd_);
-    }
     void OnReset() override { context_.cancelled = true; }
 
     WizardContext& context_;

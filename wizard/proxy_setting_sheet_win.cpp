@@ -1,7 +1,6 @@
 #include "wizard/proxy_setting_sheet_win.h"
 
 #include <string>
-#include <utility>
 
 #include "core/app_state.h"
 #include "core/language_dialog_win.h"
@@ -19,14 +18,17 @@ CProxySettingSheet* runningSheet = nullptr;
 }  // namespace
 
 CProxySettingSheet::CProxySettingSheet(bool setMode, BrowserConfigState& config,
-                                       std::function<void(HWND)> applySkin)
-    : context_(config, std::move(applySkin)) {
+                                       core::AppState& state, platform::Look* look)
+    : context_(config, state, look) {
     context_.wizard.setMode = setMode ? 1 : 0;
     AddPage(browsersPage_, IDD_WIZARD_BROWSERS);
     AddPage(connectionsPage_, IDD_WIZARD_CONNECTIONS);
     AddPage(profilesPage_, IDD_WIZARD_PROFILES);
     AddPage(finishPage_, IDD_WIZARD_FINISH);
 }
+
+CProxySettingSheet::CProxySettingSheet(bool setMode, shell::AppContext& app)
+    : CProxySettingSheet(setMode, app.browserConfig, app.state, app.MainLook()) {}
 
 INT_PTR CProxySettingSheet::Run(HWND owner) {
     char caption[256] = "";
@@ -37,7 +39,7 @@ INT_PTR CProxySettingSheet::Run(HWND owner) {
     const INT_PTR result = RunModal(owner, caption, true);
     runningSheet = outer;
     // The start-up prompt comes again, since the browsers may still be unconfigured.
-    if (context_.cancelled) core::appState.wizardMessage = "A";
+    if (context_.cancelled) context_.appState.wizardMessage = "A";
     return result;
 }
 

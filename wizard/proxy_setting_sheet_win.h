@@ -6,10 +6,10 @@
 
 #include <windows.h>
 
-#include <functional>
-
 #include "browsers/browser_state.h"
+#include "core/app_state.h"
 #include "platform/win/property_sheet.h"
+#include "shell/app_context_win.h"
 #include "wizard/proxy_page1_win.h"
 #include "wizard/proxy_page2_win.h"
 #include "wizard/proxy_page3_win.h"
@@ -20,17 +20,16 @@ namespace browsers {
 
 class CProxySettingSheet : public platform::PropertySheet {
   public:
-    // true: Set Proxy, false: Reset Proxy. Works on the application's browser state
-    // (core::theApp.browserConfig) and takes the program's skin; defined beside the
-    // application's windows.
-    explicit CProxySettingSheet(bool setMode);
-    // Works on config and hands each page to applySkin (may be empty) when the page is
-    // initialised or shown. The skin control's window class must be registered before Run.
-    CProxySettingSheet(bool setMode, BrowserConfigState& config,
-                       std::function<void(HWND)> applySkin);
+    // true: Set Proxy, false: Reset Proxy. Works on config and state and gives each page look
+    // (may be null) when the page is initialised or shown. The skin control's window class
+    // must be registered before Run.
+    CProxySettingSheet(bool setMode, BrowserConfigState& config, core::AppState& state,
+                       platform::Look* look);
+    // The same on the application's browser state and state, with its main look.
+    CProxySettingSheet(bool setMode, shell::AppContext& app);
 
     // Runs the wizard modally over owner. Finish sets or resets the chosen browsers and
-    // updates the browser state; Cancel sets core::appState.wizardMessage to "A" and changes
+    // updates the browser state; Cancel sets the state's wizardMessage to "A" and changes
     // nothing else. Returns PropertySheetA's result.
     INT_PTR Run(HWND owner);
 

@@ -110,6 +110,7 @@ INT_PTR Dialog::Route(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, Dia
             dialog = created;
             SetWindowLongPtrA(hwnd, DWLP_USER, reinterpret_cast<LONG_PTR>(dialog));
             dialog->hwnd_ = hwnd;
+            dialog->ApplyLook();
             return dialog->OnInit() ? TRUE : FALSE;
         }
         dialog = reinterpret_cast<Dialog*>(GetWindowLongPtrA(hwnd, DWLP_USER));

@@ -10,6 +10,20 @@
 
 namespace platform {
 
+// How the program's windows look (its skin). A dialog or sheet given one applies it to its
+// window when the window is initialised, and refreshes it on request. The look outlives every
+// window it is given to.
+class Look {
+  public:
+    // Takes window and its controls over with the look, from now on.
+    virtual void Apply(HWND window) = 0;
+    // Redraws window and its children with the look (after their texts changed).
+    virtual void Refresh(HWND window) = 0;
+
+  protected:
+    ~Look() = default;
+};
+
 class Dialog : public Window {
   public:
     Dialog() = default;
@@ -34,7 +48,20 @@ class Dialog : public Window {
     // The module the resources are loaded from (the program itself).
     static HINSTANCE ResourceModule();
 
+    // The look applied at WM_INITDIALOG, before OnInit; null (the default) leaves the dialog
+    // plain. Set before the window is created.
+    void SetLook(Look* look) { look_ = look; }
+    Look* GetLook() const { return look_; }
+
   protected:
+    // The look again on this window (a page shown anew) / its redraw; nothing without a look.
+    void ApplyLook() const {
+        if (look_ != nullptr) look_->Apply(hwnd_);
+    }
+    void RefreshLook() const {
+        if (look_ != nullptr) look_->Refresh(hwnd_);
+    }
+
     // WM_INITDIALOG: the window and its controls exist. Returns true to give the focus to the
     // first control, false when the handler set the focus itself.
     virtual bool OnInit() { return true; }
@@ -71,6 +98,7 @@ class Dialog : public Window {
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
     bool modal_ = false;
+    Look* look_ = nullptr;
 };
 
 }  // namespace platform

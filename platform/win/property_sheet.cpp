@@ -115,6 +115,7 @@ int CALLBACK PropertySheet::SheetCallback(HWND hwnd, UINT message, LPARAM lParam
     sheet->hwnd_ = hwnd;
     SetWindowSubclass(hwnd, SheetSubclassProc, 1, reinterpret_cast<DWORD_PTR>(sheet));
     try {
+        if (sheet->look_ != nullptr) sheet->look_->Apply(hwnd);
         sheet->OnInitialized();
     } catch (...) {
         OutputDebugStringA("KorvoPop: a property sheet's initialisation failed\n");

@@ -70,6 +70,8 @@ class PropertySheet : public Window {
     HWND TabControl() const { return PropSheet_GetTabControl(hwnd_); }
     void SetWizardButtons(DWORD buttons) const { PropSheet_SetWizButtons(hwnd_, buttons); }
     void PressButton(int button) const { PropSheet_PressButton(hwnd_, button); }
+    // The look applied to the sheet's window before OnInitialized; null leaves it plain.
+    void SetLook(Look* look) { look_ = look; }
 
   protected:
     // Set before RunModal to create the sheet's window hidden: the dialog manager would show a
@@ -95,6 +97,7 @@ class PropertySheet : public Window {
                                               UINT_PTR id, DWORD_PTR object);
 
     std::vector<PROPSHEETPAGEA> pages_;
+    Look* look_ = nullptr;
 };
 
 }  // namespace platform

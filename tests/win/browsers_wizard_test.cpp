@@ -17,6 +17,7 @@
 #include "res/resource.h"
 #include "shell/skin_control_win.h"
 #include "tests/win/browsers_support.h"
+#include "tests/win/test_app.h"
 #include "wizard/proxy_setting_sheet_win.h"
 
 namespace browsers {
@@ -86,9 +87,8 @@ class BrowsersWizard : public ::testing::Test {
         INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES};
         InitCommonControlsEx(&controls);
         shell::SkinControl::RegisterClasses();
-        savedState_ = core::appState;
-        core::appState.installPath = root_.Path() + "none";  // no language file
-        core::appState.wizardMessage = "N";
+        app_.State().installPath = root_.Path() + "none";  // no language file
+        app_.State().wizardMessage = "N";
         platform::SetMessageBoxHandler([](HWND, const std::string& text, const std::string&, UINT) {
             boxes.push_back(text);
             return IDOK;
@@ -116,7 +116,6 @@ class BrowsersWizard : public ::testing::Test {
     }
     void TearDown() override {
         platform::SetMessageBoxHandler(nullptr);
-        core::appState = savedState_;
         test_folder::RemoveTree(ApplicationData() + "Mozilla\\");
         ClearRegistry();
     }
@@ -143,7 +142,7 @@ class BrowsersWizard : public ::testing::Test {
         nextStep = 0;
         ticks = 0;
         const UINT_PTR timer = SetTimer(nullptr, 0, 30, RunNextStep);
-        CProxySettingSheet sheet(setMode, config_, nullptr);
+        CProxySettingSheet sheet(setMode, config_, app_.State(), nullptr);
         sheet.Run(nullptr);
         KillTimer(nullptr, timer);
         EXPECT_EQ(nextStep, steps.size()) << "steps left when the wizard closed";
@@ -161,12 +160,12 @@ class BrowsersWizard : public ::testing::Test {
         }
     }
 
+    test_app::TestApp app_;
     test_folder::TemporaryFolder root_;
     const std::string profile_ = ApplicationData() + "Mozilla\\Profiles\\default\\ab12cd34.slt\\";
     const std::string opera6_ = root_.Path() + "Opera6\\";
     const std::string opera7_ = root_.Path() + "Opera7\\";
     BrowserConfigState config_;
-    core::AppState savedState_;
     proxy::AppSettings settings_;
 };
 
@@ -211,7 +210,7 @@ TEST_F(BrowsersWizard, CancelWritesOnlyTheWizardMessage) {
                      NextIs(true), Press(PSBTN_NEXT),
                      [](HWND sheet) { Tick(List(sheet, IDC_PROFILES_LIST), 0, true); },
                      Press(PSBTN_NEXT), ExpectPage(3), Press(PSBTN_CANCEL)});
-    EXPECT_EQ(core::appState.wizardMessage, "A");
+    EXPECT_EQ(app_.State().wizardMessage, "A");
     ExpectNothingWritten();
     EXPECT_TRUE(boxes.empty());
 }
@@ -231,7 +230,7 @@ TEST_F(BrowsersWizard, ResetWithNothingConfiguredOffersOnlyFinish) {
                    EXPECT_FALSE(Shown(sheet, kNext) && Enabled(sheet, kNext));
                },
                Press(PSBTN_FINISH)});
-    EXPECT_EQ(core::appState.wizardMessage, "N");
+    EXPECT_EQ(app_.State().wizardMessage, "N");
     ExpectNothingWritten();
     EXPECT_TRUE(boxes.empty());
 }
@@ -387,7 +386,7 @@ TEST_F(BrowsersWizard, FinishSetsThenResetsEveryChosenBrowser) {
     EXPECT_EQ(boxes[0],
               "Netscape proxy has been set successfully. Settings Will take effect from the "
               "second launch for Netscape.");
-    EXPECT_EQ(core::appState.wizardMessage, "N");
+    EXPECT_EQ(app_.State().wizardMessage, "N");
 
     boxes.clear();
     WriteFile(profile_ + "prefs.js", kSetUserJs);  // Mozilla takes user.js in when it starts

@@ -15,9 +15,9 @@ namespace {
 class CoreLanguage : public ::testing::Test {
   protected:
     void SetUp() override {
-        saved_ = appState;
-        appState.installPath = folder_.Path().substr(0, folder_.Path().size() - 1);
-        appState.language = "Test";
+        BindLanguageState(&state_);
+        state_.installPath = folder_.Path().substr(0, folder_.Path().size() - 1);
+        state_.language = "Test";
         CreateDirectoryA((folder_.Path() + "Language").c_str(), nullptr);
         const std::string longValue(1200, 'v');
         WriteLanguage("Test",
@@ -29,13 +29,14 @@ class CoreLanguage : public ::testing::Test {
                           longValue + "\r\n");
         WriteLanguage("Other", "[KorvoPopupKiller]\r\n99990=Other Title\r\n");
     }
-    void TearDown() override { appState = saved_; }
+    void TearDown() override { BindLanguageState(nullptr); }
     void WriteLanguage(const std::string& language, const std::string& content) {
         test_folder::WriteFile(folder_.Path() + "Language\\" + language + ".ini", content);
     }
 
     test_folder::TemporaryFolder folder_;
-    AppState saved_;
+    // The state this test's lookups read.
+    AppState state_;
 };
 
 TEST_F(CoreLanguage, LookupsBySectionAndBuffer) {
@@ -50,11 +51,11 @@ TEST_F(CoreLanguage, LookupsBySectionAndBuffer) {
     EXPECT_EQ(GetDialogText(1, "d").size(), 999u);
 
     // The path is rebuilt from the state on every lookup; a doubled backslash still works.
-    appState.language = "Other";
+    state_.language = "Other";
     EXPECT_EQ(AppTitle(), "Other Title");
-    appState.installPath += "\\";
+    state_.installPath += "\\";
     EXPECT_EQ(AppTitle(), "Other Title");
-    appState.language.clear();
+    state_.language.clear();
     EXPECT_EQ(AppTitle(), "Korvo Popup Killer");
 }
 

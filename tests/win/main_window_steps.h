@@ -7,7 +7,7 @@
 #include <functional>
 #include <vector>
 
-#include "app/popup_killer_app_win.h"
+#include "shell/app_context_win.h"
 #include "shell/main_page_win.h"
 
 namespace main_window_steps {
@@ -49,21 +49,21 @@ inline void CALLBACK GiveUp(HWND, UINT, UINT_PTR, DWORD) {
 
 }  // namespace detail
 
-// Runs the main window through steps, one per 50 ms tick (10 s at most), then stops its proxy.
-// Returns false when the time limit ended it before every step ran.
-inline bool Run(std::vector<Step> steps) {
+// Runs the main window on app through steps, one per 50 ms tick (10 s at most), then stops its
+// proxy. Returns false when the time limit ended it before every step ran.
+inline bool Run(shell::AppContext& app, std::vector<Step> steps) {
     detail::Steps() = std::move(steps);
     detail::NextStep() = 0;
     detail::TimedOut() = false;
     const UINT_PTR timer = SetTimer(nullptr, 0, 50, detail::RunNextStep);
     const UINT_PTR limit = SetTimer(nullptr, 0, 10000, detail::GiveUp);
     {
-        shell::CMainPage page;
+        shell::CMainPage page(app);
         page.Run();
     }
     KillTimer(nullptr, timer);
     KillTimer(nullptr, limit);
-    core::theApp.listener.StopListener();
+    app.listener.StopListener();
     detail::Steps().clear();
     return !detail::TimedOut();
 }

@@ -11,7 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "app/popup_killer_app_win.h"
 #include "browsers_support.h"
 #include "core/app_state.h"
 #include "main_window_steps.h"
@@ -21,10 +20,14 @@
 #include "proxy/settings.h"
 #include "res/resource.h"
 #include "shell/main_page_win.h"
+#include "test_app.h"
 #include "test_folder.h"
 
 namespace pages {
 namespace {
+
+// The running test's application context, for the steps.
+shell::AppContext* app = nullptr;
 
 using main_window_steps::Step;
 // Zone number -> value name -> policy.
@@ -88,19 +91,19 @@ DWORD Stored(int zone, const std::string& name) {
 class PagesActiveX : public ::testing::Test {
   protected:
     void SetUp() override {
+        app = &app_.Context();
         shell::SkinControl::RegisterClasses();
-        saved_ = core::appState;
-        core::appState.installPath = folder_.Path().substr(0, folder_.Path().size() - 1);
+        app->state.installPath = folder_.Path().substr(0, folder_.Path().size() - 1);
         platform::OverrideProgramDirectory(folder_.Path());
-        core::appState.language = "English";
-        core::appState.blockedPopups = "0";
-        core::appState.firstRun = 0;
-        core::appState.closeToTray = 1;
-        proxy::appSettings.PopupPort = 0;
-        proxy::appSettings.PopupCheckEnabled = 0;
+        app->state.language = "English";
+        app->state.blockedPopups = "0";
+        app->state.firstRun = 0;
+        app->state.closeToTray = 1;
+        app->settings.PopupPort = 0;
+        app->settings.PopupCheckEnabled = 0;
         platform::RegKey key;
         key.Create(HKEY_CURRENT_USER, core::kAppKeyPath);
-        core::theApp.counterDialog = std::make_unique<shell::CPopupCountDlg>();
+        app->counterDialog = std::make_unique<shell::CPopupCountDlg>(*app);
         platform::SetMessageBoxHandler(AnswerBox);
         SaveZones();
         steps.clear();
@@ -109,8 +112,6 @@ class PagesActiveX : public ::testing::Test {
         RestoreZones();
         platform::SetMessageBoxHandler(nullptr);
         platform::OverrideProgramDirectory("");
-        core::theApp.counterDialog.reset();
-        core::appState = saved_;
         browsers_test::DeleteKeyTree(HKEY_CURRENT_USER, core::kAppKeyPath);
     }
     // Every zone key gets exactly the values given; the others are removed.
@@ -126,11 +127,11 @@ class PagesActiveX : public ::testing::Test {
     }
     // Runs the main window through the steps (10 s at most).
     void RunMainWindow() {
-        EXPECT_TRUE(main_window_steps::Run(steps)) << "the steps did not all run";
+        EXPECT_TRUE(main_window_steps::Run(*app, steps)) << "the steps did not all run";
     }
 
+    test_app::TestApp app_;
     test_folder::TemporaryFolder folder_;
-    core::AppState saved_;
 
   private:
     // The zone values as the prefix had them, put back after the test.

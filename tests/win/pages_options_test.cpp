@@ -10,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "app/popup_killer_app_win.h"
 #include "browsers_support.h"
 #include "core/app_messages.h"
 #include "core/app_state.h"
@@ -23,10 +22,14 @@
 #include "proxy/settings.h"
 #include "res/resource.h"
 #include "shell/main_page_win.h"
+#include "test_app.h"
 #include "test_folder.h"
 
 namespace pages {
 namespace {
+
+// The running test's application context, for the steps.
+shell::AppContext* app = nullptr;
 
 using main_window_steps::Step;
 
@@ -185,8 +188,8 @@ std::string FlatBitmap(BYTE red, BYTE green, BYTE blue) {
 class PagesOptions : public ::testing::Test {
   protected:
     void SetUp() override {
+        app = &app_.Context();
         shell::SkinControl::RegisterClasses();
-        saved_ = core::appState;
         install_ = folder_.Path() + "Korvo";
         for (const char* sub : {"", "\\Language", "\\Flags", "\\Sounds", "\\Elsewhere"}) {
             CreateDirectoryA((install_ + sub).c_str(), nullptr);
@@ -211,20 +214,20 @@ class PagesOptions : public ::testing::Test {
         // Cancel reloads this file: catching stays off, as no browser is configured here.
         test_folder::WriteFile(install_ + "\\KorvoINI.ini",
                                "[KorvoPopupKiller]\r\nPopupCheckDisabled=1\r\n");
-        core::appState.installPath = install_;
+        app->state.installPath = install_;
         platform::OverrideProgramDirectory(install_ + "\\");
-        core::appState.language = "English";
-        core::appState.languageChanged = 0;
-        core::appState.userWavPath = install_ + "\\Sounds\\Beep.wav";
-        core::appState.blockedPopups = "0";
-        core::appState.firstRun = 0;
-        core::appState.closeToTray = 1;
-        proxy::appSettings.PopupPort = 0;
-        proxy::appSettings.PopupCheckEnabled = 0;
-        proxy::appSettings.PlayWave = 1;
+        app->state.language = "English";
+        app->state.languageChanged = 0;
+        app->state.userWavPath = install_ + "\\Sounds\\Beep.wav";
+        app->state.blockedPopups = "0";
+        app->state.firstRun = 0;
+        app->state.closeToTray = 1;
+        app->settings.PopupPort = 0;
+        app->settings.PopupCheckEnabled = 0;
+        app->settings.PlayWave = 1;
         platform::RegKey key;
         key.Create(HKEY_CURRENT_USER, core::kAppKeyPath);
-        core::theApp.counterDialog = std::make_unique<shell::CPopupCountDlg>();
+        app->counterDialog = std::make_unique<shell::CPopupCountDlg>(*app);
         platform::SetMessageBoxHandler(AnswerBox);
         SetWavFileChooser(AnswerChooser);
         boxes.clear();
@@ -235,18 +238,16 @@ class PagesOptions : public ::testing::Test {
         SetWavFileChooser(nullptr);
         platform::SetMessageBoxHandler(nullptr);
         platform::OverrideProgramDirectory("");
-        core::theApp.counterDialog.reset();
-        core::appState = saved_;
         browsers_test::DeleteKeyTree(HKEY_CURRENT_USER, core::kAppKeyPath);
     }
     // Runs the main window through the steps (10 s at most).
     void RunMainWindow() {
-        EXPECT_TRUE(main_window_steps::Run(steps)) << "the steps did not all run";
+        EXPECT_TRUE(main_window_steps::Run(*app, steps)) << "the steps did not all run";
     }
 
+    test_app::TestApp app_;
     test_folder::TemporaryFolder folder_;
     std::string install_;
-    core::AppState saved_;
 };
 
 TEST_F(PagesOptions, SoundListKeepsOneBrowsedEntryThroughPicksAndCancel) {
@@ -264,7 +265,7 @@ TEST_F(PagesOptions, SoundListKeepsOneBrowsedEntryThroughPicksAndCancel) {
             EXPECT_EQ(ItemText(page, IDC_CURRENT_SOUND), "Beep.wav");
             // The dialog cancelled: nothing changes, the custom entry stays selected.
             Choose(page, IDC_SOUND_LIST, 3);
-            EXPECT_EQ(core::appState.userWavPath, install_ + "\\Sounds\\Beep.wav");
+            EXPECT_EQ(app->state.userWavPath, install_ + "\\Sounds\\Beep.wav");
             EXPECT_EQ(SelectedSound(page), "*** Custom Sound ***");
             chooserAnswers = {one, two};
             Choose(page, IDC_SOUND_LIST, 3);
@@ -274,17 +275,17 @@ TEST_F(PagesOptions, SoundListKeepsOneBrowsedEntryThroughPicksAndCancel) {
             EXPECT_EQ(Entries(page), withTwo);
             EXPECT_EQ(SelectedSound(page), "Two");
             EXPECT_EQ(ItemText(page, IDC_CURRENT_SOUND), "Two");
-            EXPECT_EQ(core::appState.userWavPath, two);
+            EXPECT_EQ(app->state.userWavPath, two);
             EXPECT_TRUE(IsWindowEnabled(GetDlgItem(sheet, kApplyButton)));
         },
         [&](HWND sheet) {
             HWND page = PropSheet_GetCurrentPageHwnd(sheet);
             Choose(page, IDC_SOUND_LIST, 2);
-            EXPECT_EQ(core::appState.userWavPath, install_ + "\\Sounds\\Chime.wav");
+            EXPECT_EQ(app->state.userWavPath, install_ + "\\Sounds\\Chime.wav");
             EXPECT_EQ(ItemText(page, IDC_CURRENT_SOUND), "Chime.wav");
             // The browsed entry stands for its own file, not for one in the sounds folder.
             Choose(page, IDC_SOUND_LIST, 3);
-            EXPECT_EQ(core::appState.userWavPath, two);
+            EXPECT_EQ(app->state.userWavPath, two);
             SendMessageA(sheet, WM_COMMAND, IDCANCEL, 0);
         },
         [&](HWND sheet) {
@@ -315,7 +316,7 @@ TEST_F(PagesOptions, TestStartsAndStopsAndTheSoundControlsFollowTheAlert) {
             EXPECT_TRUE(options.isPlaying);
             Click(page, IDC_TEST_SOUND);
             EXPECT_FALSE(options.isPlaying);
-            proxy::appSettings.PlayWave = 0;
+            app->settings.PlayWave = 0;
             ShowPage(sheet, 0);
         },
         [](HWND sheet) {
@@ -344,7 +345,7 @@ TEST_F(PagesOptions, LanguageListShowsFlagsAndTheLanguageInUsePostsNothing) {
         Choose(page, IDC_LANGUAGE_LIST, english);
         EXPECT_FALSE(MessageWaiting(sheet, shell::kMsgLanguageChanged));
         EXPECT_FALSE(IsWindowEnabled(GetDlgItem(sheet, kApplyButton)));
-        EXPECT_EQ(core::appState.languageChanged, 0);
+        EXPECT_EQ(app->state.languageChanged, 0);
         // The instance mutex was made again under the language's program title.
         HANDLE mutex = OpenMutexA(SYNCHRONIZE, FALSE, "KorvoPagesTest EN.kv");
         EXPECT_NE(mutex, nullptr);
@@ -377,7 +378,7 @@ TEST_F(PagesOptions, LanguageSwitchChangesEveryPageAndTheSheet) {
             EXPECT_EQ(ItemText(zones, IDC_ZONE_LABEL), "Zone");
             EXPECT_EQ(ItemText(zones, IDC_ZONE_NOTE), "Hinweis");
             EXPECT_EQ(ItemText(zones, IDC_SIGNED_GROUP), "Signed ActiveX");
-            EXPECT_EQ(core::appState.languageChanged, 1);
+            EXPECT_EQ(app->state.languageChanged, 1);
             SendMessageA(sheet, WM_COMMAND, kApplyButton, 0);
             platform::RegKey key;
             std::string saved;
@@ -392,8 +393,8 @@ TEST_F(PagesOptions, LanguageSwitchChangesEveryPageAndTheSheet) {
 TEST_F(PagesOptions, GeneralOptionsFollowTheClicksAndCancel) {
     test_folder::WriteFile(install_ + "\\KorvoINI.ini",
                            "[KorvoPopupKiller]\r\nDisplayOnTop=0\r\nStartup=2\r\n");
-    proxy::appSettings.DisplayOnTop = 0;
-    proxy::appSettings.Startup = 2;
+    app->settings.DisplayOnTop = 0;
+    app->settings.Startup = 2;
     steps = {
         [](HWND sheet) {
             HWND page = ShowPage(sheet, kOptionsIndex);
@@ -402,17 +403,17 @@ TEST_F(PagesOptions, GeneralOptionsFollowTheClicksAndCancel) {
             EXPECT_TRUE(IsDlgButtonChecked(page, IDC_CLOSE_TO_TRAY));
             CheckRadioButton(page, IDC_STARTUP_WINDOWS, IDC_STARTUP_IE, IDC_STARTUP_MANUAL);
             Click(page, IDC_STARTUP_MANUAL);
-            EXPECT_EQ(proxy::appSettings.Startup, 0);
+            EXPECT_EQ(app->settings.Startup, 0);
             CheckDlgButton(page, IDC_ALWAYS_ON_TOP, BST_CHECKED);
             Click(page, IDC_ALWAYS_ON_TOP);
-            EXPECT_EQ(proxy::appSettings.DisplayOnTop, 1);
+            EXPECT_EQ(app->settings.DisplayOnTop, 1);
             EXPECT_TRUE(MessageWaiting(sheet, shell::kMsgTopmostChanged));
             CheckDlgButton(page, IDC_CLOSE_TO_TRAY, BST_UNCHECKED);
             Click(page, IDC_CLOSE_TO_TRAY);
-            EXPECT_EQ(core::appState.closeToTray, 0);
+            EXPECT_EQ(app->state.closeToTray, 0);
             CheckDlgButton(page, IDC_CLOSE_TO_TRAY, BST_CHECKED);
             Click(page, IDC_CLOSE_TO_TRAY);
-            EXPECT_EQ(core::appState.closeToTray, 1);
+            EXPECT_EQ(app->state.closeToTray, 1);
         },
         [](HWND sheet) {
             EXPECT_TRUE(GetWindowLongA(sheet, GWL_EXSTYLE) & WS_EX_TOPMOST);
@@ -421,7 +422,7 @@ TEST_F(PagesOptions, GeneralOptionsFollowTheClicksAndCancel) {
         [](HWND sheet) {
             // Back to the stored settings, and the boxes say so.
             HWND page = PropSheet_GetCurrentPageHwnd(sheet);
-            EXPECT_EQ(proxy::appSettings.DisplayOnTop, 0);
+            EXPECT_EQ(app->settings.DisplayOnTop, 0);
             EXPECT_FALSE(IsDlgButtonChecked(page, IDC_ALWAYS_ON_TOP));
             EXPECT_TRUE(IsDlgButtonChecked(page, IDC_STARTUP_WINDOWS));
             EXPECT_FALSE(IsDlgButtonChecked(page, IDC_STARTUP_MANUAL));

@@ -11,7 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "app/popup_killer_app_win.h"
 #include "browsers/hosts_file.h"
 #include "browsers/internet_explorer.h"
 #include "browsers_support.h"
@@ -23,17 +22,21 @@
 #include "proxy/settings.h"
 #include "res/resource.h"
 #include "shell/skin_control_win.h"
+#include "test_app.h"
 #include "test_folder.h"
 
 namespace pages {
 namespace {
+
+// The running test's application context, for the steps and the answered message boxes.
+shell::AppContext* app = nullptr;
 
 constexpr int kApplyButton = 12321;
 
 // The sheet around the page stands in for the main window: it records what the page posts.
 class PopupsHost : public platform::PropertySheet {
   public:
-    CPopupDlg page;
+    CPopupDlg page{*app};
     std::vector<UINT> posted;
 
     void Run() {
@@ -71,7 +74,7 @@ int boxAnswer = IDYES;
 std::function<void()> wizardWork;
 
 int AnswerBox(HWND, const std::string& text, const std::string& caption, UINT) {
-    boxes.push_back(caption == core::theApp.appTitle ? text : "wrong caption: " + caption);
+    boxes.push_back(caption == app->appTitle ? text : "wrong caption: " + caption);
     return boxAnswer;
 }
 
@@ -120,17 +123,17 @@ const std::string k2254 = "Catching Pop-Ups is currently disabled, Do you want t
 class PagesPopup : public ::testing::Test {
   protected:
     void SetUp() override {
+        app = &app_.Context();
         shell::SkinControl::RegisterClasses();
-        saved_ = core::appState;
-        core::appState.installPath = folder_.Path().substr(0, folder_.Path().size() - 1);
-        core::appState.language = "English";
-        core::theApp.appTitle = "Korvo Test";
-        core::theApp.startWizard = 0;
-        core::theApp.browserConfig = browsers::BrowserConfigState();
+        app->state.installPath = folder_.Path().substr(0, folder_.Path().size() - 1);
+        app->state.language = "English";
+        app->appTitle = "Korvo Test";
+        app->startWizard = 0;
+        app->browserConfig = browsers::BrowserConfigState();
         platform::OverrideProgramDirectory(folder_.Path());
-        proxy::appSettings.PopupCheckEnabled = 0;
-        proxy::appSettings.PlayWave = 1;
-        proxy::appSettings.BannerBlock = 0;
+        app->settings.PopupCheckEnabled = 0;
+        app->settings.PlayWave = 1;
+        app->settings.BannerBlock = 0;
         ieProxyEnable_ = browsers_test::ReadValue(browsers::kInternetSettingsKey, "ProxyEnable");
         ieProxyServer_ = browsers_test::ReadValue(browsers::kInternetSettingsKey, "ProxyServer");
         ConfigureInternetExplorer(false);
@@ -145,8 +148,7 @@ class PagesPopup : public ::testing::Test {
     void TearDown() override {
         platform::SetMessageBoxHandler(nullptr);
         platform::OverrideProgramDirectory("");
-        core::appState = saved_;
-        core::theApp.browserConfig = browsers::BrowserConfigState();
+        app->browserConfig = browsers::BrowserConfigState();
         browsers_test::DeleteKeyTree(HKEY_CURRENT_USER, browsers::kProxySettingKey);
         RestoreValue("ProxyEnable", ieProxyEnable_, true);
         RestoreValue("ProxyServer", ieProxyServer_, false);
@@ -179,19 +181,19 @@ class PagesPopup : public ::testing::Test {
         EXPECT_EQ(nextStep, steps.size()) << "the steps did not all run";
     }
 
+    test_app::TestApp app_;
     test_folder::TemporaryFolder folder_;
-    core::AppState saved_;
     std::string ieProxyEnable_;
     std::string ieProxyServer_;
 };
 
 TEST_F(PagesPopup, WithoutAConfiguredBrowserCatchingStaysOffAndTheWarningBlinks) {
     // Catching on in the settings is switched off by the refresh when the page opens.
-    proxy::appSettings.PopupCheckEnabled = 1;
+    app->settings.PopupCheckEnabled = 1;
     auto shown = std::make_shared<std::vector<bool>>();
     steps = {
         [](PopupsHost& host) {
-            EXPECT_EQ(proxy::appSettings.PopupCheckEnabled, 0);
+            EXPECT_EQ(app->settings.PopupCheckEnabled, 0);
             EXPECT_FALSE(host.page.IsItemChecked(IDC_CATCH_POPUPS));
             EXPECT_FALSE(host.page.IsItemEnabled(IDC_SOUND_ALERT));
             EXPECT_TRUE(host.page.IsItemChecked(IDC_SOUND_ALERT));
@@ -217,11 +219,11 @@ TEST_F(PagesPopup, WithoutAConfiguredBrowserCatchingStaysOffAndTheWarningBlinks)
             // Shown again with catching on (as settings reloaded from disk may have it): it is
             // switched off with message 2253.
             boxes.clear();
-            proxy::appSettings.PopupCheckEnabled = 1;
+            app->settings.PopupCheckEnabled = 1;
             host.page.CheckItem(IDC_CATCH_POPUPS, true);
             host.page.Activate();
             EXPECT_EQ(boxes, std::vector<std::string>{k2253});
-            EXPECT_EQ(proxy::appSettings.PopupCheckEnabled, 0);
+            EXPECT_EQ(app->settings.PopupCheckEnabled, 0);
             EXPECT_FALSE(host.page.IsItemChecked(IDC_CATCH_POPUPS));
         },
         WaitFor([](PopupsHost& host) { return host.Posted(shell::kMsgCatchingChanged) == 1; }),
@@ -231,7 +233,7 @@ TEST_F(PagesPopup, WithoutAConfiguredBrowserCatchingStaysOffAndTheWarningBlinks)
 
 TEST_F(PagesPopup, EverySwitchOfCatchingCleansTheCaches) {
     ConfigureInternetExplorer(true);
-    proxy::appSettings.PopupCheckEnabled = 1;
+    app->settings.PopupCheckEnabled = 1;
     const std::string page = "http://popups.test/cached.html";
     steps = {
         // Opening with catching on ran the click once: a cleaning run.
@@ -251,11 +253,11 @@ TEST_F(PagesPopup, EverySwitchOfCatchingCleansTheCaches) {
                                              nullptr, 0, nullptr, nullptr));
             // Switching off cleans too; clicks during a run add one run after it, no more.
             Click(host, IDC_CATCH_POPUPS);
-            EXPECT_EQ(proxy::appSettings.PopupCheckEnabled, 0);
+            EXPECT_EQ(app->settings.PopupCheckEnabled, 0);
             EXPECT_FALSE(host.page.IsItemEnabled(IDC_SOUND_ALERT));
             EXPECT_TRUE(host.ApplyEnabled());
             for (int i = 0; i < 4; ++i) Click(host, IDC_CATCH_POPUPS);
-            EXPECT_EQ(proxy::appSettings.PopupCheckEnabled, 0);
+            EXPECT_EQ(app->settings.PopupCheckEnabled, 0);
             EXPECT_TRUE(host.page.WaitForCleaning(10000));
             const int runs = host.page.CompletedCleaningRuns() - 1;
             EXPECT_GE(runs, 2);
@@ -274,15 +276,15 @@ TEST_F(PagesPopup, SetProxyAsksOnceAfterTheFirstBrowserAndResetSwitchesCatchingO
     steps = {
         WaitFor([](PopupsHost& host) { return host.page.IsItemShown(IDC_NOT_CONFIGURED_WARNING); }),
         [](PopupsHost& host) {
-            wizardWork = [] { core::theApp.browserConfig.lanIsConfigured = 1; };
+            wizardWork = [] { app->browserConfig.lanIsConfigured = 1; };
             Click(host, IDC_SET_PROXY);
             EXPECT_EQ(boxes, std::vector<std::string>{k2254});
             EXPECT_FALSE(host.page.IsItemShown(IDC_NOT_CONFIGURED_WARNING));
-            EXPECT_EQ(proxy::appSettings.PopupCheckEnabled, 1);
+            EXPECT_EQ(app->settings.PopupCheckEnabled, 1);
             EXPECT_TRUE(host.page.IsItemChecked(IDC_CATCH_POPUPS));
             EXPECT_TRUE(host.page.IsItemEnabled(IDC_SOUND_ALERT));
             // With a browser configured already, nothing is asked.
-            wizardWork = [] { core::theApp.browserConfig.opera7IsConfigured = 1; };
+            wizardWork = [] { app->browserConfig.opera7IsConfigured = 1; };
             Click(host, IDC_SET_PROXY);
             EXPECT_EQ(boxes.size(), 1u);
         },
@@ -296,13 +298,13 @@ TEST_F(PagesPopup, SetProxyAsksOnceAfterTheFirstBrowserAndResetSwitchesCatchingO
             // A reset that leaves only Internet Explorer's live setting still switches off.
             boxes.clear();
             wizardWork = [] {
-                browsers::BrowserConfigState& config = core::theApp.browserConfig;
+                browsers::BrowserConfigState& config = app->browserConfig;
                 config = browsers::BrowserConfigState();
                 config.ieUsesProxy = 1;
             };
             Click(host, IDC_RESET_PROXY);
             EXPECT_EQ(boxes, std::vector<std::string>{k2253});
-            EXPECT_EQ(proxy::appSettings.PopupCheckEnabled, 0);
+            EXPECT_EQ(app->settings.PopupCheckEnabled, 0);
             EXPECT_FALSE(host.page.IsItemChecked(IDC_CATCH_POPUPS));
             EXPECT_FALSE(host.page.IsItemEnabled(IDC_SOUND_ALERT));
         },
@@ -330,13 +332,13 @@ TEST_F(PagesPopup, BannerBlockingSwapsTheHostsLines) {
         [hosts](PopupsHost& host) {
             EXPECT_FALSE(host.page.IsItemChecked(IDC_BANNER_BLOCK));
             Click(host, IDC_BANNER_BLOCK);
-            EXPECT_EQ(proxy::appSettings.BannerBlock, 1);
+            EXPECT_EQ(app->settings.BannerBlock, 1);
             EXPECT_EQ(test_folder::ReadFile(hosts),
                       "127.0.0.1 localhost\r\n127.0.0.1\tKorvoPopupKiller\r\n"
                       "127.0.0.1 ads.example\r\n");
             EXPECT_TRUE(host.ApplyEnabled());
             Click(host, IDC_BANNER_BLOCK);
-            EXPECT_EQ(proxy::appSettings.BannerBlock, 0);
+            EXPECT_EQ(app->settings.BannerBlock, 0);
             EXPECT_EQ(test_folder::ReadFile(hosts),
                       "127.0.0.1 localhost\r\n127.0.0.1\tKorvoPopupKiller\r\n");
         },

@@ -31,8 +31,8 @@ class SettingsFile : public ::testing::Test {
         platform::OverrideProgramDirectory("");
     }
     // Fields set away from their defaults, so that a load that skips a key shows.
-    static void ScrambleSettings() {
-        AppSettings& s = appSettings;
+    void ScrambleSettings() {
+        AppSettings& s = settings_;
         s.PopupIP.Set("x");
         s.GatewayIP.Set("y");
         for (Setting* field :
@@ -62,60 +62,48 @@ class SettingsFile : public ::testing::Test {
     }
 
     test_folder::TemporaryFolder folder_;
+    AppSettings settings_;
 };
 
-TEST_F(SettingsFile, MissingOrEmptyFileGivesTheDefaults) {
+// Every key but EventMask as the defaults save it, in the order the program writes them.
+const std::vector<std::string> kDefaultEntries = {
+    "PopupIP=KorvoPopupKiller",
+    "PopupPort=0",
+    "GatewayIP=",
+    "GatewayPort=80",
+    "GatewayEnable=0",
+    "BannerBlock=0",
+    "Startup=2",
+    "DisplayOnTop=1",
+    "ResetStats=0",
+    "UseDefaultBufferSizes=1",
+    "Disabled=0",
+    "DisableProxy=0",
+    "BufferSize=8192",
+    "DNSCacheSize=10",
+    "DNSCacheDisable=1",
+    "PopupCheckDisabled=0",
+    "PlayWave=1",
+    "ConnectionTimeOut=60",
+    "UseDefaultTimeOut=1",
+};
+
+// A missing, empty or foreign file gives every default, whatever the record held before: saved
+// again, the record writes exactly the defaults, and the one key never saved is at its default.
+TEST_F(SettingsFile, MissingOrEmptyFileGivesTheDefaultsAndSavesNineteenKeysInOrder) {
     for (const char* content : {static_cast<const char*>(nullptr), "", "[KorvoPopupKiller]\r\n",
                                 "[Other]\r\nPopupPort=1\r\n"}) {
         DeleteFileA(SettingsFilePath().c_str());
         if (content != nullptr) test_folder::WriteFile(SettingsFilePath(), content);
         ScrambleSettings();
-        LoadSettings(appSettings);
-        const AppSettings& s = appSettings;
+        LoadSettings(settings_);
         const std::string which = content ? content : "(no file)";
-        EXPECT_EQ(s.PopupIP.Get(), "KorvoPopupKiller") << which;
-        EXPECT_EQ(s.GatewayIP.Get(), "") << which;
-        const std::pair<const Setting*, int> expected[] = {
-            {&s.PopupPort, 0},          {&s.GatewayPort, 80},      {&s.GatewayEnable, 0},
-            {&s.BannerBlock, 0},        {&s.Startup, 2},           {&s.EventMask, -1},
-            {&s.DisplayOnTop, 1},       {&s.Disabled, 0},          {&s.UseDefaultBufferSizes, 1},
-            {&s.BufferSize, 8192},      {&s.DNSCacheSize, 10},     {&s.DNSCacheDisable, 1},
-            {&s.DisableProxy, 0},       {&s.PopupCheckEnabled, 1}, {&s.PlayWave, 1},
-            {&s.ConnectionTimeOut, 60}, {&s.UseDefaultTimeOut, 1},
-        };
-        for (size_t i = 0; i < std::size(expected); ++i) {
-            EXPECT_EQ(expected[i].first->load(), expected[i].second) << which << ", field " << i;
-        }
+        EXPECT_EQ(settings_.EventMask, -1) << which;
+        DeleteFileA(SettingsFilePath().c_str());
+        SaveSettings(settings_);
+        EXPECT_EQ(Entries(), kDefaultEntries) << which;
+        EXPECT_EQ(test_folder::ReadFile(SettingsFilePath()).rfind("[KorvoPopupKiller]\r\n", 0), 0u);
     }
-    EXPECT_TRUE(diagnostics.empty());
-}
-
-TEST_F(SettingsFile, SaveWritesNineteenKeysInOrderWithoutEventMask) {
-    LoadSettings(appSettings);
-    SaveSettings(appSettings);
-    const std::vector<std::string> expected = {
-        "PopupIP=KorvoPopupKiller",
-        "PopupPort=0",
-        "GatewayIP=",
-        "GatewayPort=80",
-        "GatewayEnable=0",
-        "BannerBlock=0",
-        "Startup=2",
-        "DisplayOnTop=1",
-        "ResetStats=0",
-        "UseDefaultBufferSizes=1",
-        "Disabled=0",
-        "DisableProxy=0",
-        "BufferSize=8192",
-        "DNSCacheSize=10",
-        "DNSCacheDisable=1",
-        "PopupCheckDisabled=0",
-        "PlayWave=1",
-        "ConnectionTimeOut=60",
-        "UseDefaultTimeOut=1",
-    };
-    EXPECT_EQ(Entries(), expected);
-    EXPECT_EQ(test_folder::ReadFile(SettingsFilePath()).rfind("[KorvoPopupKiller]\r\n", 0), 0u);
     EXPECT_TRUE(diagnostics.empty());
 }
 
@@ -132,25 +120,25 @@ TEST_F(SettingsFile, PopupCheckDisabledIsStoredInvertedBothWays) {
         test_folder::WriteFile(
             SettingsFilePath(),
             std::string("[KorvoPopupKiller]\r\nPopupCheckDisabled=") + c.fileValue + "\r\n");
-        LoadSettings(appSettings);
-        EXPECT_EQ(appSettings.PopupCheckEnabled, c.loadedField) << c.fileValue;
-        appSettings.PopupCheckEnabled = c.savedField;
-        SaveSettings(appSettings);
+        LoadSettings(settings_);
+        EXPECT_EQ(settings_.PopupCheckEnabled, c.loadedField) << c.fileValue;
+        settings_.PopupCheckEnabled = c.savedField;
+        SaveSettings(settings_);
         EXPECT_TRUE(HasEntry(c.savedEntry)) << c.fileValue << " saved from " << c.savedField;
     }
 }
 
 TEST_F(SettingsFile, MinusOneIsWrittenUnsignedAndReadBack) {
-    LoadSettings(appSettings);
-    appSettings.GatewayPort = -1;
-    appSettings.ConnectionTimeOut = -1;
-    SaveSettings(appSettings);
+    LoadSettings(settings_);
+    settings_.GatewayPort = -1;
+    settings_.ConnectionTimeOut = -1;
+    SaveSettings(settings_);
     EXPECT_TRUE(HasEntry("GatewayPort=4294967295"));
     EXPECT_TRUE(HasEntry("ConnectionTimeOut=4294967295"));
     ScrambleSettings();
-    LoadSettings(appSettings);
-    EXPECT_EQ(appSettings.GatewayPort, -1);
-    EXPECT_EQ(appSettings.ConnectionTimeOut, -1);
+    LoadSettings(settings_);
+    EXPECT_EQ(settings_.GatewayPort, -1);
+    EXPECT_EQ(settings_.ConnectionTimeOut, -1);
 }
 
 TEST_F(SettingsFile, NumbersAreReadFromTheirLeadingDigitsWithinLimits) {
@@ -159,7 +147,7 @@ TEST_F(SettingsFile, NumbersAreReadFromTheirLeadingDigitsWithinLimits) {
         const Setting* field;
         int expected;
     };
-    const AppSettings& s = appSettings;
+    const AppSettings& s = settings_;
     for (const Case& c : {Case{"BufferSize=abc", &s.BufferSize, 0},
                           Case{"BufferSize=4096bytes", &s.BufferSize, 4096},
                           Case{"BufferSize=  2048  ", &s.BufferSize, 2048},
@@ -172,7 +160,7 @@ TEST_F(SettingsFile, NumbersAreReadFromTheirLeadingDigitsWithinLimits) {
         test_folder::WriteFile(SettingsFilePath(),
                                std::string("[KorvoPopupKiller]\r\n") + c.entry + "\r\n");
         ScrambleSettings();
-        LoadSettings(appSettings);
+        LoadSettings(settings_);
         EXPECT_EQ(c.field->load(), c.expected) << c.entry;
     }
 }
@@ -181,8 +169,8 @@ TEST_F(SettingsFile, TextsAreLimitedTo259Characters) {
     const std::string longName(300, 'h');
     test_folder::WriteFile(SettingsFilePath(),
                            "[KorvoPopupKiller]\r\nGatewayIP=" + longName + "\r\n");
-    LoadSettings(appSettings);
-    EXPECT_EQ(appSettings.GatewayIP.Get(), longName.substr(0, 259));
+    LoadSettings(settings_);
+    EXPECT_EQ(settings_.GatewayIP.Get(), longName.substr(0, 259));
 }
 
 // The once-only report is process-wide, so this is the one test that makes writes fail.
@@ -190,9 +178,9 @@ TEST_F(SettingsFile, UnwritableFileGivesExactlyOneDiagnostic) {
     const std::string original = "[KorvoPopupKiller]\r\nPlayWave=0\r\n";
     test_folder::WriteFile(SettingsFilePath(), original);
     ASSERT_TRUE(SetFileAttributesA(SettingsFilePath().c_str(), FILE_ATTRIBUTE_READONLY));
-    LoadSettings(appSettings);
-    SaveSettings(appSettings);
-    SaveSettings(appSettings);
+    LoadSettings(settings_);
+    SaveSettings(settings_);
+    SaveSettings(settings_);
     ASSERT_EQ(diagnostics.size(), 1u);
     EXPECT_EQ(diagnostics[0], "Error writing to file:\n" + SettingsFilePath());
     EXPECT_EQ(test_folder::ReadFile(SettingsFilePath()), original);
@@ -200,7 +188,7 @@ TEST_F(SettingsFile, UnwritableFileGivesExactlyOneDiagnostic) {
 
     // A folder that does not exist fails as well, and is not reported again.
     platform::OverrideProgramDirectory(folder_.Path() + "missing\\");
-    SaveSettings(appSettings);
+    SaveSettings(settings_);
     EXPECT_EQ(diagnostics.size(), 1u);
     EXPECT_EQ(GetFileAttributesA(SettingsFilePath().c_str()), INVALID_FILE_ATTRIBUTES);
 }

@@ -6,15 +6,12 @@
 #include <string>
 #include <vector>
 
-#include "core/app_state.h"
 #include "platform/win/message_box.h"
 #include "shell/help_win.h"
 #include "test_folder.h"
 
 namespace shell {
 namespace {
-
-using core::appState;
 
 std::vector<std::string> shownBoxes;
 int RecordBox(HWND, const std::string& text, const std::string&, UINT) {
@@ -63,8 +60,7 @@ void Pump(DWORD milliseconds) {
 class ShellHelp : public ::testing::Test {
   protected:
     void SetUp() override {
-        saved_ = appState;
-        appState.installPath = folder_.Path().substr(0, folder_.Path().size() - 1);
+        installPath_ = folder_.Path().substr(0, folder_.Path().size() - 1);
         shownBoxes.clear();
         platform::SetMessageBoxHandler(RecordBox);
     }
@@ -72,11 +68,10 @@ class ShellHelp : public ::testing::Test {
         for (HWND window : HelpWindows()) DestroyWindow(window);
         Pump(100);
         platform::SetMessageBoxHandler(nullptr);
-        appState = saved_;
     }
 
     test_folder::TemporaryFolder folder_;
-    core::AppState saved_;
+    std::string installPath_;
 };
 
 TEST_F(ShellHelp, BuiltFileOpensAtItsContents) {
@@ -87,7 +82,7 @@ TEST_F(ShellHelp, BuiltFileOpensAtItsContents) {
     ASSERT_TRUE(CopyFileA(built.c_str(), (folder_.Path() + "Help\\KorvoHlp.chm").c_str(), FALSE));
     ASSERT_TRUE(HelpWindows().empty());
 
-    OpenHelp(nullptr);
+    OpenHelp(nullptr, installPath_);
     Pump(200);
 
     EXPECT_TRUE(shownBoxes.empty()) << shownBoxes.front();
@@ -101,7 +96,7 @@ TEST_F(ShellHelp, BuiltFileOpensAtItsContents) {
 TEST_F(ShellHelp, DamagedFileIsNotOpened) {
     ASSERT_TRUE(CreateDirectoryA((folder_.Path() + "Help").c_str(), nullptr));
     test_folder::WriteFile(folder_.Path() + "Help\\KorvoHlp.chm", "not a help file");
-    OpenHelp(nullptr);
+    OpenHelp(nullptr, installPath_);
     Pump(100);
     EXPECT_EQ(shownBoxes, std::vector<std::string>{"Cannot locate HTML Help file KorvoHlp.chm"});
     EXPECT_TRUE(HelpWindows().empty());

@@ -5,13 +5,13 @@
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
+#include <shellapi.h>
 
 #include <functional>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "app/popup_killer_app_win.h"
 #include "browsers_support.h"
 #include "core/app_state.h"
 #include "platform/module_path.h"
@@ -20,10 +20,14 @@
 #include "proxy/settings.h"
 #include "res/resource.h"
 #include "shell/main_page_win.h"
+#include "test_app.h"
 #include "test_folder.h"
 
 namespace shell {
 namespace {
+
+// The running test's application context, for the steps.
+shell::AppContext* app = nullptr;
 
 using Step = std::function<void(CMainPage&)>;
 
@@ -71,24 +75,24 @@ std::string TabLabel(HWND sheet, int index) {
 class ShellMainPage : public ::testing::Test {
   protected:
     void SetUp() override {
+        app = &app_.Context();
         SkinControl::RegisterClasses();
-        saved_ = core::appState;
-        core::appState.installPath = folder_.Path().substr(0, folder_.Path().size() - 1);
+        app->state.installPath = folder_.Path().substr(0, folder_.Path().size() - 1);
         // The settings file and blocker script are read and written in the test's folder.
         platform::OverrideProgramDirectory(folder_.Path());
         // Cancel reloads this file: catching stays off, as no browser is configured here.
         test_folder::WriteFile(folder_.Path() + "KorvoINI.ini",
                                "[KorvoPopupKiller]\r\nPopupCheckDisabled=1\r\n");
-        core::appState.language = "English";
-        core::appState.blockedPopups = "7";
-        core::appState.firstRun = 0;
-        core::appState.closeToTray = 1;
-        proxy::appSettings.PopupPort = 0;
-        proxy::appSettings.PopupCheckEnabled = 0;
+        app->state.language = "English";
+        app->state.blockedPopups = "7";
+        app->state.firstRun = 0;
+        app->state.closeToTray = 1;
+        app->settings.PopupPort = 0;
+        app->settings.PopupCheckEnabled = 0;
         platform::RegKey key;
         key.Create(HKEY_CURRENT_USER, core::kAppKeyPath);
         key.SetString("Blocked Popups", "0");
-        core::theApp.counterDialog = std::make_unique<CPopupCountDlg>();
+        app->counterDialog = std::make_unique<CPopupCountDlg>(*app);
         platform::SetMessageBoxHandler(AnswerBox);
         boxes.clear();
         boxAnswer = IDYES;
@@ -99,8 +103,6 @@ class ShellMainPage : public ::testing::Test {
     void TearDown() override {
         platform::SetMessageBoxHandler(nullptr);
         platform::OverrideProgramDirectory("");
-        core::theApp.counterDialog.reset();
-        core::appState = saved_;
         // The key and the "Proxy Setting" flags the main window's refresh wrote.
         browsers_test::DeleteKeyTree(HKEY_CURRENT_USER, core::kAppKeyPath);
     }
@@ -111,15 +113,15 @@ class ShellMainPage : public ::testing::Test {
     // Runs the main window through the steps; it ends by itself after the last one.
     void RunMainWindow() {
         stepTimer = SetTimer(nullptr, 0, 50, RunNextStep);
-        CMainPage page;
+        CMainPage page(*app);
         page.Run();
         KillTimer(nullptr, stepTimer);
-        core::theApp.listener.StopListener();
+        app->listener.StopListener();
         EXPECT_EQ(RunningMainPage(), nullptr);
     }
 
+    test_app::TestApp app_;
     test_folder::TemporaryFolder folder_;
-    core::AppState saved_;
 };
 
 TEST_F(ShellMainPage, StartsHiddenInTheTrayWithItsTexts) {
@@ -206,13 +208,142 @@ TEST_F(ShellMainPage, QuitWhileTheTrayMenuIsOpenEndsTheProgram) {
     EXPECT_TRUE(boxes.empty());
 }
 
+std::string StoredBlockedPopups() {
+    platform::RegKey key;
+    std::string stored;
+    key.Open(HKEY_CURRENT_USER, core::kAppKeyPath);
+    key.QueryString("Blocked Popups", &stored);
+    return stored;
+}
+
+// Accessibility and automation tools press the sheet's buttons by message and close it by
+// WM_CLOSE: each acts as the button or the close box does, and none ends the program.
+TEST_F(ShellMainPage, ButtonsPressedByMessageActAsClickedAndNeverEndTheProgram) {
+    steps = {
+        [](CMainPage& page) {
+            page.ToggleMainWindow();
+            page.ClearPopupCounter();  // a change: Apply is enabled
+            app->state.blockedPopups = "21";
+            page.Send(PSM_PRESSBUTTON, PSBTN_APPLYNOW);
+        },
+        [](CMainPage& page) {
+            EXPECT_TRUE(IsWindowVisible(page.Handle()));
+            EXPECT_EQ(StoredBlockedPopups(), "21");
+            // Nothing changed since: Apply is disabled and pressing it does nothing.
+            app->state.blockedPopups = "22";
+            page.Send(PSM_PRESSBUTTON, PSBTN_APPLYNOW);
+            EXPECT_EQ(StoredBlockedPopups(), "21");
+            page.Send(PSM_PRESSBUTTON, PSBTN_OK);
+        },
+        [](CMainPage& page) {
+            EXPECT_FALSE(IsWindowVisible(page.Handle()));  // OK applies and goes to the tray
+            EXPECT_TRUE(page.IsTrayIconAdded());
+            EXPECT_EQ(StoredBlockedPopups(), "22");
+            page.ToggleMainWindow();
+            app->settings.BannerBlock = 1;  // an unapplied change, undone by Cancel
+            page.Send(PSM_PRESSBUTTON, PSBTN_CANCEL);
+        },
+        [](CMainPage& page) {
+            EXPECT_FALSE(IsWindowVisible(page.Handle()));  // Cancel closes to the tray
+            EXPECT_EQ(app->settings.BannerBlock, 0);
+            page.Send(PSM_PRESSBUTTON, PSBTN_FINISH);
+            page.ToggleMainWindow();
+            page.Send(WM_CLOSE);
+        },
+        [](CMainPage& page) {
+            EXPECT_FALSE(IsWindowVisible(page.Handle()));
+            EXPECT_TRUE(page.IsTrayIconAdded());
+        },
+    };
+    RunMainWindow();
+    EXPECT_EQ(nextStep, steps.size() + 1) << "the sheet ended before its last step";
+    EXPECT_TRUE(boxes.empty());
+}
+
+// The colour a window's skin (or its plain dialog colours) paints it with.
+COLORREF DialogColour(HWND window) {
+    HDC dc = CreateCompatibleDC(nullptr);
+    const LRESULT brush =
+        SendMessageA(window, WM_CTLCOLORDLG, reinterpret_cast<WPARAM>(dc), LPARAM(window));
+    DeleteDC(dc);
+    LOGBRUSH description = {};
+    if (GetObjectA(reinterpret_cast<HBRUSH>(brush), sizeof description, &description) == 0) {
+        return CLR_INVALID;
+    }
+    return description.lbColor;
+}
+
+// The skins loaded once at start reach the sheet, each page when it is first shown, and the
+// counter window, which has a skin of its own.
+TEST_F(ShellMainPage, SkinsLoadedAtStartReachEveryWindow) {
+    test_folder::WriteFile(folder_.Path() + "KorvoSkn.skn",
+                           "[Skin]\r\nBackground=123456\r\nText=000000\r\n");
+    test_folder::WriteFile(folder_.Path() + "popup.skn",
+                           "[Skin]\r\nBackground=654321\r\nText=000000\r\n");
+    app->LoadSkins();
+    const COLORREF main = RGB(0x12, 0x34, 0x56);
+    steps = {
+        [main](CMainPage& page) {
+            EXPECT_EQ(DialogColour(page.Handle()), main);
+            EXPECT_EQ(DialogColour(PropSheet_GetCurrentPageHwnd(page.Handle())), main);
+            PropSheet_SetCurSel(page.Handle(), nullptr, 2);
+        },
+        [main](CMainPage& page) {
+            EXPECT_EQ(DialogColour(PropSheet_GetCurrentPageHwnd(page.Handle())), main);
+            EXPECT_EQ(DialogColour(app->counterDialog->Handle()), RGB(0x65, 0x43, 0x21));
+        },
+    };
+    RunMainWindow();
+    EXPECT_EQ(nextStep, steps.size() + 1);
+}
+
+// Whether the shell holds the program's icon (id 1) for window: only an icon it holds can be
+// modified.
+bool TrayIconShown(HWND window) {
+    NOTIFYICONDATAA data = {};
+    data.cbSize = 488;
+    data.hWnd = window;
+    data.uID = 1;
+    data.uFlags = NIF_TIP;
+    lstrcpynA(data.szTip, "probe", sizeof data.szTip);
+    return Shell_NotifyIconA(NIM_MODIFY, &data) != FALSE;
+}
+
+// Explorer restarted: the shell has forgotten the icon and broadcasts "TaskbarCreated"; the icon
+// comes back. At the exit it goes.
+TEST_F(ShellMainPage, TrayIconComesBackWhenTheTaskbarIsCreatedAgainAndGoesAtTheExit) {
+    HWND sheet = nullptr;
+    steps = {
+        [&sheet](CMainPage& page) {
+            sheet = page.Handle();
+            ASSERT_TRUE(page.IsTrayIconAdded());
+            EXPECT_TRUE(TrayIconShown(sheet));
+            NOTIFYICONDATAA forgotten = {};
+            forgotten.cbSize = 488;
+            forgotten.hWnd = sheet;
+            forgotten.uID = 1;
+            Shell_NotifyIconA(NIM_DELETE, &forgotten);
+            EXPECT_FALSE(TrayIconShown(sheet));
+            page.Send(RegisterWindowMessageA("TaskbarCreated"));
+        },
+        [&sheet](CMainPage& page) {
+            EXPECT_TRUE(page.IsTrayIconAdded());
+            EXPECT_TRUE(TrayIconShown(sheet));
+            EXPECT_FALSE(IsWindowVisible(sheet));
+        },
+    };
+    RunMainWindow();
+    EXPECT_EQ(nextStep, steps.size() + 1);
+    EXPECT_FALSE(TrayIconShown(sheet));
+}
+
 TEST_F(ShellMainPage, CatchingNeedsAConfiguredBrowser) {
     steps = {
         [](CMainPage& page) { page.ToggleCatching(); },
         [](CMainPage&) {
             ASSERT_EQ(boxes.size(), 1u);
             EXPECT_EQ(boxes[0].find("You can't enable Catching Pop-Ups"), 0u);
-            EXPECT_EQ(proxy::appSettings.PopupCheckEnabled, 0);
+            EXPECT_EQ(app->settings.PopupCheckEnabled, 0);
         },
     };
     RunMainWindow();
@@ -223,7 +354,7 @@ TEST_F(ShellMainPage, ExitAsksAndSavesEvenWhenTheAnswerIsNo) {
     steps = {
         [](CMainPage& page) { page.ClearPopupCounter(); },
         [](CMainPage& page) {
-            core::appState.blockedPopups = "12";
+            app->state.blockedPopups = "12";
             page.ExitProgram();
         },
         [](CMainPage& page) {
@@ -244,17 +375,17 @@ TEST_F(ShellMainPage, ExitAsksAndSavesEvenWhenTheAnswerIsNo) {
 }
 
 TEST_F(ShellMainPage, CancelWithoutCloseToTrayAsksToExit) {
-    core::appState.closeToTray = 0;
+    app->state.closeToTray = 0;
     boxAnswer = IDNO;
     steps = {
         [](CMainPage& page) {
-            proxy::appSettings.BannerBlock = 1;  // an unapplied change, undone by Cancel
+            app->settings.BannerBlock = 1;  // an unapplied change, undone by Cancel
             page.Send(WM_COMMAND, IDCANCEL);
         },
         [](CMainPage& page) {
             EXPECT_EQ(boxes.size(), 1u);
             EXPECT_TRUE(IsWindow(page.Handle()));
-            EXPECT_EQ(proxy::appSettings.BannerBlock, 0);  // reloaded from the settings file
+            EXPECT_EQ(app->settings.BannerBlock, 0);  // reloaded from the settings file
         },
     };
     RunMainWindow();

@@ -7,7 +7,9 @@
 #include "core/app_state.h"
 #include "res/resource.h"
 #include "shell/skin_control_win.h"
+#include "shell/splash_control_win.h"
 #include "shell/splash_dlg_win.h"
+#include "test_app.h"
 #include "test_folder.h"
 
 namespace shell {
@@ -198,14 +200,13 @@ TEST_F(ShellSkin, SplashDialogEndsAfterTheSplash) {
         GTEST_SKIP() << "no splash dialog in the resources";
     }
     File("splash.spl", "[Splash]\nTitle=Korvo Popup Killer\nDuration=300\n");
-    const std::string saved = core::appState.installPath;
-    core::appState.installPath = folder_.Path().substr(0, folder_.Path().size() - 1);
-    CSplashDlg dialog;
+    test_app::TestApp app;
+    app.State().installPath = folder_.Path().substr(0, folder_.Path().size() - 1);
+    CSplashDlg dialog(app.Context());
     const DWORD start = GetTickCount();
     EXPECT_EQ(dialog.RunModal(IDD_SPLASH, nullptr), 0);
     EXPECT_GE(GetTickCount() - start, 290u);
     EXPECT_EQ(FindWindowA("KorvoSplashWindow", nullptr), nullptr);
-    core::appState.installPath = saved;
 }
 
 }  // namespace

@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "app/popup_killer_app_win.h"
 #include "core/app_state.h"
 #include "platform/win/message_box.h"
 #include "platform/win/reg_key.h"
@@ -20,13 +19,14 @@
 #include "shell/popup_count_dlg_win.h"
 #include "shell/skin_control_win.h"
 #include "shell/tray_hint_dlg_win.h"
+#include "test_app.h"
 #include "test_folder.h"
 
 namespace shell {
 namespace {
 
-using core::appState;
-using core::theApp;
+// The running test's application context.
+AppContext* app = nullptr;
 
 std::vector<std::string> shownBoxes;
 int RecordBox(HWND, const std::string& text, const std::string& caption, UINT type) {
@@ -79,6 +79,8 @@ struct BrowserWindow {
 template <class DialogClass>
 class Driven : public DialogClass {
   public:
+    explicit Driven(AppContext& context) : DialogClass(context) {}
+
     std::function<void(HWND)> afterInit;
 
   protected:
@@ -93,88 +95,82 @@ class ShellWindows : public ::testing::Test {
   protected:
     void SetUp() override {
         SkinControl::RegisterClasses();
-        saved_ = appState;
-        savedPlayWave_ = proxy::appSettings.PlayWave.load();
-        appState.installPath = folder_.Path().substr(0, folder_.Path().size() - 1);
-        appState.language = "Test";
-        appState.blockedPopups = "0";
-        appState.userWavPath = folder_.Path() + "missing.wav";
-        appState.languageChanged = 0;
+        app = &app_.Context();
+        state_.installPath = folder_.Path().substr(0, folder_.Path().size() - 1);
+        state_.language = "Test";
+        state_.blockedPopups = "0";
+        state_.userWavPath = folder_.Path() + "missing.wav";
+        state_.languageChanged = 0;
         CreateDirectoryA((folder_.Path() + "Language").c_str(), nullptr);
         shownBoxes.clear();
         platform::SetMessageBoxHandler(RecordBox);
     }
-    void TearDown() override {
-        theApp.counterDialog.reset();
-        platform::SetMessageBoxHandler(nullptr);
-        proxy::appSettings.PlayWave = savedPlayWave_;
-        appState = saved_;
-    }
+    void TearDown() override { platform::SetMessageBoxHandler(nullptr); }
     void WriteLanguage(const std::string& texts) {
         test_folder::WriteFile(folder_.Path() + "Language\\Test.ini",
                                "[KorvoPopupKiller]\r\n" + texts);
     }
 
+    test_app::TestApp app_;
+    core::AppState& state_ = app_.State();
     test_folder::TemporaryFolder folder_;
-    core::AppState saved_;
-    int savedPlayWave_ = 1;
 };
 
 // ---- Catcher ----
 
 TEST_F(ShellWindows, CatcherCountsEachMarkedWindowOncePerPass) {
-    theApp.counterDialog = std::make_unique<CPopupCountDlg>();
-    ASSERT_TRUE(theApp.counterDialog->Create());
-    const HWND counter = theApp.counterDialog->Handle();
+    app->counterDialog = std::make_unique<CPopupCountDlg>(*app);
+    ASSERT_TRUE(app->counterDialog->Create());
+    const HWND counter = app->counterDialog->Handle();
     EXPECT_FALSE(IsWindowVisible(counter));
 
     BrowserWindow page(std::string(kCatchMarker) + "Page");
-    EXPECT_TRUE(ScanForCaughtPopup());
-    EXPECT_EQ(appState.blockedPopups, "1");
+    EXPECT_TRUE(ScanForCaughtPopup(*app));
+    EXPECT_EQ(state_.blockedPopups, "1");
     EXPECT_EQ(TitleOf(page.hwnd), "Page");
     EXPECT_TRUE(IsWindowVisible(counter));
     EXPECT_EQ(ItemTextOf(counter, IDC_COUNT), "1");
-    EXPECT_FALSE(ScanForCaughtPopup());
-    EXPECT_EQ(appState.blockedPopups, "1");
+    EXPECT_FALSE(ScanForCaughtPopup(*app));
+    EXPECT_EQ(state_.blockedPopups, "1");
 
     // Two at once take two passes; a marker behind other text goes, the text around it stays.
     BrowserWindow first(std::string(kCatchMarker) + "First");
     BrowserWindow second("News - " + std::string(kCatchMarker) + " - Browser");
-    EXPECT_TRUE(ScanForCaughtPopup());
-    EXPECT_EQ(appState.blockedPopups, "2");
-    EXPECT_TRUE(ScanForCaughtPopup());
-    EXPECT_FALSE(ScanForCaughtPopup());
-    EXPECT_EQ(appState.blockedPopups, "3");
+    EXPECT_TRUE(ScanForCaughtPopup(*app));
+    EXPECT_EQ(state_.blockedPopups, "2");
+    EXPECT_TRUE(ScanForCaughtPopup(*app));
+    EXPECT_FALSE(ScanForCaughtPopup(*app));
+    EXPECT_EQ(state_.blockedPopups, "3");
     EXPECT_EQ(ItemTextOf(counter, IDC_COUNT), "3");
     EXPECT_EQ(TitleOf(first.hwnd), "First");
     EXPECT_EQ(TitleOf(second.hwnd), "News -  - Browser");
 }
 
 TEST_F(ShellWindows, CatcherCountsFromANonNumberAndShowsTheCounterWithSoundOff) {
-    appState.blockedPopups = "lots";
-    proxy::appSettings.PlayWave = 0;
-    theApp.counterDialog = std::make_unique<CPopupCountDlg>();
-    ASSERT_TRUE(theApp.counterDialog->Create());
+    state_.blockedPopups = "lots";
+    app->settings.PlayWave = 0;
+    app->counterDialog = std::make_unique<CPopupCountDlg>(*app);
+    ASSERT_TRUE(app->counterDialog->Create());
     BrowserWindow page(kCatchMarker);
-    EXPECT_TRUE(ScanForCaughtPopup());
-    EXPECT_EQ(appState.blockedPopups, "1");
+    EXPECT_TRUE(ScanForCaughtPopup(*app));
+    EXPECT_EQ(state_.blockedPopups, "1");
     EXPECT_EQ(TitleOf(page.hwnd), "");
-    EXPECT_TRUE(IsWindowVisible(theApp.counterDialog->Handle()));
+    EXPECT_TRUE(IsWindowVisible(app->counterDialog->Handle()));
 
     // Sound on with a missing file, and no counter window at all: still counted.
-    proxy::appSettings.PlayWave = 1;
-    theApp.counterDialog.reset();
+    app->settings.PlayWave = 1;
+    app->counterDialog.reset();
     SetWindowTextA(page.hwnd, (std::string(kCatchMarker) + "again").c_str());
-    EXPECT_TRUE(ScanForCaughtPopup());
-    EXPECT_EQ(appState.blockedPopups, "2");
+    EXPECT_TRUE(ScanForCaughtPopup(*app));
+    EXPECT_EQ(state_.blockedPopups, "2");
 }
 
 // ---- Counter window ----
 
 TEST_F(ShellWindows, CounterShowsAtTheCornerThenSlidesOut) {
     WriteLanguage("2001=caught so far\r\n");
-    appState.blockedPopups = "42";
-    CPopupCountDlg counter;
+    state_.blockedPopups = "42";
+    CPopupCountDlg counter(*app);
     ASSERT_TRUE(counter.Create());
     const HWND window = counter.Handle();
     EXPECT_FALSE(IsWindowVisible(window));
@@ -195,14 +191,14 @@ TEST_F(ShellWindows, CounterShowsAtTheCornerThenSlidesOut) {
 
     // Shown again after a language change: back at the corner with the new label.
     WriteLanguage("2001=new label\r\n");
-    appState.languageChanged = 1;
+    state_.languageChanged = 1;
     counter.ShowCounter();
     EXPECT_EQ(RectOf(window).right, screenWidth);
     EXPECT_EQ(ItemTextOf(window, IDC_COUNT_LABEL), "new label");
 }
 
 TEST_F(ShellWindows, CounterShownOrDestroyedDuringASlideStopsIt) {
-    CPopupCountDlg counter;
+    CPopupCountDlg counter(*app);
     ASSERT_TRUE(counter.Create());
     const HWND window = counter.Handle();
     counter.ShowCounter();
@@ -210,7 +206,7 @@ TEST_F(ShellWindows, CounterShownOrDestroyedDuringASlideStopsIt) {
     counter.Send(WM_TIMER, 8005);
     ASSERT_TRUE(PumpUntil([&] { return RectOf(window).left > corner.left + 5; }, 1000));
 
-    appState.blockedPopups = "7";
+    state_.blockedPopups = "7";
     counter.ShowCounter();
     Pump(300);
     EXPECT_TRUE(IsWindowVisible(window));
@@ -234,14 +230,14 @@ TEST_F(ShellWindows, TrayHintWritesShowAtStartOnlyOnOk) {
     ASSERT_EQ(key.Create(HKEY_CURRENT_USER, core::kAppKeyPath), ERROR_SUCCESS);
     auto run = [&](bool dontShow, UINT message, WPARAM command) {
         RegDeleteValueA(key.Handle(), "ShowAtStart");
-        Driven<CTrayHintDlg> hint;
+        Driven<CTrayHintDlg> hint(*app);
         std::string okText;
         hint.afterInit = [&](HWND dialog) {
             okText = ItemTextOf(dialog, IDOK);
             CheckDlgButton(dialog, IDC_HINT_DONT_SHOW, dontShow ? BST_CHECKED : BST_UNCHECKED);
             PostMessageA(dialog, message, command, 0);
         };
-        const INT_PTR result = hint.RunModal(IDD_TRAY_HINT, nullptr);
+        const INT_PTR result = hint.Run();
         EXPECT_EQ(okText, "Fine");
         DWORD stored = 99;
         return std::make_pair(result, key.QueryDword("ShowAtStart", &stored) == ERROR_SUCCESS
@@ -249,7 +245,7 @@ TEST_F(ShellWindows, TrayHintWritesShowAtStartOnlyOnOk) {
                                           : -1);
     };
     EXPECT_EQ(run(true, WM_COMMAND, IDOK), std::make_pair(INT_PTR{IDOK}, 0));
-    EXPECT_EQ(appState.showAtStart, 0);
+    EXPECT_EQ(state_.showAtStart, 0);
     EXPECT_EQ(run(false, WM_COMMAND, IDOK), std::make_pair(INT_PTR{IDOK}, 1));
     EXPECT_EQ(run(true, WM_COMMAND, IDCANCEL), std::make_pair(INT_PTR{IDCANCEL}, -1));
     EXPECT_EQ(run(true, WM_CLOSE, 0), std::make_pair(INT_PTR{IDCANCEL}, -1));
@@ -261,7 +257,7 @@ TEST_F(ShellWindows, TrayHintWritesShowAtStartOnlyOnOk) {
 TEST_F(ShellWindows, AboutShowsVersionAndLanguageTexts) {
     auto texts = [&] {
         std::vector<std::string> seen;
-        Driven<CAboutDlg> about;
+        Driven<CAboutDlg> about(*app);
         about.afterInit = [&](HWND dialog) {
             seen = {TitleOf(dialog), ItemTextOf(dialog, IDC_ABOUT_VERSION_LABEL),
                     ItemTextOf(dialog, IDOK), ItemTextOf(dialog, IDC_ABOUT_VERSION),
@@ -288,10 +284,43 @@ TEST_F(ShellWindows, AboutShowsVersionAndLanguageTexts) {
     EXPECT_EQ(seen[3], "4, 2, 0, 0");
 }
 
+// The main skin, loaded once at start, reaches the dialogs opened from the tray.
+TEST_F(ShellWindows, AboutAndTrayHintTakeTheMainSkin) {
+    test_folder::WriteFile(folder_.Path() + "KorvoSkn.skn",
+                           "[Skin]\r\nBackground=123456\r\nText=000000\r\n");
+    app->LoadSkins();
+    auto colourOf = [](HWND dialog) {
+        HDC dc = CreateCompatibleDC(nullptr);
+        const LRESULT brush =
+            SendMessageA(dialog, WM_CTLCOLORDLG, reinterpret_cast<WPARAM>(dc), LPARAM(dialog));
+        DeleteDC(dc);
+        LOGBRUSH description = {};
+        GetObjectA(reinterpret_cast<HBRUSH>(brush), sizeof description, &description);
+        return description.lbColor;
+    };
+    COLORREF about = 0;
+    Driven<CAboutDlg> aboutDialog(*app);
+    aboutDialog.afterInit = [&](HWND dialog) {
+        about = colourOf(dialog);
+        PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    };
+    EXPECT_EQ(aboutDialog.Run(nullptr), IDOK);
+    EXPECT_EQ(about, RGB(0x12, 0x34, 0x56));
+
+    COLORREF hint = 0;
+    Driven<CTrayHintDlg> hintDialog(*app);
+    hintDialog.afterInit = [&](HWND dialog) {
+        hint = colourOf(dialog);
+        PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    };
+    EXPECT_EQ(hintDialog.Run(), IDCANCEL);
+    EXPECT_EQ(hint, RGB(0x12, 0x34, 0x56));
+}
+
 // ---- Help ----
 
 TEST_F(ShellWindows, HelpWithoutItsFileSaysSoOnce) {
-    OpenHelp(nullptr);
+    OpenHelp(nullptr, state_.installPath);
     EXPECT_EQ(shownBoxes, std::vector<std::string>{"Cannot locate HTML Help file KorvoHlp.chm|"
                                                    "Korvo Popup Killer|" +
                                                    std::to_string(MB_OK)});
