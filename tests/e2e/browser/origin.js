@@ -7,8 +7,9 @@
 // origin for the browser), for cross-origin frames. Scripts NAME.js, XHTML documents NAME.xhtml
 // and style sheets NAME.css of pages/ are served as they are, under any prefix. A page NAME.html
 // with a sidecar NAME.html.headers gets each "Name: value" line of it as a header line of its
-// response (a name may repeat). Under any prefix, "events" is an event stream (see
-// serveEventStream) and "echo" a WebSocket that echoes each text message (see acceptWebSocket).
+// response (a name may repeat). Under any prefix, "events" is an event stream and "lines" a
+// plain text stream (see STREAMS), and "echo" a WebSocket that echoes each text message (see
+// acceptWebSocket).
 'use strict';
 
 const fs = require('fs');
@@ -67,7 +68,7 @@ const FILE_TYPES = {
   '.css': 'text/css',
 };
 
-// The event stream sends its first event at once and its second this long after, then ends.
+// The streams send their first part at once and their second this long after, then end.
 const EVENT_GAP_MS = 1000;
 
 function serveNothing(request, response) {
@@ -98,12 +99,18 @@ function servePage(response, page, headers) {
   response.end(body);
 }
 
-// An open-ended event stream (chunked, no length): the event "first" at once, "second"
-// EVENT_GAP_MS later, then the end. The long retry keeps the browser from coming back for more.
-function serveEventStream(response) {
-  response.writeHead(200, { 'Content-Type': 'text/event-stream', 'Cache-Control': 'no-store' });
-  response.write('retry: 600000\ndata: first\n\n');
-  const timer = setTimeout(() => response.end('data: second\n\n'), EVENT_GAP_MS);
+// Open-ended streams (chunked, no length): the first part at once, the second EVENT_GAP_MS
+// later, then the end. The event stream's long retry keeps the browser from coming back for more;
+// the plain text one does not start like a page.
+const STREAMS = {
+  events: { type: 'text/event-stream', parts: ['retry: 600000\ndata: first\n\n', 'data: second\n\n'] },
+  lines: { type: 'text/plain; charset=utf-8', parts: ['first line\n', 'second line\n'] },
+};
+
+function serveStream(response, stream) {
+  response.writeHead(200, { 'Content-Type': stream.type, 'Cache-Control': 'no-store' });
+  response.write(stream.parts[0]);
+  const timer = setTimeout(() => response.end(stream.parts[1]), EVENT_GAP_MS);
   response.on('close', () => clearTimeout(timer));
 }
 
@@ -159,8 +166,8 @@ async function startOrigin(options) {
     const [, mode, name, ending] =
       /^\/(plain|quiet|sound)\/([\w-]+(\.\w+)?)$/.exec(url.pathname) || [];
     const isFile = ending !== undefined && fs.existsSync(path.join(PAGES, name));
-    if (name === 'events') {
-      serveEventStream(response);
+    if (STREAMS[name]) {
+      serveStream(response, STREAMS[name]);
     } else if (isFile && FILE_TYPES[ending]) {
       serveFile(response, name, FILE_TYPES[ending]);
     } else if (isFile && ending === '.html') {

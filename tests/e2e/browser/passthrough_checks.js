@@ -1,7 +1,8 @@
 // The checks of responses that are not pages for the blocker and must reach the browser as they
-// come: an XHTML document, a style sheet with markup in a comment, an event stream that stays
-// open, and a WebSocket on a plain http page. Each reads what the page got in the browser; through
-// the proxy it must be what the same page gets directly. A setup is as in checks.js.
+// come: an XHTML document, a style sheet with markup in a comment, an event stream and a plain
+// text stream that stay open, and a WebSocket on a plain http page. Each reads what the page got
+// in the browser; through the proxy it must be what the same page gets directly. A raw client
+// drives the proxy's switch after a 101 as well. A setup is as in checks.js.
 'use strict';
 
 const crypto = require('crypto');
@@ -11,7 +12,7 @@ const { openPage, sleep, snapshot, waitUntil } = require('./browser');
 const { EVENT_GAP_MS } = require('./origin');
 const { OPCODE_CLOSE, OPCODE_TEXT, acceptValue, frame, readFrame } = require('./websocket');
 
-// The first event must arrive this soon after the stream is opened, long before its second.
+// A stream's first piece must arrive this soon after it is opened, long before its second.
 const FIRST_EVENT_MS = 500;
 
 function expectEqual(problems, what, actual, expected) {
@@ -26,6 +27,37 @@ async function waitInPage(page, test, timeoutMs) {
   while (!(await page.evaluate(test)) && Date.now() < end) await sleep(50);
 }
 
+// A page that records each piece of an open stream as it comes, with the milliseconds since it
+// opened the stream, in window.events. The first piece must come at once, not held back with
+// the second, which comes EVENT_GAP_MS later.
+function streamScenario(file, what, pieces) {
+  return {
+    file,
+    what,
+    async read(page) {
+      await waitInPage(page, () => window.events.length >= 2 || window.streamError,
+        EVENT_GAP_MS + 3000);
+      return page.evaluate(() => ({
+        data: JSON.stringify(window.events.map((event) => event.data)),
+        times: window.events.map((event) => event.at),
+        error: window.streamError === true,
+      }));
+    },
+    expect(problems, got) {
+      expectEqual(problems, 'pieces', got.data, JSON.stringify(pieces));
+      const [first, second] = got.times;
+      if (first > FIRST_EVENT_MS) {
+        problems.push(`the first piece came ${first} ms after the stream was opened`);
+      }
+      if (second - first < EVENT_GAP_MS / 2) {
+        problems.push(`the second piece came ${second - first} ms after the first`);
+      }
+      expectEqual(problems, 'stream error', got.error, false);
+    },
+    same: ['data'],
+  };
+}
+
 // Each scenario: `read(page)` returns what the page got once it is done; `expect(problems, got)`
 // holds for a right reading wherever it comes from; `same` names the parts of a reading that
 // must be equal through the proxy and directly (the rest, such as timings, may differ).
@@ -35,13 +67,15 @@ const SCENARIOS = [
     what: 'an XHTML page served as application/xhtml+xml',
     async read(page) {
       await sleep(100);
-      const shot = await snapshot(page);
       const state = await page.evaluate(() => ({
         type: document.contentType,
         parseErrors: document.getElementsByTagName('parsererror').length,
         marker: document.getElementById('marker') && document.getElementById('marker').textContent,
         scriptRan: window.scriptRan === true,
       }));
+      // Chromium may not finish a screenshot of its page for an XML parse error.
+      if (state.parseErrors) return state;
+      const shot = await snapshot(page);
       return { ...state, ...shot, globals: shot.globals.join(',') };
     },
     expect(problems, got) {
@@ -77,30 +111,9 @@ const SCENARIOS = [
     },
     same: ['rules'],
   },
-  {
-    file: 'event-stream.html',
-    what: 'an event stream that stays open',
-    async read(page) {
-      await waitInPage(page, () => window.events.length >= 2, EVENT_GAP_MS + 3000);
-      return page.evaluate(() => ({
-        data: window.events.map((event) => event.data).join(','),
-        times: window.events.map((event) => event.at),
-        error: window.streamError === true,
-      }));
-    },
-    expect(problems, got) {
-      expectEqual(problems, 'events', got.data, 'first,second');
-      const [first, second] = got.times;
-      if (!(first <= FIRST_EVENT_MS)) {
-        problems.push(`the first event came ${first} ms after the stream was opened`);
-      }
-      if (!(second - first >= EVENT_GAP_MS / 2)) {
-        problems.push(`the second event came ${second - first} ms after the first`);
-      }
-      expectEqual(problems, 'stream error', got.error, false);
-    },
-    same: ['data'],
-  },
+  streamScenario('event-stream.html', 'an event stream that stays open', ['first', 'second']),
+  streamScenario('text-stream.html', 'a plain text stream that stays open',
+    ['first line\n', 'second line\n']),
   {
     // Chromium takes a ws:// connection through an HTTP proxy by a CONNECT tunnel, so this one
     // passes the proxy's tunnel; relayedUpgradeCheck drives its switch after a 101.
@@ -160,7 +173,8 @@ function passedCheck(scenario) {
       const direct = await readVisit(setup.direct, setup.directBase + scenario.file, scenario);
       const proxied = await readVisit(setup.browser, setup.base + scenario.file, scenario);
       scenario.expect(problems, proxied.got);
-      for (const part of scenario.same) {
+      // A part a wrong reading lacks is one expect() has reported already.
+      for (const part of scenario.same.filter((name) => name in proxied.got)) {
         const [actual, expected] = [proxied.got[part], direct.got[part]];
         if (Buffer.isBuffer(actual)) {
           if (!actual.equals(expected)) problems.push(`${part} differs from the direct one`);
