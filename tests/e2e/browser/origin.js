@@ -103,7 +103,10 @@ function servePage(response, page, headers) {
 // later, then the end. The event stream's long retry keeps the browser from coming back for more;
 // the plain text one does not start like a page.
 const STREAMS = {
-  events: { type: 'text/event-stream', parts: ['retry: 600000\ndata: first\n\n', 'data: second\n\n'] },
+  events: {
+    type: 'text/event-stream',
+    parts: ['retry: 600000\ndata: first\n\n', 'data: second\n\n'],
+  },
   lines: { type: 'text/plain; charset=utf-8', parts: ['first line\n', 'second line\n'] },
 };
 

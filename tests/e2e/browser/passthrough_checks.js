@@ -106,7 +106,8 @@ const SCENARIOS = [
       expectEqual(problems, 'width before the comment', got.beforeWidth, '123px');
       expectEqual(problems, 'color before the comment', got.beforeColor, 'rgb(10, 120, 30)');
       expectEqual(problems, 'width after the comment', got.afterWidth, '321px');
-      expectEqual(problems, 'border after the comment', got.afterBorder, '7px solid rgb(200, 0, 0)');
+      expectEqual(problems, 'border after the comment', got.afterBorder,
+        '7px solid rgb(200, 0, 0)');
       expectEqual(problems, 'generated content', got.afterContent, '"styled: "');
     },
     same: ['rules'],
@@ -224,7 +225,8 @@ const relayedUpgradeCheck = {
       const headerEnd = got.bytes.indexOf('\r\n\r\n');
       if (headerEnd < 0) return [`no answer to the upgrade: ${got.error || 'nothing came'}`];
       const header = got.bytes.subarray(0, headerEnd).toString('latin1');
-      expectEqual(problems, 'status line', header.split('\r\n')[0], 'HTTP/1.1 101 Switching Protocols');
+      expectEqual(problems, 'status line', header.split('\r\n')[0],
+        'HTTP/1.1 101 Switching Protocols');
       const accept = /\r\nSec-WebSocket-Accept:[ \t]*(\S+)/i.exec(header);
       expectEqual(problems, 'Sec-WebSocket-Accept', accept && accept[1], acceptValue(key));
       got.bytes = got.bytes.subarray(headerEnd + 4);
@@ -233,7 +235,8 @@ const relayedUpgradeCheck = {
       await waitUntil(() => got.ended || readFrame(got.bytes), 3000);
       const echo = readFrame(got.bytes);
       if (!echo || echo.opcode !== OPCODE_TEXT || echo.masked || !echo.payload.equals(message)) {
-        problems.push(`the echo came as ${JSON.stringify(got.bytes.toString('latin1').slice(0, 60))}`);
+        const came = got.bytes.toString('latin1').slice(0, 60);
+        problems.push(`the echo came as ${JSON.stringify(came)}`);
         return problems;
       }
       got.bytes = got.bytes.subarray(echo.size);

@@ -15,11 +15,11 @@ function acceptValue(key) {
   return crypto.createHash('sha1').update(key + HANDSHAKE_GUID).digest('base64');
 }
 
-// One final frame of opcode and payload, masked with a fresh key when `masked`.
+// One final frame of opcode and payload (under 64 KiB), masked with a fresh key when `masked`.
 function frame(opcode, payload, masked) {
   const length = payload.length;
-  const lengthBytes = length < 126 ? [length] : [126, length >> 8, length & 0xff];
-  const head = Buffer.from([0x80 | opcode, (masked ? 0x80 : 0) | lengthBytes[0], ...lengthBytes.slice(1)]);
+  const [first, ...extended] = length < 126 ? [length] : [126, length >> 8, length & 0xff];
+  const head = Buffer.from([0x80 | opcode, (masked ? 0x80 : 0) | first, ...extended]);
   if (!masked) return Buffer.concat([head, payload]);
   const mask = crypto.randomBytes(4);
   const body = Buffer.from(payload);
