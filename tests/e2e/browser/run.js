@@ -14,6 +14,7 @@ const vm = require('vm');
 const { launch } = require('./browser');
 const { blockerChecks, controlChecks } = require('./checks');
 const { policyChecks, policyControlChecks } = require('./policy_checks');
+const { passthroughChecks, passthroughControlChecks } = require('./passthrough_checks');
 const { startOrigin, prepareScript } = require('./origin');
 
 const STANDALONE_WAV = 'C:/Program Files/Korvo Popup Killer/PopUp.wav';
@@ -126,16 +127,18 @@ async function main() {
     browsers.push(direct);
     const plainBase = `${origin.url}/plain/`;
     const common = { direct, directBase: plainBase };
-    await runChecks('control', [...controlChecks(), ...policyControlChecks()],
+    await runChecks('control',
+      [...controlChecks(), ...policyControlChecks(), ...passthroughControlChecks()],
       { ...common, browser: direct, base: plainBase }, options.only);
     if (options.proxy) {
       const proxied = await launch(options.proxy);
       browsers.push(proxied);
       // Only the proxy adds the blocker's hash to a page's script policy.
-      await runChecks('proxy', [...blockerChecks(), ...policyChecks()], {
+      await runChecks('proxy', [...blockerChecks(), ...policyChecks(), ...passthroughChecks()], {
         ...common,
         browser: proxied,
         base: plainBase,
+        proxyPort: options.proxy,
         wavPath: options.proxyWav || null,
         screenshots: screenshotSaver(options.screenshots, 'proxy'),
       }, options.only);
