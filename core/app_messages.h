@@ -10,8 +10,10 @@ constexpr unsigned kMsgLanguageChanged = 8009;  // Options page: the language wa
 constexpr unsigned kMsgTopmostChanged = 8010;   // Options page: "Always On Top" was switched
 constexpr unsigned kMsgBannerChanged = 8011;    // Popups page: banner blocking was switched
 
-// The main window's timer that drives the pop-up catcher, and its period.
+// The main window's timer that looks for marked titles the title-change hook did not report,
+// and its period; the fast period serves where the system refused the hook.
 constexpr unsigned kCatcherTimer = 8013;
-constexpr unsigned kCatcherPeriodMs = 1;
+constexpr unsigned kCatcherPeriodMs = 1000;
+constexpr unsigned kCatcherFastPeriodMs = 1;
 
 }  // namespace shell

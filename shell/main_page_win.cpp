@@ -14,7 +14,7 @@
 #include "shell/about_dlg_win.h"
 #include "shell/help_win.h"
 #include "shell/main_page_win.h"
-#include "shell/popup_catcher.h"
+#include "shell/popup_catcher_win.h"
 #include "shell/system_menu_win.h"
 
 namespace shell {
@@ -70,7 +70,11 @@ void CMainPage::OnInitialized() {
 
     trayMenu_.Load();
 
-    SetTimer(hwnd_, kCatcherTimer, kCatcherPeriodMs, nullptr);
+    titleChanges_ = std::make_unique<platform::TitleChangeHook>(
+        [this](HWND window) { CatchInTitleOf(app_, window); });
+    // The timer catches what the hook does not hear of; without the hook it is the catcher.
+    SetTimer(hwnd_, kCatcherTimer,
+             titleChanges_->Active() ? kCatcherPeriodMs : kCatcherFastPeriodMs, nullptr);
 
     CPopupCountDlg* counter = app_.counterDialog.get();
     if (counter != nullptr && counter->Create() && CatchingOn() &&
@@ -416,6 +420,7 @@ void CMainPage::ExitProgram() {
     trayIcon_.Delete();
     if (app_.counterDialog) app_.counterDialog->Destroy();
     KillTimer(hwnd_, kCatcherTimer);
+    titleChanges_.reset();
     // Destroying the window ends the sheet's own message loop, once the loop looks: when this
     // runs inside a message another thread sent (the tray's callback), the loop still waits
     // for a posted message, and the one posted to the window is gone with it.

@@ -7,12 +7,14 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 
 #include "pages/activex_page_win.h"
 #include "pages/options_page_win.h"
 #include "pages/popup_dlg_win.h"
 #include "platform/win/property_sheet.h"
+#include "platform/win/title_change_hook.h"
 #include "shell/app_context_win.h"
 #include "shell/tray_icon_win.h"
 #include "shell/tray_menu_win.h"
@@ -72,6 +74,9 @@ class CMainPage : public platform::PropertySheet {
     pages::COptionsPage optionsPage_;
     TrayIcon trayIcon_;
     TrayMenu trayMenu_;
+    // Hears of every title change, so a marked title is caught as it appears; null when the
+    // main window does not run.
+    std::unique_ptr<platform::TitleChangeHook> titleChanges_;
     std::string enabledTip_;
     std::string disabledTip_;
     std::string languageSnapshot_;

@@ -9,7 +9,7 @@
 #include "core/blocked_count.h"
 #include "proxy/settings.h"
 #include "shell/app_context_win.h"
-#include "shell/popup_catcher.h"
+#include "shell/popup_catcher_win.h"
 
 namespace shell {
 namespace {
@@ -56,6 +56,13 @@ BOOL CALLBACK CatchInWindow(HWND window, LPARAM scanPointer) {
 bool ScanForCaughtPopup(AppContext& app) {
     Scan scan{app, false};
     EnumWindows(CatchInWindow, reinterpret_cast<LPARAM>(&scan));
+    return scan.caught;
+}
+
+bool CatchInTitleOf(AppContext& app, HWND window) {
+    if (GetAncestor(window, GA_ROOT) != window) return false;
+    Scan scan{app, false};
+    CatchInWindow(window, reinterpret_cast<LPARAM>(&scan));
     return scan.caught;
 }
 

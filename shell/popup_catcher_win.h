@@ -1,8 +1,11 @@
 // The pop-up catcher. The blocker script reports each pop-up it suppresses by writing the catch
-// marker into the browser window's title; the main window's fast timer calls ScanForCaughtPopup,
-// which counts the report, plays the alert sound, shows the counter window and takes the marker
-// out of the title again.
+// marker into the browser window's title; the main window hears of every title change and calls
+// CatchInTitleOf for that window, and a slow timer calls ScanForCaughtPopup for the changes it
+// did not hear of. Either counts the report, plays the alert sound, shows the counter window and
+// takes the marker out of the title again.
 #pragma once
+
+#include <windows.h>
 
 #include "core/instance_window.h"
 
@@ -20,5 +23,9 @@ using core::kCatchMarkerLength;
 // true when a window was caught; a pass catches at most one, so several marked windows take as
 // many passes. Runs on the user-interface thread.
 bool ScanForCaughtPopup(AppContext& app);
+
+// The same for one window, whose title just changed: false for a window that is not top-level
+// or whose title holds no marker.
+bool CatchInTitleOf(AppContext& app, HWND window);
 
 }  // namespace shell
