@@ -55,7 +55,16 @@ bool CPopupDlg::OnInit() {
     otherTexts_.Capture(hwnd_);
     ApplyPageTexts();
     RefreshPageControls();
-    if (app_.startWizard) browsers::CProxySettingSheet(true, app_).Run(Sheet());
+    // Once the sheet has come up and shows: the wizard then stands in front of it.
+    if (app_.startWizard) PostMessageA(hwnd_, shell::kMsgRunStartupWizard, 0, 0);
+    return true;
+}
+
+bool CPopupDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+    if (message != shell::kMsgRunStartupWizard) {
+        return PropertyPage::OnMessage(message, wParam, lParam, result);
+    }
+    RunSetProxyWizard();
     return true;
 }
 
@@ -179,14 +188,15 @@ void CPopupDlg::OnBannerClicked() {
     SetModified(true);
 }
 
+void CPopupDlg::OnSetProxy() { RunSetProxyWizard(); }
+
 // When the wizard configured the first browser, the warning stops and the user is offered to
-// switch catching on.
-void CPopupDlg::OnSetProxy() {
+// switch catching on: from "Set Proxy" and from the start-up prompt's Yes alike.
+void CPopupDlg::RunSetProxyWizard() {
     const bool noneBefore = !AnyBrowserConfigured();
     browsers::CProxySettingSheet(true, app_).Run(Sheet());
-    if (blinkPhase == -1) return;
-    if (AnyBrowserConfigured()) StopBlinking();
-    if (!noneBefore || blinkPhase != -1) return;
+    if (!noneBefore || !AnyBrowserConfigured()) return;
+    if (blinkPhase != -1) StopBlinking();
     if (ShowMessage(core::texts::kEnableCatchingQuestion, MB_YESNO | MB_ICONQUESTION) != IDYES) {
         return;
     }

@@ -56,6 +56,8 @@ class CPopupDlg : public platform::PropertyPage {
     LRESULT OnSetActive() override;
     bool OnCommand(int code, int id) override;
     bool OnTimer(UINT_PTR timerId) override;
+    // Runs the wizard the start-up prompt's Yes asked for, once the sheet shows.
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
     void OnDestroy() override;
 
   private:
@@ -77,6 +79,7 @@ class CPopupDlg : public platform::PropertyPage {
     void OnSoundClicked();
     void OnBannerClicked();
     void OnSetProxy();
+    void RunSetProxyWizard();
     void OnResetProxy();
 
     // blinkPhase 0 and the warning timer (re)started; blinkPhase -1, timer stopped and the

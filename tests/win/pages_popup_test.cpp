@@ -320,6 +320,30 @@ TEST_F(PagesPopup, SetProxyAsksOnceAfterTheFirstBrowserAndResetSwitchesCatchingO
     RunPage();
 }
 
+// The start-up prompt's Yes: the wizard comes up once the sheet shows, in front of it, and when
+// it configured the first browser the user is asked, as after "Set Proxy", whether catching
+// goes on, so a first run ends protected.
+TEST_F(PagesPopup, TheStartupWizardRunsInFrontOfTheSheetAndAsksToSwitchCatchingOn) {
+    app->startWizard = 1;
+    bool sheetShownFirst = false;
+    wizardWork = [&sheetShownFirst] {
+        sheetShownFirst = IsWindowVisible(running->Handle()) != FALSE;
+        app->browserConfig.lanIsConfigured = 1;
+    };
+    steps = {
+        WaitFor([](PopupsHost&) { return !boxes.empty(); }),
+        [&sheetShownFirst](PopupsHost& host) {
+            EXPECT_TRUE(sheetShownFirst);
+            EXPECT_EQ(boxes, std::vector<std::string>{k2254});
+            EXPECT_EQ(app->settings.PopupCheckEnabled, 1);
+            EXPECT_TRUE(host.page.IsItemChecked(IDC_CATCH_POPUPS));
+            EXPECT_EQ(host.Posted(shell::kMsgCatchingChanged), 1);
+        },
+    };
+    RunPage();
+    EXPECT_EQ(boxes.size(), 1u);
+}
+
 TEST_F(PagesPopup, BannerBlockingSwapsTheHostsLines) {
     const std::string hosts = browsers::GetHostsPath();
     const std::string saved = test_folder::ReadFile(hosts);
