@@ -95,10 +95,15 @@ std::string ApplyPreferenceLines(const std::string& userJs, const PreferenceLine
 }
 
 std::string MozillaFolder(WindowsFamily family, const std::string& windowsDirectory,
-                          const std::string& userName) {
+                          const std::string& userName, const std::string& appData) {
+    if (family == WindowsFamily::kNt6) {
+        return appData.empty() ? "" : WithoutTrailingBackslash(appData) + "\\Mozilla\\";
+    }
     if (windowsDirectory.empty()) return "";
     std::string windows = WithoutTrailingBackslash(windowsDirectory);
     switch (family) {
+        case WindowsFamily::kNt6:
+            break;
         case WindowsFamily::kNt5:
             return std::string(1, windowsDirectory[0]) + ":\\Documents and Settings\\" + userName +
                    "\\Application Data\\Mozilla\\";

@@ -35,9 +35,10 @@ std::string ApplyPreferenceLines(const std::string& userJs, const PreferenceLine
 std::string PreferenceName(const std::string& line);
 
 // The Mozilla folder of the user ("...\Application Data\Mozilla\", with the trailing
-// backslash), or "" for an unknown Windows family.
+// backslash), or "" for an unknown Windows family. Vista to 11 keep it in the user's roaming
+// application data folder, appData ("" when it is not known).
 std::string MozillaFolder(WindowsFamily family, const std::string& windowsDirectory,
-                          const std::string& userName);
+                          const std::string& userName, const std::string& appData = "");
 // The folder holding the profile folders: the Mozilla folder followed by "Profiles\".
 std::string DefaultProfileFolder(const std::string& mozillaFolder);
 

@@ -5,6 +5,7 @@
 #include "browsers/netscape.h"
 #include "browsers/path_text.h"
 #include "browsers/text_lines.h"
+#include "platform/win/user_folders.h"
 
 namespace browsers {
 
@@ -20,7 +21,7 @@ std::string CurrentMozillaFolder() {
     char user[kUserNameBuffer] = {};
     DWORD userLength = kUserNameBuffer;
     if (!GetUserNameA(user, &userLength)) user[0] = '\0';
-    return MozillaFolder(RunningWindowsFamily(), windows, user);
+    return MozillaFolder(RunningWindowsFamily(), windows, user, platform::RoamingAppDataFolder());
 }
 
 // The name of the first entry a file search finds, "" when none.

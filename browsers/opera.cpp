@@ -109,6 +109,10 @@ std::string Opera7IniPath(const std::string& multiUser, const std::string& progr
     std::string profile =
         "\\Application Data\\Opera\\" + LastComponent(folder) + "\\profile\\opera6.ini";
     switch (system.family) {
+        case WindowsFamily::kNt6:
+            if (system.appData.empty()) return "";
+            return WithoutTrailingBackslash(system.appData) + "\\Opera\\" + LastComponent(folder) +
+                   "\\profile\\opera6.ini";
         case WindowsFamily::kNt5:
         case WindowsFamily::kNt4:
             if (system.windowsDirectory.empty()) return "";

@@ -50,6 +50,7 @@ struct OperaSystem {
     WindowsFamily family = WindowsFamily::kUnknown;
     std::string windowsDirectory;
     std::string userName;
+    std::string appData;  // the user's roaming application data folder (Vista to 11)
     std::function<bool(const std::string& path)> fileExists;
     // First character of "Multi User" in section "System" of the given OperaDef6.ini, "2" when
     // the key or file is missing.

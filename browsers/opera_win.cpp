@@ -6,6 +6,7 @@
 #include "browsers/text_lines.h"
 #include "platform/profile.h"
 #include "platform/win/reg_key.h"
+#include "platform/win/user_folders.h"
 
 namespace browsers {
 
@@ -40,6 +41,7 @@ OperaSystem RunningSystem() {
     char user[kUserNameBuffer] = {};
     DWORD userLength = kUserNameBuffer;
     if (GetUserNameA(user, &userLength)) system.userName = user;
+    system.appData = platform::RoamingAppDataFolder();
     system.fileExists = FileFound;
     system.readMultiUser = [](const std::string& operaDef6Ini) {
         return platform::ReadProfileText("System", "Multi User", "2", operaDef6Ini, 2);

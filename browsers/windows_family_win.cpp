@@ -5,6 +5,7 @@ namespace browsers {
 
 WindowsFamily RunningWindowsFamily() {
     core::WindowsVersion version;
+    if (version.IsWindowsVistaOrLater()) return WindowsFamily::kNt6;
     if (version.IsWindows2000() || version.IsWindowsXP()) return WindowsFamily::kNt5;
     if (version.IsWindows98() || version.IsWindowsMe() || version.IsWindows95()) {
         return WindowsFamily::kWin9x;

@@ -1,5 +1,5 @@
-// The six Windows version tests the browser code uses to pick its folders. Platform 1 is the
-// Windows 95 family, platform 2 the NT family; a later major version (6 and up) passes none.
+// The Windows version tests the browser code uses to pick its folders. Platform 1 is the
+// Windows 95 family, platform 2 the NT family; major version 6 and up is Vista to 11.
 #pragma once
 
 namespace core {
@@ -16,7 +16,8 @@ constexpr unsigned long kPlatformNtFamily = 2;
 
 class WindowsVersion {
   public:
-    // Windows only: the running system's version (GetVersionExA).
+    // Windows only: the running system's real version (RtlGetVersion, which no compatibility
+    // setting answers for; GetVersionExA where it is missing).
     WindowsVersion();
     explicit WindowsVersion(const OsVersion& version) : version_(version) {}
 
@@ -30,6 +31,8 @@ class WindowsVersion {
     bool IsWindowsXP() const {
         return IsNtFamily() && version_.majorVersion == 5 && version_.minorVersion != 0;
     }
+    // Vista, 7, 8, 8.1, 10 and 11 (10 and 11 both report 10.0).
+    bool IsWindowsVistaOrLater() const { return IsNtFamily() && version_.majorVersion >= 6; }
 
     const OsVersion& Version() const { return version_; }
 

@@ -86,6 +86,11 @@ TEST(BrowsersNetscapeRegistryDat, MozillaFolderForEachWindowsFamily) {
     EXPECT_EQ(MozillaFolder(WindowsFamily::kNt4, "D:\\WINNT\\", "joe"),
               "D:\\WINNT\\Profiles\\joe\\Application Data\\Mozilla\\");
     EXPECT_EQ(MozillaFolder(WindowsFamily::kUnknown, "C:\\WINDOWS", "joe"), "");
+    // Vista to 11: the roaming application data folder, wherever the user's profile lies.
+    EXPECT_EQ(MozillaFolder(WindowsFamily::kNt6, "C:\\Windows", "joe",
+                            "E:\\Users\\joe\\AppData\\Roaming\\"),
+              "E:\\Users\\joe\\AppData\\Roaming\\Mozilla\\");
+    EXPECT_EQ(MozillaFolder(WindowsFamily::kNt6, "C:\\Windows", "joe", ""), "");
 }
 
 }  // namespace

@@ -75,6 +75,7 @@ OperaSystem FakeSystem(WindowsFamily family, std::set<std::string> files, std::s
     system.family = family;
     system.windowsDirectory = "C:\\WINDOWS";
     system.userName = "joe";
+    system.appData = "E:\\Users\\joe\\AppData\\Roaming";
     system.fileExists = [files](const std::string& path) { return files.count(path) > 0; };
     system.readMultiUser = [multiUser](const std::string& path) {
         return path == "D:\\Opera7\\OperaDef6.ini" ? multiUser : "2";
@@ -88,6 +89,8 @@ TEST(BrowsersOperaLocator, FindsEachVersionsFileByInstallationKind) {
         "C:\\Documents and Settings\\joe\\Application Data\\Opera\\Opera7\\profile\\opera6.ini";
     const std::string win9x = "C:\\WINDOWS\\Application Data\\Opera\\Opera7\\profile\\opera6.ini";
     const std::string opera6 = "C:\\Opera6\\opera6.ini";
+    const std::string vista =
+        "E:\\Users\\joe\\AppData\\Roaming\\Opera\\Opera7\\profile\\opera6.ini";
     struct Case {
         WindowsFamily family;
         std::set<std::string> files;
@@ -99,6 +102,7 @@ TEST(BrowsersOperaLocator, FindsEachVersionsFileByInstallationKind) {
         {WindowsFamily::kNt5, {opera6, nt, single}, "1", kOperaFilesFound, nt},
         {WindowsFamily::kNt4, {opera6, nt}, "1", kOperaFilesFound, nt},
         {WindowsFamily::kWin9x, {opera6, win9x}, "1", kOperaFilesFound, win9x},
+        {WindowsFamily::kNt6, {opera6, vista}, "1", kOperaFilesFound, vista},
         {WindowsFamily::kNt5, {opera6, single}, "2", kOperaFilesFound, single},
         {WindowsFamily::kNt5, {opera6, single}, "1", kOpera7FileMissing, nt},
         {WindowsFamily::kNt5, {single}, "0", kOpera6FileMissing, single},

@@ -28,15 +28,16 @@ TEST(CoreBlockedCount, NextCountFromText) {
     for (const auto& c : cases) EXPECT_EQ(core::NextBlockedCount(c.first), c.second) << c.first;
 }
 
-TEST(CoreWindowsVersion, SixTestsOverGivenVersions) {
-    // platform, major, minor, then the answers of 95, 98, Me, NT4, 2000, XP.
+TEST(CoreWindowsVersion, TheFamilyTestsOverGivenVersions) {
+    // platform, major, minor, then the answers of 95, 98, Me, NT4, 2000, XP, Vista or later.
     struct Case {
         unsigned long platform, major, minor;
         const char* expected;
     } cases[] = {
-        {1, 4, 0, "100000"}, {1, 4, 10, "010000"}, {1, 4, 90, "001000"}, {1, 4, 3, "000000"},
-        {2, 4, 0, "000100"}, {2, 5, 0, "000010"},  {2, 5, 1, "000001"},  {2, 5, 2, "000001"},
-        {2, 6, 0, "000000"}, {2, 10, 0, "000000"}, {2, 3, 51, "000000"}, {0, 4, 0, "000000"},
+        {1, 4, 0, "1000000"}, {1, 4, 10, "0100000"}, {1, 4, 90, "0010000"}, {1, 4, 3, "0000000"},
+        {2, 4, 0, "0001000"}, {2, 5, 0, "0000100"},  {2, 5, 1, "0000010"},  {2, 5, 2, "0000010"},
+        {2, 6, 0, "0000001"}, {2, 6, 2, "0000001"},  {2, 10, 0, "0000001"}, {2, 3, 51, "0000000"},
+        {0, 4, 0, "0000000"},
     };
     for (const Case& c : cases) {
         core::OsVersion v;
@@ -46,7 +47,7 @@ TEST(CoreWindowsVersion, SixTestsOverGivenVersions) {
         core::WindowsVersion w(v);
         std::string answers;
         for (bool b : {w.IsWindows95(), w.IsWindows98(), w.IsWindowsMe(), w.IsWindowsNT4(),
-                       w.IsWindows2000(), w.IsWindowsXP()}) {
+                       w.IsWindows2000(), w.IsWindowsXP(), w.IsWindowsVistaOrLater()}) {
             answers += b ? '1' : '0';
         }
         EXPECT_EQ(answers, c.expected) << c.platform << " " << c.major << "." << c.minor;
