@@ -18,6 +18,12 @@ namespace proxy {
 
 struct PreparedBlocker;
 
+// How many connection threads one proxy runs at most. Each takes a stack and two sockets; a
+// connection beyond the limit gets the busy reply instead of a thread, so a flood (two proxies
+// set as each other's gateway relay every request back and forth) cannot exhaust the process.
+// Browsers open a few connections per site, so this is far above what one user needs.
+constexpr int kMaxConnectionThreads = 512;
+
 // How the accept thread starts a connection thread: platform::StartDetachedThread, replaced in
 // tests to make a start fail.
 using ThreadStarter = bool (*)(platform::ThreadEntry entry, void* argument, bool highestPriority);
@@ -59,6 +65,9 @@ struct ProxyContext {
     // The accept thread and the connection threads still running; each thread's entry counts
     // itself out as its last step.
     std::atomic<int> runningThreads{0};
+    // Connection threads started and not yet ended, and how many may run at once.
+    std::atomic<int> connectionThreads{0};
+    std::atomic<int> connectionThreadLimit{kMaxConnectionThreads};
     // ProxyConnection objects alive.
     std::atomic<int> liveConnections{0};
     OpenSockets openSockets;
