@@ -95,7 +95,7 @@ void ProxyConnection::RelayLoop() {
         FlushToBrowser();
         if (browserFailed_) break;
         // The browser is done sending; it still gets the responses it asked for.
-        if (!closing_ && !browserSending_ && !PiecesWaiting() && toServer_.Empty() &&
+        if (!closing_ && !browserSending_ && !PiecesWaiting() &&
             (serverSocket_ == kInvalidSocket || responses_.Idle())) {
             BeginClosing();
         }

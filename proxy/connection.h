@@ -76,7 +76,8 @@ class ProxyConnection {
     // needs another server (or a tunnel) waits, with all after it, while answers are still
     // awaited from the current one or bytes for it are still unsent: answers reach the browser
     // in the order of its requests, whatever sites they come from. A refusal is answered once
-    // every answer before it is through. False when the connection must close.
+    // every answer before it is through. A server that closes the connection ends it for the
+    // requests still waiting too (the browser asks again). False when the connection must close.
     bool DispatchPieces();
     bool MustWaitForServer(const RequestTarget& target) const;
     bool StartRequest(const RequestTarget& target);

@@ -18,11 +18,12 @@ namespace proxy {
 
 struct PreparedBlocker;
 
-// How many connection threads one proxy runs at most. Each takes a stack and two sockets; a
-// connection beyond the limit gets the busy reply instead of a thread, so a flood (two proxies
-// set as each other's gateway relay every request back and forth) cannot exhaust the process.
-// Browsers open a few connections per site, so this is far above what one user needs.
-constexpr int kMaxConnectionThreads = 512;
+// How many connection threads one proxy runs at most. A connection beyond the limit gets the
+// busy reply instead of a thread, so a flood (two proxies set as each other's gateway relay every
+// request back and forth) cannot exhaust the process. Browsers keep a few connections per site,
+// a few hundred at most; the limit leaves room for a thousand idle keep-alive connections, and a
+// 32-bit Windows process still has address space for every thread's stack (1 MiB each).
+constexpr int kMaxConnectionThreads = 1024;
 
 // How the accept thread starts a connection thread: platform::StartDetachedThread, replaced in
 // tests to make a start fail.
