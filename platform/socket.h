@@ -13,6 +13,7 @@ using SocketHandle = std::intptr_t;
 constexpr SocketHandle kInvalidSocket = -1;
 
 // Winsock error numbers the proxy tests for.
+constexpr int kWsaEWouldBlock = 10035;  // a non-blocking call that cannot proceed now
 constexpr int kWsaENoBufs = 10055;
 
 // What ParseDottedAddress returns for a text that is not a dotted IPv4 address.
@@ -43,6 +44,9 @@ void Shutdown(SocketHandle s);
 void ShutdownSending(SocketHandle s);
 // FIONBIO 0. Returns 0 on success.
 int SetBlocking(SocketHandle s);
+// FIONBIO 1: a send or receive that cannot proceed at once fails with kWsaEWouldBlock (a send
+// that can take part of its bytes takes them and returns the count). Returns 0 on success.
+int SetNonBlocking(SocketHandle s);
 
 // The system's send and receive buffer sizes of a socket; false when they cannot be read.
 bool GetBufferSizes(SocketHandle s, int* sendBytes, int* receiveBytes);
@@ -62,23 +66,34 @@ int Send(SocketHandle s, const char* bytes, int len);
 int SendPair(SocketHandle s, const char* first, int firstLen, const char* second, int secondLen);
 
 // Moves bytes from one socket to another inside the system, without copying them through the
-// program, where the system can (Linux: splice through a pipe kept by the object).
+// program, where the system can (Linux: splice through a pipe kept by the object). Nothing here
+// waits: both sockets are non-blocking, and bytes taken but not yet given stay in the object.
 class SocketForwarder {
   public:
     SocketForwarder() = default;
-    ~SocketForwarder() { Release(); }
+    ~SocketForwarder() { Drop(); }
     SocketForwarder(const SocketForwarder&) = delete;
     SocketForwarder& operator=(const SocketForwarder&) = delete;
 
     static bool Supported();
-    // Up to maxBytes of what `from` has ready go all to `to`: the count moved, 0 when `from` has
-    // closed, -1 on failure of either socket.
-    int Move(SocketHandle from, SocketHandle to, int maxBytes);
-    // Gives back what the object holds (the pipe); the next Move takes it again.
+    // Takes up to maxBytes of what `from` has ready; only while the object holds nothing. The
+    // count taken, or 0 when nothing was: nothing ready, `from` closed or failed, or the system
+    // has no pipe to give (near the descriptor limit). After 0 the caller reads `from` itself,
+    // which tells it which, so no byte is ever lost to this path.
+    int Take(SocketHandle from, int maxBytes);
+    // Sends what the object holds to `to`, as much as `to` takes now: the count sent (0 when it
+    // takes nothing now), -1 when `to` failed, in which case the held bytes are dropped.
+    int Give(SocketHandle to);
+    // Bytes taken and not given yet.
+    int Held() const { return held_; }
+    // Gives back the pipe when the object holds nothing; the next Take makes it again.
     void Release();
 
   private:
+    void Drop();
+
     int pipe_[2] = {-1, -1};
+    int held_ = 0;
 };
 
 // bind, listen and connect for IPv4; address in network order. Return 0 on success, -1 on
@@ -99,6 +114,24 @@ int WaitReadable(SocketHandle first, SocketHandle second, int timeoutMs, bool* f
                  bool* secondReadable);
 // Whether the socket becomes readable (data, a close or an error) within timeoutMs; 0 only looks.
 bool PollReadable(SocketHandle s, int timeoutMs);
+
+// One socket of WaitSockets: what it is waited for, and what it became.
+struct SocketWait {
+    SocketHandle socket = kInvalidSocket;  // kInvalidSocket: this entry is not waited for
+    bool read = false;                     // wait for data (or the peer's end) to read
+    bool write = false;                    // wait for room to send
+    // Asked read: a receive proceeds now (it may report the end or an error).
+    bool readable = false;
+    // Asked write: a send proceeds now (it may report an error).
+    bool writable = false;
+    // The connection failed or hung up (a reset peer, a shut-down socket). Reported even when
+    // neither read nor write is asked, where the system can (poll; Winsock's select reports it
+    // only through a read or a send).
+    bool failed = false;
+};
+// Waits until one of count entries (at most 2) is ready as asked or has failed. timeoutMs < 0 waits
+// without limit. Returns >0 when something is ready (flags set), 0 on time-out, -1 on failure.
+int WaitSockets(SocketWait* waits, int count, int timeoutMs);
 
 // IPv4 address (network order) of a dotted address, or kNoAddress.
 std::uint32_t ParseDottedAddress(const std::string& name);

@@ -41,28 +41,38 @@ void ProxyConnection::Run() {
     CloseConnection();
 }
 
+void ProxyConnection::Outgoing::Consume(size_t size) {
+    sent_ += size;
+    if (sent_ == bytes_.size()) {
+        bytes_.clear();
+        sent_ = 0;
+    }
+}
+
+void ProxyConnection::Outgoing::Release() {
+    if (Empty()) std::string().swap(bytes_);
+}
+
 char* ProxyConnection::RelayBuffer() {
     return relayBuffer_.Take(static_cast<size_t>(receiveSize_));
 }
 
-ProxyConnection::Moved ProxyConnection::MoveUnchangedBytes() {
+bool ProxyConnection::TakeUnchangedBytes() {
     const std::uint64_t ahead = responses_.UnchangedBytesAhead();
-    if (ahead == 0 || !platform::SocketForwarder::Supported()) return Moved::kNo;
-    FlushToBrowser();
-    if (browserFailed_) return Moved::kEnded;
-    const int n = forwarder_.Move(serverSocket_, browserSocket_,
+    if (ahead == 0 || !platform::SocketForwarder::Supported() || OwesBrowser()) return false;
+    const int n = forwarder_.Take(serverSocket_,
                                   static_cast<int>(std::min<std::uint64_t>(ahead, kMoveBlock)));
-    // The server closed or a side failed: the connection ends, as after a failed read.
-    if (n <= 0) return Moved::kEnded;
+    if (n <= 0) return false;
     responses_.PassedAround(static_cast<size_t>(n));
-    return Moved::kYes;
+    return true;
 }
 
 void ProxyConnection::ReleaseBuffers() {
     forwarder_.Release();
     relayBuffer_.Release();
-    std::string().swap(toBrowser_);
-    std::vector<RequestReader::Piece>().swap(pieces_);
+    toBrowser_.Release();
+    toServer_.Release();
+    if (!PiecesWaiting()) std::vector<RequestReader::Piece>().swap(pieces_);
     requests_.ReleaseIdleMemory();
     responses_.ReleaseIdleMemory();
 }
@@ -72,41 +82,58 @@ void ProxyConnection::RelayLoop() {
         platform::SetBufferSizes(browserSocket_, sendChunkSize_, receiveSize_);
     }
     platform::SetNoDelay(browserSocket_);
+    if (platform::SetNonBlocking(browserSocket_) != 0) return;
     while (context_.listeningSocket.load(std::memory_order_relaxed) != kInvalidSocket) {
-        bool browserReadable = false, serverReadable = false;
-        const SocketHandle waitedServer = serverSocket_;
-        if (!Wait(browserReadable, serverReadable)) break;
-        char* const relayBuffer = browserReadable || serverReadable ? RelayBuffer() : nullptr;
-        if ((browserReadable || serverReadable) && relayBuffer == nullptr) break;
-        if (browserReadable) {
-            const int n = platform::Receive(browserSocket_, relayBuffer, receiveSize_);
-            if (n < 0) break;
-            if (n == 0) {
-                // The browser is done sending; it still gets the responses it asked for.
-                browserSending_ = false;
-            } else if (!HandleBrowserData(relayBuffer, static_cast<size_t>(n))) {
-                break;
-            }
-        }
-        // A request may have replaced the server socket; its readiness is not known yet.
-        if (serverReadable && serverSocket_ != kInvalidSocket && serverSocket_ == waitedServer) {
-            const Moved moved = MoveUnchangedBytes();
-            if (moved == Moved::kEnded) break;
-            if (moved == Moved::kNo) {
-                const int n = platform::Receive(serverSocket_, relayBuffer, receiveSize_);
-                if (n <= 0) break;
-                if (!responses_.Feed(relayBuffer, static_cast<size_t>(n))) break;
-                // After a switch of protocols the browser's bytes are no requests any more.
-                if (responses_.Tunneling()) requests_.StartTunnel();
-            }
-        }
+        Ready ready;
+        if (!Wait(ready)) break;
+        // A reset or hung-up browser takes nothing more: its server is left at once.
+        if (ready.browserFailed) break;
+        if (ready.browserReadable && !ReadBrowser()) break;
+        if (ready.serverReadable && serverSocket_ != kInvalidSocket) ReadServer();
+        if (!closing_ && !DispatchPieces()) BeginClosing();
+        if (!closing_ && !FlushToServer()) BeginClosing();
         FlushToBrowser();
         if (browserFailed_) break;
-        if (!browserSending_ && (serverSocket_ == kInvalidSocket || responses_.Idle())) break;
+        // The browser is done sending; it still gets the responses it asked for.
+        if (!closing_ && !browserSending_ && !PiecesWaiting() &&
+            (serverSocket_ == kInvalidSocket || responses_.Idle())) {
+            BeginClosing();
+        }
+        if (closing_ && !OwesBrowser()) break;
     }
 }
 
-bool ProxyConnection::Wait(bool& browserReadable, bool& serverReadable) {
+bool ProxyConnection::ReadBrowser() {
+    char* const buffer = RelayBuffer();
+    if (buffer == nullptr) return false;
+    const int n = platform::Receive(browserSocket_, buffer, receiveSize_);
+    if (n < 0) return platform::LastSocketError() == platform::kWsaEWouldBlock;
+    if (n == 0) {
+        browserSending_ = false;
+    } else {
+        HandleBrowserData(buffer, static_cast<size_t>(n));
+    }
+    return true;
+}
+
+void ProxyConnection::ReadServer() {
+    if (TakeUnchangedBytes()) return;
+    char* const buffer = RelayBuffer();
+    if (buffer == nullptr) {
+        BeginClosing();
+        return;
+    }
+    const int n = platform::Receive(serverSocket_, buffer, receiveSize_);
+    if (n < 0 && platform::LastSocketError() == platform::kWsaEWouldBlock) return;
+    if (n <= 0 || !responses_.Feed(buffer, static_cast<size_t>(n))) {
+        BeginClosing();
+        return;
+    }
+    // After a switch of protocols the browser's bytes are no requests any more.
+    if (responses_.Tunneling()) requests_.StartTunnel();
+}
+
+bool ProxyConnection::Wait(Ready& ready) {
     const AppSettings& settings = context_.settings;
     const int timeoutMs = settings.UseDefaultTimeOut.load(std::memory_order_relaxed) != 0
                               ? -1
@@ -114,72 +141,103 @@ bool ProxyConnection::Wait(bool& browserReadable, bool& serverReadable) {
     // After a quiet spell the connection gives its buffers back, so that thousands of idle
     // keep-alive connections stay cheap; the next read takes a buffer again.
     if (relayBuffer_.Held() && (timeoutMs < 0 || timeoutMs > kQuietMs)) {
-        const int ready = WaitFor(kQuietMs, browserReadable, serverReadable);
-        if (ready != 0) return ready > 0;
+        const int found = WaitFor(kQuietMs, ready);
+        if (found != 0) return found > 0;
         ReleaseBuffers();
     }
-    return WaitFor(timeoutMs, browserReadable, serverReadable) >= 0;
+    return WaitFor(timeoutMs, ready) >= 0;
 }
 
-int ProxyConnection::WaitFor(int timeoutMs, bool& browserReadable, bool& serverReadable) {
-    if (browserSending_) {
-        return platform::WaitReadable(browserSocket_, serverSocket_, timeoutMs, &browserReadable,
-                                      &serverReadable);
+int ProxyConnection::WaitFor(int timeoutMs, Ready& ready) {
+    platform::SocketWait waits[2];
+    // The browser is always watched, so that its reset or hang-up is seen at once; it is read
+    // only once everything it sent before has been handed on.
+    waits[0].socket = browserSocket_;
+    waits[0].read = browserSending_ && !closing_ && !PiecesWaiting() && toServer_.Empty();
+    waits[0].write = OwesBrowser();
+    // The server is read only once the browser has taken all it was given.
+    const bool readServer = !OwesBrowser();
+    const bool writeServer = !toServer_.Empty();
+    if (serverSocket_ != kInvalidSocket && (readServer || writeServer)) {
+        waits[1].socket = serverSocket_;
+        waits[1].read = readServer;
+        waits[1].write = writeServer;
     }
-    bool unused = false;
-    return platform::WaitReadable(serverSocket_, kInvalidSocket, timeoutMs, &serverReadable,
-                                  &unused);
+    const int n = platform::WaitSockets(waits, 2, timeoutMs);
+    ready.browserReadable = waits[0].readable;
+    ready.browserFailed = waits[0].failed;
+    ready.serverReadable = waits[1].readable;
+    return n;
 }
 
-bool ProxyConnection::SendAll(SocketHandle socket, const char* first, size_t firstSize,
-                              const char* second, size_t secondSize) {
+bool ProxyConnection::SendNow(SocketHandle socket, Outgoing& out, const char* more,
+                              size_t moreSize) {
     if (socket == kInvalidSocket) return false;
     const size_t block = static_cast<size_t>(std::max(sendChunkSize_, 1));
-    while (firstSize + secondSize > 0) {
-        const size_t fromFirst = std::min(firstSize, block);
-        const size_t fromSecond = std::min(secondSize, block - fromFirst);
-        const int result = fromSecond == 0
-                               ? platform::Send(socket, first, static_cast<int>(fromFirst))
-                               : platform::SendPair(socket, first, static_cast<int>(fromFirst),
-                                                    second, static_cast<int>(fromSecond));
+    while (!out.Empty() || moreSize > 0) {
+        const size_t fromFirst = std::min(out.size(), block);
+        const size_t fromSecond = std::min(moreSize, block - fromFirst);
+        const int result =
+            fromSecond == 0  ? platform::Send(socket, out.data(), static_cast<int>(fromFirst))
+            : fromFirst == 0 ? platform::Send(socket, more, static_cast<int>(fromSecond))
+                             : platform::SendPair(socket, out.data(), static_cast<int>(fromFirst),
+                                                  more, static_cast<int>(fromSecond));
+        if (result < 0 && platform::LastSocketError() == platform::kWsaEWouldBlock) break;
         if (result < 1) {
             if (platform::LastSocketError() == platform::kWsaENoBufs)
                 BackOffBufferSize(context_.settings);
             return false;
         }
         size_t sent = static_cast<size_t>(result);
-        const size_t offFirst = std::min(sent, firstSize);
-        first += offFirst;
-        firstSize -= offFirst;
+        const size_t offFirst = std::min(sent, out.size());
+        out.Consume(offFirst);
         sent -= offFirst;
-        second += sent;
-        secondSize -= sent;
+        more += sent;
+        moreSize -= sent;
     }
+    if (moreSize > 0) out.Append(more, moreSize);
     return true;
+}
+
+bool ProxyConnection::SendToServer(const std::string& bytes) {
+    return SendNow(serverSocket_, toServer_, bytes.data(), bytes.size());
+}
+
+bool ProxyConnection::FlushToServer() {
+    if (toServer_.Empty()) return true;
+    return SendNow(serverSocket_, toServer_);
 }
 
 void ProxyConnection::SendToBrowser(const char* bytes, size_t size) {
     if (browserFailed_ || size == 0) return;
-    if (toBrowser_.size() + size <= kGatherLimit) {
-        toBrowser_.append(bytes, size);
+    // Behind bytes still in the forwarder, or small enough to gather: they wait their turn.
+    if (forwarder_.Held() > 0 || toBrowser_.size() + size <= kGatherLimit) {
+        toBrowser_.Append(bytes, size);
         return;
     }
-    if (!SendAll(browserSocket_, toBrowser_.data(), toBrowser_.size(), bytes, size)) {
-        browserFailed_ = true;
-    }
-    toBrowser_.clear();
+    if (!SendNow(browserSocket_, toBrowser_, bytes, size)) browserFailed_ = true;
 }
 
 void ProxyConnection::FlushToBrowser() {
-    if (toBrowser_.empty()) return;
-    if (!browserFailed_ && !SendAll(browserSocket_, toBrowser_.data(), toBrowser_.size())) {
-        browserFailed_ = true;
+    if (browserFailed_) return;
+    if (forwarder_.Held() > 0) {
+        if (forwarder_.Give(browserSocket_) < 0) {
+            browserFailed_ = true;
+            return;
+        }
+        if (forwarder_.Held() > 0) return;
     }
-    toBrowser_.clear();
+    if (!toBrowser_.Empty() && !SendNow(browserSocket_, toBrowser_)) browserFailed_ = true;
+}
+
+void ProxyConnection::BeginClosing() {
+    CloseServerSocket();
+    closing_ = true;
 }
 
 void ProxyConnection::CloseConnection() {
     CloseServerSocket();
+    // One last try without waiting: a connection ends here only once it has failed or stops.
     FlushToBrowser();
     if (browserSocket_ != kInvalidSocket) {
         // Out of the open sockets first: once closed, its number may be another's.

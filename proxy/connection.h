@@ -27,49 +27,91 @@ class ProxyConnection {
     ProxyConnection(const ProxyConnection&) = delete;
     ProxyConnection& operator=(const ProxyConnection&) = delete;
 
-    // Relays requests and responses until either side ends, then closes both sockets.
+    // Relays requests and responses until either side ends, then closes both sockets. Both
+    // sockets are non-blocking: each side's bytes are read while the other side's wait to be
+    // sent, and what a side does not take yet waits in the connection, so neither side can stop
+    // the other. A side that has bytes waiting is not read again until they are sent.
     void Run();
 
   private:
+    // Bytes for one side that it has not taken yet, oldest first.
+    class Outgoing {
+      public:
+        bool Empty() const { return sent_ == bytes_.size(); }
+        const char* data() const { return bytes_.data() + sent_; }
+        size_t size() const { return bytes_.size() - sent_; }
+        void Append(const char* bytes, size_t size) { bytes_.append(bytes, size); }
+        void Consume(size_t size);
+        // Gives the memory back when nothing waits.
+        void Release();
+
+      private:
+        std::string bytes_;
+        size_t sent_ = 0;
+    };
+    // What one wait found.
+    struct Ready {
+        bool browserReadable = false;
+        bool browserFailed = false;
+        bool serverReadable = false;
+    };
+
     void RelayLoop();
     // The buffer reads go into, taken when needed; nullptr when there is no memory for it.
     char* RelayBuffer();
     void ReleaseBuffers();
-    // Moves the server's next bytes to the browser past the relay when they pass unchanged and
-    // the system can: kNo when the relay must read them, kEnded when the connection must end.
-    enum class Moved { kNo, kYes, kEnded };
-    Moved MoveUnchangedBytes();
-    // Waits for the browser (while it still sends) and the server; false when the wait failed.
-    bool Wait(bool& browserReadable, bool& serverReadable);
-    // One wait: >0 readable, 0 timed out, -1 failed.
-    int WaitFor(int timeoutMs, bool& browserReadable, bool& serverReadable);
-    // Bytes from the browser; false when the connection must end.
-    bool HandleBrowserData(const char* data, size_t size);
-    bool StartRequest(const RequestTarget& target, bool viaGateway);
-    // Closes the server socket unless it leads to name:port; a response it still holds is
-    // finished first.
-    void LeaveServerUnlessAt(const std::string& name, int port);
+    // Takes the server's next bytes into the forwarder, past the relay, when they pass unchanged
+    // and the system can; false when the relay must read them itself.
+    bool TakeUnchangedBytes();
+    // Waits for what the connection can do next; false when the wait failed.
+    bool Wait(Ready& ready);
+    // One wait: >0 something is ready, 0 timed out, -1 failed.
+    int WaitFor(int timeoutMs, Ready& ready);
+    // The browser's next bytes; false when its socket failed.
+    bool ReadBrowser();
+    void ReadServer();
+    // Cuts the browser's bytes into pieces for DispatchPieces; a refusal waits in refusal_.
+    void HandleBrowserData(const char* data, size_t size);
+    // Hands the pieces of the browser's last read to their server, in order. A request that
+    // needs another server (or a tunnel) waits, with all after it, while answers are still
+    // awaited from the current one or bytes for it are still unsent: answers reach the browser
+    // in the order of its requests, whatever sites they come from. A refusal is answered once
+    // every answer before it is through. A server that closes the connection ends it for the
+    // requests still waiting too (the browser asks again). False when the connection must close.
+    bool DispatchPieces();
+    bool MustWaitForServer(const RequestTarget& target) const;
+    bool StartRequest(const RequestTarget& target);
+    // Where a request goes: its own host, or the gateway when one is set.
+    void ServerFor(const RequestTarget& target, std::string& name, int& port) const;
     bool ConnectToServer(const std::string& name, int port);
     // A socket connected to name:port, or kInvalidSocket. The proxy's own address is refused.
     SocketHandle OpenServerSocket(const std::string& name, int port);
+    // Closes the server socket; a response it still holds is finished first.
     void CloseServerSocket();
+    // The server side ends; the connection ends once what is owed to the browser is sent.
+    void BeginClosing();
     void CloseConnection();
-    // Sends first, then second, in blocks of at most sendChunkSize_; false when a send failed
-    // (the connection then ends, since the stream has a gap).
-    bool SendAll(SocketHandle socket, const char* first, size_t firstSize,
-                 const char* second = nullptr, size_t secondSize = 0);
+    // Sends out, then more, as far as the socket takes them now, in blocks of at most
+    // sendChunkSize_; what it does not take stays in out. False when the socket failed.
+    bool SendNow(SocketHandle socket, Outgoing& out, const char* more = nullptr,
+                 size_t moreSize = 0);
+    bool SendToServer(const std::string& bytes);
+    bool FlushToServer();
     // What one round of the relay gives the browser goes out together: small pieces (a header,
     // a short body) are gathered and leave with the next large one or at FlushToBrowser, so a
-    // response costs one send and the browser one wake-up.
+    // response costs one send and the browser one wake-up. Bytes in the forwarder go first.
     void SendToBrowser(const char* bytes, size_t size);
     void FlushToBrowser();
     void SendToBrowser(const char* text) { SendToBrowser(text, std::strlen(text)); }
+    bool OwesBrowser() const { return !toBrowser_.Empty() || forwarder_.Held() > 0; }
+    bool PiecesWaiting() const { return nextPiece_ < pieces_.size() || refusal_ != Refusal::kNone; }
 
     ProxyContext& context_;
     SocketHandle browserSocket_;
     SocketHandle serverSocket_ = kInvalidSocket;
     bool browserSending_ = true;  // the browser has not shut down its sending side
-    bool browserFailed_ = false;  // a send to the browser failed
+    bool browserFailed_ = false;  // a send to the browser failed: the connection ends at once
+    bool closing_ = false;        // the server side is done; what the browser is owed goes last
     std::string serverName_;      // where serverSocket_ leads
     int serverPort_ = 0;
     std::string host_;     // the current request's host, for diagnostics
@@ -78,8 +120,12 @@ class ProxyConnection {
     int receiveSize_ = 256;
     RequestReader requests_;
     ResponseRelay responses_;
-    std::vector<RequestReader::Piece> pieces_;  // reused for every read
-    std::string toBrowser_;                     // gathered for the browser, not yet sent
+    std::vector<RequestReader::Piece> pieces_;  // of the browser's last read, reused
+    size_t nextPiece_ = 0;                      // the first of pieces_ not handed on yet
+    bool piecesViaGateway_ = false;             // the gateway setting pieces_ were read with
+    Refusal refusal_ = Refusal::kNone;          // a refused request, answered after the others
+    Outgoing toBrowser_;
+    Outgoing toServer_;
     platform::PageBuffer relayBuffer_;
     platform::SocketForwarder forwarder_;
     static constexpr std::uint64_t kMoveBlock = 1 << 20;

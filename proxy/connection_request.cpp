@@ -19,7 +19,7 @@ const char* RefusalReply(Refusal refusal) {
     }
 }
 
-bool ProxyConnection::HandleBrowserData(const char* data, size_t size) {
+void ProxyConnection::HandleBrowserData(const char* data, size_t size) {
     RequestOptions options;
     const AppSettings& settings = context_.settings;
     options.dropGzip = settings.Disabled.load(std::memory_order_relaxed) == 0;
@@ -27,43 +27,61 @@ bool ProxyConnection::HandleBrowserData(const char* data, size_t size) {
     if (viaName_.empty()) viaName_ = "KorvoPopupKiller:" + std::to_string(context_.BoundPort());
     options.viaName = viaName_;
     pieces_.clear();
-    const bool accepted = requests_.Feed(data, size, options, pieces_);
-    for (const RequestReader::Piece& piece : pieces_) {
-        if (piece.startsRequest && !StartRequest(piece.target, options.viaGateway)) return false;
-        if (!piece.bytes.empty() &&
-            !SendAll(serverSocket_, piece.bytes.data(), piece.bytes.size())) {
-            return false;
+    nextPiece_ = 0;
+    piecesViaGateway_ = options.viaGateway;
+    if (!requests_.Feed(data, size, options, pieces_)) refusal_ = requests_.refusal();
+}
+
+bool ProxyConnection::DispatchPieces() {
+    for (; nextPiece_ < pieces_.size(); ++nextPiece_) {
+        const RequestReader::Piece& piece = pieces_[nextPiece_];
+        if (piece.startsRequest) {
+            if (MustWaitForServer(piece.target)) return true;
+            if (!StartRequest(piece.target)) return false;
         }
+        if (!piece.bytes.empty() && !SendToServer(piece.bytes)) return false;
     }
-    if (!accepted) SendToBrowser(RefusalReply(requests_.refusal()));
-    return accepted;
+    if (refusal_ == Refusal::kNone) return true;
+    if (serverSocket_ != kInvalidSocket && !responses_.Idle()) return true;
+    SendToBrowser(RefusalReply(refusal_));
+    return false;
+}
+
+bool ProxyConnection::MustWaitForServer(const RequestTarget& target) const {
+    if (serverSocket_ == kInvalidSocket || (responses_.Idle() && toServer_.Empty())) return false;
+    std::string name;
+    int port = 0;
+    ServerFor(target, name, port);
+    return target.tunnel || name != serverName_ || port != serverPort_;
+}
+
+void ProxyConnection::ServerFor(const RequestTarget& target, std::string& name, int& port) const {
+    const AppSettings& settings = context_.settings;
+    name = piecesViaGateway_ ? settings.GatewayIP.Get() : target.host;
+    port = piecesViaGateway_ ? settings.GatewayPort.load(std::memory_order_relaxed) : target.port;
 }
 
 // Opens (or keeps) the server socket for a request and tells the response side what to expect.
-bool ProxyConnection::StartRequest(const RequestTarget& target, bool viaGateway) {
+bool ProxyConnection::StartRequest(const RequestTarget& target) {
     host_ = target.host;
     responses_.SetHost(host_);
-    const AppSettings& settings = context_.settings;
-    const std::string name = viaGateway ? settings.GatewayIP.Get() : target.host;
-    const int port =
-        viaGateway ? settings.GatewayPort.load(std::memory_order_relaxed) : target.port;
+    std::string name;
+    int port = 0;
+    ServerFor(target, name, port);
     Diagnose("Connecting to '%s' port = %u", name.c_str(), static_cast<unsigned>(port));
-    LeaveServerUnlessAt(name, port);
+    if (serverSocket_ != kInvalidSocket && (name != serverName_ || port != serverPort_)) {
+        CloseServerSocket();
+    }
     if (serverSocket_ == kInvalidSocket && !ConnectToServer(name, port)) return false;
     if (target.tunnel) {
         // A gateway answers the CONNECT itself; a tunnel served here is confirmed only now that
         // the site is reached.
-        if (!viaGateway) SendToBrowser(kTunnelEstablishedReply);
+        if (!piecesViaGateway_) SendToBrowser(kTunnelEstablishedReply);
         responses_.StartTunnel();
     } else {
         responses_.ExpectResponse(platform::EqualsNoCase(target.method, "head"));
     }
     return true;
-}
-
-void ProxyConnection::LeaveServerUnlessAt(const std::string& name, int port) {
-    if (serverSocket_ == kInvalidSocket || (name == serverName_ && port == serverPort_)) return;
-    CloseServerSocket();
 }
 
 bool ProxyConnection::ConnectToServer(const std::string& name, int port) {
@@ -78,6 +96,8 @@ bool ProxyConnection::ConnectToServer(const std::string& name, int port) {
 }
 
 void ProxyConnection::CloseServerSocket() {
+    // Bytes still unsent were for this server alone.
+    toServer_ = Outgoing();
     if (serverSocket_ == kInvalidSocket) return;
     // A response still held is finished and sent before its server goes.
     responses_.ServerClosed();
@@ -105,7 +125,8 @@ SocketHandle ProxyConnection::OpenServerSocket(const std::string& name, int port
     if (context_.settings.UseDefaultBufferSizes.load(std::memory_order_relaxed) == 0) {
         platform::SetBufferSizes(s, sendChunkSize_, receiveSize_);
     }
-    if (platform::SetBlocking(s) != 0 || platform::ConnectTo(s, address, port) != 0) {
+    if (platform::SetBlocking(s) != 0 || platform::ConnectTo(s, address, port) != 0 ||
+        platform::SetNonBlocking(s) != 0) {
         platform::CloseSocket(s);
         return kInvalidSocket;
     }

@@ -18,6 +18,13 @@ namespace proxy {
 
 struct PreparedBlocker;
 
+// How many connection threads one proxy runs at most. A connection beyond the limit gets the
+// busy reply instead of a thread, so a flood (two proxies set as each other's gateway relay every
+// request back and forth) cannot exhaust the process. Browsers keep a few connections per site,
+// a few hundred at most; the limit leaves room for a thousand idle keep-alive connections, and a
+// 32-bit Windows process still has address space for every thread's stack (1 MiB each).
+constexpr int kMaxConnectionThreads = 1024;
+
 // How the accept thread starts a connection thread: platform::StartDetachedThread, replaced in
 // tests to make a start fail.
 using ThreadStarter = bool (*)(platform::ThreadEntry entry, void* argument, bool highestPriority);
@@ -59,6 +66,9 @@ struct ProxyContext {
     // The accept thread and the connection threads still running; each thread's entry counts
     // itself out as its last step.
     std::atomic<int> runningThreads{0};
+    // Connection threads started and not yet ended, and how many may run at once.
+    std::atomic<int> connectionThreads{0};
+    std::atomic<int> connectionThreadLimit{kMaxConnectionThreads};
     // ProxyConnection objects alive.
     std::atomic<int> liveConnections{0};
     OpenSockets openSockets;

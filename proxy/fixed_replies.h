@@ -22,5 +22,9 @@ inline constexpr char kLoopDetectedReply[] =
     "HTTP/1.0 508 Loop detected\r\nPragma: no-cache\r\nContent-Type: text/html\r\n"
     "Content-Length: 76\r\nConnection: close\r\n\r\n"
     "<html>\r\n<head>\r\nThe request came back to this proxy again.\r\n</head></html>\r\n";
+inline constexpr char kBusyReply[] =
+    "HTTP/1.0 503 Too many connections\r\nPragma: no-cache\r\nContent-Type: text/html\r\n"
+    "Retry-After: 5\r\nContent-Length: 74\r\nConnection: close\r\n\r\n"
+    "<html>\r\n<head>\r\nThe proxy has too many connections open.\r\n</head></html>\r\n";
 
 }  // namespace proxy

@@ -2,6 +2,7 @@
 
 #include "proxy/connection.h"
 #include "proxy/diagnostics.h"
+#include "proxy/fixed_replies.h"
 #include "proxy/settings.h"
 #include "proxy/socket_errors.h"
 
@@ -38,7 +39,22 @@ void ConnectionThread(void* argument) {
     }
     // The connection closed its socket; one that never ran is closed here.
     if (!constructed) platform::CloseSocket(start->socket);
+    --start->context->connectionThreads;
     --start->context->runningThreads;
+}
+
+// A connection beyond the thread limit: the busy reply, then the socket is closed. What the
+// browser has sent so far is read off first, so that the close does not reset the connection
+// and take the reply with it. Nothing here waits.
+void RefuseBusy(platform::SocketHandle accepted) {
+    platform::SetNonBlocking(accepted);
+    platform::Send(accepted, kBusyReply, static_cast<int>(sizeof kBusyReply - 1));
+    platform::ShutdownSending(accepted);
+    char discarded[4096];
+    for (int i = 0; i < 16; ++i) {
+        if (platform::Receive(accepted, discarded, sizeof discarded) <= 0) break;
+    }
+    platform::CloseSocket(accepted);
 }
 
 // Starts the thread of one accepted connection; false when it could not be started, in which case
@@ -46,6 +62,7 @@ void ConnectionThread(void* argument) {
 bool StartConnection(const std::shared_ptr<ProxyContext>& context,
                      platform::SocketHandle accepted) {
     ++context->runningThreads;
+    ++context->connectionThreads;
     bool started = false;
     ConnectionStart* start = nullptr;
     try {
@@ -55,6 +72,7 @@ bool StartConnection(const std::shared_ptr<ProxyContext>& context,
     }
     if (!started) {
         delete start;
+        --context->connectionThreads;
         --context->runningThreads;
     }
     return started;
@@ -78,6 +96,11 @@ void AcceptThread(void* argument) {
             }
             platform::SetBlocking(accepted);
             context->connectionsStarted = 1;
+            if (context->connectionThreads.load() >= context->connectionThreadLimit.load()) {
+                Diagnose("Too many connections; connection refused.");
+                RefuseBusy(accepted);
+                continue;
+            }
             // Out of threads or memory: this browser connection is closed, the next one may fit.
             if (!StartConnection(context, accepted)) {
                 Diagnose("Cannot start a connection thread; connection closed.");

@@ -141,6 +141,11 @@ int SetBlocking(SocketHandle s) {
     return Check(::ioctl(static_cast<int>(s), FIONBIO, &off)) < 0 ? -1 : 0;
 }
 
+int SetNonBlocking(SocketHandle s) {
+    int on = 1;
+    return Check(::ioctl(static_cast<int>(s), FIONBIO, &on)) < 0 ? -1 : 0;
+}
+
 bool GetBufferSizes(SocketHandle s, int* sendBytes, int* receiveBytes) {
     return GetIntOption(s, SOL_SOCKET, SO_SNDBUF, sendBytes) &&
            GetIntOption(s, SOL_SOCKET, SO_RCVBUF, receiveBytes);
@@ -188,48 +193,69 @@ int SendPair(SocketHandle s, const char* first, int firstLen, const char* second
 
 bool SocketForwarder::Supported() { return true; }
 
-int SocketForwarder::Move(SocketHandle from, SocketHandle to, int maxBytes) {
+int SocketForwarder::Take(SocketHandle from, int maxBytes) {
+    if (held_ > 0 || maxBytes <= 0) return 0;
     if (pipe_[0] < 0) {
-        if (::pipe2(pipe_, O_CLOEXEC) != 0) return Fail();
+        // Out of descriptors the pipe cannot be made: the caller copies instead.
+        if (::pipe2(pipe_, O_CLOEXEC | O_NONBLOCK) != 0) {
+            pipe_[0] = pipe_[1] = -1;
+            return 0;
+        }
         // A larger pipe moves more per call; the default size stays when the system refuses.
         ::fcntl(pipe_[1], F_SETPIPE_SZ, 256 * 1024);
     }
-    ssize_t moved;
+    ssize_t taken;
     do {
-        moved = ::splice(static_cast<int>(from), nullptr, pipe_[1], nullptr,
-                         static_cast<size_t>(maxBytes), SPLICE_F_MOVE);
-    } while (moved < 0 && errno == EINTR);
-    if (moved <= 0) return moved == 0 ? 0 : Fail();
+        taken = ::splice(static_cast<int>(from), nullptr, pipe_[1], nullptr,
+                         static_cast<size_t>(maxBytes), SPLICE_F_MOVE | SPLICE_F_NONBLOCK);
+    } while (taken < 0 && errno == EINTR);
+    if (taken <= 0) return 0;
+    held_ = static_cast<int>(taken);
+    return held_;
+}
+
+int SocketForwarder::Give(SocketHandle to) {
+    if (held_ == 0) return 0;
     // A splice cannot say MSG_NOSIGNAL: SIGPIPE is held back for this thread while the bytes go
     // out, and one raised by a closed browser is taken off again.
     sigset_t pipeSignal, previous;
     sigemptyset(&pipeSignal);
     sigaddset(&pipeSignal, SIGPIPE);
     pthread_sigmask(SIG_BLOCK, &pipeSignal, &previous);
-    ssize_t left = moved;
-    while (left > 0) {
+    int given = 0;
+    int error = 0;
+    while (held_ > 0) {
         const ssize_t out = ::splice(pipe_[0], nullptr, static_cast<int>(to), nullptr,
-                                     static_cast<size_t>(left), SPLICE_F_MOVE);
+                                     static_cast<size_t>(held_), SPLICE_F_MOVE | SPLICE_F_NONBLOCK);
         if (out < 0 && errno == EINTR) continue;
-        if (out <= 0) break;
-        left -= out;
+        if (out < 0 && errno == EAGAIN) break;
+        if (out <= 0) {
+            error = out < 0 ? errno : EPIPE;
+            break;
+        }
+        held_ -= static_cast<int>(out);
+        given += static_cast<int>(out);
     }
-    const int error = errno;
-    if (left > 0 && error == EPIPE) {
+    if (error == EPIPE) {
         const timespec noWait{0, 0};
         sigtimedwait(&pipeSignal, nullptr, &noWait);
     }
     pthread_sigmask(SIG_SETMASK, &previous, nullptr);
-    if (left > 0) {
-        // Bytes left in the pipe would come out in front of the next move's.
-        Release();
+    if (error != 0) {
+        // The held bytes can reach nobody now.
+        Drop();
         errno = error;
         return Fail();
     }
-    return static_cast<int>(moved);
+    return given;
 }
 
 void SocketForwarder::Release() {
+    if (held_ == 0) Drop();
+}
+
+void SocketForwarder::Drop() {
+    held_ = 0;
     if (pipe_[0] < 0) return;
     ::close(pipe_[0]);
     ::close(pipe_[1]);
@@ -293,6 +319,35 @@ int WaitReadable(SocketHandle first, SocketHandle second, int timeoutMs, bool* f
     *firstReadable = (fds[0].revents & ready) != 0;
     *secondReadable = count == 2 && (fds[1].revents & ready) != 0;
     return n;
+}
+
+int WaitSockets(SocketWait* waits, int count, int timeoutMs) {
+    pollfd fds[2];
+    SocketWait* polled[2];
+    nfds_t n = 0;
+    for (int i = 0; i < count; ++i) {
+        SocketWait& w = waits[i];
+        w.readable = w.writable = w.failed = false;
+        if (w.socket == kInvalidSocket || n == 2) continue;
+        const short events = static_cast<short>((w.read ? POLLIN : 0) | (w.write ? POLLOUT : 0));
+        fds[n] = {static_cast<int>(w.socket), events, 0};
+        polled[n++] = &w;
+    }
+    int ready;
+    do {
+        ready = ::poll(fds, n, timeoutMs < 0 ? -1 : timeoutMs);
+    } while (ready < 0 && errno == EINTR);
+    if (ready < 0) return Fail();
+    // A hang-up or error lets the next receive or send report it.
+    const short failure = POLLHUP | POLLERR | POLLNVAL;
+    for (nfds_t i = 0; i < n; ++i) {
+        SocketWait& w = *polled[i];
+        const short got = fds[i].revents;
+        w.failed = (got & failure) != 0;
+        w.readable = w.read && (got & (POLLIN | failure)) != 0;
+        w.writable = w.write && (got & (POLLOUT | failure)) != 0;
+    }
+    return ready;
 }
 
 bool PollReadable(SocketHandle s, int timeoutMs) {

@@ -50,6 +50,11 @@ int SetBlocking(SocketHandle s) {
     return ::ioctlsocket(static_cast<SOCKET>(s), FIONBIO, &off) == 0 ? 0 : -1;
 }
 
+int SetNonBlocking(SocketHandle s) {
+    u_long on = 1;
+    return ::ioctlsocket(static_cast<SOCKET>(s), FIONBIO, &on) == 0 ? 0 : -1;
+}
+
 bool GetBufferSizes(SocketHandle s, int* sendBytes, int* receiveBytes) {
     return GetIntOption(s, SOL_SOCKET, SO_SNDBUF, sendBytes) &&
            GetIntOption(s, SOL_SOCKET, SO_RCVBUF, receiveBytes);
@@ -90,9 +95,13 @@ int SendPair(SocketHandle s, const char* first, int firstLen, const char* second
 // Windows has no in-system move between two sockets; the relay copies.
 bool SocketForwarder::Supported() { return false; }
 
-int SocketForwarder::Move(SocketHandle, SocketHandle, int) { return -1; }
+int SocketForwarder::Take(SocketHandle, int) { return 0; }
+
+int SocketForwarder::Give(SocketHandle) { return 0; }
 
 void SocketForwarder::Release() {}
+
+void SocketForwarder::Drop() {}
 
 namespace {
 sockaddr_in Ipv4(std::uint32_t address, int port) {
@@ -144,6 +153,41 @@ int WaitReadable(SocketHandle first, SocketHandle second, int timeoutMs, bool* f
     *firstReadable = FD_ISSET(static_cast<SOCKET>(first), &readSet) != 0;
     *secondReadable =
         second != kInvalidSocket && FD_ISSET(static_cast<SOCKET>(second), &readSet) != 0;
+    return n;
+}
+
+int WaitSockets(SocketWait* waits, int count, int timeoutMs) {
+    fd_set readSet, writeSet, failSet;
+    FD_ZERO(&readSet);
+    FD_ZERO(&writeSet);
+    FD_ZERO(&failSet);
+    bool any = false;
+    for (int i = 0; i < count; ++i) {
+        SocketWait& w = waits[i];
+        w.readable = w.writable = w.failed = false;
+        if (w.socket == kInvalidSocket) continue;
+        const SOCKET s = static_cast<SOCKET>(w.socket);
+        if (w.read) FD_SET(s, &readSet);
+        if (w.write) FD_SET(s, &writeSet);
+        FD_SET(s, &failSet);
+        any = true;
+    }
+    // select refuses to wait on no socket at all.
+    if (!any) {
+        if (timeoutMs > 0) ::Sleep(static_cast<DWORD>(timeoutMs));
+        return 0;
+    }
+    timeval limit{timeoutMs / 1000, (timeoutMs % 1000) * 1000};
+    const int n = ::select(0, &readSet, &writeSet, &failSet, timeoutMs < 0 ? nullptr : &limit);
+    if (n == SOCKET_ERROR) return -1;
+    for (int i = 0; i < count; ++i) {
+        SocketWait& w = waits[i];
+        if (w.socket == kInvalidSocket) continue;
+        const SOCKET s = static_cast<SOCKET>(w.socket);
+        w.readable = w.read && FD_ISSET(s, &readSet) != 0;
+        w.writable = w.write && FD_ISSET(s, &writeSet) != 0;
+        w.failed = FD_ISSET(s, &failSet) != 0;
+    }
     return n;
 }
 

@@ -3,6 +3,7 @@
 
 #include "proxy/blocker.h"
 #include "proxy/diagnostics.h"
+#include "proxy/fixed_replies.h"
 #include "proxy/listener.h"
 #include "proxy/settings.h"
 #include "test_servers.h"
@@ -100,6 +101,39 @@ TEST(Listener, AConnectionThreadThatCannotStartCostsOnlyItsConnection) {
         }
     }
     EXPECT_EQ(starts.load(), 6);
+}
+
+// Past the thread limit a connection gets the busy reply and is closed, no thread started; once
+// a thread ends the next connection is served again.
+TEST(Listener, ConnectionsBeyondTheThreadLimitGetTheBusyReply) {
+    Origin origin(Origin::Answering("HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok"));
+    RunningProxy proxy;
+    const int port = proxy.Port();
+    ASSERT_NE(port, 0);
+    const std::atomic<int>& threads = proxy.context().connectionThreads;
+    proxy.context().connectionThreadLimit = 2;
+    auto waitForThreads = [&](int count) {
+        for (int i = 0; i < 100 && threads.load() != count; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        return threads.load();
+    };
+    std::vector<Socket> idle;
+    for (int i = 0; i < 2; ++i) idle.push_back(Socket::ConnectTo(port));
+    ASSERT_EQ(waitForThreads(2), 2);
+    const std::string request = "GET http://127.0.0.1:" + std::to_string(origin.port()) +
+                                "/ HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n";
+    for (int i = 0; i < 3; ++i) {
+        Socket extra = Socket::ConnectTo(port);
+        if (i == 2) extra.Send(request);
+        EXPECT_EQ(extra.ReadUntilClosed(3000), kBusyReply) << i;
+    }
+    EXPECT_EQ(threads.load(), 2);
+    idle[0].Close();
+    ASSERT_EQ(waitForThreads(1), 1);
+    Socket next = Socket::ConnectTo(port);
+    next.Send(request);
+    EXPECT_NE(next.ReadMessage(3000).find("\r\n\r\nok"), std::string::npos);
 }
 
 // Two proxies in one process share nothing: each serves its own settings and blocker script,

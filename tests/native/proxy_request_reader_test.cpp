@@ -284,7 +284,7 @@ TEST(RequestReader, ViaNamesThisProxyAndALoopIsRefused) {
 TEST(FixedReplies, AreCompleteMessages) {
     for (const std::string reply :
          {proxy::kBadRequestReply, proxy::kSiteUnreachableReply, proxy::kBadGatewayReply,
-          proxy::kLoopDetectedReply, proxy::kTunnelEstablishedReply}) {
+          proxy::kLoopDetectedReply, proxy::kBusyReply, proxy::kTunnelEstablishedReply}) {
         const size_t end = reply.find("\r\n\r\n");
         ASSERT_NE(end, std::string::npos) << reply;
         const std::string header = reply.substr(0, end);

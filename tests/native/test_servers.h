@@ -2,6 +2,7 @@
 // proxy listener of each test. Every wait is bounded.
 #pragma once
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <functional>
@@ -51,6 +52,29 @@ class Socket {
             sent += static_cast<size_t>(n);
         }
         return true;
+    }
+
+    // Sends all of bytes unless timeoutMs passes first; false when it did not, or the peer
+    // failed. For peers that may stop reading: the caller's thread never blocks for good.
+    bool SendWithin(const std::string& bytes, int timeoutMs) {
+        platform::SetNonBlocking(fd_);
+        const auto deadline =
+            std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+        size_t sent = 0;
+        while (sent < bytes.size() && std::chrono::steady_clock::now() < deadline) {
+            platform::SocketWait wait;
+            wait.socket = fd_;
+            wait.write = true;
+            if (platform::WaitSockets(&wait, 1, 50) < 0) break;
+            const int n =
+                platform::Send(fd_, bytes.data() + sent,
+                               static_cast<int>(std::min<size_t>(bytes.size() - sent, 1 << 20)));
+            if (n < 0 && platform::LastSocketError() == platform::kWsaEWouldBlock) continue;
+            if (n <= 0) break;
+            sent += static_cast<size_t>(n);
+        }
+        platform::SetBlocking(fd_);
+        return sent == bytes.size();
     }
 
     // Appends what arrives within timeoutMs to *out; false when the peer closed or failed.
