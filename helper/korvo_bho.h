@@ -13,7 +13,9 @@
 //       "Korvo Popup Killer"); removes every key DllRegisterServer wrote, the type library's
 //       and its interface's included. Always S_OK.
 //   5 int RestoreIE(void)
-//       Puts Internet Explorer's proxy settings saved in Browser.ini (beside the DLL) back.
+//       Puts Internet Explorer's proxy values saved in Browser.ini (beside the DLL) back as
+//       they were, types included, and deletes those that did not exist
+//       (browsers::PlanInternetExplorerRestore).
 //       1 = restored now or earlier, 0 = nothing saved or the settings key did not open.
 //   6 LONG UninstUnInitialize(void)
 //       Does nothing; returns 0.

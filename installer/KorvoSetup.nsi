@@ -85,19 +85,32 @@ LangString ResettingBrowsers ${LANG_GERMAN} "Browser und hosts-Datei werden zurÃ
 
 ; Reads Internet Explorer's value named $R0 under the user's Internet settings: $R1 is its
 ; registry type as a number, "absent" when it does not exist, "unread" when it cannot be read
-; (more than 64 bytes); $R2 its bytes as hexadecimal pairs separated by spaces ("01 00 00 00").
+; (also a value of more than 64 bytes, a string excepted); $R2 its bytes as hexadecimal pairs
+; separated by spaces ("01 00 00 00"), empty for a string of more than 64 bytes.
 Function ReadInternetExplorerValue
   StrCpy $R1 "absent"
   StrCpy $R2 ""
-  ; RegOpenKeyExW(HKCU, key, 0, KEY_QUERY_VALUE) and RegQueryValueExW into a 64-byte buffer.
+  ; RegOpenKeyExW(HKCU, key, 0, KEY_QUERY_VALUE); RegQueryValueExW for the type and the size,
+  ; then into a 64-byte buffer.
   System::Call 'advapi32::RegOpenKeyExW(p 0x80000001, t "${IE_KEY}", i 0, i 1, *p .R3) i .R4'
   ${If} $R4 != 0
     Return
   ${EndIf}
-  System::Call '*(&i64 0) p .R5'
-  System::Call 'advapi32::RegQueryValueExW(p R3, t R0, p 0, *i .R6, p R5, *i 64 R7) i .R4'
+  System::Call 'advapi32::RegQueryValueExW(p R3, t R0, p 0, *i .R6, p 0, *i 0 R7) i .R4'
   ${If} $R4 == 0
     StrCpy $R1 $R6
+  ${ElseIf} $R4 != 2
+    StrCpy $R1 "unread"
+  ${EndIf}
+  ${If} $R4 == 0
+  ${AndIf} $R7 > 64
+    ${If} $R6 != 1
+    ${AndIf} $R6 != 2
+      StrCpy $R1 "unread"
+    ${EndIf}
+  ${ElseIf} $R4 == 0
+    System::Call '*(&i64 0) p .R5'
+    System::Call 'advapi32::RegQueryValueExW(p R3, t R0, p 0, p 0, p R5, *i 64 R7) i .R4'
     StrCpy $R8 0
     ${DoWhile} $R8 < $R7
       IntOp $R9 $R5 + $R8
@@ -111,10 +124,8 @@ Function ReadInternetExplorerValue
       ${EndIf}
       IntOp $R8 $R8 + 1
     ${Loop}
-  ${ElseIf} $R4 != 2
-    StrCpy $R1 "unread"
+    System::Free $R5
   ${EndIf}
-  System::Free $R5
   System::Call 'advapi32::RegCloseKey(p R3)'
 FunctionEnd
 

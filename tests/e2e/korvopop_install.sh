@@ -35,7 +35,8 @@ folder="$drive/Program Files/Korvo Popup Killer"
 hosts="$drive/windows/system32/drivers/etc/hosts"
 ie_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Internet Settings'
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Korvo Popup Killer'
-earlier_proxy='http=gateway.corp.example:3128'
+# Longer than 64 bytes as the registry keeps it (UTF-16).
+earlier_proxy='http=gateway.corp.example:3128;https=gateway.corp.example:3129'
 
 # reg_value KEY NAME: the value's type and data as "reg query" shows them, e.g. "REG_SZ text".
 reg_value() {
@@ -66,9 +67,13 @@ reg_snapshot() {
 }
 # tree_snapshot: every path below drive_c with its type, a file's with its checksum. Left out:
 #  - the hosts file: compared on its own, since the user edits it;
-#  - the temporary folders: Wine and the NSIS uninstaller keep their working copies there.
+#  - the temporary folders: Wine and the NSIS uninstaller keep their working copies there;
+#  - WinINet's cache, cookie and history folders: Wine makes them, with empty indexes, the first
+#    time a program opens the cache (as the cache cleaner does); Windows has them all along.
 tree_snapshot() {
+    local wininet='./users/*/AppData/Local/Microsoft/Windows'
     (cd "$drive" && find . \( -path ./windows/temp -o -path './users/*/Temp' -o \
+        -path "$wininet/INetCache" -o -path "$wininet/INetCookies" -o -path "$wininet/History" -o \
         -path ./windows/system32/drivers/etc/hosts \) -prune -o \
         \( -type f -exec md5sum {} + \) -o -printf '%y %p\n' | LC_ALL=C sort)
 }
