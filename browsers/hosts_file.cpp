@@ -142,22 +142,16 @@ std::string RemoveProgramHostsLines(const std::string& current, const std::strin
     for (const std::string& line : ComparableLines(backup)) added.erase(line);
     const std::string entry = ComparableLine("127.0.0.1 " + proxyHost);
 
+    const bool keepLocalhost = ComparableLines(backup).empty();
+
     std::vector<TextLine> kept;
-    bool removed = false;
-    bool anyText = false;
     for (TextLine& line : SplitLines(current)) {
         const std::string comparable = ComparableLine(line.text);
+        const bool localhost = platform::ToLowerAscii(HostField(line.text)) == "localhost";
         const bool programs =
-            comparable == entry || (added.count(comparable) != 0 &&
-                                    platform::ToLowerAscii(HostField(line.text)) != "localhost");
-        if (programs) {
-            removed = true;
-            continue;
-        }
-        anyText = anyText || !comparable.empty();
-        kept.push_back(std::move(line));
+            comparable == entry || (added.count(comparable) != 0 && !(localhost && keepLocalhost));
+        if (!programs) kept.push_back(std::move(line));
     }
-    if (removed && !anyText) return kLocalhostLine + LineEndingOf(current, "\r\n");
     return JoinLines(kept);
 }
 

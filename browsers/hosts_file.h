@@ -56,18 +56,14 @@ std::string AppendHostsEntry(const std::string& content, const std::string& addr
 std::string SwitchPreparedHosts(const std::string& current, const std::string& target,
                                 const std::string& other);
 
-// The standard line of a hosts file, written when taking the program's lines out would leave no
-// line at all.
-constexpr char kLocalhostLine[] = "127.0.0.1       localhost";
-
 // The hosts content with the lines this program brought in taken out, for the uninstaller:
 //  - the proxy's entry: a line "127.0.0.1 <proxyHost>", however spaced and lettered;
 //  - a line of one of the prepared files (`prepared`, "hostse" and "hostsd") that the user's
 //    earlier file (`backup`, "mHosts"; empty when there is none) did not hold.
-// Lines are compared as in SwitchPreparedHosts. A line naming "localhost" is always kept, since
-// the user's own file most likely had it too. Every other line stays byte for byte, its line
-// break included. When lines were taken out and no non-blank line is left, the result is
-// kLocalhostLine with the file's line break, never an empty file.
+// Lines are compared as in SwitchPreparedHosts. Without a backup a line naming "localhost" is
+// kept, since the user's own file most likely had it too; with one, it goes like any other line
+// the user's file did not hold. Every other line stays byte for byte, its line break included,
+// and nothing is added: a file left without lines stays so.
 std::string RemoveProgramHostsLines(const std::string& current, const std::string& backup,
                                     const std::vector<std::string>& prepared,
                                     const std::string& proxyHost);

@@ -61,6 +61,44 @@ struct InternetExplorerConnections {
     void LoadUninstallConnections();
 };
 
+// Internet Explorer's values as the installer found them before the first install, kept in
+// Browser.ini, section "IE Settings": "Proxy" (ProxyServer's text), "ProxyEnable" and
+// "ProxyHttp1.1" (their bytes, see helper/proxy_enable_text.h), and for each value "<name> Type":
+// the registry type as a decimal number, kIeValueAbsent when the value did not exist, or empty
+// in a file saved by an earlier version, which kept only "Proxy" and "ProxyEnable".
+constexpr char kIeValueAbsent[] = "absent";
+
+struct SavedInternetExplorerValues {
+    std::string proxyServer;
+    std::string proxyServerType;
+    std::vector<unsigned char> proxyEnable;
+    std::string proxyEnableType;
+    std::vector<unsigned char> proxyHttp11;
+    std::string proxyHttp11Type;
+};
+
+// Registry value types, as the system numbers them.
+constexpr unsigned long kRegString = 1;
+constexpr unsigned long kRegExpandString = 2;
+constexpr unsigned long kRegBinary = 3;
+constexpr unsigned long kRegDword = 4;
+
+enum class IeValueAction { kLeave, kDelete, kWrite };
+
+struct IeValueRestore {
+    std::string name;
+    IeValueAction action = IeValueAction::kLeave;
+    unsigned long type = 0;
+    std::vector<unsigned char> data;  // for kWrite; a string's with its terminating zero
+};
+
+// What puts ProxyServer, ProxyEnable and ProxyHttp1.1 (in this order) back as they were: a value
+// saved as absent is deleted, one saved with a type is written with that type and its saved data.
+// A file of an earlier version gives ProxyServer as a string and ProxyEnable as a DWORD when it
+// has four bytes (as binary otherwise), and leaves ProxyHttp1.1. A type that does not read as a
+// number, and a ProxyServer of a type other than a string's, leave the value as it is.
+std::vector<IeValueRestore> PlanInternetExplorerRestore(const SavedInternetExplorerValues& saved);
+
 // Windows operations. Registry failures count as "no proxy".
 bool ConnectionUsesProxy(const std::string& connectionName);
 // Any value of the Connections key, the LAN values included, that uses the proxy.

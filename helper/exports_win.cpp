@@ -1,6 +1,7 @@
 // The DLL's exported functions (see korvo_bho.h for their contracts).
 #include <vector>
 
+#include "browsers/internet_explorer.h"
 #include "helper/cookie_hlpr_ids.h"
 #include "helper/cookie_hlpr_obj.h"
 #include "helper/helper_module.h"
@@ -13,8 +14,6 @@
 namespace {
 
 constexpr char kIeSection[] = "IE Settings";
-constexpr char kInternetSettingsPath[] =
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
 
 helper::CookieHlprFactory factory;
 
@@ -26,12 +25,22 @@ int RestoreInternetExplorer() {
     if (!read("Restored", 30).empty()) return 1;
     if (read("Saved", 30).empty()) return 0;
     platform::RegKey settings;
-    if (settings.Open(HKEY_CURRENT_USER, kInternetSettingsPath) != ERROR_SUCCESS) return 0;
-    settings.SetString("ProxyServer", read("Proxy", 260));
-    const std::vector<unsigned char> enable =
-        helper::DecodeProxyEnableText(read("ProxyEnable", 260));
-    RegSetValueExA(settings.Handle(), "ProxyEnable", 0, REG_BINARY, enable.data(),
-                   static_cast<DWORD>(enable.size()));
+    if (settings.Open(HKEY_CURRENT_USER, browsers::kInternetSettingsKey) != ERROR_SUCCESS) return 0;
+    browsers::SavedInternetExplorerValues saved;
+    saved.proxyServer = read("Proxy", 260);
+    saved.proxyServerType = read("ProxyServer Type", 30);
+    saved.proxyEnable = helper::DecodeProxyEnableText(read("ProxyEnable", 260));
+    saved.proxyEnableType = read("ProxyEnable Type", 30);
+    saved.proxyHttp11 = helper::DecodeProxyEnableText(read("ProxyHttp1.1", 260));
+    saved.proxyHttp11Type = read("ProxyHttp1.1 Type", 30);
+    for (const browsers::IeValueRestore& step : browsers::PlanInternetExplorerRestore(saved)) {
+        if (step.action == browsers::IeValueAction::kDelete) {
+            RegDeleteValueA(settings.Handle(), step.name.c_str());
+        } else if (step.action == browsers::IeValueAction::kWrite) {
+            RegSetValueExA(settings.Handle(), step.name.c_str(), 0, step.type, step.data.data(),
+                           static_cast<DWORD>(step.data.size()));
+        }
+    }
     platform::WriteProfileText(kIeSection, "Restored", "1", browserIni);
     return 1;
 }

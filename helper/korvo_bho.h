@@ -10,10 +10,12 @@
 //       S_OK, or the first failure.
 //   4 HRESULT DllUnregisterServer(void)
 //       RestoreIE(); removes the product's Run values (HKLM "KorvoPopupKiller", HKCU
-//       "Korvo Popup Killer"); removes the keys DllRegisterServer wrote (the type library
-//       registration stays). Always S_OK.
+//       "Korvo Popup Killer"); removes every key DllRegisterServer wrote, the type library's
+//       and its interface's included. Always S_OK.
 //   5 int RestoreIE(void)
-//       Puts Internet Explorer's proxy settings saved in Browser.ini (beside the DLL) back.
+//       Puts Internet Explorer's proxy values saved in Browser.ini (beside the DLL) back as
+//       they were, types included, and deletes those that did not exist
+//       (browsers::PlanInternetExplorerRestore).
 //       1 = restored now or earlier, 0 = nothing saved or the settings key did not open.
 //   6 LONG UninstUnInitialize(void)
 //       Does nothing; returns 0.

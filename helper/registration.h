@@ -21,8 +21,8 @@ std::string ClassIdText();
 // server; then registers the type library embedded in modulePath. S_OK or the first failure.
 HRESULT RegisterHelper(const std::string& modulePath);
 
-// Removes what RegisterHelper wrote, except the type library registration; the keys on the path
-// to the browser helper key go too when nothing else is left in them.
+// Removes what RegisterHelper wrote, the type library's key and its interface's key included;
+// the keys on the path to the browser helper key go too when nothing else is left in them.
 void UnregisterHelper();
 
 // Removes the product's start-with-Windows values: HKLM "KorvoPopupKiller" and the current

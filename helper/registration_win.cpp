@@ -56,15 +56,25 @@ HRESULT RegisterTypeLibrary(const std::string& modulePath) {
     return result;
 }
 
-}  // namespace
-
-std::string ClassIdText() {
+std::string GuidText(const GUID& guid) {
     wchar_t wide[40] = L"";
-    StringFromGUID2(kClsidCookieHlprObj, wide, 40);
+    StringFromGUID2(guid, wide, 40);
     char text[40] = "";
     WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr);
     return text;
 }
+
+// UnRegisterTypeLib removes the library's key and the keys of its interfaces while the library
+// it names is still there to be read; the keys themselves go as well in case it is not.
+void UnregisterTypeLibrary() {
+    UnRegisterTypeLib(kLibidCookieHlpr, 1, 0, LOCALE_NEUTRAL, SYS_WIN32);
+    SHDeleteKeyA(HKEY_CLASSES_ROOT, ("Interface\\" + GuidText(kIidCookieHlpr)).c_str());
+    SHDeleteKeyA(HKEY_CLASSES_ROOT, ("TypeLib\\" + GuidText(kLibidCookieHlpr)).c_str());
+}
+
+}  // namespace
+
+std::string ClassIdText() { return GuidText(kClsidCookieHlprObj); }
 
 HRESULT RegisterHelper(const std::string& modulePath) {
     const std::string clsid = ClassIdText();
@@ -96,6 +106,7 @@ void UnregisterHelper() {
     SHDeleteKeyA(HKEY_CLASSES_ROOT, kVersionIndependentProgId);
     SHDeleteKeyA(HKEY_CLASSES_ROOT, ("CLSID\\" + clsid).c_str());
     DeleteKeyAndEmptyParents(HKEY_LOCAL_MACHINE, std::string(kBrowserHelpersPath) + "\\" + clsid);
+    UnregisterTypeLibrary();
 }
 
 void RemoveRunValues() {

@@ -83,13 +83,58 @@ LangString EndingProgram ${LANG_GERMAN} "${PRODUCT} wird beendet"
 LangString ResettingBrowsers ${LANG_ENGLISH} "Resetting the browsers and the hosts file"
 LangString ResettingBrowsers ${LANG_GERMAN} "Browser und hosts-Datei werden zurückgesetzt"
 
-Var EnableBytes
+; Reads Internet Explorer's value named $R0 under the user's Internet settings: $R1 is its
+; registry type as a number, "absent" when it does not exist, "unread" when it cannot be read
+; (also a value of more than 64 bytes, a string excepted); $R2 its bytes as hexadecimal pairs
+; separated by spaces ("01 00 00 00"), empty for a string of more than 64 bytes.
+Function ReadInternetExplorerValue
+  StrCpy $R1 "absent"
+  StrCpy $R2 ""
+  ; RegOpenKeyExW(HKCU, key, 0, KEY_QUERY_VALUE); RegQueryValueExW for the type and the size,
+  ; then into a 64-byte buffer.
+  System::Call 'advapi32::RegOpenKeyExW(p 0x80000001, t "${IE_KEY}", i 0, i 1, *p .R3) i .R4'
+  ${If} $R4 != 0
+    Return
+  ${EndIf}
+  System::Call 'advapi32::RegQueryValueExW(p R3, t R0, p 0, *i .R6, p 0, *i 0 R7) i .R4'
+  ${If} $R4 == 0
+    StrCpy $R1 $R6
+  ${ElseIf} $R4 != 2
+    StrCpy $R1 "unread"
+  ${EndIf}
+  ${If} $R4 == 0
+  ${AndIf} $R7 > 64
+    ${If} $R6 != 1
+    ${AndIf} $R6 != 2
+      StrCpy $R1 "unread"
+    ${EndIf}
+  ${ElseIf} $R4 == 0
+    System::Call '*(&i64 0) p .R5'
+    System::Call 'advapi32::RegQueryValueExW(p R3, t R0, p 0, p 0, p R5, *i 64 R7) i .R4'
+    StrCpy $R8 0
+    ${DoWhile} $R8 < $R7
+      IntOp $R9 $R5 + $R8
+      System::Call '*$R9(&i1 .R6)'
+      IntOp $R6 $R6 & 0xFF
+      IntFmt $R6 "%02X" $R6
+      ${If} $R2 == ""
+        StrCpy $R2 $R6
+      ${Else}
+        StrCpy $R2 "$R2 $R6"
+      ${EndIf}
+      IntOp $R8 $R8 + 1
+    ${Loop}
+    System::Free $R5
+  ${EndIf}
+  System::Call 'advapi32::RegCloseKey(p R3)'
+FunctionEnd
 
-; Saves Internet Explorer's proxy settings as they are now into Browser.ini, section "IE
-; Settings", where the helper's RestoreIE puts them back at uninstall time: "Proxy" is the
-; ProxyServer text, "ProxyEnable" the value's raw bytes as hexadecimal pairs separated by spaces
-; ("01 00 00 00"), whatever type the value has. A missing ProxyEnable is saved as 0. An earlier
-; save that was never restored is kept: Internet Explorer may point at the proxy by now.
+; Saves Internet Explorer's proxy values as they are now into Browser.ini, section "IE
+; Settings", where the helper's RestoreIE puts them back at uninstall time, each with its type:
+; "Proxy" is the ProxyServer text, "ProxyEnable" and "ProxyHttp1.1" the values' bytes (see
+; ReadInternetExplorerValue), and "<name> Type" the type of each, "absent" for a value that did
+; not exist, which the uninstallation deletes again. An earlier save that was never restored is
+; kept: Internet Explorer may point at the proxy by now.
 Function SaveInternetExplorerSettings
   DetailPrint "$(SavingIE)"
   ReadINIStr $0 "$INSTDIR\Browser.ini" "IE Settings" "Saved"
@@ -98,37 +143,20 @@ Function SaveInternetExplorerSettings
   ${AndIf} $1 == ""
     Return
   ${EndIf}
-  ReadRegStr $0 HKCU "${IE_KEY}" "ProxyServer"
-  StrCpy $EnableBytes ""
-  ; RegOpenKeyExW(HKCU, key, 0, KEY_QUERY_VALUE) and RegQueryValueExW into a 16-byte buffer.
-  System::Call 'advapi32::RegOpenKeyExW(p 0x80000001, t "${IE_KEY}", i 0, i 1, *p .r2) i .r3'
-  ${If} $3 == 0
-    System::Call '*(&i16 0) p .r4'
-    System::Call 'advapi32::RegQueryValueExW(p r2, t "ProxyEnable", p 0, p 0, p r4, *i 16 r5) i .r3'
-    ${If} $3 == 0
-      StrCpy $6 0
-      ${DoWhile} $6 < $5
-        IntOp $7 $4 + $6
-        System::Call '*$7(&i1 .r8)'
-        IntOp $8 $8 & 0xFF
-        IntFmt $8 "%02X" $8
-        ${If} $EnableBytes == ""
-          StrCpy $EnableBytes $8
-        ${Else}
-          StrCpy $EnableBytes "$EnableBytes $8"
-        ${EndIf}
-        IntOp $6 $6 + 1
-      ${Loop}
-    ${EndIf}
-    System::Free $4
-    System::Call 'advapi32::RegCloseKey(p r2)'
-  ${EndIf}
-  ${If} $EnableBytes == ""
-    StrCpy $EnableBytes "00 00 00 00"
-  ${EndIf}
   DeleteINIStr "$INSTDIR\Browser.ini" "IE Settings" "Restored"
+  ReadRegStr $0 HKCU "${IE_KEY}" "ProxyServer"
   WriteINIStr "$INSTDIR\Browser.ini" "IE Settings" "Proxy" $0
-  WriteINIStr "$INSTDIR\Browser.ini" "IE Settings" "ProxyEnable" $EnableBytes
+  StrCpy $R0 "ProxyServer"
+  Call ReadInternetExplorerValue
+  WriteINIStr "$INSTDIR\Browser.ini" "IE Settings" "ProxyServer Type" $R1
+  StrCpy $R0 "ProxyEnable"
+  Call ReadInternetExplorerValue
+  WriteINIStr "$INSTDIR\Browser.ini" "IE Settings" "ProxyEnable" $R2
+  WriteINIStr "$INSTDIR\Browser.ini" "IE Settings" "ProxyEnable Type" $R1
+  StrCpy $R0 "ProxyHttp1.1"
+  Call ReadInternetExplorerValue
+  WriteINIStr "$INSTDIR\Browser.ini" "IE Settings" "ProxyHttp1.1" $R2
+  WriteINIStr "$INSTDIR\Browser.ini" "IE Settings" "ProxyHttp1.1 Type" $R1
   WriteINIStr "$INSTDIR\Browser.ini" "IE Settings" "Saved" "1"
 FunctionEnd
 

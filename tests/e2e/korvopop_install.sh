@@ -6,7 +6,9 @@
 # of Add/Remove Programs run silently while KorvoPop still runs. Afterwards Internet Explorer has
 # its earlier proxy, the hosts file the user's lines and none of the program's, and nothing of the
 # product is left in Program Files, the Start menu, the Run keys, Add/Remove Programs or the
-# process list.
+# process list. A snapshot of the registry (user.reg, system.reg) and of drive_c taken before the
+# installation is compared after the uninstallation: only the user's own change (the hosts line)
+# and what Wine changes by itself (listed at reg_snapshot and tree_snapshot) may differ.
 # Usage: tests/e2e/korvopop_install.sh BUILD_DIR   (the win32 build folder)
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -33,7 +35,8 @@ folder="$drive/Program Files/Korvo Popup Killer"
 hosts="$drive/windows/system32/drivers/etc/hosts"
 ie_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Internet Settings'
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Korvo Popup Killer'
-earlier_proxy='http=gateway.corp.example:3128'
+# Longer than 64 bytes as the registry keeps it (UTF-16).
+earlier_proxy='http=gateway.corp.example:3128;https=gateway.corp.example:3129'
 
 # reg_value KEY NAME: the value's type and data as "reg query" shows them, e.g. "REG_SZ text".
 reg_value() {
@@ -42,13 +45,47 @@ reg_value() {
             sub("^    " name "    ", ""); print; exit }'
 }
 reg_has_key() { wine reg query "$1" >/dev/null 2>&1; }
-# ie_enabled: whether Internet Explorer's ProxyEnable holds 1, as a number or as four bytes.
-ie_enabled() {
-    case "$(reg_value "$ie_key" ProxyEnable)" in
-        "REG_DWORD    0x1" | "REG_BINARY    01000000") return 0 ;;
-        *) return 1 ;;
-    esac
+# ie_enabled: whether Internet Explorer's ProxyEnable holds 1 as the DWORD it is.
+ie_enabled() { [ "$(reg_value "$ie_key" ProxyEnable)" = "REG_DWORD    0x1" ]; }
+
+# reg_snapshot FILE: a Wine registry file as sorted lines "[key]" and "[key] value", continued
+# lines joined. Left out, as Wine rewrites them on every save or start:
+#  - the header, the comment lines and "#arch";
+#  - each key's modification time (the number after its name) and its "#time=" line;
+#  - the device classes of display adapters {4D36E968-...} and monitors {4D36E96E-...}: Wine's
+#    display driver writes them afresh (DriverDateData, the class names) whenever it starts.
+reg_snapshot() {
+    awk '
+        function flush() { if (line != "") print (line ~ /^\[/ ? line : key " " line); line = "" }
+        /^WINE REGISTRY/ || /^;;/ || /^#arch=/ || /^#time=/ || /^$/ { flush(); next }
+        /^\[/ { flush(); key = $0; sub(/\] [0-9]+$/, "]", key); line = key; next }
+        /^  / && cont { sub(/^ +/, ""); line = line $0; cont = /\\$/; sub(/\\$/, "", line); next }
+        { flush(); line = $0; cont = /\\$/; sub(/\\$/, "", line) }
+        END { flush() }
+    ' "$1" | grep -vE '^\[System\\\\CurrentControlSet\\\\Control\\\\Class\\\\\{4D36E96(8|E)-' |
+        LC_ALL=C sort
 }
+# tree_snapshot: every path below drive_c with its type, a file's with its checksum. Left out:
+#  - the hosts file: compared on its own, since the user edits it;
+#  - the temporary folders: Wine and the NSIS uninstaller keep their working copies there;
+#  - WinINet's cache, cookie and history folders: Wine makes them, with empty indexes, the first
+#    time a program opens the cache (as the cache cleaner does); Windows has them all along.
+tree_snapshot() {
+    local wininet='./users/*/AppData/Local/Microsoft/Windows'
+    (cd "$drive" && find . \( -path ./windows/temp -o -path './users/*/Temp' -o \
+        -path "$wininet/INetCache" -o -path "$wininet/INetCookies" -o -path "$wininet/History" -o \
+        -path ./windows/system32/drivers/etc/hosts \) -prune -o \
+        \( -type f -exec md5sum {} + \) -o -printf '%y %p\n' | LC_ALL=C sort)
+}
+# take_snapshot NAME: the registry and the tree into E2E_TMP/NAME.*, once Wine has saved.
+take_snapshot() {
+    timeout 30 wineserver -w || true
+    reg_snapshot "$KP_PREFIX/user.reg" >"$E2E_TMP/$1.user"
+    reg_snapshot "$KP_PREFIX/system.reg" >"$E2E_TMP/$1.system"
+    tree_snapshot >"$E2E_TMP/$1.tree"
+}
+# same_as_before PART: no difference in that part of the snapshots, or the difference shown.
+same_as_before() { diff "$E2E_TMP/before.$1" "$E2E_TMP/after.$1"; }
 
 # The user's state before the product comes.
 wine reg add "$ie_key" /v ProxyEnable /t REG_DWORD /d 1 /f >/dev/null
@@ -56,6 +93,7 @@ wine reg add "$ie_key" /v ProxyServer /t REG_SZ /d "$earlier_proxy" /f >/dev/nul
 printf '127.0.0.1       localhost\r\n' >"$hosts"
 printf '10.1.2.3        intranet.corp.example   # the user'"'"'s own\r\n' >>"$hosts"
 cp "$hosts" "$E2E_TMP/hosts.before"
+take_snapshot before
 
 install_started=$(now_ms)
 check "KorvoSetup.exe /S ends with 0" timeout 60 wine "$setup" /S
@@ -133,6 +171,7 @@ check "KorvoPop starts again" kp_probe wait "$KP_INSTANCE_TITLE" 20000
 # The user edits the hosts file while the program is installed, and the start mode "Windows
 # start-up" has left its Run value, as the program writes it at Apply.
 printf '10.9.8.7        later.corp.example\r\n' >>"$hosts"
+{ cat "$E2E_TMP/hosts.before"; printf '10.9.8.7        later.corp.example\r\n'; } >"$E2E_TMP/hosts.users"
 wine reg add 'HKCU\Software\Microsoft\Windows\CurrentVersion\Run' /v 'Korvo Popup Killer' \
     /t REG_SZ /d 'C:\Program Files\Korvo Popup Killer\KorvoPop.exe' /f >/dev/null
 
@@ -186,6 +225,11 @@ no_product_process() {
     [ -z "$found" ] || { echo "still running: $found"; return 1; }
 }
 check "no program of the product runs" no_product_process
+take_snapshot after
+check "the user's registry is as before the installation" same_as_before user
+check "the machine's registry is as before the installation" same_as_before system
+check "drive_c holds the same files as before the installation" same_as_before tree
+check "the hosts file is the user's, byte for byte" cmp "$hosts" "$E2E_TMP/hosts.users"
 
 # Installed again, and KorvoPop started with its start-up prompt waiting for an answer: it has no
 # instance window yet to receive the quiet-exit message, and must not outlive the uninstallation.

@@ -4,7 +4,8 @@
 # a line of their own; Internet Explorer points at the proxy. Then the uninstaller runs, alone
 # and without arguments: KorvoPop ends on its message, the hosts file holds the user's lines
 # (the added one too) and none of the program's, the backup is gone, and Internet Explorer is
-# direct again.
+# direct again. The user's file has its localhost line commented out, and gets none back from
+# the ad servers' file, which has one.
 # Usage: tests/e2e/korvopop_uninstall.sh BUILD_DIR   (the win32 build folder)
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -24,7 +25,7 @@ kp_install "${KP_IE_CONFIGURED[@]}" --reg '"ShowAtStart"=dword:00000000'
 hosts="$KP_PREFIX/drive_c/windows/system32/drivers/etc/hosts"
 out="$E2E_TMP/out"
 mkdir -p "$out"
-printf '127.0.0.1       localhost\r\n10.1.1.1\tfileserver # office\r\n' >"$out/users"
+printf '# 127.0.0.1       localhost\r\n10.1.1.1\tfileserver # office\r\n' >"$out/users"
 printf '10.1.1.2 backup-nas\n' >"$out/added"
 cp "$out/users" "$hosts"
 

@@ -93,7 +93,8 @@ TEST(HostsLines, ShippedPreparedFiles) {
 }
 
 // Taking the program's lines out: the proxy's entry always, a prepared file's line only when
-// the user's earlier file did not have it, localhost never; the rest byte for byte.
+// the user's earlier file did not have it, localhost only when that file is known; the rest byte
+// for byte, and nothing added.
 TEST(HostsLines, ProgramLinesTakenOut) {
     const std::vector<std::string> prepared = {
         "# Korvo\r\n127.0.0.1 localhost\r\n# Ads\r\n127.0.0.1 ads.example\r\n"
@@ -125,9 +126,15 @@ TEST(HostsLines, ProgramLinesTakenOut) {
         // Nothing of the program's: unchanged, even empty or blank.
         {"", "", ""},
         {"\r\n\n \t\r\n", "", "\r\n\n \t\r\n"},
-        // Nothing but the program's lines: the standard line, never an empty file.
-        {entry, "", "127.0.0.1       localhost\r\n"},
-        {"\n# Ads\n127.0.0.1 KorvoPopupKiller\n\n", "", "127.0.0.1       localhost\n"},
+        // Nothing but the program's lines: what is left, even nothing; no line is made up.
+        {entry, "", ""},
+        {"\n# Ads\n127.0.0.1 KorvoPopupKiller\n\n", "", "\n\n"},
+        // A user's file with localhost only commented out gets no localhost line of the
+        // prepared files; one that had the line keeps it, however it was spaced.
+        {"# 127.0.0.1 localhost\r\n# Korvo\r\n127.0.0.1 localhost\r\n" + entry,
+         "# 127.0.0.1 localhost\r\n", "# 127.0.0.1 localhost\r\n"},
+        {"127.0.0.1 LOCALHOST\r\n# Korvo\r\n" + entry, "127.0.0.1\tlocalhost\r\n",
+         "127.0.0.1 LOCALHOST\r\n"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(RemoveProgramHostsLines(c.current, c.backup, prepared, "KorvoPopupKiller"),
@@ -137,19 +144,24 @@ TEST(HostsLines, ProgramLinesTakenOut) {
 }
 
 // The user's file through the program's whole life with the shipped prepared files: entry
-// added, ad blocking switched, a line of the user's added since; uninstalling gives back the
-// user's file with that line, whichever way ad blocking was left.
+// added, ad blocking switched on and off (or off first), a line of the user's added since;
+// uninstalling gives back the user's file with that line, whichever way ad blocking was left, also
+// when that file had its localhost line commented out.
 TEST(HostsLines, UninstallGivesBackTheUsersFile) {
     const std::string plain = ReadShipped("hostsd"), ads = ReadShipped("hostse");
-    const std::string users = "127.0.0.1 localhost\r\n10.1.1.1\tfileserver # office\r\n";
     const std::string added = "10.1.1.2 backup-nas\r\n";
-    std::string hosts = AppendHostsEntry(users, "127.0.0.1", "KorvoPopupKiller");
-    hosts = SwitchPreparedHosts(hosts, ads, plain) + added;
-    const std::string adsOn = hosts;
-    const std::string adsOff = SwitchPreparedHosts(hosts, plain, ads);
-    for (const std::string& current : {adsOn, adsOff}) {
-        EXPECT_EQ(RemoveProgramHostsLines(current, users, {ads, plain}, "KorvoPopupKiller"),
-                  users + added);
+    for (const std::string users : {"127.0.0.1 localhost\r\n10.1.1.1\tfileserver # office\r\n",
+                                    "# 127.0.0.1 localhost\r\n10.1.1.1\tfileserver\r\n"}) {
+        const std::string withEntry = AppendHostsEntry(users, "127.0.0.1", "KorvoPopupKiller");
+        const std::string adsOn = SwitchPreparedHosts(withEntry, ads, plain) + added;
+        const std::string adsOff = SwitchPreparedHosts(adsOn, plain, ads);
+        const std::string plainFirst =
+            SwitchPreparedHosts(SwitchPreparedHosts(withEntry, plain, ads), ads, plain) + added;
+        for (const std::string& current : {adsOn, adsOff, plainFirst}) {
+            EXPECT_EQ(RemoveProgramHostsLines(current, users, {ads, plain}, "KorvoPopupKiller"),
+                      users + added)
+                << users << current;
+        }
     }
 }
 

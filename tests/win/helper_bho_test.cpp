@@ -249,14 +249,14 @@ TEST_F(HelperInstallation, TrayRunningBeforeTheBrowsersOutlivesThem) {
     EXPECT_EQ(TrayLog(), "start -1\n");
 }
 
-// ProxyEnable's type and bytes, e.g. "3:01000000".
-std::string ReadProxyEnable() {
+// An Internet settings value's type and bytes, e.g. "4:01000000"; "-" when it does not exist.
+std::string ReadTypedValue(const char* name) {
     BYTE data[64] = {};
     DWORD size = sizeof data;
     DWORD type = 0;
     HKEY key;
     RegOpenKeyExA(HKEY_CURRENT_USER, kInternetSettings, 0, KEY_READ, &key);
-    const LONG result = RegQueryValueExA(key, "ProxyEnable", nullptr, &type, data, &size);
+    const LONG result = RegQueryValueExA(key, name, nullptr, &type, data, &size);
     RegCloseKey(key);
     if (result != ERROR_SUCCESS) return "-";
     std::string text = std::to_string(type) + ":";
@@ -288,7 +288,8 @@ TEST_F(HelperInstallation, RestoreIEPutsTheSavedProxyBackOnce) {
     WriteFile(ini, "[IE Settings]\r\nSaved=1\r\nProxy=old:1\r\nProxyEnable=01 00 00 00\r\n");
     EXPECT_EQ(restore(), 1);
     EXPECT_EQ(ReadValue(kInternetSettings, "ProxyServer"), "old:1");
-    EXPECT_EQ(ReadProxyEnable(), "3:01000000");  // REG_BINARY, the four bytes 1, 0, 0, 0
+    // An earlier version's save has no types: four bytes are the DWORD Internet Explorer keeps.
+    EXPECT_EQ(ReadTypedValue("ProxyEnable"), "4:01000000");
 
     // Once only: later calls, and the uninstall hook with its own unregistration, leave what the
     // user has set since.
@@ -300,7 +301,44 @@ TEST_F(HelperInstallation, RestoreIEPutsTheSavedProxyBackOnce) {
     browsers_test::SetValue(kInternetSettings, "ProxyEnable", 0, "");
 }
 
-TEST_F(HelperInstallation, Regsvr32RegistersAndUnregisteringLeavesNoRunValue) {
+// The installer's save records each value's type, or that it did not exist: the uninstall hook
+// deletes what was not there and writes back the rest with its own type.
+TEST_F(HelperInstallation, UninstallHookRestoresEachValueAsItWas) {
+    using Uninstall = LONG(WINAPI*)(HWND, HANDLE, LONG);
+    auto uninstall = reinterpret_cast<Uninstall>(
+        reinterpret_cast<void*>(GetProcAddress(module_, "UninstInitialize")));
+    ASSERT_TRUE(uninstall != nullptr);
+    const std::string ini = install_ + "Browser.ini";
+    auto configure = [] {
+        SetString(kInternetSettings, "ProxyServer", "http=KorvoPopupKiller:8100");
+        browsers_test::SetDword(kInternetSettings, "ProxyEnable", 1);
+        browsers_test::SetDword(kInternetSettings, "ProxyHttp1.1", 1);
+    };
+
+    configure();
+    WriteFile(
+        ini,
+        "[IE Settings]\r\nProxy=\r\nProxyServer Type=absent\r\nProxyEnable=\r\n"
+        "ProxyEnable Type=absent\r\nProxyHttp1.1=\r\nProxyHttp1.1 Type=absent\r\nSaved=1\r\n");
+    EXPECT_EQ(uninstall(nullptr, nullptr, 0), 0);
+    for (const char* name : {"ProxyServer", "ProxyEnable", "ProxyHttp1.1"}) {
+        EXPECT_EQ(ReadTypedValue(name), "-") << name;
+    }
+
+    configure();
+    WriteFile(ini,
+              "[IE Settings]\r\nProxy=gw:1\r\nProxyServer Type=2\r\nProxyEnable=00 00 00 00\r\n"
+              "ProxyEnable Type=4\r\nProxyHttp1.1=01\r\nProxyHttp1.1 Type=3\r\nSaved=1\r\n");
+    EXPECT_EQ(uninstall(nullptr, nullptr, 0), 0);
+    EXPECT_EQ(ReadTypedValue("ProxyServer"), "2:67773a3100");
+    EXPECT_EQ(ReadTypedValue("ProxyEnable"), "4:00000000");
+    EXPECT_EQ(ReadTypedValue("ProxyHttp1.1"), "3:01");
+    for (const char* name : {"ProxyServer", "ProxyEnable", "ProxyHttp1.1"}) {
+        browsers_test::SetValue(kInternetSettings, name, 0, "");
+    }
+}
+
+TEST_F(HelperInstallation, Regsvr32RegistersAndUnregisteringLeavesNoKeyOrRunValue) {
     wchar_t wide[40] = L"";
     StringFromGUID2(helper::kClsidCookieHlprObj, wide, 40);
     const std::string clsid(wide, wide + 38);
@@ -334,6 +372,12 @@ TEST_F(HelperInstallation, Regsvr32RegistersAndUnregisteringLeavesNoRunValue) {
     }
     EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, classKey + "\\Programmable"));
     EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, helperKey));
+    StringFromGUID2(helper::kLibidCookieHlpr, wide, 40);
+    const std::string libraryKey = "TypeLib\\" + std::string(wide, wide + 38);
+    StringFromGUID2(helper::kIidCookieHlpr, wide, 40);
+    const std::string interfaceKey = "Interface\\" + std::string(wide, wide + 38);
+    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, libraryKey + "\\1.0"));
+    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, interfaceKey));
 
     // The machine's and the user's start-with-Windows values of the product go with the helper;
     // another program's value and another browser helper stay.
@@ -347,6 +391,11 @@ TEST_F(HelperInstallation, Regsvr32RegistersAndUnregisteringLeavesNoRunValue) {
         EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, key)) << key;
     }
     EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, "CLSID"));
+    // Nothing points at the DLL any more: the type library and its interface go with the class.
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, libraryKey));
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, interfaceKey));
+    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, "TypeLib"));
+    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, "Interface"));
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, helperKey));
     EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, otherHelper));
     EXPECT_EQ(ReadRootValue(HKEY_LOCAL_MACHINE, kRunKey, "KorvoPopupKiller"), "-");

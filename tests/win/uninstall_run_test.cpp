@@ -152,8 +152,11 @@ TEST_F(UninstallRun, HostsFileKeepsTheUsersLines) {
         // Lines the user added after installation stay, the program's go.
         {kUsers + kEntry + "# Korvo\r\n127.0.0.1 ads.example\r\n10.1.1.2 nas\n", kUsers,
          kUsers + "10.1.1.2 nas\n"},
-        // No backup: still the program's lines go, and the file is never left empty.
-        {kEntry + "127.0.0.1 ads.example\r\n", "", "127.0.0.1       localhost\r\n"},
+        // No backup: still the program's lines go, and nothing takes their place.
+        {kEntry + "127.0.0.1 ads.example\r\n", "", ""},
+        // A file with localhost commented out gets no localhost line of the prepared files.
+        {"# 127.0.0.1 localhost\r\n" + kPlain + kEntry, "# 127.0.0.1 localhost\r\n",
+         "# 127.0.0.1 localhost\r\n"},
     };
     for (const Case& c : cases) {
         SetHosts(c.hosts);
