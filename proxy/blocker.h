@@ -1,4 +1,4 @@
-// The blocker script put in front of every held HTML page, and the sound element after <head>.
+// The blocker script put in front of every HTML page, and the sound element after <head>.
 #pragma once
 
 #include <cstdint>

@@ -69,7 +69,8 @@ class ResponseRelay {
     void StartTunnel();
     // Bytes from the server. Returns false when the connection must end: the server's framing
     // cannot be read, a header runs past the limit or holds a NUL or a bare carriage return (the
-    // browser got the 502 reply), or a response came that no request asked for (nothing sent).
+    // browser got the 502 reply), a response came that no request asked for (nothing sent), or
+    // a chunk went bad after part of the page went out (the browser sees the page cut off).
     bool Feed(const char* data, size_t size);
     // The server closed: a held response is finished and sent, one cut off inside its header
     // gets the 502 reply. Afterwards no response is awaited.
