@@ -1,6 +1,7 @@
 #include "proxy/blocker.h"
 
 #include <cstdio>
+#include <cstring>
 #include <utility>
 
 #include "platform/keyboard.h"
@@ -75,21 +76,38 @@ void PrepareBlockerScript(ProxyContext& context) {
                                                 platform::ModuleFilePath("PopUp.wav")));
 }
 
+size_t BlockerPlan::InsertedBytes() const {
+    if (verdict != Verdict::kInject) return 0;
+    return blocker->script.size() + (soundAt == std::string::npos ? 0 : std::strlen(kSoundElement));
+}
+
+BlockerPlan PlanBlocker(const ProxyContext& context, std::string_view start,
+                        std::uint16_t contentClass, bool complete) {
+    BlockerPlan plan;
+    const AppSettings& settings = context.settings;
+    plan.verdict = BlockerPlan::Verdict::kUnchanged;
+    if (settings.Disabled != 0 || settings.PopupCheckEnabled == 0) return plan;
+    if ((contentClass & kClassHeld) == 0 || (contentClass & kClassScript) != 0) return plan;
+    const PageStart page = ReadPageStart(start, complete, settings.PlayWave != 0);
+    if (page.verdict == PageStart::Verdict::kUndecided) {
+        plan.verdict = BlockerPlan::Verdict::kUndecided;
+        return plan;
+    }
+    if (page.verdict == PageStart::Verdict::kNotPage || platform::IsControlKeyDown()) return plan;
+    plan.blocker = BlockerSnapshot(context);
+    if (plan.blocker->script.empty()) return plan;
+    plan.verdict = BlockerPlan::Verdict::kInject;
+    plan.scriptAt = page.scriptAt;
+    plan.soundAt = page.soundAt;
+    return plan;
+}
+
 bool InjectBlocker(const ProxyContext& context, std::string& body, std::uint16_t contentClass,
                    HeaderLines* header) {
-    const AppSettings& settings = context.settings;
-    if (settings.Disabled != 0 || settings.PopupCheckEnabled == 0) return false;
-    if ((contentClass & kClassHeld) == 0 || (contentClass & kClassScript) != 0) return false;
-    // Holding Control while a page completes lets the user see it without the blocker.
-    if (platform::IsControlKeyDown()) return false;
-    if (!IsInjectablePage(body)) return false;
-    const std::shared_ptr<const PreparedBlocker> blocker = BlockerSnapshot(context);
-    if (blocker->script.empty()) return false;
-    const size_t offset = ScriptInsertOffset(body);
-    // The policy tags come after the offset, so rewriting them first leaves it in place.
-    AllowScriptSourcesInMetaTags(body, offset, blocker->hashSources);
-    InsertScript(body, blocker->script, offset, settings.PlayWave != 0);
-    if (header != nullptr) AllowScriptSourcesInHeader(*header, blocker->hashSources);
+    const BlockerPlan plan = PlanBlocker(context, body, contentClass, true);
+    if (plan.verdict != BlockerPlan::Verdict::kInject) return false;
+    InsertScript(body, plan.blocker->script, plan.scriptAt, plan.soundAt != std::string::npos);
+    if (header != nullptr) AllowScriptSourcesInHeader(*header, plan.blocker->hashSources);
     return true;
 }
 

@@ -1,9 +1,10 @@
-// The blocker script put in front of every held HTML page, and the sound element after <head>.
+// The blocker script put in front of every HTML page, and the sound element after <head>.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "proxy/context.h"
@@ -33,10 +34,26 @@ void ResolveScriptFile(ProxyContext& context);
 // Runs on the user-interface thread.
 void PrepareBlockerScript(ProxyContext& context);
 
-// Puts the context's script in front of body (and the sound element after the first
-// <head>/<HEAD> when PlayWave is on). Returns true when body was changed. Then the page's script
-// policies (its Content-Security-Policy meta tags, and the header's lines when header is given)
-// are made to accept the script.
+// How the blocker goes into a page, decided from the page's first bytes (ReadPageStart) and
+// the settings: filtering and the check on, a page of a class that may be rewritten, a script
+// prepared, and Control not held (it lets the user see a page without the blocker; it is read
+// once the page itself is decided).
+struct BlockerPlan {
+    enum class Verdict { kUndecided, kUnchanged, kInject };
+    Verdict verdict = Verdict::kUndecided;
+    size_t scriptAt = 0;
+    size_t soundAt = std::string::npos;              // where kSoundElement goes; npos: nowhere
+    std::shared_ptr<const PreparedBlocker> blocker;  // set for kInject
+    // Bytes the page grows by.
+    size_t InsertedBytes() const;
+};
+BlockerPlan PlanBlocker(const ProxyContext& context, std::string_view start,
+                        std::uint16_t contentClass, bool complete);
+
+// A whole body as PlanBlocker decides it: the script in front of body (and the sound element
+// after the first <head>/<HEAD> when PlayWave is on). Returns true when body was changed; then
+// the header's script policies, when header is given, are made to accept the script. A policy
+// in a meta tag applies only to what follows it, which the script stands in front of.
 bool InjectBlocker(const ProxyContext& context, std::string& body, std::uint16_t contentClass,
                    HeaderLines* header = nullptr);
 

@@ -79,7 +79,9 @@ bool ProxyConnection::StartRequest(const RequestTarget& target) {
         if (!piecesViaGateway_) SendToBrowser(kTunnelEstablishedReply);
         responses_.StartTunnel();
     } else {
-        responses_.ExpectResponse(platform::EqualsNoCase(target.method, "head"));
+        const bool oldBrowser = !platform::StartsWithNoCase(target.version, "http/1.") ||
+                                platform::EqualsNoCase(target.version, "http/1.0");
+        responses_.ExpectResponse(platform::EqualsNoCase(target.method, "head"), oldBrowser);
     }
     return true;
 }

@@ -30,11 +30,4 @@ std::string AllowScriptSources(const std::string& policy, const std::vector<std:
 // name and stays). Returns true when a line changed.
 bool AllowScriptSourcesInHeader(HeaderLines& lines, const std::vector<std::string>& sources);
 
-// Rewrites the content of every <meta http-equiv="Content-Security-Policy"> (tag, attribute
-// names and the policy name in any case) at or after offset from and before the page's <body>
-// tag, where browsers ignore such tags. Values holding a character reference are left alone.
-// Returns true when body changed.
-bool AllowScriptSourcesInMetaTags(std::string& body, size_t from,
-                                  const std::vector<std::string>& sources);
-
 }  // namespace proxy

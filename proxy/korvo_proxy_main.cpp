@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/memory.h"
 #include "platform/socket.h"
 #include "platform/threads.h"
 #include "proxy/blocker.h"
@@ -27,6 +28,7 @@ void PrintDiagnostic(const std::string& text) { std::fprintf(stderr, "%s\n", tex
 }  // namespace
 
 int main(int argc, char** argv) {
+    platform::ReturnLargeBlocksToSystem();
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "-v") == 0) {
             proxy::SetDiagnosticSink(PrintDiagnostic);

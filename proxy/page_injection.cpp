@@ -28,6 +28,26 @@ size_t SkipDeclaration(const std::string& body, size_t pos, const char* open, co
     return end == std::string::npos ? pos : end + std::strlen(close);
 }
 
+// Where the declaration opened by `open` ends, for the first bytes of a body: kUnsettled while
+// more bytes could still make one of it.
+constexpr size_t kUnsettled = std::string::npos;
+
+size_t SkipDeclarationStart(std::string_view start, size_t pos, bool complete, const char* open,
+                            const char* close) {
+    size_t at = pos;
+    while (at < start.size() && IsBlank(start[at])) ++at;
+    const std::string_view rest = start.substr(at);
+    const size_t openSize = std::strlen(open);
+    if (rest.size() < openSize) {
+        const bool mayOpen = platform::EqualsNoCase(rest, std::string_view(open, rest.size()));
+        return mayOpen && !complete ? kUnsettled : pos;
+    }
+    if (!platform::StartsWithNoCase(rest, open)) return pos;
+    const size_t end = start.find(close, at);
+    if (end == std::string_view::npos) return complete ? pos : kUnsettled;
+    return end + std::strlen(close);
+}
+
 }  // namespace
 
 std::string SoundStatement(const std::string& wavPath) {
@@ -74,7 +94,7 @@ std::string PrepareScriptText(const std::string& fileText, bool playWave,
     return script;
 }
 
-bool IsInjectablePage(const std::string& body) {
+bool IsInjectablePage(std::string_view body) {
     if (platform::FindNoCase(body, "<html>") != std::string::npos) return true;
     if (platform::FindNoCase(body, "<body") != std::string::npos) return true;
     const size_t tag = platform::FindNoCase(body, "<scr");
@@ -88,6 +108,43 @@ size_t ScriptInsertOffset(const std::string& body) {
     if (body.compare(0, 3, kUtf8ByteOrderMark) == 0) pos = 3;
     pos = SkipDeclaration(body, pos, "<?xml", "?>");
     return SkipDeclaration(body, pos, "<!doctype", ">");
+}
+
+PageStart ReadPageStart(std::string_view start, bool complete, bool soundElement) {
+    PageStart page;
+    if (!complete && start.size() < 3 &&
+        start == std::string_view(kUtf8ByteOrderMark, start.size())) {
+        return page;
+    }
+    size_t pos = start.compare(0, 3, kUtf8ByteOrderMark) == 0 ? 3 : 0;
+    pos = SkipDeclarationStart(start, pos, complete, "<?xml", "?>");
+    if (pos == kUnsettled) return page;
+    pos = SkipDeclarationStart(start, pos, complete, "<!doctype", ">");
+    if (pos == kUnsettled) return page;
+    // Markers found stay found; one missing may still come, so only the whole body says "no".
+    if (!IsInjectablePage(start)) {
+        if (complete) page.verdict = PageStart::Verdict::kNotPage;
+        return page;
+    }
+    page.scriptAt = pos;
+    if (soundElement) {
+        // The first "<head>" wins over any "<HEAD>", so an upper-case tag counts only once the
+        // whole body is known to hold no lower-case one.
+        size_t head = start.find("<head>", pos);
+        if (head == std::string_view::npos) {
+            if (!complete) return page;
+            head = start.find("<HEAD>", pos);
+        }
+        if (head != std::string_view::npos) {
+            if (head + 6 < start.size()) {
+                page.soundAt = head + 6;
+            } else if (!complete) {
+                return page;
+            }
+        }
+    }
+    page.verdict = PageStart::Verdict::kPage;
+    return page;
 }
 
 void InsertScript(std::string& body, const std::string& script, size_t offset, bool soundElement) {

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 namespace proxy {
 
@@ -27,11 +28,24 @@ std::string PrepareScriptText(const std::string& fileText, bool playWave,
 // True when a body is worth injecting into: it holds "<html>" or "<body" (in any case), or a
 // "<scr" that is neither its first bytes nor right after a quote (a fragment with a real script
 // tag rather than one inside a string).
-bool IsInjectablePage(const std::string& body);
+bool IsInjectablePage(std::string_view body);
 
 // Where the script goes: after a leading UTF-8 byte-order mark, and after a leading XML
 // declaration and <!DOCTYPE ...> (blanks in front allowed) so both stay at the start of the page.
 size_t ScriptInsertOffset(const std::string& body);
+
+// What the first bytes of a body tell about it: whether it is worth injecting into
+// (IsInjectablePage), where the script goes (ScriptInsertOffset) and, with soundElement, where
+// the sound element goes (InsertScript's rule; npos for nowhere). kUndecided while more bytes
+// could still change any of them; a decision never changes as more bytes come, so deciding on
+// the first bytes gives what the whole body would give. complete: start is the whole body.
+struct PageStart {
+    enum class Verdict { kUndecided, kNotPage, kPage };
+    Verdict verdict = Verdict::kUndecided;
+    size_t scriptAt = 0;
+    size_t soundAt = std::string::npos;
+};
+PageStart ReadPageStart(std::string_view start, bool complete, bool soundElement);
 
 // Puts script into body at offset; with soundElement also puts kSoundElement right after the
 // first "<head>" (or, when there is none, the first "<HEAD>") of the page when more bytes follow

@@ -67,20 +67,38 @@ bool SetContentLength(HeaderLines& lines, std::uint64_t bodySize) {
     return true;
 }
 
-void MarkDechunked(HeaderLines& lines, std::uint64_t bodySize) {
+namespace {
+
+// The first Transfer-Encoding field becomes firstLine(that line); every other Transfer-Encoding
+// and Content-Length field is dropped.
+template <typename LineFor>
+void ReplaceFraming(HeaderLines& lines, LineFor firstLine) {
     bool replaced = false;
     HeaderLines kept;
     kept.reserve(lines.size() + 1);
     for (size_t i = 0; i < lines.size(); ++i) {
         const std::string& line = lines[i];
         if (i > 0 && FieldNameIs(line, "transfer-encoding")) {
-            if (!replaced) kept.push_back(LengthLine(bodySize, line));
+            if (!replaced) kept.push_back(firstLine(line));
             replaced = true;
         } else if (i == 0 || !FieldNameIs(line, "content-length")) {
             kept.push_back(line);
         }
     }
     lines.swap(kept);
+}
+
+}  // namespace
+
+void MarkDechunked(HeaderLines& lines, std::uint64_t bodySize) {
+    ReplaceFraming(lines, [&](const std::string& line) { return LengthLine(bodySize, line); });
+}
+
+void MarkChunked(HeaderLines& lines) {
+    ReplaceFraming(lines, [](const std::string& line) {
+        return std::string("Transfer-Encoding: chunked") +
+               (line.find('\r') != std::string::npos ? "\r\n" : "\n");
+    });
 }
 
 bool HasBodyCoding(const HeaderLines& lines) {
@@ -141,6 +159,17 @@ ChunkDecoder::Status ChunkDecoder::Fail() {
 
 ChunkDecoder::Status ChunkDecoder::Decode(const char* data, size_t size, std::string* decoded,
                                           size_t* used) {
+    return Run(data, size, decoded, used, false, std::string::npos);
+}
+
+ChunkDecoder::Status ChunkDecoder::DecodeToChunkEnd(const char* data, size_t size,
+                                                    std::string& decoded, size_t limit,
+                                                    size_t* used) {
+    return Run(data, size, &decoded, used, true, limit);
+}
+
+ChunkDecoder::Status ChunkDecoder::Run(const char* data, size_t size, std::string* decoded,
+                                       size_t* used, bool stopAtChunkEnd, size_t decodedLimit) {
     size_t pos = 0;
     *used = 0;
     while (pos < size || phase_ == Phase::kDone || phase_ == Phase::kMalformed) {
@@ -167,8 +196,14 @@ ChunkDecoder::Status ChunkDecoder::Decode(const char* data, size_t size, std::st
                 break;
             }
             case Phase::kData: {
-                const size_t take =
-                    static_cast<size_t>(std::min<std::uint64_t>(size - pos, remaining_));
+                size_t take = static_cast<size_t>(std::min<std::uint64_t>(size - pos, remaining_));
+                if (decoded != nullptr && decodedLimit != std::string::npos) {
+                    if (decoded->size() >= decodedLimit) {
+                        *used = pos;
+                        return Status::kNeedMore;
+                    }
+                    take = std::min(take, decodedLimit - decoded->size());
+                }
                 if (decoded != nullptr) decoded->append(data + pos, take);
                 pos += take;
                 remaining_ -= take;
@@ -185,6 +220,10 @@ ChunkDecoder::Status ChunkDecoder::Decode(const char* data, size_t size, std::st
                     sawDataCr_ = true;
                 } else if (c == '\n') {
                     phase_ = Phase::kSizeLine;
+                    if (stopAtChunkEnd) {
+                        *used = pos;
+                        return Status::kNeedMore;
+                    }
                 } else {
                     return Fail();
                 }

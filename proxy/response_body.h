@@ -14,8 +14,12 @@ namespace proxy {
 // rest passes through unchanged.
 constexpr size_t kMaxHeldBodyBytes = 8 * 1024 * 1024;
 
-// Total bytes held for pages by one proxy's connections at once; past it further pages pass as
-// they come.
+// A page is decided from its first bytes, up to this many (decoded); one still undecided then is
+// held whole.
+constexpr size_t kPageWindowBytes = 16 * 1024;
+
+// Total bytes held for pages by one proxy's connections at once (the buffers' capacity, decoded
+// copies included); past it further pages pass as they come.
 constexpr std::int64_t kMaxHeldTotalBytes = 64 * 1024 * 1024;
 
 // Replaces the first Content-Length field with one that names bodySize, keeping the line's own
@@ -26,6 +30,11 @@ bool SetContentLength(HeaderLines& lines, std::uint64_t bodySize);
 // The header of a de-chunked body: the first Transfer-Encoding field becomes a Content-Length
 // field naming bodySize; every other Transfer-Encoding and Content-Length field is dropped.
 void MarkDechunked(HeaderLines& lines, std::uint64_t bodySize);
+
+// The header of a body sent on in chunks of the proxy's own: the first Transfer-Encoding field
+// becomes "Transfer-Encoding: chunked" (keeping its line break); every other Transfer-Encoding
+// and Content-Length field is dropped.
+void MarkChunked(HeaderLines& lines);
 
 // True when the header names a coding the proxy cannot rewrite through: a Content-Encoding other
 // than identity, or a Transfer-Encoding coding other than chunked.
@@ -63,12 +72,22 @@ class ChunkDecoder {
     // Reads the next size bytes of the body. Chunk data is appended to *decoded unless it is null.
     // *used is the count of bytes that belong to the body (all of them unless kDone).
     Status Decode(const char* data, size_t size, std::string* decoded, size_t* used);
+    // Decode that also stops after a chunk's data and its line break, and inside a chunk's data
+    // once *decoded holds limit bytes: then kNeedMore with *used short of size.
+    Status DecodeToChunkEnd(const char* data, size_t size, std::string& decoded, size_t limit,
+                            size_t* used);
+    // True between chunks: the next byte starts a size line.
+    bool AtChunkStart() const { return phase_ == Phase::kSizeLine && line_.empty(); }
+    // Data bytes of the current chunk still to come (0 outside a chunk's data).
+    std::uint64_t DataRemaining() const { return phase_ == Phase::kData ? remaining_ : 0; }
     // True once the last (zero-size) chunk was read, even when its trailer is not yet complete.
     bool SawLastChunk() const { return phase_ == Phase::kTrailer || phase_ == Phase::kDone; }
 
   private:
     enum class Phase { kSizeLine, kData, kDataEnd, kTrailer, kDone, kMalformed };
 
+    Status Run(const char* data, size_t size, std::string* decoded, size_t* used,
+               bool stopAtChunkEnd, size_t decodedLimit);
     bool ReadSizeLine();
     Status Fail();
 

@@ -1,12 +1,14 @@
 #include "proxy/response_relay.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <string_view>
 
 #include "platform/ascii_text.h"
-#include "proxy/blocker.h"
+#include "proxy/content_policy.h"
 #include "proxy/diagnostics.h"
 #include "proxy/fixed_replies.h"
+#include "proxy/page_injection.h"
 #include "proxy/settings.h"
 
 namespace proxy {
@@ -23,14 +25,21 @@ bool MayStartStatusLine(std::string_view bytes) {
     return true;
 }
 
-// A page without header is taken for HTML when its first byte that is not blank or high is "<".
-bool StartsWithTag(const std::string& body) {
+// The first byte of a page without header that is not blank or high; '\0' while there is none.
+// Such a page is taken for HTML when it is "<".
+char FirstMark(std::string_view body) {
     for (char ch : body) {
         const unsigned char c = static_cast<unsigned char>(ch);
         if ((c >= 1 && c <= 32) || c >= 128) continue;
-        return c == '<';
+        return c == 0 ? '\1' : ch;
     }
-    return false;
+    return '\0';
+}
+
+std::string ChunkSizeLine(std::uint64_t size) {
+    char line[24];
+    std::snprintf(line, sizeof line, "%llx\r\n", static_cast<unsigned long long>(size));
+    return line;
 }
 
 bool HasNul(const HeaderLines& lines) {
@@ -116,8 +125,6 @@ void ResponseRelay::ReleaseIdleMemory() {
     if (state_ != State::kHeader || !header_.empty()) return;
     std::string().swap(header_);
     HeaderLines().swap(lines_);
-    std::string().swap(body_);
-    std::string().swap(decoded_);
 }
 
 std::uint64_t ResponseRelay::UnchangedBytesAhead() const {
@@ -201,8 +208,10 @@ bool ResponseRelay::BeginResponse() {
         SendHeader();
         return true;
     }
-    const bool headRequest = !awaited_.Empty() && awaited_.Front();
-    if (!awaited_.Empty()) awaited_.Pop();
+    const bool headRequest = awaited_.Front();
+    const bool oldBrowser = awaitedOldBrowser_.Front();
+    awaited_.Pop();
+    awaitedOldBrowser_.Pop();
     if (headRequest || IsBodylessStatus(status)) {
         SendHeader();
         return true;
@@ -224,12 +233,15 @@ bool ResponseRelay::BeginResponse() {
     held_ = (class_ & kClassHeld) != 0;
     headerless_ = false;
     binaryChecked_ = false;
-    remaining_ = framing.length;
+    streamed_ = false;
+    length_ = remaining_ = framing.length;
     framing_ = framing.kind == BodyKind::kLength    ? Framing::kLength
                : framing.kind == BodyKind::kChunked ? Framing::kChunked
                                                     : Framing::kUntilClose;
+    whole_ = held_ && oldBrowser && framing_ == Framing::kChunked;
     chunks_.Reset();
     state_ = State::kBody;
+    if (held_) Decide(false);
     if (!held_) SendHeader();
     if (framing_ == Framing::kLength && remaining_ == 0) FinishBody();
     return true;
@@ -240,20 +252,22 @@ void ResponseRelay::BeginHeaderless() {
     lines_.clear();
     headerless_ = true;
     binaryChecked_ = false;
+    streamed_ = false;
+    whole_ = false;
     class_ = kClassHtml | kClassHeld;
     held_ = true;
     framing_ = Framing::kUntilClose;
     state_ = State::kBody;
     answered_ = true;
-    std::string bytes;
-    bytes.swap(header_);
-    if (Hold(bytes.size())) {
-        body_.swap(bytes);
+    if (Reserve(body_, header_.size())) {
+        body_ += header_;
         CheckBinary();
+        Decide(false);
     } else {
         held_ = false;
-        Send(bytes);
+        Send(header_);
     }
+    header_.clear();
 }
 
 // Plain text is held only while it may still be a page that a browser sniffs as HTML: its first
@@ -270,15 +284,24 @@ void ResponseRelay::CheckPlainText() {
 void ResponseRelay::ReadBody(const char*& data, size_t& size) {
     size_t take = size;
     bool ended = false;
-    const size_t decodedBefore = decoded_.size();
     if (framing_ == Framing::kLength) {
         take = static_cast<size_t>(std::min<std::uint64_t>(size, remaining_));
         remaining_ -= take;
         ended = remaining_ == 0;
     } else if (framing_ == Framing::kChunked) {
+        const size_t decodedRoom = whole_ ? size : kPageWindowBytes - decoded_.size();
+        if (held_ && !Reserve(decoded_, std::min(size, decodedRoom))) StopHolding();
+        // While a page is decided, decoding stops at each chunk's end and at the window's end.
         const ChunkDecoder::Status status =
-            chunks_.Decode(data, size, held_ ? &decoded_ : nullptr, &take);
+            held_ && !whole_
+                ? chunks_.DecodeToChunkEnd(data, size, decoded_, kPageWindowBytes, &take)
+                : chunks_.Decode(data, size, held_ ? &decoded_ : nullptr, &take);
         if (status == ChunkDecoder::Status::kMalformed) {
+            if (streamed_) {
+                // Part of the page went out: the browser must see it cut off, not whole.
+                Drop();
+                return;
+            }
             // A bad chunk: the bytes pass as they came, under the original header, to the close.
             StopHolding();
             framing_ = Framing::kUntilClose;
@@ -286,8 +309,7 @@ void ResponseRelay::ReadBody(const char*& data, size_t& size) {
         }
         ended = status == ChunkDecoder::Status::kDone;
     }
-    if (held_ && (body_.size() + take > kMaxHeldBodyBytes ||
-                  !Hold(take + decoded_.size() - decodedBefore))) {
+    if (held_ && (body_.size() + take > kMaxHeldBodyBytes || !Reserve(body_, take))) {
         // Too large to hold, alone or with the other connections' pages.
         StopHolding();
     }
@@ -295,6 +317,7 @@ void ResponseRelay::ReadBody(const char*& data, size_t& size) {
         body_.append(data, take);
         CheckBinary();
         CheckPlainText();
+        Decide(ended);
     } else {
         send_(data, take);
     }
@@ -303,32 +326,123 @@ void ResponseRelay::ReadBody(const char*& data, size_t& size) {
     if (ended) FinishBody();
 }
 
-// The body is complete: a held page is filtered and goes with its header.
-void ResponseRelay::FinishBody() {
-    if (held_) {
-        if (framing_ == Framing::kChunked) {
-            MarkDechunked(lines_, decoded_.size());
-            body_.swap(decoded_);
+void ResponseRelay::Decide(bool complete) {
+    if (!held_ || whole_) return;
+    const bool chunked = framing_ == Framing::kChunked;
+    const std::string& text = chunked ? decoded_ : body_;
+    // A chunked page is decided between chunks (or at the window's end), so the chunks it goes
+    // out in are the same whatever reads they came in.
+    if (chunked && !complete && !chunks_.AtChunkStart() && text.size() < kPageWindowBytes) return;
+    complete = complete && text.size() <= kPageWindowBytes;
+    const std::string_view start(text.data(), std::min(text.size(), kPageWindowBytes));
+    const bool windowFull = !complete && start.size() == kPageWindowBytes;
+    if (headerless_) {
+        const char mark = FirstMark(start);
+        if (mark != '<' && (mark != '\0' || complete)) {
+            StopHolding();
+            return;
         }
-        const bool rewrite = FilteringOn() && !LooksBinary(body_.data(), body_.size()) &&
-                             (!headerless_ || StartsWithTag(body_));
-        if (rewrite && InjectBlocker(context_, body_, class_, &lines_)) {
-            SetContentLength(lines_, body_.size());
+        if (mark == '\0') {
+            whole_ = windowFull;
+            return;
+        }
+    }
+    BlockerPlan plan = PlanBlocker(context_, start, class_, complete);
+    if (plan.verdict == BlockerPlan::Verdict::kInject && !binaryChecked_) {
+        // The first 32 bytes say whether it is text at all.
+        if (!complete) return;
+        if (LooksBinary(start.data(), start.size()))
+            plan.verdict = BlockerPlan::Verdict::kUnchanged;
+    }
+    switch (plan.verdict) {
+        case BlockerPlan::Verdict::kUndecided:
+            whole_ = windowFull;
+            break;
+        case BlockerPlan::Verdict::kUnchanged:
+            StopHolding();
+            break;
+        case BlockerPlan::Verdict::kInject:
+            SendInjectedStart(plan, complete);
+            break;
+    }
+}
+
+// The header with room for the inserted bytes, then the page so far with the blocker in it; the
+// rest of the page passes as it comes.
+void ResponseRelay::SendInjectedStart(const BlockerPlan& plan, bool complete) {
+    const bool chunked = framing_ == Framing::kChunked;
+    const std::string& text = chunked ? decoded_ : body_;
+    AllowScriptSourcesInHeader(lines_, plan.blocker->hashSources);
+    if (framing_ == Framing::kLength) SetContentLength(lines_, length_ + plan.InsertedBytes());
+    if (chunked) MarkChunked(lines_);
+    SendHeader();
+    Diagnose("HTTP Response data from %s.  %s", host_.c_str(), contentTypeLine_.c_str());
+    if (chunked) {
+        Send(ChunkSizeLine(text.size() + plan.InsertedBytes()));
+        SendPage(text, plan);
+        Send("\r\n");
+        if (complete) {
+            Send("0\r\n\r\n");
+        } else if (chunks_.DataRemaining() > 0) {
+            // Decided inside a chunk: its rest goes as a chunk of its own.
+            Send(ChunkSizeLine(chunks_.DataRemaining()));
+        }
+    } else {
+        SendPage(text, plan);
+    }
+    held_ = false;
+    streamed_ = true;
+    FreeBuffers();
+}
+
+void ResponseRelay::SendPage(const std::string& text, const BlockerPlan& plan) {
+    send_(text.data(), plan.scriptAt);
+    Send(plan.blocker->script);
+    if (plan.soundAt == std::string::npos) {
+        send_(text.data() + plan.scriptAt, text.size() - plan.scriptAt);
+        return;
+    }
+    send_(text.data() + plan.scriptAt, plan.soundAt - plan.scriptAt);
+    Send(kSoundElement);
+    send_(text.data() + plan.soundAt, text.size() - plan.soundAt);
+}
+
+// The body is complete: a page still held is decided on all of it and goes with its header.
+void ResponseRelay::FinishBody() {
+    Decide(true);
+    if (held_) {
+        const bool chunked = framing_ == Framing::kChunked;
+        const std::string& text = chunked ? decoded_ : body_;
+        BlockerPlan plan;
+        if (FilteringOn() && !LooksBinary(text.data(), text.size()) &&
+            (!headerless_ || FirstMark(text) == '<')) {
+            plan = PlanBlocker(context_, text, class_, true);
+        }
+        const bool inject = plan.verdict == BlockerPlan::Verdict::kInject;
+        if (inject) AllowScriptSourcesInHeader(lines_, plan.blocker->hashSources);
+        if (chunked) {
+            MarkDechunked(lines_, text.size() + plan.InsertedBytes());
+        } else if (inject) {
+            SetContentLength(lines_, text.size() + plan.InsertedBytes());
         }
         SendHeader();
         Diagnose("HTTP Response data from %s.  %s", host_.c_str(), contentTypeLine_.c_str());
-        Send(body_);
+        if (inject) {
+            SendPage(text, plan);
+        } else {
+            Send(text);
+        }
     }
     EndResponse();
 }
 
 void ResponseRelay::EndResponse() {
-    Release();
-    body_.clear();
-    decoded_.clear();
+    FreeBuffers();
     lines_.clear();
     contentTypeLine_.clear();
     held_ = false;
+    whole_ = false;
+    streamed_ = false;
     headerless_ = false;
     state_ = State::kHeader;
 }
@@ -350,6 +464,7 @@ void ResponseRelay::ServerClosed() {
     }
     header_.clear();
     awaited_.Clear();
+    awaitedOldBrowser_.Clear();
     answered_ = false;
     if (state_ != State::kFailed) EndResponse();
 }
@@ -376,6 +491,26 @@ bool ResponseRelay::Hold(size_t more) {
     return true;
 }
 
+bool ResponseRelay::Reserve(std::string& buffer, size_t more) {
+    const size_t need = buffer.size() + more;
+    const size_t capacity = buffer.capacity();
+    if (need <= capacity) return true;
+    const size_t target = std::max(need, std::min(capacity * 2, kMaxHeldBodyBytes));
+    if (!Hold(target - capacity)) return false;
+    buffer.reserve(target);
+    // An allocator that gives more than was asked for is counted at what it gave.
+    const std::int64_t extra = static_cast<std::int64_t>(buffer.capacity() - target);
+    context_.heldResponseBytes.fetch_add(extra);
+    heldCounted_ += extra;
+    return true;
+}
+
+void ResponseRelay::FreeBuffers() {
+    std::string().swap(body_);
+    std::string().swap(decoded_);
+    Release();
+}
+
 void ResponseRelay::Release() {
     context_.heldResponseBytes.fetch_sub(heldCounted_);
     heldCounted_ = 0;
@@ -387,9 +522,7 @@ void ResponseRelay::StopHolding() {
     class_ = kClassPass;
     SendHeader();
     Send(body_);
-    body_.clear();
-    decoded_.clear();
-    Release();
+    FreeBuffers();
 }
 
 // A page whose first 32 bytes look binary is no page: it passes as it comes. Decided once 32

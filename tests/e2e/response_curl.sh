@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # korvo-proxy's response side with curl against a small origin of our own: the script after
-# the doctype, the sound element, de-chunked pages, replies that pass at once, and the switches
+# the doctype, the sound element, chunked pages, replies that pass at once, and the switches
 # that turn filtering off.
 # Usage: tests/e2e/response_curl.sh INSTALL_DIR
 set -u
@@ -71,10 +71,15 @@ check "with PlayWave 1 the sound element follows <head>" \
 check "with PlayWave 1 the Content-Length still equals the bytes sent" length_matches_body sound
 
 fetch "$quiet_PORT" /chunked.html chunked
-check "a chunked page arrives de-chunked with the script" cmp -s "$out/expected.html" "$out/chunked"
-check "a chunked page arrives with a Content-Length equal to its bytes" length_matches_body chunked
-check "a chunked page arrives without Transfer-Encoding" \
-    test -z "$(header_value "$out/chunked.h" Transfer-Encoding)"
+check "a chunked page arrives with the script" cmp -s "$out/expected.html" "$out/chunked"
+check "a chunked page arrives still chunked" \
+    test "$(header_value "$out/chunked.h" Transfer-Encoding)" = chunked
+check "a chunked page arrives without a Content-Length" \
+    test -z "$(header_value "$out/chunked.h" Content-Length)"
+fetch "$quiet_PORT" /chunked.html chunked10 --http1.0
+check "an HTTP/1.0 browser gets a chunked page de-chunked with the script" \
+    cmp -s "$out/expected.html" "$out/chunked10"
+check "and with a Content-Length equal to its bytes" length_matches_body chunked10
 
 curl -s --max-time 10 --raw -o "$out/direct.gif" "$origin/chunked.gif"
 fetch "$quiet_PORT" /chunked.gif gif --raw

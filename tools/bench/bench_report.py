@@ -5,6 +5,8 @@ The results file holds one "key value" pair per line, written by proxy-bench:
   img.<target>.c<N>.rps|p50_us|p99_us|errors    1 KiB image, wrk with N connections
   html.<target>.c<N>.*, htmlchunked.<target>.c<N>.*   50 KiB page, plain and chunked
   file.<target>.mbps                             100 MiB file, best of 3 (MB = 10^6 bytes)
+  slow.<target>.ttfb_ms|ttlb_ms, slowchunked.*   a page sent in 20 pieces over 2 s: time to its
+                                                 first and last byte, median of 3
   mem.<target>.before_kib|after_kib|opened|failed|closed   idle keep-alive connections
   <metric>.<target>.c<N>.other_cpu_pct           CPU other programs used during that run
   note <text>                                    free text, printed under the table
@@ -101,6 +103,21 @@ def target_checks(results):
     return checks
 
 
+SLOW_PAGES = (("slow", "Content-Length"), ("slowchunked", "chunked"))
+
+
+def slow_page_checks(results):
+    """(description, korvo's lag behind direct in ms or None, wanted ms) for the slow page."""
+    checks = []
+    for page, label in SLOW_PAGES:
+        for key, what in (("ttfb_ms", "first"), ("ttlb_ms", "last")):
+            korvo = number(results, "%s.korvo.%s" % (page, key))
+            direct = number(results, "%s.direct.%s" % (page, key))
+            lag = None if korvo is None or direct is None else korvo - direct
+            checks.append(("slow page %s, %s byte: korvo - direct" % (label, what), lag, 5.0))
+    return checks
+
+
 def verdict(measured, wanted, higher_is_better):
     if measured is None:
         return "not measured"
@@ -148,6 +165,17 @@ def report(results):
         value = number(results, "file.%s.mbps" % target)
         lines.append("  %-22s%12s" % (NAMES[target], "n/a" if value is None else "%.0f" % value))
     lines.append("")
+    lines.append("A page sent in 20 pieces over 2 s: ms to the first / last byte, median of 3")
+    lines.append("  %-22s%24s%24s" % ("", "Content-Length", "chunked"))
+    for target in ("direct", "korvo", "privoxy-filter"):
+        cells = []
+        for page, _ in SLOW_PAGES:
+            first = number(results, "%s.%s.ttfb_ms" % (page, target))
+            last = number(results, "%s.%s.ttlb_ms" % (page, target))
+            cells.append("%24s" % ("n/a" if first is None or last is None else
+                                   "%.1f / %.1f" % (first, last)))
+        lines.append("  %-22s" % NAMES[target] + "".join(cells))
+    lines.append("")
     lines.append("Idle keep-alive connections: resident memory (VmRSS)")
     lines.append("  %-22s%12s%12s%8s%8s%8s%10s" % ("", "before KiB", "after KiB", "held", "failed",
                                                     "closed", "KiB/conn"))
@@ -168,6 +196,10 @@ def report(results):
         bound = ">=" if higher_is_better else "<="
         lines.append("  %-56s%8s  (%s %.1fx)  %s" % (description, shown, bound, wanted,
                                                      verdict(measured, wanted, higher_is_better)))
+    for description, lag, wanted in slow_page_checks(results):
+        shown = "n/a" if lag is None else "%+.1f ms" % lag
+        lines.append("  %-56s%8s  (<= %.0f ms)  %s" % (description, shown, wanted,
+                                                       verdict(lag, wanted, False)))
     notes = list(results["note"])
     other_load = other_load_summary(results)
     if other_load:

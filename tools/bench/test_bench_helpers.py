@@ -16,6 +16,7 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 import bench_report  # noqa: E402
 import idle_clients  # noqa: E402
+import slow_page  # noqa: E402
 
 OK_HEADER = b"HTTP/1.1 200 OK\r\nContent-Type: image/gif\r\n"
 
@@ -242,6 +243,56 @@ note korvo /page.html: 52000 bytes
         self.assertLess(text.index("load before"), text.index("korvo /page.html"))
         self.assertIn("n/a", text)
         self.assertIn("MISSED", text)
+
+    def test_slow_page_lag_behind_direct(self):
+        results = bench_report.load_results([
+            "slow.direct.ttfb_ms 1.0", "slow.korvo.ttfb_ms 3.5", "slow.direct.ttlb_ms 2000",
+            "slow.korvo.ttlb_ms 2007.5", "slowchunked.korvo.ttfb_ms 2"])
+        checks = {d: (lag, bench_report.verdict(lag, w, False))
+                  for d, lag, w in bench_report.slow_page_checks(results)}
+        self.assertEqual(checks["slow page Content-Length, first byte: korvo - direct"],
+                         (2.5, "met"))
+        self.assertEqual(checks["slow page Content-Length, last byte: korvo - direct"],
+                         (7.5, "MISSED"))
+        self.assertEqual(checks["slow page chunked, first byte: korvo - direct"],
+                         (None, "not measured"))
+
+
+class SlowPageTest(unittest.TestCase):
+    """The slow origin against its own client: the pieces come apart in time, the body whole."""
+
+    def setUp(self):
+        probe = socket.socket()
+        probe.bind(("127.0.0.1", 0))
+        self.port = probe.getsockname()[1]
+        probe.close()
+        self.origin = subprocess.Popen(
+            [sys.executable, os.path.join(os.path.dirname(os.path.abspath(__file__)),
+                                          "slow_page.py"),
+             "serve", "--port", str(self.port), "--pieces", "4", "--seconds", "0.3"],
+            stdout=subprocess.PIPE)
+        self.assertEqual(self.origin.stdout.readline().strip(), b"ready")
+
+    def tearDown(self):
+        self.origin.kill()
+        self.origin.wait()
+        self.origin.stdout.close()
+
+    def test_both_framings_arrive_whole_and_late(self):
+        size = len(b"".join(slow_page.page_pieces(4)))
+        for path in ("/slow.html", "/slow-chunked.html"):
+            with self.subTest(path):
+                first, last, got = slow_page.fetch("127.0.0.1:%d" % self.port, path, None)
+                self.assertLess(first, 150)
+                self.assertGreater(last, 250)
+                self.assertGreater(got, size)
+
+    def test_body_complete(self):
+        self.assertTrue(slow_page.body_complete(b"HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok"))
+        self.assertFalse(slow_page.body_complete(b"HTTP/1.1 200 OK\r\nContent-Length: 3\r\n\r\nok"))
+        chunked = b"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n2\r\nok\r\n"
+        self.assertFalse(slow_page.body_complete(chunked))
+        self.assertTrue(slow_page.body_complete(chunked + b"0\r\n\r\n"))
 
 
 if __name__ == "__main__":
