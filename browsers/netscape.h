@@ -93,6 +93,12 @@ struct NetscapeProfiles {
     // Appends the profiles found through registry.dat, marked for mode. With testOnly it stops
     // and returns true at the first profile that uses the proxy. Returns false otherwise.
     bool ReadRegistryDatProfiles(bool testOnly, ListMode mode);
+    // The same for the profiles Firefox's profiles.ini lists (in the Mozilla folder's
+    // "Firefox"), each under its FirefoxEntryName.
+    bool ReadFirefoxProfiles(bool testOnly, ListMode mode);
+    // Adds entry to profiles, marked for mode; with testOnly, only answers true when it points
+    // at the proxy.
+    bool AddListedProfile(NetscapeProfileEntry entry, bool testOnly, ListMode mode);
     // Fills userJsPath and prefsJsPath for the entry; true when prefs.js exists. A profile folder
     // without a salted folder counts as not found.
     bool FindProfileFiles(const NetscapeProfileEntry& entry);

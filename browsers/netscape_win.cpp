@@ -2,6 +2,7 @@
 
 #include "browsers/browser_files.h"
 #include "browsers/browser_messages.h"
+#include "browsers/firefox_profiles.h"
 #include "browsers/netscape.h"
 #include "browsers/path_text.h"
 #include "browsers/text_lines.h"
@@ -101,13 +102,34 @@ bool NetscapeProfiles::ReadRegistryDatProfiles(bool testOnly, ListMode mode) {
         NetscapeProfileEntry entry;
         entry.name = found.name;
         entry.directory = found.directory;
-        const bool usesProxy = ProfileUsesProxy(entry);
-        if (testOnly && usesProxy) return true;
-        entry.isDisabled = EntryDisabled(usesProxy, mode) ? 1 : 0;
-        entry.usesProxy = usesProxy ? 1 : 0;
-        profiles.push_back(entry);
-        ++profileCount;
+        if (AddListedProfile(entry, testOnly, mode)) return true;
     }
+    return false;
+}
+
+bool NetscapeProfiles::ReadFirefoxProfiles(bool testOnly, ListMode mode) {
+    const std::string mozilla = CurrentMozillaFolder();
+    if (mozilla.empty()) return false;
+    const std::string firefox = mozilla + "Firefox";
+    std::string profilesIni, installsIni;
+    if (!ReadBrowserFile(firefox + "\\profiles.ini", &profilesIni)) return false;
+    ReadBrowserFile(firefox + "\\installs.ini", &installsIni);
+    for (const FirefoxProfile& found : FirefoxProfilesFrom(profilesIni, installsIni, firefox)) {
+        NetscapeProfileEntry entry;
+        entry.name = FirefoxEntryName(found);
+        entry.directory = found.folder;
+        if (AddListedProfile(entry, testOnly, mode)) return true;
+    }
+    return false;
+}
+
+bool NetscapeProfiles::AddListedProfile(NetscapeProfileEntry entry, bool testOnly, ListMode mode) {
+    const bool usesProxy = ProfileUsesProxy(entry);
+    if (testOnly && usesProxy) return true;
+    entry.isDisabled = EntryDisabled(usesProxy, mode) ? 1 : 0;
+    entry.usesProxy = usesProxy ? 1 : 0;
+    profiles.push_back(entry);
+    ++profileCount;
     return false;
 }
 
@@ -115,7 +137,8 @@ bool NetscapeProfiles::AnyProfileUsesProxy() {
     for (const NetscapeProfileEntry& entry : ScanDefaultProfileFolder()) {
         if (ProfileUsesProxy(entry)) return true;
     }
-    return ReadRegistryDatProfiles(true, ListMode::kSet);
+    return ReadRegistryDatProfiles(true, ListMode::kSet) ||
+           ReadFirefoxProfiles(true, ListMode::kSet);
 }
 
 void NetscapeProfiles::LoadProfiles(bool setMode) { Load(WizardListMode(setMode)); }
@@ -133,6 +156,7 @@ void NetscapeProfiles::Load(ListMode mode) {
         ++profileCount;
     }
     ReadRegistryDatProfiles(false, mode);
+    ReadFirefoxProfiles(false, mode);
     CountProfiles(mode);
 }
 
