@@ -10,8 +10,8 @@
 #include "browsers/browser_state.h"
 #include "browsers/proxy_setting_sheet_rules.h"
 #include "browsers/wizard_state.h"
-#include "core/language_texts.h"
 #include "core/app_state.h"
+#include "core/language_texts.h"
 #include "platform/win/check_list_view.h"
 #include "platform/win/property_sheet.h"
 
