@@ -5,6 +5,7 @@
 
 #include "app/popup_killer_app_win.h"
 #include "app/startup_prompt.h"
+#include "browsers/browser_messages.h"
 #include "browsers/hosts_file.h"
 #include "core/app_state.h"
 #include "core/instance_window.h"
@@ -31,13 +32,13 @@ std::int32_t AskStartupPrompt(const browsers::BrowserConfigState& config, AppSta
     state.wizardMessage = "N";
     if (code == 0) return 0;
     const LanguageText first = StartupPromptText(code);
-    std::string text = first.id != nullptr ? GetLanguageString(first) : "";
-    text += GetLanguageString(texts::kPromptNote);
-    text += GetLanguageString(texts::kPromptButtons);
-    const std::string caption = AppTitle();
+    std::string text = first.id != nullptr ? GetLanguageString(state, first) : "";
+    text += GetLanguageString(state, texts::kPromptNote);
+    text += GetLanguageString(state, texts::kPromptButtons);
+    const std::string caption = AppTitle(state);
     if (platform::ShowMessageBox(nullptr, text, caption, MB_YESNO | MB_ICONINFORMATION) == IDYES)
         return 1;
-    platform::ShowMessageBox(nullptr, GetLanguageString(texts::kPromptWarning), caption,
+    platform::ShowMessageBox(nullptr, GetLanguageString(state, texts::kPromptWarning), caption,
                              MB_OK | MB_ICONWARNING);
     return 0;
 }
@@ -45,13 +46,16 @@ std::int32_t AskStartupPrompt(const browsers::BrowserConfigState& config, AppSta
 }  // namespace
 
 CPopupKillerApp::CPopupKillerApp() : context_(state_, settings_, listener_, *this) {
-    BindLanguageState(&state_);
+    // The browser code's error boxes speak the program's language.
+    browsers::SetBrowserMessageTexts(
+        {[this](const LanguageText& text) { return GetLanguageString(state_, text); },
+         [this] { return AppTitle(state_); }});
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_WIN95_CLASSES | ICC_USEREX_CLASSES};
     InitCommonControlsEx(&controls);
 }
 
 CPopupKillerApp::~CPopupKillerApp() {
-    BindLanguageState(nullptr);
+    browsers::SetBrowserMessageTexts({});
     if (instanceMutex_ != nullptr) CloseHandle(instanceMutex_);
 }
 
@@ -97,13 +101,13 @@ HWND CPopupKillerApp::CreateInstanceWindow(const std::string& title) {
 
 bool CPopupKillerApp::RecreateInstanceMutex() {
     if (instanceMutex_ != nullptr) CloseHandle(instanceMutex_);
-    const std::string mutexName = InstanceWindowTitle(CurrentLanguageFilePath());
+    const std::string mutexName = InstanceWindowTitle(LanguageFilePath(state_));
     instanceMutex_ = CreateMutexA(nullptr, TRUE, mutexName.c_str());
     return instanceMutex_ != nullptr && GetLastError() != ERROR_ALREADY_EXISTS;
 }
 
 int CPopupKillerApp::Run() {
-    const std::string mutexName = InstanceWindowTitle(CurrentLanguageFilePath());
+    const std::string mutexName = InstanceWindowTitle(LanguageFilePath(state_));
     instanceMutex_ = CreateMutexA(nullptr, TRUE, mutexName.c_str());
     const DWORD mutexError = GetLastError();
     if (mutexError == ERROR_ALREADY_EXISTS || mutexError == ERROR_INVALID_HANDLE) return 0;
@@ -121,7 +125,7 @@ int CPopupKillerApp::Run() {
     state.showAtStart = value != 0;
     appKey.Close();
 
-    context_.appTitle = AppTitle();
+    context_.appTitle = AppTitle(state);
     browsers::RefreshBrowserConfigState(context_.browserConfig, settings);
     if (!LoadAppState(state)) return 0;
     if (state.firstRun) browsers::BackupHosts();
@@ -129,7 +133,7 @@ int CPopupKillerApp::Run() {
         context_.startWizard = AskStartupPrompt(context_.browserConfig, state);
     }
 
-    const std::string instanceTitle = InstanceWindowTitle(CurrentLanguageFilePath());
+    const std::string instanceTitle = InstanceWindowTitle(LanguageFilePath(state_));
     settings.PopupIP.Set(browsers::kProxyHost);
     if (!platform::InitSockets()) {
         char text[256] = "";
@@ -144,7 +148,8 @@ int CPopupKillerApp::Run() {
     shell::CSplashDlg splash(context_);
     splash.RunModal(IDD_SPLASH, nullptr);
 
-    const std::string hostsMessage = browsers::HostsManualInstructions(GetLanguageString);
+    const std::string hostsMessage = browsers::HostsManualInstructions(
+        [&state](const LanguageText& text) { return GetLanguageString(state, text); });
     if (!browsers::AddHostsEntry("127.0.0.1", settings.PopupIP.Get())) {
         platform::ShowMessageBox(nullptr, hostsMessage, context_.appTitle,
                                  MB_OK | MB_ICONINFORMATION);

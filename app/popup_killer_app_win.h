@@ -15,9 +15,9 @@ namespace core {
 
 class CPopupKillerApp final : public shell::AppServices {
   public:
-    // The language lookups are bound to the object's application state while it lives.
+    // The browser code's error boxes take their texts from the object's state while it lives.
     CPopupKillerApp();
-    // Gives up the single-instance mutex and the language lookups' binding.
+    // Gives up the single-instance mutex and the error boxes' texts.
     ~CPopupKillerApp();
     CPopupKillerApp(const CPopupKillerApp&) = delete;
     CPopupKillerApp& operator=(const CPopupKillerApp&) = delete;

@@ -21,9 +21,9 @@ std::string FillPlaceholders(const std::string& text, const Placeholders& values
 // the program title as caption and the stop icon.
 void ShowBrowserError(const core::LanguageText& text, const Placeholders& values = {});
 
-// Where the error boxes take their text and caption from. The tray program's language file and
-// title (core::GetLanguageString, core::AppTitle) by default; the uninstaller, which reads a
-// language file of its own, sets its lookups for its run. An empty function restores the default.
+// Where the error boxes take their text and caption from: the tray program sets its language
+// file's lookups for its run, the uninstaller those of its own language file. Unset (or with an
+// empty function), the English default text and the program's English title.
 struct BrowserMessageTexts {
     std::function<std::string(const core::LanguageText& text)> text;
     std::function<std::string()> caption;

@@ -3,6 +3,7 @@
 // (plain) that switch ad blocking. The pure line handling is here; the file operations follow.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -68,8 +69,8 @@ std::string RemoveProgramHostsLines(const std::string& current, const std::strin
                                     const std::vector<std::string>& prepared,
                                     const std::string& proxyHost);
 
-// Looks up a language text (core::GetLanguageString).
-using TextLookup = std::string (*)(const core::LanguageText& text);
+// Looks up a language text (core::GetLanguageString of the application's state).
+using TextLookup = std::function<std::string(const core::LanguageText& text)>;
 
 // The manual-instruction message shown when the entry cannot be written: texts
 // kHostsNotWritable to kHostsManualEntry (6005 to 6009), looked up through lookup, joined

@@ -15,7 +15,7 @@ bool ReadText(const platform::RegKey& key, const char* name, std::string* field)
 }  // namespace
 
 bool LoadAppState(AppState& state) {
-    const std::string corrupted = GetLanguageString(texts::kFilesCorrupted);
+    const std::string corrupted = GetLanguageString(state, texts::kFilesCorrupted);
     platform::RegKey key;
     bool complete = key.Open(HKEY_CURRENT_USER, kAppKeyPath) == ERROR_SUCCESS;
     if (complete && !ReadText(key, "Wizard Message", &state.wizardMessage)) {
@@ -26,7 +26,7 @@ bool LoadAppState(AppState& state) {
                ReadText(key, "Blocked Popups", &state.blockedPopups) &&
                ReadText(key, "User Wav Path", &state.userWavPath);
     if (!complete) {
-        platform::ShowMessageBox(nullptr, corrupted, AppTitle(), MB_OK);
+        platform::ShowMessageBox(nullptr, corrupted, AppTitle(state), MB_OK);
         return false;
     }
     DWORD closeToTray = 0;

@@ -11,17 +11,7 @@ std::string LanguageFilePath(const std::string& installPath, const std::string& 
     return installPath + "\\Language\\" + language + ".ini";
 }
 
-namespace {
-
-const AppState* languageState = nullptr;
-
-}  // namespace
-
-void BindLanguageState(const AppState* state) { languageState = state; }
-
-std::string CurrentLanguageFilePath() {
-    static const AppState kUnbound;
-    const AppState& state = languageState != nullptr ? *languageState : kUnbound;
+std::string LanguageFilePath(const AppState& state) {
     return LanguageFilePath(state.installPath, state.language);
 }
 
@@ -30,23 +20,23 @@ std::string ExpandLineBreaks(std::string text) {
     return text;
 }
 
-std::string GetLanguageString(const LanguageText& text) {
+std::string GetLanguageString(const AppState& state, const LanguageText& text) {
     return ExpandLineBreaks(platform::ReadProfileText(kLanguageSection, text.id, text.defaultText,
-                                                      CurrentLanguageFilePath(),
+                                                      LanguageFilePath(state),
                                                       kLanguageStringBuffer));
 }
 
-std::string AppTitle() { return GetLanguageString(texts::kAppTitle); }
+std::string AppTitle(const AppState& state) { return GetLanguageString(state, texts::kAppTitle); }
 
-std::string GetWizardString(const LanguageText& text) {
+std::string GetWizardString(const AppState& state, const LanguageText& text) {
     return ExpandLineBreaks(platform::ReadProfileText(kWizardLanguageSection, text.id,
-                                                      text.defaultText, CurrentLanguageFilePath(),
+                                                      text.defaultText, LanguageFilePath(state),
                                                       kWizardTextBuffer));
 }
 
-std::string GetDialogText(int id, const std::string& defaultText) {
+std::string GetDialogText(const AppState& state, int id, const std::string& defaultText) {
     return platform::ReadProfileText(kLanguageSection, std::to_string(id), defaultText,
-                                     CurrentLanguageFilePath(), kDialogTextBuffer);
+                                     LanguageFilePath(state), kDialogTextBuffer);
 }
 
 }  // namespace core

@@ -4,10 +4,10 @@
 
 namespace core {
 
-void ApplyLanguageTexts(HWND dialog, const std::string* defaultTexts, int firstId,
-                        const int* controlIds, int count) {
+void ApplyLanguageTexts(const AppState& state, HWND dialog, const std::string* defaultTexts,
+                        int firstId, const int* controlIds, int count) {
     for (int i = 0; i < count; ++i) {
-        const std::string text = GetDialogText(firstId + i, defaultTexts[i]);
+        const std::string text = GetDialogText(state, firstId + i, defaultTexts[i]);
         if (controlIds[i] == kDialogTitleControlId) {
             SetWindowTextA(dialog, text.c_str());
         } else {
@@ -26,14 +26,14 @@ void ControlTexts::Capture(HWND dialog) {
     }
 }
 
-void ControlTexts::Apply(HWND dialog) const {
+void ControlTexts::Apply(const AppState& state, HWND dialog) const {
     if (defaults_.size() != controlIds_.size()) return;
-    ApplyLanguageTexts(dialog, defaults_.data(), firstId_, controlIds_.data(),
+    ApplyLanguageTexts(state, dialog, defaults_.data(), firstId_, controlIds_.data(),
                        static_cast<int>(controlIds_.size()));
 }
 
-void SetWizardItemText(HWND page, int controlId, const LanguageText& text) {
-    SetDlgItemTextA(page, controlId, GetWizardString(text).c_str());
+void SetWizardItemText(const AppState& state, HWND page, int controlId, const LanguageText& text) {
+    SetDlgItemTextA(page, controlId, GetWizardString(state, text).c_str());
 }
 
 }  // namespace core

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "core/app_state.h"
 #include "core/language_texts.h"
 
 namespace core {
@@ -14,8 +15,8 @@ namespace core {
 // For entry i of count: the text of id (firstId + i), default defaultTexts[i], becomes the text
 // of control controlIds[i]; control id 8006 stands for the dialog's own title. "#" stays as it
 // is. A control the dialog does not have is ignored. Nothing happens for count <= 0.
-void ApplyLanguageTexts(HWND dialog, const std::string* defaultTexts, int firstId,
-                        const int* controlIds, int count);
+void ApplyLanguageTexts(const AppState& state, HWND dialog, const std::string* defaultTexts,
+                        int firstId, const int* controlIds, int count);
 
 // The language texts of some of a dialog's controls: the texts of range, one per control in the
 // order given (range.count of them; 8006 stands for the title). The defaults are the controls'
@@ -27,8 +28,8 @@ class ControlTexts {
         : firstId_(range.firstId), controlIds_(controlIds) {}
     // Takes the current texts as the defaults; call when the dialog is initialised.
     void Capture(HWND dialog);
-    // Sets the texts of the current language; nothing before Capture.
-    void Apply(HWND dialog) const;
+    // Sets the texts of the state's language; nothing before Capture.
+    void Apply(const AppState& state, HWND dialog) const;
 
   private:
     int firstId_;
@@ -38,6 +39,6 @@ class ControlTexts {
 
 // Sets control controlId of a wizard page to the text in the wizard's section "KorvoPopuKiller"
 // ("#" becomes a line feed).
-void SetWizardItemText(HWND page, int controlId, const LanguageText& text);
+void SetWizardItemText(const AppState& state, HWND page, int controlId, const LanguageText& text);
 
 }  // namespace core

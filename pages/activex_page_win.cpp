@@ -101,7 +101,7 @@ bool CActiveXPage::OnTimer(UINT_PTR timerId) {
 }
 
 void CActiveXPage::ApplyPageTexts() {
-    if (hwnd_ != nullptr) texts_.Apply(hwnd_);
+    if (hwnd_ != nullptr) texts_.Apply(state_, hwnd_);
 }
 
 void CActiveXPage::FillZoneList() {

@@ -20,8 +20,10 @@ namespace pages {
 
 class CActiveXPage : public platform::PropertyPage {
   public:
-    // look: the program's look (may be null).
-    explicit CActiveXPage(platform::Look* look) { SetLook(look); }
+    // look: the program's look (may be null); state: whose language the page speaks.
+    CActiveXPage(platform::Look* look, const core::AppState& state) : state_(state) {
+        SetLook(look);
+    }
 
     bool isInitialised = false;
 
@@ -57,6 +59,7 @@ class CActiveXPage : public platform::PropertyPage {
          IDC_UNSAFE_PROMPT,   IDC_SAFE_GROUP,         IDC_SAFE_ENABLE,     IDC_SAFE_DISABLE,
          IDC_SAFE_PROMPT,     IDC_RUN_GROUP,          IDC_RUN_ENABLE,      IDC_RUN_DISABLE,
          IDC_RUN_PROMPT,      IDC_RUN_ADMIN_APPROVED, IDC_ZONE_NOTE}};
+    const core::AppState& state_;
     HIMAGELIST zoneImages_ = nullptr;
     // 1: the next timer tick shows the note, 0: it hides it.
     int noteBlinkPhase_ = 1;

@@ -109,7 +109,7 @@ void COptionsPage::OnShow(bool shown) {
 }
 
 void COptionsPage::ApplyPageTexts() {
-    if (hwnd_ != nullptr) texts_.Apply(hwnd_);
+    if (hwnd_ != nullptr) texts_.Apply(app_.state, hwnd_);
 }
 
 void COptionsPage::FillLanguageList() {

@@ -122,8 +122,8 @@ void CPopupDlg::OnDestroy() {
 
 void CPopupDlg::ApplyPageTexts() {
     if (hwnd_ == nullptr) return;
-    catchTexts_.Apply(hwnd_);
-    otherTexts_.Apply(hwnd_);
+    catchTexts_.Apply(app_.state, hwnd_);
+    otherTexts_.Apply(app_.state, hwnd_);
 }
 
 void CPopupDlg::RefreshPageControls() {
@@ -237,7 +237,8 @@ void CPopupDlg::PostToMainWindow(UINT message) const {
 }
 
 int CPopupDlg::ShowMessage(const core::LanguageText& text, UINT type) const {
-    return platform::ShowMessageBox(Sheet(), core::GetLanguageString(text), app_.appTitle, type);
+    return platform::ShowMessageBox(Sheet(), core::GetLanguageString(app_.state, text),
+                                    app_.appTitle, type);
 }
 
 // ---- Cache cleaning ----

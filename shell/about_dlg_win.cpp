@@ -30,14 +30,14 @@ INT_PTR CAboutDlg::Run(HWND owner) {
 
 bool CAboutDlg::OnInit() {
     texts_.Capture(hwnd_);
-    texts_.Apply(hwnd_);
+    texts_.Apply(app_.state, hwnd_);
     ShowVersionTexts();
     return true;
 }
 
 void CAboutDlg::OnShow(bool shown) {
     if (!shown || !app_.state.languageChanged) return;
-    texts_.Apply(hwnd_);
+    texts_.Apply(app_.state, hwnd_);
     RefreshLook();
 }
 

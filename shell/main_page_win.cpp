@@ -36,7 +36,7 @@ std::string LoadResourceString(int id) {
 CMainPage* RunningMainPage() { return runningMainPage; }
 
 CMainPage::CMainPage(AppContext& app)
-    : app_(app), popupsPage_(app), activeXPage_(app.MainLook()), optionsPage_(app) {
+    : app_(app), popupsPage_(app), activeXPage_(app.MainLook(), app.state), optionsPage_(app) {
     SetLook(app.MainLook());
     bigIcon_ = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_PROGRAM));
     AddPage(popupsPage_, IDD_POPUPS_PAGE, PSP_HASHELP);
@@ -82,8 +82,8 @@ void CMainPage::OnInitialized() {
         counter->ShowCounter();
     }
     languageSnapshot_ = app_.state.language;
-    enabledTip_ = core::GetLanguageString(core::texts::kTrayTipEnabled);
-    disabledTip_ = core::GetLanguageString(core::texts::kTrayTipDisabled);
+    enabledTip_ = core::GetLanguageString(app_.state, core::texts::kTrayTipEnabled);
+    disabledTip_ = core::GetLanguageString(app_.state, core::texts::kTrayTipDisabled);
     UpdateTrayMenuTexts();
     LocalizeMainWindow();
     quietExit_ = false;
@@ -269,21 +269,21 @@ void CMainPage::ShowTrayMenu() {
 void CMainPage::UpdateTrayIcon() { trayIcon_.SetIcon(CatchingIcon()); }
 
 void CMainPage::UpdateTrayMenuTexts() {
-    trayMenu_.UpdateTexts(isVisible_, CatchingOn(), app_.settings.BannerBlock == 1);
+    trayMenu_.UpdateTexts(app_.state, isVisible_, CatchingOn(), app_.settings.BannerBlock == 1);
 }
 
 void CMainPage::LocalizeMainWindow() {
-    SetText(core::GetLanguageString(core::texts::kAppTitle));
-    SetItemText(IDOK, core::GetLanguageString(core::texts::kOkButton));
-    SetItemText(IDCANCEL, core::GetLanguageString(core::texts::kCancelButton));
-    SetItemText(kApplyButton, core::GetLanguageString(core::texts::kApplyButton));
-    SetItemText(IDHELP, core::GetLanguageString(core::texts::kHelp));
+    SetText(core::GetLanguageString(app_.state, core::texts::kAppTitle));
+    SetItemText(IDOK, core::GetLanguageString(app_.state, core::texts::kOkButton));
+    SetItemText(IDCANCEL, core::GetLanguageString(app_.state, core::texts::kCancelButton));
+    SetItemText(kApplyButton, core::GetLanguageString(app_.state, core::texts::kApplyButton));
+    SetItemText(IDHELP, core::GetLanguageString(app_.state, core::texts::kHelp));
     // The tab labels come only from the language file.
     HWND tabs = TabControl();
     const int count = TabCtrl_GetItemCount(tabs);
     for (int i = 0; i < count; ++i) {
         const std::string id = std::to_string(core::texts::kTabLabels.firstId + i);
-        std::string label = core::GetLanguageString({id.c_str(), "Error"});
+        std::string label = core::GetLanguageString(app_.state, {id.c_str(), "Error"});
         TCITEMA item = {};
         item.mask = TCIF_TEXT;
         item.pszText = &label[0];
@@ -313,9 +313,9 @@ void CMainPage::ToggleCatching() {
     } else if (!browsers::NothingConfigured(config)) {
         app_.settings.PopupCheckEnabled = 1;
     } else {
-        platform::ShowMessageBox(hwnd_,
-                                 core::GetLanguageString(core::texts::kConfigureBrowsersFirst),
-                                 app_.appTitle, MB_ICONINFORMATION);
+        platform::ShowMessageBox(
+            hwnd_, core::GetLanguageString(app_.state, core::texts::kConfigureBrowsersFirst),
+            app_.appTitle, MB_ICONINFORMATION);
         return;
     }
     UpdateTrayIcon();
@@ -355,8 +355,8 @@ void CMainPage::OnPrivateMessage(UINT message) {
             LocalizeMainWindow();
             popupsPage_.ApplyPageTexts();
             optionsPage_.ApplyPageTexts();
-            enabledTip_ = core::GetLanguageString(core::texts::kTrayTipEnabled);
-            disabledTip_ = core::GetLanguageString(core::texts::kTrayTipDisabled);
+            enabledTip_ = core::GetLanguageString(app_.state, core::texts::kTrayTipEnabled);
+            disabledTip_ = core::GetLanguageString(app_.state, core::texts::kTrayTipDisabled);
             UpdateTrayMenuTexts();
             break;
         case kMsgTopmostChanged:
@@ -413,8 +413,9 @@ void CMainPage::ExitProgram() {
     ApplyAll();
     if (!quietExit_) {
         const int answer = platform::ShowMessageBox(
-            hwnd_, core::GetLanguageString(core::texts::kExitQuestion),
-            core::GetLanguageString(core::texts::kExitCaption), MB_YESNO | MB_ICONQUESTION);
+            hwnd_, core::GetLanguageString(app_.state, core::texts::kExitQuestion),
+            core::GetLanguageString(app_.state, core::texts::kExitCaption),
+            MB_YESNO | MB_ICONQUESTION);
         if (answer != IDYES) return;  // the settings are saved all the same
     }
     trayIcon_.Delete();

@@ -58,7 +58,7 @@ void CPopupCountDlg::Destroy() {
 
 bool CPopupCountDlg::OnInit() {
     texts_.Capture(hwnd_);
-    texts_.Apply(hwnd_);
+    texts_.Apply(app_.state, hwnd_);
     MoveToCorner();
     SetCount(app_.state.blockedPopups);
     return true;
@@ -132,7 +132,7 @@ void CPopupCountDlg::StopSlide() { slide_->generation.fetch_add(1); }
 void CPopupCountDlg::Refresh() {
     StopSlide();
     if (app_.state.languageChanged) {
-        texts_.Apply(hwnd_);
+        texts_.Apply(app_.state, hwnd_);
         RefreshLook();
     }
     SetWindowPos(hwnd_, HWND_TOPMOST, cornerX_, cornerY_, 0, 0, kPlaceFlags);

@@ -17,7 +17,7 @@ bool CTrayHintDlg::OnInit() {
     core::ControlTexts texts(core::texts::kTrayHintTexts,
                              {IDC_HINT_TEXT, IDC_HINT_DONT_SHOW, IDOK});
     texts.Capture(hwnd_);
-    texts.Apply(hwnd_);
+    texts.Apply(app_.state, hwnd_);
     Send(WM_SETICON, ICON_BIG,
          reinterpret_cast<LPARAM>(LoadIconA(ResourceModule(), MAKEINTRESOURCEA(IDI_PROGRAM))));
     return true;

@@ -10,8 +10,9 @@ namespace shell {
 namespace {
 
 // Replaces an item's text only: its default (bold) and check states stay.
-void SetMenuText(HMENU menu, UINT command, const core::LanguageText& languageText) {
-    std::string text = core::GetLanguageString(languageText);
+void SetMenuText(const core::AppState& state, HMENU menu, UINT command,
+                 const core::LanguageText& languageText) {
+    std::string text = core::GetLanguageString(state, languageText);
     MENUITEMINFOA item = {};
     item.cbSize = sizeof item;
     item.fMask = MIIM_STRING;
@@ -31,23 +32,24 @@ void TrayMenu::Load() {
     SetMenuDefaultItem(menu_, 0, TRUE);
 }
 
-void TrayMenu::UpdateTexts(bool windowShown, bool catching, bool blockingAds) const {
+void TrayMenu::UpdateTexts(const core::AppState& state, bool windowShown, bool catching,
+                           bool blockingAds) const {
     if (menu_ == nullptr) return;
     if (windowShown) {
-        SetMenuText(menu_, IDM_TOGGLE_WINDOW, core::texts::kMenuHideWindow);
+        SetMenuText(state, menu_, IDM_TOGGLE_WINDOW, core::texts::kMenuHideWindow);
     } else {
-        SetMenuText(menu_, IDM_TOGGLE_WINDOW, core::texts::kMenuShowWindow);
+        SetMenuText(state, menu_, IDM_TOGGLE_WINDOW, core::texts::kMenuShowWindow);
     }
     if (catching) {
-        SetMenuText(menu_, IDM_TOGGLE_CATCHING, core::texts::kMenuDisableCatching);
+        SetMenuText(state, menu_, IDM_TOGGLE_CATCHING, core::texts::kMenuDisableCatching);
     } else {
-        SetMenuText(menu_, IDM_TOGGLE_CATCHING, core::texts::kMenuEnableCatching);
+        SetMenuText(state, menu_, IDM_TOGGLE_CATCHING, core::texts::kMenuEnableCatching);
     }
-    SetMenuText(menu_, IDM_SHOW_COUNTER, core::texts::kMenuShowCounter);
-    SetMenuText(menu_, IDM_EXIT, core::texts::kMenuExit);
-    SetMenuText(menu_, IDM_CLEAR_COUNTER, core::texts::kMenuClearCounter);
-    SetMenuText(menu_, IDM_BLOCK_ADS, core::texts::kMenuBlockAds);
-    SetMenuText(menu_, IDM_HELP, core::texts::kHelp);
+    SetMenuText(state, menu_, IDM_SHOW_COUNTER, core::texts::kMenuShowCounter);
+    SetMenuText(state, menu_, IDM_EXIT, core::texts::kMenuExit);
+    SetMenuText(state, menu_, IDM_CLEAR_COUNTER, core::texts::kMenuClearCounter);
+    SetMenuText(state, menu_, IDM_BLOCK_ADS, core::texts::kMenuBlockAds);
+    SetMenuText(state, menu_, IDM_HELP, core::texts::kHelp);
     CheckBlockAds(blockingAds);
 }
 

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include "core/app_state.h"
+
 namespace shell {
 
 class TrayMenu {
@@ -17,7 +19,8 @@ class TrayMenu {
     void Load();
     // Every item's text for the window being shown or hidden and catching on or off, and the
     // Block Ads tick. Does nothing before Load.
-    void UpdateTexts(bool windowShown, bool catching, bool blockingAds) const;
+    void UpdateTexts(const core::AppState& state, bool windowShown, bool catching,
+                     bool blockingAds) const;
     // The Block Ads tick alone.
     void CheckBlockAds(bool blocking) const;
     // Opens the menu at the cursor and returns when it has closed; its commands go to owner.

@@ -23,7 +23,7 @@ bool CMyPropertyPage2::OnInit() {
         names.push_back(connection.name);
     }
     list_.Attach(Item(IDC_CONNECTIONS_LIST));
-    list_.Fill(core::GetWizardString(core::texts::kConnectionNameColumn), names,
+    list_.Fill(core::GetWizardString(context_.appState, core::texts::kConnectionNameColumn), names,
                connections.disabledFlags);
 
     SetText(IDC_CONNECTIONS_OPERA_GROUP, core::texts::kOperaVersionGroup);

@@ -12,7 +12,7 @@ bool CMyPropertyPage3::OnInit() {
     std::vector<std::string> names;
     for (const NetscapeProfileEntry& profile : profiles.profiles) names.push_back(profile.name);
     list_.Attach(Item(IDC_PROFILES_LIST));
-    list_.Fill(core::GetWizardString(core::texts::kProfileNameColumn), names,
+    list_.Fill(core::GetWizardString(context_.appState, core::texts::kProfileNameColumn), names,
                profiles.disabledFlags);
     finishOnly_ = !AnyProfileChoosable(profiles);
 

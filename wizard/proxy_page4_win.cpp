@@ -34,8 +34,8 @@ void RunWizardFinish(WizardContext& context, HWND owner) {
         }
         if (profiles.anyProfileWritten) {
             const NetscapeResult message = NetscapeResultMessage(config.netscapeIsConfigured != 0);
-            platform::ShowMessageBox(owner, core::GetLanguageString(message.text),
-                                     core::GetLanguageString(message.caption),
+            platform::ShowMessageBox(owner, core::GetLanguageString(context.appState, message.text),
+                                     core::GetLanguageString(context.appState, message.caption),
                                      MB_OK | (message.information ? MB_ICONINFORMATION : 0));
         }
     }

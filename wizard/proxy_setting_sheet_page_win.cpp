@@ -21,12 +21,12 @@ int PageDialogId(WizardPage page) {
 }
 
 void CWizardPage::SetText(int controlId, const core::LanguageText& text) const {
-    core::SetWizardItemText(hwnd_, controlId, text);
+    core::SetWizardItemText(context_.appState, hwnd_, controlId, text);
 }
 
 void CWizardPage::ShowPage(const core::LanguageText& title) {
     ApplyLook();
-    PropSheet_SetTitle(Sheet(), 0, core::GetWizardString(title).c_str());
+    PropSheet_SetTitle(Sheet(), 0, core::GetWizardString(context_.appState, title).c_str());
 }
 
 // ---- ProxyCheckListCtrl ----

@@ -44,9 +44,9 @@ INT_PTR CProxySettingSheet::Run(HWND owner) {
 }
 
 void CProxySettingSheet::OnInitialized() {
-    core::SetWizardItemText(hwnd_, kBackButton, core::texts::kWizardBack);
-    core::SetWizardItemText(hwnd_, kNextButton, core::texts::kWizardNext);
-    core::SetWizardItemText(hwnd_, IDCANCEL, core::texts::kWizardCancel);
+    core::SetWizardItemText(context_.appState, hwnd_, kBackButton, core::texts::kWizardBack);
+    core::SetWizardItemText(context_.appState, hwnd_, kNextButton, core::texts::kWizardNext);
+    core::SetWizardItemText(context_.appState, hwnd_, IDCANCEL, core::texts::kWizardCancel);
 }
 
 CProxySettingSheet* RunningProxySettingSheet() { return runningSheet; }

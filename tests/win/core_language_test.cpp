@@ -15,7 +15,6 @@ namespace {
 class CoreLanguage : public ::testing::Test {
   protected:
     void SetUp() override {
-        BindLanguageState(&state_);
         state_.installPath = folder_.Path().substr(0, folder_.Path().size() - 1);
         state_.language = "Test";
         CreateDirectoryA((folder_.Path() + "Language").c_str(), nullptr);
@@ -29,7 +28,6 @@ class CoreLanguage : public ::testing::Test {
                           longValue + "\r\n");
         WriteLanguage("Other", "[KorvoPopupKiller]\r\n99990=Other Title\r\n");
     }
-    void TearDown() override { BindLanguageState(nullptr); }
     void WriteLanguage(const std::string& language, const std::string& content) {
         test_folder::WriteFile(folder_.Path() + "Language\\" + language + ".ini", content);
     }
@@ -40,23 +38,23 @@ class CoreLanguage : public ::testing::Test {
 };
 
 TEST_F(CoreLanguage, LookupsBySectionAndBuffer) {
-    EXPECT_EQ(GetLanguageString({"6003", "d"}), "Exit\nnow?");
-    EXPECT_EQ(GetLanguageString({"6004", "d#x"}), "d\nx");
-    EXPECT_EQ(GetLanguageString({"2901", "d"}), "d");  // only in the wizard's section
-    EXPECT_EQ(GetWizardString({"2901", "d"}), "wizard\ntext");
-    EXPECT_EQ(GetWizardString({"2904", "d"}), "d");  // only in the main section
-    EXPECT_EQ(GetDialogText(12000, "d"), "About#Korvo");
-    EXPECT_EQ(GetLanguageString({"1", "d"}).size(), 249u);
-    EXPECT_EQ(GetWizardString({"1", "d"}).size(), 499u);
-    EXPECT_EQ(GetDialogText(1, "d").size(), 999u);
+    EXPECT_EQ(GetLanguageString(state_, {"6003", "d"}), "Exit\nnow?");
+    EXPECT_EQ(GetLanguageString(state_, {"6004", "d#x"}), "d\nx");
+    EXPECT_EQ(GetLanguageString(state_, {"2901", "d"}), "d");  // only in the wizard's section
+    EXPECT_EQ(GetWizardString(state_, {"2901", "d"}), "wizard\ntext");
+    EXPECT_EQ(GetWizardString(state_, {"2904", "d"}), "d");  // only in the main section
+    EXPECT_EQ(GetDialogText(state_, 12000, "d"), "About#Korvo");
+    EXPECT_EQ(GetLanguageString(state_, {"1", "d"}).size(), 249u);
+    EXPECT_EQ(GetWizardString(state_, {"1", "d"}).size(), 499u);
+    EXPECT_EQ(GetDialogText(state_, 1, "d").size(), 999u);
 
     // The path is rebuilt from the state on every lookup; a doubled backslash still works.
     state_.language = "Other";
-    EXPECT_EQ(AppTitle(), "Other Title");
+    EXPECT_EQ(AppTitle(state_), "Other Title");
     state_.installPath += "\\";
-    EXPECT_EQ(AppTitle(), "Other Title");
+    EXPECT_EQ(AppTitle(state_), "Other Title");
     state_.language.clear();
-    EXPECT_EQ(AppTitle(), "Korvo Popup Killer");
+    EXPECT_EQ(AppTitle(state_), "Korvo Popup Killer");
 }
 
 TEST_F(CoreLanguage, TextsAppliedToWindows) {
@@ -77,14 +75,14 @@ TEST_F(CoreLanguage, TextsAppliedToWindows) {
     };
     const std::string defaults[] = {"Korvo Popup Killer", "Version:", "OK"};
     const int controls[] = {kDialogTitleControlId, 1005, 4242};
-    ApplyLanguageTexts(dialog, defaults, 12000, controls, 0);
+    ApplyLanguageTexts(state_, dialog, defaults, 12000, controls, 0);
     EXPECT_EQ(text(kDialogTitleControlId), "resource title");
-    ApplyLanguageTexts(dialog, defaults, 12000, controls, 3);
+    ApplyLanguageTexts(state_, dialog, defaults, 12000, controls, 3);
     EXPECT_EQ(text(kDialogTitleControlId), "About#Korvo");
     EXPECT_EQ(text(1005), "Version:");
     EXPECT_EQ(text(1), "resource");  // 4242 is no control of the window
 
-    SetWizardItemText(dialog, 1027, {"2901", "d"});
+    SetWizardItemText(state_, dialog, 1027, {"2901", "d"});
     EXPECT_EQ(text(1027), "wizard\ntext");
     DestroyWindow(dialog);
 }
