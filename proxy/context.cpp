@@ -30,10 +30,6 @@ void OpenSockets::ShutdownAll() {
     for (platform::SocketHandle s : sockets_) platform::Shutdown(s);
 }
 
-int ProxyContext::BoundPort() const {
-    const platform::SocketHandle s = listeningSocket.load();
-    if (s == platform::kInvalidSocket) return 0;
-    return platform::LocalPort(s);
-}
+int ProxyContext::BoundPort() const { return boundPort.load(std::memory_order_relaxed); }
 
 }  // namespace proxy

@@ -50,7 +50,8 @@ struct ProxyContext {
     ProxyContext(const ProxyContext&) = delete;
     ProxyContext& operator=(const ProxyContext&) = delete;
 
-    // The port the listening socket is bound to, 0 when there is none.
+    // The port the listening socket is bound to, 0 when there is none. Read at every server
+    // connection and every new browser connection, so it is kept, not asked of the system.
     int BoundPort() const;
 
     AppSettings& settings;
@@ -59,6 +60,8 @@ struct ProxyContext {
     std::atomic<platform::SocketHandle> listeningSocket{platform::kInvalidSocket};
     // Set to 1 each time a connection is accepted.
     std::atomic<int> connectionsStarted{0};
+    // What BoundPort answers: set once the socket listens, 0 again when it closes.
+    std::atomic<int> boundPort{0};
     // The system's receive and send buffer sizes of the listening socket, read by StartListener.
     std::atomic<int> systemReceiveBufferSize{0};
     std::atomic<int> systemSendBufferSize{0};

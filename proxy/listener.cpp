@@ -23,6 +23,7 @@ void Report(const char* format) { ReportDiagnostic(Format(format, LastSocketErro
 
 void CloseListening(ProxyContext& context) {
     // Clear the field first so no loop picks up a closed handle, then wake the accept thread.
+    context.boundPort = 0;
     platform::SocketHandle s = context.listeningSocket.exchange(platform::kInvalidSocket);
     if (s != platform::kInvalidSocket) platform::ShutdownAndClose(s);
 }
@@ -157,6 +158,7 @@ bool ProxyListener::StartListener() {
         Report("Error creating listen socket.\n\n%s");
         return false;
     }
+    context.boundPort = platform::LocalPort(s);
     auto share = std::make_unique<std::shared_ptr<ProxyContext>>(context_);
     ++context.runningThreads;
     if (!platform::StartDetachedThread(&AcceptThread, share.get(), false)) {
