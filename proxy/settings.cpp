@@ -64,6 +64,7 @@ const Key kKeys[] = {
     Number("PlayWave", &S::PlayWave, 1, 16, 16),
     Number("ConnectionTimeOut", &S::ConnectionTimeOut, 60, 17, 17),
     Number("UseDefaultTimeOut", &S::UseDefaultTimeOut, 1, 18, 18),
+    Number("FilterSecurePages", &S::FilterSecurePages, 1, 19, 19),
 };
 constexpr int kKeyCount = static_cast<int>(sizeof kKeys / sizeof kKeys[0]);
 

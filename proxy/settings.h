@@ -50,6 +50,8 @@ struct AppSettings {
     Setting PlayWave{1};
     Setting ConnectionTimeOut{60};
     Setting UseDefaultTimeOut{1};
+    // Secure (https) pages get the blocker: their tunnels are intercepted where the system can.
+    Setting FilterSecurePages{1};
 };
 
 constexpr int kDnsCacheCapacity = 101;

@@ -54,11 +54,12 @@ const char kDefaultFile[] =
     "GatewayPort=80\r\nGatewayEnable=0\r\nBannerBlock=0\r\nStartup=2\r\nDisplayOnTop=1\r\n"
     "ResetStats=0\r\nUseDefaultBufferSizes=1\r\nDisabled=0\r\nDisableProxy=0\r\n"
     "BufferSize=8192\r\nDNSCacheSize=10\r\nDNSCacheDisable=1\r\nPopupCheckDisabled=0\r\n"
-    "PlayWave=1\r\nConnectionTimeOut=60\r\nUseDefaultTimeOut=1\r\n";
+    "PlayWave=1\r\nConnectionTimeOut=60\r\nUseDefaultTimeOut=1\r\n"
+    "FilterSecurePages=1\r\n";
 
 // A missing file gives every default, whatever the record held before: saved again, the record
 // writes the defaults' file, and the one key never saved is at its default too.
-TEST_F(SettingsFile, MissingFileGivesTheDefaultsAndSavesNineteenKeysInOrder) {
+TEST_F(SettingsFile, MissingFileGivesTheDefaultsAndSavesTwentyKeysInOrder) {
     AppSettings& s = settings_;
     s.PopupIP.Set("x");
     s.GatewayIP.Set("y");
@@ -66,7 +67,7 @@ TEST_F(SettingsFile, MissingFileGivesTheDefaultsAndSavesNineteenKeysInOrder) {
          {&s.PopupPort, &s.GatewayPort, &s.GatewayEnable, &s.BannerBlock, &s.Startup, &s.EventMask,
           &s.DisplayOnTop, &s.Disabled, &s.UseDefaultBufferSizes, &s.BufferSize, &s.DNSCacheSize,
           &s.DNSCacheDisable, &s.DisableProxy, &s.PopupCheckEnabled, &s.PlayWave,
-          &s.ConnectionTimeOut, &s.UseDefaultTimeOut}) {
+          &s.ConnectionTimeOut, &s.UseDefaultTimeOut, &s.FilterSecurePages}) {
         *field = 7;
     }
     LoadSettings(settings_);

@@ -39,7 +39,7 @@ class SettingsFile : public ::testing::Test {
              {&s.PopupPort, &s.GatewayPort, &s.GatewayEnable, &s.BannerBlock, &s.Startup,
               &s.EventMask, &s.DisplayOnTop, &s.Disabled, &s.UseDefaultBufferSizes, &s.BufferSize,
               &s.DNSCacheSize, &s.DNSCacheDisable, &s.DisableProxy, &s.PopupCheckEnabled,
-              &s.PlayWave, &s.ConnectionTimeOut, &s.UseDefaultTimeOut}) {
+              &s.PlayWave, &s.ConnectionTimeOut, &s.UseDefaultTimeOut, &s.FilterSecurePages}) {
             *field = 7;
         }
     }
@@ -86,11 +86,12 @@ const std::vector<std::string> kDefaultEntries = {
     "PlayWave=1",
     "ConnectionTimeOut=60",
     "UseDefaultTimeOut=1",
+    "FilterSecurePages=1",
 };
 
 // A missing, empty or foreign file gives every default, whatever the record held before: saved
 // again, the record writes exactly the defaults, and the one key never saved is at its default.
-TEST_F(SettingsFile, MissingOrEmptyFileGivesTheDefaultsAndSavesNineteenKeysInOrder) {
+TEST_F(SettingsFile, MissingOrEmptyFileGivesTheDefaultsAndSavesTwentyKeysInOrder) {
     for (const char* content : {static_cast<const char*>(nullptr), "", "[KorvoPopupKiller]\r\n",
                                 "[Other]\r\nPopupPort=1\r\n"}) {
         DeleteFileA(SettingsFilePath().c_str());
