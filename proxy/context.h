@@ -12,6 +12,7 @@
 #include "platform/socket.h"
 #include "platform/threads.h"
 #include "proxy/dns_cache.h"
+#include "proxy/secure_error_page.h"
 #include "proxy/settings.h"
 
 namespace proxy {
@@ -83,6 +84,8 @@ struct ProxyContext {
     // The prepared blocker script, never null. Read with std::atomic_load and replaced whole
     // with std::atomic_store (see proxy/blocker.h).
     std::shared_ptr<const PreparedBlocker> blocker;
+    // The texts of the page a secure site that cannot be trusted is answered with.
+    SecurePageTexts securePageTexts;
 };
 
 }  // namespace proxy
