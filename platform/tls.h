@@ -62,6 +62,8 @@ class TlsSession {
 class TlsLeaf {
   public:
     virtual ~TlsLeaf() = default;
+    // The certificate in PEM form, for the log and for checks; empty where a backend keeps none.
+    virtual std::string CertificatePem() const { return std::string(); }
 };
 
 // The installation's root of trust: a self-signed CA ("Korvo Popup Killer Local Root") whose key
