@@ -6,7 +6,8 @@
 # With KORVO_BROWSER_SHOTS=DIR the screenshots of the compared pages are kept in DIR.
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
-install=$(cd "${1:?usage: $0 INSTALL_DIR}" && pwd)
+install=$(cd "${1:?usage: $0 INSTALL_DIR}" && pwd) && [ -x "$install/korvo-proxy" ] ||
+    { echo "FAIL: no korvo-proxy in ${1:-}"; exit 1; }
 checks="$here/browser"
 work=$(cd "$(mktemp -d /tmp/korvo-browser.XXXXXX)" && pwd -P)
 pids=()

@@ -38,6 +38,8 @@ check() {
 # own KorvoINI.ini on a free port; sets PROXY_PORT and PROXY_DIR.
 start_proxy() {
     local install=$1; shift
+    # A missing folder would make the copy below one of the whole file system.
+    [ -n "$install" ] && [ -x "$install/korvo-proxy" ] || { echo "FAIL: no korvo-proxy in '$install'"; exit 1; }
     PROXY_DIR=$(mktemp -d "$E2E_TMP/proxy.XXXXXX")
     cp -r "$install"/. "$PROXY_DIR"/
     PROXY_PORT=$(free_port)
@@ -58,8 +60,8 @@ stop_proxy() {
     wait "$PROXY_PID" 2>/dev/null || true
 }
 
-# start_nginx ROOT: nginx serving ROOT on a free port with an access log of connection numbers;
-# sets NGINX_PORT and NGINX_LOG.
+# start_nginx ROOT [CERT KEY]: nginx serving ROOT on a free port with an access log of
+# connection numbers, over TLS with CERT and KEY when given; sets NGINX_PORT and NGINX_LOG.
 start_nginx() {
     local root=$1 dir
     dir=$(mktemp -d "$E2E_TMP/nginx.XXXXXX")
@@ -81,7 +83,8 @@ http {
     uwsgi_temp_path $dir/uwsgi;
     scgi_temp_path $dir/scgi;
     server {
-        listen 127.0.0.1:$NGINX_PORT;
+        listen 127.0.0.1:$NGINX_PORT${2:+ ssl};
+        ${2:+ssl_certificate $2; ssl_certificate_key $3;}
         root $root;
     }
 }

@@ -5,7 +5,8 @@
 # Usage: tests/e2e/response_curl.sh INSTALL_DIR
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
-install=$(cd "${1:?usage: $0 INSTALL_DIR}" && pwd)
+install=$(cd "${1:?usage: $0 INSTALL_DIR}" && pwd) && [ -x "$install/korvo-proxy" ] ||
+    { echo "FAIL: no korvo-proxy in ${1:-}"; exit 1; }
 source "$here/lib.sh"
 
 # An installation with a blocker script of this test's own (already as compact as the proxy
