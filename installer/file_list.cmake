@@ -1,10 +1,12 @@
 # Writes the installer's file list from the laid-out installation folder: one macro that installs
 # every file in its folder, one that deletes exactly those files and then the folders, deepest
 # first, so the uninstaller never removes what it did not install. The source paths are relative:
-# makensis runs in the laid-out folder.
+# makensis runs in the laid-out folder. Files that are the user's to edit are installed only
+# where there is none yet, so an update keeps the user's version.
 #   cmake -DLAYOUT_DIR=... -DOUTPUT=... -P file_list.cmake
 file(GLOB_RECURSE files RELATIVE "${LAYOUT_DIR}" LIST_DIRECTORIES false "${LAYOUT_DIR}/*")
 list(SORT files)
+set(user_files "SecureExclusions.txt")
 set(install "!macro KorvoInstallFiles\n")
 set(remove "!macro KorvoRemoveFiles\n")
 set(folders "")
@@ -27,7 +29,12 @@ foreach(file IN LISTS files)
       endwhile()
     endif()
   endif()
-  string(APPEND install "  File \"${windows_file}\"\n")
+  list(FIND user_files "${file}" user_file)
+  if(user_file GREATER -1)
+    string(APPEND install "  SetOverwrite off\n  File \"${windows_file}\"\n  SetOverwrite on\n")
+  else()
+    string(APPEND install "  File \"${windows_file}\"\n")
+  endif()
   string(APPEND remove "  Delete \"$INSTDIR\\${windows_file}\"\n")
 endforeach()
 list(REMOVE_DUPLICATES folders)

@@ -7,7 +7,8 @@ namespace proxy {
 ProxyContext::ProxyContext(AppSettings& settings)
     : settings(settings),
       hostNameCache(settings),
-      blocker(std::make_shared<const PreparedBlocker>()) {}
+      blocker(std::make_shared<const PreparedBlocker>()),
+      secureExclusions(std::make_shared<const SecureExclusions>()) {}
 
 void OpenSockets::Add(platform::SocketHandle socket) {
     std::lock_guard<std::mutex> guard(lock_);

@@ -11,9 +11,13 @@
 
 #include "platform/socket.h"
 #include "platform/threads.h"
+#include "platform/tls.h"
 #include "proxy/dns_cache.h"
+#include "proxy/leaf_cache.h"
 #include "proxy/secure_error_page.h"
+#include "proxy/secure_exclusions.h"
 #include "proxy/settings.h"
+#include "proxy/tunnel_hosts.h"
 
 namespace proxy {
 
@@ -86,6 +90,17 @@ struct ProxyContext {
     std::shared_ptr<const PreparedBlocker> blocker;
     // The texts of the page a secure site that cannot be trusted is answered with.
     SecurePageTexts securePageTexts;
+    // The hosts whose secure pages are never intercepted, never null (empty until loaded). Read
+    // with std::atomic_load and replaced whole with std::atomic_store.
+    std::shared_ptr<const SecureExclusions> secureExclusions;
+    // The installation's root, which signs the leaves; null while secure pages cannot be
+    // filtered (no root, or a build without TLS). Read with std::atomic_load and set with
+    // std::atomic_store: the application may open it after the proxy started.
+    std::shared_ptr<platform::TlsAuthority> authority;
+    // The leaves the root signed, by host; cleared when the root changes.
+    LeafCache leafCache;
+    // Hosts a browser refused the leaf for: tunnelled for the rest of the run.
+    TunnelHosts tunnelHosts;
 };
 
 }  // namespace proxy

@@ -161,8 +161,12 @@ check "Internet Explorer points at the proxy" \
 check "the hosts file names the proxy host" grep -q KorvoPopupKiller "$hosts"
 check "and still holds the user's lines" grep -qF intranet.corp.example "$hosts"
 # Installed again over the running program: it is asked to end first, and Internet Explorer's
-# earlier proxy stays the one saved, not the proxy the program set.
+# earlier proxy stays the one saved, not the proxy the program set. A line the user added to the
+# list of secure sites never filtered stays too.
+printf '*.user-bank.example\r\n' >>"$folder/SecureExclusions.txt"
 check "KorvoSetup.exe /S installs over the running program" timeout 60 wine "$setup" /S
+check "and keeps the user's list of secure sites" \
+    grep -qF '*.user-bank.example' "$folder/SecureExclusions.txt"
 check "which has ended on its quiet-exit message" kp_wait_gone 1000
 check "Browser.ini still keeps the earlier proxy" browser_ini_saved
 kp_start
