@@ -59,7 +59,10 @@ char* ProxyConnection::RelayBuffer() {
 
 bool ProxyConnection::TakeUnchangedBytes() {
     const std::uint64_t ahead = responses_.UnchangedBytesAhead();
-    if (ahead == 0 || !platform::SocketForwarder::Supported() || OwesBrowser()) return false;
+    if (ahead == 0 || !platform::SocketForwarder::Supported() || OwesBrowser() || browserSession_ ||
+        serverSession_) {
+        return false;
+    }
     const int n = forwarder_.Take(serverSocket_,
                                   static_cast<int>(std::min<std::uint64_t>(ahead, kMoveBlock)));
     if (n <= 0) return false;
@@ -86,8 +89,12 @@ void ProxyConnection::RelayLoop() {
     while (context_.listeningSocket.load(std::memory_order_relaxed) != kInvalidSocket) {
         Ready ready;
         if (!Wait(ready)) break;
-        // A reset or hung-up browser takes nothing more: its server is left at once.
-        if (ready.browserFailed) break;
+        // A reset or hung-up browser takes nothing more: its server is left at once. One that
+        // ends its handshake with us is read first, for the alert that says why.
+        if (ready.browserFailed) {
+            if (secure_ == SecureStage::kHandshake) ReadBrowser();
+            break;
+        }
         if (ready.browserReadable && !ReadBrowser()) break;
         if (ready.serverReadable && serverSocket_ != kInvalidSocket) ReadServer();
         if (!closing_ && !DispatchPieces()) BeginClosing();
@@ -110,6 +117,8 @@ bool ProxyConnection::ReadBrowser() {
     if (n < 0) return platform::LastSocketError() == platform::kWsaEWouldBlock;
     if (n == 0) {
         browserSending_ = false;
+    } else if (browserSession_) {
+        return ReceiveFromBrowserSession(buffer, static_cast<size_t>(n));
     } else {
         HandleBrowserData(buffer, static_cast<size_t>(n));
     }
@@ -117,6 +126,11 @@ bool ProxyConnection::ReadBrowser() {
 }
 
 void ProxyConnection::ReadServer() {
+    // A site that speaks first is no TLS server: the tunnel stays a plain one.
+    if (secure_ == SecureStage::kPeeking && !TunnelAsIs()) {
+        BeginClosing();
+        return;
+    }
     if (TakeUnchangedBytes()) return;
     char* const buffer = RelayBuffer();
     if (buffer == nullptr) {
@@ -125,6 +139,10 @@ void ProxyConnection::ReadServer() {
     }
     const int n = platform::Receive(serverSocket_, buffer, receiveSize_);
     if (n < 0 && platform::LastSocketError() == platform::kWsaEWouldBlock) return;
+    if (n > 0 && serverSession_) {
+        ReceiveFromServerSession(buffer, static_cast<size_t>(n));
+        return;
+    }
     if (n <= 0 || !responses_.Feed(buffer, static_cast<size_t>(n))) {
         BeginClosing();
         return;
@@ -200,6 +218,8 @@ bool ProxyConnection::SendNow(SocketHandle socket, Outgoing& out, const char* mo
 }
 
 bool ProxyConnection::SendToServer(const std::string& bytes) {
+    if (secure_ == SecureStage::kPeeking) return PeekTunnel(bytes);
+    if (serverSession_) return SendToServerSession(bytes);
     return SendNow(serverSocket_, toServer_, bytes.data(), bytes.size());
 }
 
@@ -209,6 +229,15 @@ bool ProxyConnection::FlushToServer() {
 }
 
 void ProxyConnection::SendToBrowser(const char* bytes, size_t size) {
+    if (browserSession_) {
+        plainToBrowser_.append(bytes, size);
+        if (plainToBrowser_.size() > kGatherLimit) SealForBrowser();
+        return;
+    }
+    SendRawToBrowser(bytes, size);
+}
+
+void ProxyConnection::SendRawToBrowser(const char* bytes, size_t size) {
     if (browserFailed_ || size == 0) return;
     // Behind bytes still in the forwarder, or small enough to gather: they wait their turn.
     if (forwarder_.Held() > 0 || toBrowser_.size() + size <= kGatherLimit) {
@@ -220,6 +249,7 @@ void ProxyConnection::SendToBrowser(const char* bytes, size_t size) {
 
 void ProxyConnection::FlushToBrowser() {
     if (browserFailed_) return;
+    SealForBrowser();
     if (forwarder_.Held() > 0) {
         if (forwarder_.Give(browserSocket_) < 0) {
             browserFailed_ = true;
@@ -237,6 +267,13 @@ void ProxyConnection::BeginClosing() {
 
 void ProxyConnection::CloseConnection() {
     CloseServerSocket();
+    if (browserSession_ && browserSession_->state() == platform::TlsState::kOpen) {
+        SealForBrowser();
+        sessionOut_.clear();
+        browserSession_->Close(sessionOut_);
+        SendRawToBrowser(sessionOut_.data(), sessionOut_.size());
+        browserSession_.reset();
+    }
     // One last try without waiting: a connection ends here only once it has failed or stops.
     FlushToBrowser();
     if (browserSocket_ != kInvalidSocket) {

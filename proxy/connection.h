@@ -4,11 +4,13 @@
 #pragma once
 
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/page_buffer.h"
 #include "platform/socket.h"
+#include "platform/tls.h"
 #include "proxy/context.h"
 #include "proxy/http_request.h"
 #include "proxy/response_relay.h"
@@ -81,6 +83,8 @@ class ProxyConnection {
     bool DispatchPieces();
     bool MustWaitForServer(const RequestTarget& target) const;
     bool StartRequest(const RequestTarget& target);
+    // The server socket for a plain request or a tunnel: kept when it leads there, else opened.
+    bool OpenServerFor(const RequestTarget& target);
     // Where a request goes: its own host, or the gateway when one is set.
     void ServerFor(const RequestTarget& target, std::string& name, int& port) const;
     bool ConnectToServer(const std::string& name, int port);
@@ -103,7 +107,48 @@ class ProxyConnection {
     void SendToBrowser(const char* bytes, size_t size);
     void FlushToBrowser();
     void SendToBrowser(const char* text) { SendToBrowser(text, std::strlen(text)); }
-    bool OwesBrowser() const { return !toBrowser_.Empty() || forwarder_.Held() > 0; }
+    // The bytes as they go on the wire, past the browser's session.
+    void SendRawToBrowser(const char* bytes, size_t size);
+    bool OwesBrowser() const {
+        return !toBrowser_.Empty() || forwarder_.Held() > 0 || !plainToBrowser_.empty();
+    }
+
+    // ---- Secure sites (connection_secure.cpp) ----
+    // A tunnel to a secure site is ended here when the browser opens it with a TLS ClientHello
+    // and nothing says to leave it alone: the site's handshake is made and its certificate
+    // verified first, then the browser is answered with a leaf for the host, and the requests
+    // inside run through the same reader and relay as plain ones. Anything else is tunnelled,
+    // with the bytes already read forwarded unchanged.
+    enum class SecureStage {
+        kNone,       // plain requests, or a plain tunnel
+        kPeeking,    // a tunnel is open; its first bytes decide whether it is ended here
+        kHandshake,  // the browser's handshake with this proxy is under way
+        kOpen,       // requests flow inside both sessions
+    };
+    // Whether a tunnel opened now may be ended here.
+    bool MayIntercept() const;
+    // Takes the tunnel's first bytes; decides once they tell. False when the connection must end.
+    bool PeekTunnel(const std::string& bytes);
+    bool ShouldIntercept(const std::string& serverName) const;
+    // The tunnel goes on as a plain one, starting with the bytes already read.
+    bool TunnelAsIs();
+    bool Intercept();
+    // The handshake with the site on serverSocket_, waited for up to the relay's time-out.
+    // False with siteFailure_ set when it failed.
+    bool OpenSecureServer();
+    // Sends the handshake bytes in out to the site while waiting; false when the socket failed.
+    bool SendHandshakeToServer(std::string& out, int timeoutMs);
+    // A new connection to the site with the ClientHello forwarded: a plain tunnel after all.
+    bool ReconnectAsTunnel();
+    // The site's session for a request inside the tunnel, opened again when the site closed it;
+    // the error page instead when the site cannot be trusted.
+    bool OpenSecureRequest();
+    bool ReceiveFromBrowserSession(const char* data, size_t size);
+    void ReceiveFromServerSession(const char* data, size_t size);
+    bool SendToServerSession(const std::string& bytes);
+    // Puts what waits for the browser into its session's records.
+    void SealForBrowser();
+    int HandshakeTimeoutMs() const;
     bool PiecesWaiting() const { return nextPiece_ < pieces_.size() || refusal_ != Refusal::kNone; }
 
     ProxyContext& context_;
@@ -126,6 +171,17 @@ class ProxyConnection {
     Refusal refusal_ = Refusal::kNone;          // a refused request, answered after the others
     Outgoing toBrowser_;
     Outgoing toServer_;
+    SecureStage secure_ = SecureStage::kNone;
+    std::string tunnelHost_;  // the CONNECT's host, in lower case, and port
+    int tunnelPort_ = 0;
+    std::string hello_;  // the tunnel's first bytes while they are peeked at
+    std::unique_ptr<platform::TlsSession> browserSession_;
+    std::unique_ptr<platform::TlsSession> serverSession_;
+    // Why the site's handshake failed: every request inside gets the error page instead.
+    platform::TlsFailure siteFailure_ = platform::TlsFailure::kNone;
+    std::string plainToBrowser_;  // for the browser's session, not sealed yet
+    std::string sessionPlain_;    // reused by the sessions' Receive calls
+    std::string sessionOut_;
     platform::PageBuffer relayBuffer_;
     platform::SocketForwarder forwarder_;
     static constexpr std::uint64_t kMoveBlock = 1 << 20;

@@ -23,7 +23,9 @@ void ProxyConnection::HandleBrowserData(const char* data, size_t size) {
     RequestOptions options;
     const AppSettings& settings = context_.settings;
     options.dropGzip = settings.Disabled.load(std::memory_order_relaxed) == 0;
-    options.viaGateway = settings.GatewayEnable.load(std::memory_order_relaxed) != 0;
+    // Requests inside a tunnel ended here go to its site, never to a gateway.
+    options.viaGateway = secure_ == SecureStage::kNone &&
+                         settings.GatewayEnable.load(std::memory_order_relaxed) != 0;
     if (viaName_.empty()) viaName_ = "KorvoPopupKiller:" + std::to_string(context_.BoundPort());
     options.viaName = viaName_;
     pieces_.clear();
@@ -65,6 +67,31 @@ void ProxyConnection::ServerFor(const RequestTarget& target, std::string& name, 
 bool ProxyConnection::StartRequest(const RequestTarget& target) {
     host_ = target.host;
     responses_.SetHost(host_);
+    if (secure_ == SecureStage::kOpen) {
+        if (!OpenSecureRequest()) return false;
+    } else if (!OpenServerFor(target)) {
+        return false;
+    }
+    if (target.tunnel) {
+        // A gateway answers the CONNECT itself; a tunnel served here is confirmed only now that
+        // the site is reached.
+        if (!piecesViaGateway_) SendToBrowser(kTunnelEstablishedReply);
+        if (MayIntercept()) {
+            secure_ = SecureStage::kPeeking;
+            tunnelHost_ = platform::ToLowerAscii(target.host);
+            tunnelPort_ = target.port;
+        } else {
+            responses_.StartTunnel();
+        }
+    } else {
+        const bool oldBrowser = !platform::StartsWithNoCase(target.version, "http/1.") ||
+                                platform::EqualsNoCase(target.version, "http/1.0");
+        responses_.ExpectResponse(platform::EqualsNoCase(target.method, "head"), oldBrowser);
+    }
+    return true;
+}
+
+bool ProxyConnection::OpenServerFor(const RequestTarget& target) {
     std::string name;
     int port = 0;
     ServerFor(target, name, port);
@@ -72,18 +99,7 @@ bool ProxyConnection::StartRequest(const RequestTarget& target) {
     if (serverSocket_ != kInvalidSocket && (name != serverName_ || port != serverPort_)) {
         CloseServerSocket();
     }
-    if (serverSocket_ == kInvalidSocket && !ConnectToServer(name, port)) return false;
-    if (target.tunnel) {
-        // A gateway answers the CONNECT itself; a tunnel served here is confirmed only now that
-        // the site is reached.
-        if (!piecesViaGateway_) SendToBrowser(kTunnelEstablishedReply);
-        responses_.StartTunnel();
-    } else {
-        const bool oldBrowser = !platform::StartsWithNoCase(target.version, "http/1.") ||
-                                platform::EqualsNoCase(target.version, "http/1.0");
-        responses_.ExpectResponse(platform::EqualsNoCase(target.method, "head"), oldBrowser);
-    }
-    return true;
+    return serverSocket_ != kInvalidSocket || ConnectToServer(name, port);
 }
 
 bool ProxyConnection::ConnectToServer(const std::string& name, int port) {

@@ -97,8 +97,8 @@ int ParsePort(const std::string& text) {
     return value >= 1 && value <= 65535 ? static_cast<int>(value) : 0;
 }
 
-std::string HostFieldValue(const std::string& host, int port) {
-    return port == 80 ? host : host + ":" + std::to_string(port);
+std::string HostFieldValue(const std::string& host, int port, bool secure) {
+    return port == (secure ? 443 : 80) ? host : host + ":" + std::to_string(port);
 }
 
 RequestTarget ParseRequestLine(const std::string& line) {
@@ -148,6 +148,35 @@ RequestTarget ParseRequestLine(const std::string& line) {
         target.refusal = Refusal::kBadRequest;
     }
     return target;
+}
+
+void RequestReader::ServeOrigin(const std::string& host, int port) {
+    originHost_ = platform::ToLowerAscii(host);
+    originPort_ = port;
+    lastHost_ = originHost_;
+    lastPort_ = port;
+    state_ = State::kHeader;
+    pending_.clear();
+    scannedTo_ = 0;
+}
+
+bool RequestReader::NamesOrigin(const RequestTarget& target, const HeaderLines& lines) const {
+    if (target.tunnel) return false;
+    if (!target.host.empty() &&
+        (!target.secure || !platform::EqualsNoCase(target.host, originHost_) ||
+         target.port != originPort_)) {
+        return false;
+    }
+    for (size_t i = FindField(lines, "host"); i != std::string::npos;
+         i = FindField(lines, "host", i + 1)) {
+        std::string host;
+        int port = 0;
+        if (!SplitHostAndPort(FieldValue(lines[i]), 443, host, port) ||
+            !platform::EqualsNoCase(host, originHost_) || port != originPort_) {
+            return false;
+        }
+    }
+    return true;
 }
 
 bool RequestReader::Refuse(Refusal why) {
@@ -237,7 +266,14 @@ bool RequestReader::StartRequest(std::string& header, const RequestOptions& opti
     }
     RequestTarget target = ParseRequestLine(lines[0]);
     if (target.refusal != Refusal::kNone) return Refuse(target.refusal);
-    if (target.secure && !options.viaGateway) return Refuse(Refusal::kBadRequest);
+    if (!originHost_.empty()) {
+        if (!NamesOrigin(target, lines)) return Refuse(Refusal::kBadRequest);
+        target.host = originHost_;
+        target.port = originPort_;
+        target.secure = true;
+    } else if (target.secure && !options.viaGateway) {
+        return Refuse(Refusal::kBadRequest);
+    }
     if (!options.viaName.empty() && ViaNames(lines, options.viaName)) {
         return Refuse(Refusal::kLoop);
     }
@@ -278,7 +314,7 @@ bool RequestReader::StartRequest(std::string& header, const RequestOptions& opti
         requestLine.append(target.version).append("\r\n");
     }
     if (!options.viaGateway) RemoveHopByHopFields(lines);
-    SetHostField(lines, HostFieldValue(target.host, target.port));
+    SetHostField(lines, HostFieldValue(target.host, target.port, !originHost_.empty()));
     if (framing.lengthIgnored) RemoveFields(lines, "content-length");
     AddVia(lines, options.viaName);
     piece.bytes = JoinHeader(lines);

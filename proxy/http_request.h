@@ -34,8 +34,9 @@ RequestTarget ParseRequestLine(const std::string& line);
 // Port number of decimal text in 1..65535, else 0.
 int ParsePort(const std::string& text);
 
-// The Host field value that names host and port (":80" left out).
-std::string HostFieldValue(const std::string& host, int port);
+// The Host field value that names host and port (":80" left out, or ":443" inside a tunnel to a
+// secure site that this proxy ends).
+std::string HostFieldValue(const std::string& host, int port, bool secure = false);
 
 // What the reader does with the headers it passes.
 struct RequestOptions {
@@ -72,6 +73,10 @@ class RequestReader {
     Refusal refusal() const { return refusal_; }
     // The connection switched protocols: every later byte passes unchanged, as in a tunnel.
     void StartTunnel() { state_ = State::kTunnel; }
+    // The bytes that follow come through a tunnel to host:port that this proxy ends itself (a
+    // secure site): requests name their path, or an https:// URL of that site; their site is
+    // host:port, and one whose URL or Host field names another site is refused, as is CONNECT.
+    void ServeOrigin(const std::string& host, int port);
     // Between requests, gives back the memory its buffers kept from earlier ones.
     void ReleaseIdleMemory() {
         if (pending_.empty()) std::string().swap(pending_);
@@ -85,6 +90,8 @@ class RequestReader {
                     std::vector<Piece>& out);
     bool StartRequest(std::string& header, const RequestOptions& options, std::vector<Piece>& out);
     bool Refuse(Refusal why);
+    // Whether a request read after ServeOrigin is for the origin: its URL and Host fields.
+    bool NamesOrigin(const RequestTarget& target, const HeaderLines& lines) const;
     static void AppendBody(std::vector<Piece>& out, const char* data, size_t size);
 
     State state_ = State::kHeader;
@@ -96,6 +103,8 @@ class RequestReader {
     ChunkDecoder chunks_;
     std::string lastHost_;
     int lastPort_ = 80;
+    std::string originHost_;  // set by ServeOrigin
+    int originPort_ = 0;
 };
 
 }  // namespace proxy

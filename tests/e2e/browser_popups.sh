@@ -43,7 +43,7 @@ port=$(node -e 'const s = require("net").createServer().listen(0, "127.0.0.1", (
     grep -v -i -E '^\[|^(PopupPort|PlayWave|PopupCheckDisabled|Disabled)=' "$install/KorvoINI.ini"
 } > "$work/KorvoINI.ini"
 
-(cd "$work" && exec ./korvo-proxy -v 2>"$work/proxy.log") &
+(cd "$work" && XDG_CONFIG_HOME="$work/config" exec ./korvo-proxy -v 2>"$work/proxy.log") &
 proxy_pid=$!
 pids+=("$proxy_pid")
 for _ in $(seq 100); do

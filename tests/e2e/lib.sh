@@ -5,6 +5,8 @@ E2E_PIDS=()
 E2E_FAILED=0
 E2E_TMP=$(mktemp -d /tmp/korvo-e2e.XXXXXX)
 chmod 755 "$E2E_TMP"  # nginx workers run as another user
+# korvo-proxy keeps its root for secure pages under here, never in the user's own folder.
+export XDG_CONFIG_HOME="$E2E_TMP/config"
 
 e2e_cleanup() {
     local pid

@@ -173,6 +173,10 @@ TEST(Listener, TwoListenersInOneProcessKeepTheirOwnState) {
     for (int i = 0; i < 50 && first.context().liveConnections.load() == 0; ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
+    // The second proxy's connections end once their browsers closed, which may take a moment.
+    for (int i = 0; i < 50 && second.context().liveConnections.load() != 0; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
     EXPECT_EQ(first.context().liveConnections.load(), 1);
     EXPECT_EQ(second.context().liveConnections.load(), 0);
 

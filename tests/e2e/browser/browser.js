@@ -18,8 +18,9 @@ const CHROMIUM_ARGS = [
   '--disable-popup-blocking',
 ];
 
-// Playwright gives every launch a fresh temporary --user-data-dir of its own.
-function launch(proxyPort) {
+// Playwright gives every launch a fresh temporary --user-data-dir of its own. With home, Chromium
+// runs with that HOME, whose .pki/nssdb holds the certificates it trusts.
+function launch(proxyPort, home) {
   const args = [...CHROMIUM_ARGS];
   if (proxyPort) {
     args.push(`--proxy-server=http://127.0.0.1:${proxyPort}`, '--proxy-bypass-list=<-loopback>');
@@ -29,6 +30,7 @@ function launch(proxyPort) {
     headless: false,
     args,
     timeout: 30000,
+    ...(home ? { env: { ...process.env, HOME: home } } : {}),
   });
 }
 

@@ -14,6 +14,7 @@
 
 const fs = require('fs');
 const http = require('http');
+const https = require('https');
 const path = require('path');
 const { OPCODE_CLOSE, OPCODE_TEXT, acceptValue, frame, readFrame } = require('./websocket');
 
@@ -190,13 +191,15 @@ async function startOrigin(options) {
 
   const listen = () =>
     new Promise((resolve, reject) => {
-      const server = http.createServer(handle);
+      // With options.tls ({ key, cert }) both origins are secure sites.
+      const server = options.tls ? https.createServer(options.tls, handle) : http.createServer(handle);
       server.on('upgrade', upgrade);
       server.on('error', reject);
       server.listen(0, '127.0.0.1', () => resolve(server));
     });
   const servers = [await listen(), await listen()];
-  const [url, other] = servers.map((server) => `http://127.0.0.1:${server.address().port}`);
+  const scheme = options.tls ? 'https' : 'http';
+  const [url, other] = servers.map((server) => `${scheme}://127.0.0.1:${server.address().port}`);
   otherUrl = other;
   return {
     url,

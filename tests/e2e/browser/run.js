@@ -1,10 +1,13 @@
 // Runs the blocker script checks in headless Chromium and prints one PASS/FAIL line per check.
 //
-//   node run.js [--script FILE] [--proxy PORT --proxy-wav PATH] [--screenshots DIR] [--only RE]
+//   node run.js [--script FILE] [--proxy PORT --proxy-wav PATH [--secure CERTS --home DIR]]
+//               [--screenshots DIR] [--only RE]
 //
 // Without --proxy the origin puts the script into the pages itself (sound off and sound on).
 // With --proxy the pages go through korvo-proxy on 127.0.0.1:PORT as they are, and PATH is the
-// sound file the proxy's sound statement names (empty when its sound is off). --only runs the
+// sound file the proxy's sound statement names (empty when its sound is off). With --secure the
+// pop-up checks run again on secure origins whose certificate is CERTS/good.pem, in a Chromium
+// whose HOME is DIR (its NSS database trusts the proxy's root). --only runs the
 // checks whose names match RE. Exits 1 when a check fails.
 'use strict';
 
@@ -24,6 +27,8 @@ function parseArgs(argv) {
     script: path.join(__dirname, '..', '..', '..', 'data', 'KorvoBlk.js'),
     proxy: 0,
     proxyWav: '',
+    secure: '',
+    home: '',
     screenshots: '',
     only: null,
   };
@@ -33,6 +38,8 @@ function parseArgs(argv) {
     if (argv[i] === '--script') options.script = value;
     else if (argv[i] === '--proxy') options.proxy = Number(value);
     else if (argv[i] === '--proxy-wav') options.proxyWav = value;
+    else if (argv[i] === '--secure') options.secure = value;
+    else if (argv[i] === '--home') options.home = value;
     else if (argv[i] === '--screenshots') options.screenshots = value;
     else if (argv[i] === '--only') options.only = new RegExp(value);
     else throw new Error(`unknown option ${argv[i]}`);
@@ -114,6 +121,29 @@ function screenshotSaver(dir, label) {
   };
 }
 
+// The pop-up checks once more, with pages from secure origins through the proxy.
+async function runSecureChecks(options, common, browsers) {
+  const tls = {
+    cert: fs.readFileSync(path.join(options.secure, 'good.pem')),
+    key: fs.readFileSync(path.join(options.secure, 'good-key.pem')),
+  };
+  const origin = await startOrigin({ scriptPath: options.script, wavPath: STANDALONE_WAV, tls });
+  try {
+    const browser = await launch(options.proxy, options.home);
+    browsers.push(browser);
+    await runChecks('secure', blockerChecks(), {
+      ...common,
+      browser,
+      base: `${origin.url}/plain/`,
+      proxyPort: options.proxy,
+      wavPath: options.proxyWav || null,
+      screenshots: screenshotSaver(options.screenshots, 'secure'),
+    }, options.only);
+  } finally {
+    await origin.close();
+  }
+}
+
 async function main() {
   const options = parseArgs(process.argv.slice(2));
   const started = Date.now();
@@ -142,6 +172,7 @@ async function main() {
         wavPath: options.proxyWav || null,
         screenshots: screenshotSaver(options.screenshots, 'proxy'),
       }, options.only);
+      if (options.secure) await runSecureChecks(options, common, browsers);
     } else {
       for (const [label, wavPath] of [['quiet', null], ['sound', STANDALONE_WAV]]) {
         await runChecks(label, blockerChecks(), {
