@@ -37,7 +37,10 @@ class SecurePageTextsTest : public ::testing::Test {
         state_.language = language;
     }
 
-    const fs::path folder_ = fs::temp_directory_path() / "korvo_secure_texts_test";
+    // One folder per test: ctest runs the tests in parallel processes.
+    const fs::path folder_ = fs::temp_directory_path() /
+                             (std::string("korvo_secure_texts_") +
+                              ::testing::UnitTest::GetInstance()->current_test_info()->name());
     AppState state_;
     proxy::SecurePageTexts texts_;
 };
