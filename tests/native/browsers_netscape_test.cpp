@@ -91,7 +91,9 @@ TEST(BrowsersNetscapeUserJs, SecurePagesAddTheHttpsLinesAndTheResetTakesThemBack
         const std::string reset = ResetProxyUserJs(set, "\r\n");
         EXPECT_EQ(reset.find("network.proxy.ssl"), std::string::npos) << reset;
         EXPECT_EQ(reset.find("enterprise_roots"), std::string::npos) << reset;
-        if (!c.ownHttpsLines) EXPECT_EQ(reset, ResetProxyUserJs(c.userJs, "\r\n"));
+        if (!c.ownHttpsLines) {
+            EXPECT_EQ(reset, ResetProxyUserJs(c.userJs, "\r\n"));
+        }
     }
     // Reset after a set with the http lines already there gives the file back byte for byte.
     const std::string direct =

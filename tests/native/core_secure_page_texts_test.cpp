@@ -23,8 +23,8 @@ fs::path SourceFolder() {
     return fs::path(here.substr(0, here.rfind("tests/native/")));
 }
 
-// An installation whose language files the lookup finds: it builds "<installPath>\Language\
-// <language>.ini", so on Linux the backslashes are part of one file name in the folder.
+// An installation whose language files the lookup finds. The lookup's path joins the folders
+// with backslashes, so on Linux the path is one file name in the test's folder.
 class SecurePageTextsTest : public ::testing::Test {
   protected:
     void SetUp() override {
