@@ -10,6 +10,7 @@
 #include "core/app_state.h"
 #include "core/instance_window.h"
 #include "core/language.h"
+#include "core/secure_page_texts.h"
 #include "platform/socket.h"
 #include "platform/win/message_box.h"
 #include "platform/win/reg_key.h"
@@ -128,6 +129,7 @@ int CPopupKillerApp::Run() {
     context_.appTitle = AppTitle(state);
     browsers::RefreshBrowserConfigState(context_.browserConfig, settings);
     if (!LoadAppState(state)) return 0;
+    ApplySecurePageTexts(state, listener_.context().securePageTexts);
     if (state.firstRun) browsers::BackupHosts();
     if (state.wizardMessage == "A") {
         context_.startWizard = AskStartupPrompt(context_.browserConfig, state);

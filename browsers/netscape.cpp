@@ -10,6 +10,37 @@ namespace {
 constexpr char kDirectoryPattern[] = "directory";  // followed by its zero byte in the file
 constexpr std::size_t kDirectoryPatternSize = sizeof(kDirectoryPattern);
 constexpr char kProxyHttpPrefix[] = "user_pref(\"network.proxy.http\"";
+constexpr char kSslPreference[] = "network.proxy.ssl";
+constexpr char kSslPortPreference[] = "network.proxy.ssl_port";
+constexpr char kEnterpriseRootsPreference[] = "security.enterprise_roots.enabled";
+// The proxy as the live check knows it, as a preference's value.
+constexpr char kQuotedProxyHost[] = "\"KorvoPopupKiller\"";
+constexpr char kProxyPortText[] = "8100";
+
+// The text without the lines drop picks. A text that ended without a line break does so again,
+// so taking out what a set appended gives the file before it back.
+template <typename Drop>
+std::string WithoutLines(const std::string& text, Drop drop) {
+    const std::vector<TextLine> lines = SplitLines(text);
+    std::vector<TextLine> kept;
+    for (const TextLine& line : lines) {
+        if (!drop(line.text)) kept.push_back(line);
+    }
+    if (!lines.empty() && lines.back().ending.empty() && !kept.empty()) kept.back().ending.clear();
+    return JoinLines(kept);
+}
+
+// Some line other than the program's own sets the preference to true.
+bool TurnsOnEnterpriseRoots(const std::string& userJs) {
+    for (const TextLine& line : SplitLines(userJs)) {
+        if (line.text != kEnterpriseRootsLine &&
+            PreferenceName(line.text) == kEnterpriseRootsPreference &&
+            PreferenceValue(line.text) == "true") {
+            return true;
+        }
+    }
+    return false;
+}
 
 // The component above the last one ("...\Profiles\name\x.slt" gives "name"), or "".
 std::string ParentComponent(const std::string& path) {
@@ -22,10 +53,16 @@ std::string ParentComponent(const std::string& path) {
 
 }  // namespace
 
-PreferenceLines SetProxyPreferenceLines(const std::string& host, const std::string& port) {
-    return {"user_pref(\"network.proxy.http\", \"" + host + "\");",
-            "user_pref(\"network.proxy.http_port\", " + port + ");",
-            "user_pref(\"network.proxy.type\", 1);"};
+PreferenceLines SetProxyPreferenceLines(const std::string& host, const std::string& port,
+                                        bool securePages) {
+    PreferenceLines lines = {"user_pref(\"network.proxy.http\", \"" + host + "\");",
+                             "user_pref(\"network.proxy.http_port\", " + port + ");",
+                             "user_pref(\"network.proxy.type\", 1);"};
+    if (securePages) {
+        lines.push_back("user_pref(\"network.proxy.ssl\", \"" + host + "\");");
+        lines.push_back("user_pref(\"network.proxy.ssl_port\", " + port + ");");
+    }
+    return lines;
 }
 
 PreferenceLines ResetProxyPreferenceLines() {
@@ -67,17 +104,32 @@ std::string PreferenceName(const std::string& line) {
     return line.substr(at + 1, close - at - 1);
 }
 
+std::string PreferenceValue(const std::string& line) {
+    if (PreferenceName(line).empty()) return "";
+    const std::size_t comma = line.find(',', line.find('"', line.find('"') + 1));
+    const std::size_t close = line.rfind(')');
+    if (comma == std::string::npos || close == std::string::npos || close < comma) return "";
+    const std::size_t first = line.find_first_not_of(" \t", comma + 1);
+    const std::size_t last = line.find_last_not_of(" \t", close - 1);
+    if (first == std::string::npos || first > last) return "";
+    return line.substr(first, last - first + 1);
+}
+
 std::string ApplyPreferenceLines(const std::string& userJs, const PreferenceLines& lines,
                                  const std::string& ending) {
-    if (userJs.empty()) return lines[0] + ending + lines[1] + ending + lines[2];
+    if (userJs.empty()) {
+        std::string joined;
+        for (const std::string& line : lines) joined += (joined.empty() ? "" : ending) + line;
+        return joined;
+    }
     std::string fileEnding = LineEndingOf(userJs, ending);
-    bool placed[3] = {false, false, false};
+    std::vector<bool> placed(lines.size(), false);
     std::vector<TextLine> result;
     for (const TextLine& line : SplitLines(userJs)) {
         std::string name = PreferenceName(line.text);
         int which = -1;
-        for (int i = 0; i < 3 && !name.empty(); ++i) {
-            if (PreferenceName(lines[i]) == name) which = i;
+        for (std::size_t i = 0; i < lines.size() && !name.empty(); ++i) {
+            if (PreferenceName(lines[i]) == name) which = static_cast<int>(i);
         }
         if (which < 0) {
             result.push_back(line);
@@ -86,12 +138,39 @@ std::string ApplyPreferenceLines(const std::string& userJs, const PreferenceLine
             placed[which] = true;
         }
     }
-    for (int i = 0; i < 3; ++i) {
+    for (std::size_t i = 0; i < lines.size(); ++i) {
         if (placed[i]) continue;
         if (!result.empty() && result.back().ending.empty()) result.back().ending = fileEnding;
         result.push_back({lines[i], fileEnding});
     }
     return JoinLines(result);
+}
+
+std::string SetProxyUserJs(const std::string& userJs, const std::string& host,
+                           const std::string& port, bool securePages, const std::string& ending) {
+    PreferenceLines lines = SetProxyPreferenceLines(host, port, securePages);
+    if (securePages && !TurnsOnEnterpriseRoots(userJs)) lines.push_back(kEnterpriseRootsLine);
+    return ApplyPreferenceLines(userJs, lines, ending);
+}
+
+std::string ResetProxyUserJs(const std::string& userJs, const std::string& ending) {
+    const std::string kept = WithoutLines(RemoveProxySslLines(userJs), [](const std::string& line) {
+        return line == kEnterpriseRootsLine;
+    });
+    return ApplyPreferenceLines(kept, ResetProxyPreferenceLines(), ending);
+}
+
+std::string RemoveProxySslLines(const std::string& js) {
+    const auto ourHost = [](const std::string& line) {
+        return PreferenceName(line) == kSslPreference && PreferenceValue(line) == kQuotedProxyHost;
+    };
+    bool ours = false;
+    for (const TextLine& line : SplitLines(js)) ours = ours || ourHost(line.text);
+    if (!ours) return js;
+    return WithoutLines(js, [&](const std::string& line) {
+        return ourHost(line) || (PreferenceName(line) == kSslPortPreference &&
+                                 PreferenceValue(line) == kProxyPortText);
+    });
 }
 
 std::string MozillaFolder(WindowsFamily family, const std::string& windowsDirectory,

@@ -2,7 +2,7 @@
 // or resetting it through each profile's user.js.
 #pragma once
 
-#include <array>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -11,28 +11,55 @@
 
 namespace browsers {
 
-// The three preferences that point a profile at a proxy, in the order they are written.
-using PreferenceLines = std::array<std::string, 3>;
-PreferenceLines SetProxyPreferenceLines(const std::string& host, const std::string& port);
+// The preferences that point a profile at a proxy, in the order they are written: the http
+// proxy, its port and the manual proxy type; with securePages also the https proxy
+// ("network.proxy.ssl") and its port, to the same host.
+using PreferenceLines = std::vector<std::string>;
+PreferenceLines SetProxyPreferenceLines(const std::string& host, const std::string& port,
+                                        bool securePages = false);
+// The three http preferences back to a direct connection.
 PreferenceLines ResetProxyPreferenceLines();
 
-// Whether prefs.js content holds all three preferences pointing at KorvoPopupKiller:8100, each
-// found as a substring of some line.
+// The line that makes Firefox trust the roots of the Windows store, where the program puts its
+// own root; the comment marks it as the program's, so that the reset takes only this one.
+constexpr char kEnterpriseRootsLine[] =
+    "user_pref(\"security.enterprise_roots.enabled\", true); // Korvo Popup Killer";
+
+// Whether prefs.js content holds all three http preferences pointing at KorvoPopupKiller:8100,
+// each found as a substring of some line; the https preferences may be there too or not.
 bool PrefsUseProxy(const std::string& prefsJs);
 
 // prefs.js with its first line that sets "network.proxy.http" removed; every other byte stays.
 std::string RemoveFirstProxyHttpLine(const std::string& prefsJs);
 
-// user.js with the three proxy preferences given: the first line setting each of them is
-// replaced in place (keeping its line break), further lines setting the same preference are
-// dropped, and preferences not yet present are appended. Every other line stays byte for byte.
-// An empty file becomes the three lines joined by `ending`, the last one without a break.
+// user.js with the proxy preferences given: the first line setting each of them is replaced in
+// place (keeping its line break), further lines setting the same preference are dropped, and
+// preferences not yet present are appended. Every other line stays byte for byte. An empty file
+// becomes the lines joined by `ending`, the last one without a break.
 std::string ApplyPreferenceLines(const std::string& userJs, const PreferenceLines& lines,
                                  const std::string& ending);
 
-// The name of the preference a user_pref("...") or pref("...") line sets, or "" for any other
-// line.
+// user.js pointing the profile at host:port (ApplyPreferenceLines). With securePages also the
+// https lines, and kEnterpriseRootsLine unless a line of the user's own already sets the
+// preference to true.
+std::string SetProxyUserJs(const std::string& userJs, const std::string& host,
+                           const std::string& port, bool securePages, const std::string& ending);
+
+// user.js taken off the proxy: the http preferences reset (ApplyPreferenceLines with
+// ResetProxyPreferenceLines), the https lines naming the proxy removed (RemoveProxySslLines) and
+// kEnterpriseRootsLine removed. A line of the user's own for the enterprise roots stays.
+std::string ResetProxyUserJs(const std::string& userJs, const std::string& ending);
+
+// user.js or prefs.js without the https proxy the program set: when a "network.proxy.ssl" line
+// names KorvoPopupKiller, every such line and every "network.proxy.ssl_port" line of 8100 go.
+// A file whose https proxy is another one comes back unchanged.
+std::string RemoveProxySslLines(const std::string& js);
+
+// The name of the preference a user_pref("...") line sets, or "" for any other line.
 std::string PreferenceName(const std::string& line);
+// The value text of such a line, between the comma and the closing parenthesis, blanks around
+// it trimmed ("\"KorvoPopupKiller\"", "8100", "true"); "" for any other line.
+std::string PreferenceValue(const std::string& line);
 
 // The Mozilla folder of the user ("...\Application Data\Mozilla\", with the trailing
 // backslash), or "" for an unknown Windows family. Vista to 11 keep it in the user's roaming
@@ -104,11 +131,14 @@ struct NetscapeProfiles {
     bool FindProfileFiles(const NetscapeProfileEntry& entry);
     bool ProfileUsesProxy(const NetscapeProfileEntry& entry);
 
+    // With securePages, https goes through the proxy too (SetProxyUserJs).
     void SetProfileProxy(const NetscapeProfileEntry& entry, const std::string& host,
-                         const std::string& port, BrowserConfigState& state);
+                         const std::string& port, bool securePages, BrowserConfigState& state);
+    // ResetProxyUserJs on user.js, and the https lines naming the proxy out of prefs.js, where
+    // the browser copied them.
     void ResetProfileProxy(const NetscapeProfileEntry& entry, BrowserConfigState& state);
     // Every ticked profile, in list order.
-    void SetNetscapeProxy(const std::string& host, const std::string& port,
+    void SetNetscapeProxy(const std::string& host, const std::string& port, bool securePages,
                           BrowserConfigState& state);
     void ResetNetscapeProxy(BrowserConfigState& state);
     // The uninstaller's reset: every profile marked as using the proxy; no registry flag.
@@ -117,8 +147,10 @@ struct NetscapeProfiles {
   private:
     std::vector<NetscapeProfileEntry> ScanDefaultProfileFolder();
     void Load(ListMode mode);
-    // Gives userJsPath the three lines; true when the file was written.
-    bool WriteUserJs(const PreferenceLines& lines);
+    // Gives userJsPath the edited content; true when the file was written.
+    bool WriteUserJs(const std::function<std::string(const std::string&)>& edit);
+    // Takes the proxy off the profile whose files FindProfileFiles found.
+    bool ResetProfileFiles();
 };
 
 }  // namespace browsers

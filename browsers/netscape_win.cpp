@@ -160,19 +160,28 @@ void NetscapeProfiles::Load(ListMode mode) {
     CountProfiles(mode);
 }
 
-bool NetscapeProfiles::WriteUserJs(const PreferenceLines& lines) {
+bool NetscapeProfiles::WriteUserJs(const std::function<std::string(const std::string&)>& edit) {
     std::string userJs;
     // An existing user.js that cannot be read is left alone rather than lose its preferences.
     if (!ReadBrowserFile(userJsPath, &userJs) && FileFound(userJsPath)) return false;
-    if (!ReplaceBrowserFile(userJsPath, ApplyPreferenceLines(userJs, lines, kNativeLineEnding))) {
-        return false;
-    }
+    if (!ReplaceBrowserFile(userJsPath, edit(userJs))) return false;
     anyProfileWritten = 1;
     return true;
 }
 
+bool NetscapeProfiles::ResetProfileFiles() {
+    std::string prefs;
+    if (ReadBrowserFile(prefsJsPath, &prefs)) {
+        std::string edited = RemoveProxySslLines(prefs);
+        if (edited != prefs) ReplaceBrowserFile(prefsJsPath, edited);
+    }
+    return WriteUserJs(
+        [](const std::string& userJs) { return ResetProxyUserJs(userJs, kNativeLineEnding); });
+}
+
 void NetscapeProfiles::SetProfileProxy(const NetscapeProfileEntry& entry, const std::string& host,
-                                       const std::string& port, BrowserConfigState& state) {
+                                       const std::string& port, bool securePages,
+                                       BrowserConfigState& state) {
     if (!FindProfileFiles(entry)) {
         ShowProfileError(core::texts::kNetscapeSetFailed, entry, prefsJsPath);
         return;
@@ -182,7 +191,9 @@ void NetscapeProfiles::SetProfileProxy(const NetscapeProfileEntry& entry, const 
         std::string edited = RemoveFirstProxyHttpLine(prefs);
         if (edited != prefs) ReplaceBrowserFile(prefsJsPath, edited);
     }
-    if (WriteUserJs(SetProxyPreferenceLines(host, port))) {
+    if (WriteUserJs([&](const std::string& userJs) {
+            return SetProxyUserJs(userJs, host, port, securePages, kNativeLineEnding);
+        })) {
         state.netscapeIsConfigured = 1;
         WriteConfigFlag(kNetscapeFlag, 1);
     }
@@ -194,16 +205,16 @@ void NetscapeProfiles::ResetProfileProxy(const NetscapeProfileEntry& entry,
         ShowProfileError(core::texts::kNetscapeResetFailed, entry, prefsJsPath);
         return;
     }
-    if (WriteUserJs(ResetProxyPreferenceLines()) && --configuredCount <= 0) {
+    if (ResetProfileFiles() && --configuredCount <= 0) {
         state.netscapeIsConfigured = 0;
         WriteConfigFlag(kNetscapeFlag, 0);
     }
 }
 
 void NetscapeProfiles::SetNetscapeProxy(const std::string& host, const std::string& port,
-                                        BrowserConfigState& state) {
+                                        bool securePages, BrowserConfigState& state) {
     for (const NetscapeProfileEntry& entry : profiles) {
-        if (entry.isChecked) SetProfileProxy(entry, host, port, state);
+        if (entry.isChecked) SetProfileProxy(entry, host, port, securePages, state);
     }
 }
 
@@ -218,7 +229,7 @@ void NetscapeProfiles::ResetNetscapeProxyForUninstall() {
         if (configuredCount <= 0) return;
         if (!entry.usesProxy) continue;
         if (FindProfileFiles(entry)) {
-            WriteUserJs(ResetProxyPreferenceLines());
+            ResetProfileFiles();
         } else {
             ShowProfileError(core::texts::kNetscapeResetFailed, entry, prefsJsPath);
         }

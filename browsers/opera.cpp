@@ -1,5 +1,6 @@
 #include "browsers/opera.h"
 
+#include <utility>
 #include <vector>
 
 #include "browsers/path_text.h"
@@ -13,6 +14,10 @@ namespace {
 constexpr char kProxySection[] = "[Proxy]";
 constexpr char kUseHttpKey[] = "Use HTTP=";
 constexpr char kHttpServerKey[] = "HTTP Server";
+// Neither secure key holds the plain one ("Use HTTPS=" is no "Use HTTP=").
+constexpr char kUseHttpsKey[] = "Use HTTPS=";
+constexpr char kHttpsServerKey[] = "HTTPS Server";
+constexpr char kProxyAddress[] = "=KorvoPopupKiller:8100";
 
 bool Contains(const std::string& text, const char* part) {
     return text.find(part) != std::string::npos;
@@ -27,39 +32,47 @@ std::string LastComponent(const std::string& folder) {
 }  // namespace
 
 std::string SetOperaProxyText(const std::string& ini, const std::string& host,
-                              const std::string& port, const std::string& fallbackEnding) {
-    const std::string useLine = "Use HTTP=1";
-    const std::string serverLine = std::string(kHttpServerKey) + "=" + host + ":" + port;
+                              const std::string& port, const std::string& fallbackEnding,
+                              bool securePages) {
+    const std::string address = host + ":" + port;
+    // Each key as the file is searched for it, and its line once set.
+    std::vector<std::pair<const char*, std::string>> keys = {
+        {kUseHttpKey, "Use HTTP=1"}, {kHttpServerKey, std::string(kHttpServerKey) + "=" + address}};
+    if (securePages) {
+        keys.push_back({kUseHttpsKey, "Use HTTPS=1"});
+        keys.push_back({kHttpsServerKey, std::string(kHttpsServerKey) + "=" + address});
+    }
     const std::string ending = LineEndingOf(ini, fallbackEnding);
     std::vector<TextLine> lines = SplitLines(ini);
     // The whole file is searched for the heading, in any letter case, so keys standing before it
     // do not make a second section: setting twice gives the file of setting once.
     std::size_t section = lines.size();  // index of the first "[Proxy]" line, when there is one
-    bool useDone = false;
-    bool serverDone = false;
+    std::vector<bool> done(keys.size(), false);
     for (std::size_t i = 0; i < lines.size(); ++i) {
         std::string& text = lines[i].text;
         if (platform::EqualsNoCase(platform::Trim(text), kProxySection)) {
             if (section == lines.size()) section = i;
-        } else if (!useDone && Contains(text, kUseHttpKey)) {
-            text = useLine;
-            useDone = true;
-        } else if (!serverDone && Contains(text, kHttpServerKey)) {
-            text = serverLine;
-            serverDone = true;
+            continue;
         }
+        for (std::size_t k = 0; k < keys.size(); ++k) {
+            if (!done[k] && Contains(text, keys[k].first)) {
+                text = keys[k].second;
+                done[k] = true;
+                break;
+            }
+        }
+    }
+    std::vector<TextLine> missing;
+    for (std::size_t k = 0; k < keys.size(); ++k) {
+        if (!done[k]) missing.push_back({keys[k].second, ending});
     }
     if (section == lines.size()) {
         if (!lines.empty() && lines.back().ending.empty()) lines.back().ending = ending;
         lines.push_back({"", ending});
         lines.push_back({kProxySection, ending});
-        lines.push_back({useLine, ending});
-        lines.push_back({serverLine, ending});
+        for (const auto& key : keys) lines.push_back({key.second, ending});
         return JoinLines(lines);
     }
-    std::vector<TextLine> missing;
-    if (!useDone) missing.push_back({useLine, ending});
-    if (!serverDone) missing.push_back({serverLine, ending});
     if (!missing.empty()) {
         if (lines[section].ending.empty()) lines[section].ending = ending;
         lines.insert(lines.begin() + section + 1, missing.begin(), missing.end());
@@ -69,17 +82,27 @@ std::string SetOperaProxyText(const std::string& ini, const std::string& host,
 
 std::string ResetOperaProxyText(const std::string& ini) {
     std::vector<TextLine> lines = SplitLines(ini);
-    bool useDone = false;
-    bool serverDone = false;
-    for (std::size_t i = 0; i < lines.size() && !(useDone && serverDone); ++i) {
-        std::string& text = lines[i].text;
-        if (!useDone && Contains(text, kUseHttpKey)) {
-            text = "Use HTTP=0";
-            useDone = true;
-        } else if (!serverDone && Contains(text, kHttpServerKey)) {
-            text = kHttpServerKey;
-            serverDone = true;
+    TextLine* useHttp = nullptr;
+    TextLine* httpServer = nullptr;
+    TextLine* useHttps = nullptr;
+    TextLine* httpsServer = nullptr;
+    for (TextLine& line : lines) {
+        if (Contains(line.text, kUseHttpKey)) {
+            if (useHttp == nullptr) useHttp = &line;
+        } else if (Contains(line.text, kHttpServerKey)) {
+            if (httpServer == nullptr) httpServer = &line;
+        } else if (Contains(line.text, kUseHttpsKey)) {
+            if (useHttps == nullptr) useHttps = &line;
+        } else if (Contains(line.text, kHttpsServerKey)) {
+            if (httpsServer == nullptr) httpsServer = &line;
         }
+    }
+    if (useHttp != nullptr) useHttp->text = "Use HTTP=0";
+    if (httpServer != nullptr) httpServer->text = kHttpServerKey;
+    // The secure pair only when it names the proxy: another secure proxy is the user's own.
+    if (httpsServer != nullptr && Contains(httpsServer->text, kProxyAddress)) {
+        httpsServer->text = kHttpsServerKey;
+        if (useHttps != nullptr) useHttps->text = "Use HTTPS=0";
     }
     return JoinLines(lines);
 }

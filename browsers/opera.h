@@ -14,19 +14,24 @@ namespace browsers {
 constexpr char kOperaKey[] = "Software\\Opera Software";  // below HKEY_CURRENT_USER
 
 // opera6.ini with the proxy set: the first "Use HTTP=" line becomes "Use HTTP=1", the first
-// "HTTP Server" line "HTTP Server=host:port", wherever they stand. Without a "[Proxy]" heading
-// anywhere (any letter case, blanks around it allowed), the block "[Proxy]", "Use HTTP=1",
-// "HTTP Server=host:port" is appended, starting with a line break. A missing key goes right below
-// the first heading. Other lines stay byte for byte; added lines use the
-// file's line break (fallbackEnding for a file without one).
+// "HTTP Server" line "HTTP Server=host:port", wherever they stand; with securePages also the first
+// "Use HTTPS=" line "Use HTTPS=1" and the first "HTTPS Server" line "HTTPS Server=host:port".
+// Without a "[Proxy]" heading anywhere (any letter case, blanks around it allowed), the block
+// "[Proxy]" and these lines is appended, starting with a line break. A missing key goes right
+// below the first heading. Other lines stay byte for byte; added lines use the file's line break
+// (fallbackEnding for a file without one).
 std::string SetOperaProxyText(const std::string& ini, const std::string& host,
-                              const std::string& port, const std::string& fallbackEnding);
+                              const std::string& port, const std::string& fallbackEnding,
+                              bool securePages = false);
 
 // opera6.ini with the proxy reset: the first "Use HTTP=" line becomes "Use HTTP=0", the first
-// "HTTP Server" line "HTTP Server" (the key alone). Nothing is added.
+// "HTTP Server" line "HTTP Server" (the key alone). When the first "HTTPS Server" line names
+// KorvoPopupKiller:8100, it becomes the key alone and the first "Use HTTPS=" line "Use HTTPS=0";
+// a secure proxy of the user's own stays. Nothing is added.
 std::string ResetOperaProxyText(const std::string& ini);
 
-// Both "Use HTTP=1" and "HTTP Server=KorvoPopupKiller:8100" appear in some line.
+// Both "Use HTTP=1" and "HTTP Server=KorvoPopupKiller:8100" appear in some line; the secure
+// lines may be there too or not.
 bool IniTextUsesProxy(const std::string& ini);
 
 // Locator results.
@@ -85,8 +90,9 @@ struct OperaSettings {
 
     // The wizard's Finish: true when the files were edited, false when a file or the key was
     // missing (reported to the user; then no file is touched). Each edited file sets its version's
-    // flag in state and in the registry.
-    bool SetOperaProxy(const std::string& host, const std::string& port, BrowserConfigState& state);
+    // flag in state and in the registry. With securePages, https goes through the proxy too.
+    bool SetOperaProxy(const std::string& host, const std::string& port, bool securePages,
+                       BrowserConfigState& state);
     // Also clears Opera 7's OperaDef6.ini.
     bool ResetOperaProxy(BrowserConfigState& state);
     // Tests the files of the chosen versions (Opera 7 falling back to OperaDef6.ini); changes
@@ -104,7 +110,8 @@ struct OperaSettings {
 
 // Windows file edits of one opera6.ini; true when the file holds the wanted content afterwards.
 // A file that cannot be read is left unchanged.
-bool WriteOperaProxy(const std::string& host, const std::string& port, const std::string& path);
+bool WriteOperaProxy(const std::string& host, const std::string& port, bool securePages,
+                     const std::string& path);
 bool ClearOperaProxy(const std::string& path);
 // False for a file that cannot be read.
 bool IniUsesProxy(const std::string& path);

@@ -99,9 +99,10 @@ bool EditIni(const std::string& path, Edit edit) {
 
 }  // namespace
 
-bool WriteOperaProxy(const std::string& host, const std::string& port, const std::string& path) {
+bool WriteOperaProxy(const std::string& host, const std::string& port, bool securePages,
+                     const std::string& path) {
     return EditIni(path, [&](const std::string& ini) {
-        return SetOperaProxyText(ini, host, port, kNativeLineEnding);
+        return SetOperaProxyText(ini, host, port, kNativeLineEnding, securePages);
     });
 }
 
@@ -115,16 +116,16 @@ bool IniUsesProxy(const std::string& path) {
 int OperaSettings::LocateOperaIni() { return LocateFrom(ReadOperaValues(), RunningSystem()); }
 
 bool OperaSettings::SetOperaProxy(const std::string& host, const std::string& port,
-                                  BrowserConfigState& state) {
+                                  bool securePages, BrowserConfigState& state) {
     int located = LocateOperaIni();
     if (located != kOperaFilesFound) {
         ShowLocateError(located, true, *this);
         return false;
     }
-    if (useOpera6 && WriteOperaProxy(host, port, opera6IniPath)) {
+    if (useOpera6 && WriteOperaProxy(host, port, securePages, opera6IniPath)) {
         RecordOpera(kOpera6Flag, &state.opera6IsConfigured, 1);
     }
-    if (useOpera7 && WriteOperaProxy(host, port, opera7IniPath)) {
+    if (useOpera7 && WriteOperaProxy(host, port, securePages, opera7IniPath)) {
         RecordOpera(kOpera7Flag, &state.opera7IsConfigured, 1);
     }
     return true;

@@ -9,6 +9,9 @@ namespace browsers {
 
 struct WizardState {
     int setMode = 0;  // 1 set, 0 reset; chosen by whoever opens the wizard
+    // Set mode also points https at the proxy (the FilterSecurePages setting of whoever opens
+    // the wizard). Reset takes the https settings back whatever this says.
+    int filterSecurePages = 0;
 
     // Browsers chosen on the first page.
     int ieChosen = 0;

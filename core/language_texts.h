@@ -154,6 +154,35 @@ constexpr LanguageText kCatchingOffNoBrowser = {
 constexpr LanguageText kEnableCatchingQuestion = {
     "2254", "Catching Pop-Ups is currently disabled, Do you want to enable it?"};
 
+// ---- The page a secure site that cannot be trusted is answered with, one text per kind of
+// proxy::SecureText and in its order; the page carries them in UTF-8 ----
+constexpr LanguageText kSecureTitle = {"13001", "Secure connection failed"};
+constexpr LanguageText kSecureCannotOpen = {"13002", "Korvo Popup Killer did not open"};
+constexpr LanguageText kSecureBecause = {"13003",
+                                         "because its secure connection cannot be trusted:"};
+constexpr LanguageText kSecureExpired = {"13004",
+                                         "The site's certificate has expired or is not valid yet."};
+constexpr LanguageText kSecureWrongHost = {"13005",
+                                           "The site's certificate was made for another site."};
+constexpr LanguageText kSecureSelfSigned = {
+    "13006",
+    "The site's certificate is signed only by itself, not by an authority this computer trusts."};
+constexpr LanguageText kSecureUnknownIssuer = {
+    "13007", "The site's certificate comes from an authority this computer does not trust."};
+constexpr LanguageText kSecureRevoked = {"13008", "The site's certificate has been revoked."};
+constexpr LanguageText kSecureBadCertificate = {"13009", "The site's certificate cannot be used."};
+constexpr LanguageText kSecureOldProtocol = {
+    "13010", "The site offers only old, unsafe kinds of secure connection."};
+constexpr LanguageText kSecureHandshakeFailed = {
+    "13011", "The secure connection to the site could not be made."};
+constexpr LanguageText kSecureNothingShown = {
+    "13012", "Nothing of the site was shown. Check the address, or try again later."};
+constexpr LanguageText kSecurePageTexts[] = {
+    kSecureTitle,          kSecureCannotOpen,  kSecureBecause,         kSecureExpired,
+    kSecureWrongHost,      kSecureSelfSigned,  kSecureUnknownIssuer,   kSecureRevoked,
+    kSecureBadCertificate, kSecureOldProtocol, kSecureHandshakeFailed, kSecureNothingShown,
+};
+
 // ---- Browser configuration: results and errors ("%s", "%s1", "%s2" are filled in) ----
 constexpr LanguageText kNetscapeSetCaption = {"2239", "Netscape Proxy Setting"};
 constexpr LanguageText kNetscapeSetDone = {
@@ -268,7 +297,7 @@ constexpr LanguageTextRange kPopupCountTexts = {2001, 1};
 constexpr LanguageTextRange kTrayHintTexts = {18001, 3};
 constexpr LanguageTextRange kAboutTexts = {12000, 3};
 constexpr LanguageTextRange kCatchPopupsTexts = {1001, 1};  // 1002 and 1003 name no control
-constexpr LanguageTextRange kPopupsPageTexts = {1004, 6};
+constexpr LanguageTextRange kPopupsPageTexts = {1004, 7};
 constexpr LanguageTextRange kActiveXPageTexts = {8001, 23};
 constexpr LanguageTextRange kOptionsPageTexts = {9001, 12};
 
@@ -318,6 +347,18 @@ constexpr LanguageText kAllTexts[] = {
     kConfigureBrowsersFirst,
     kCatchingOffNoBrowser,
     kEnableCatchingQuestion,
+    kSecureTitle,
+    kSecureCannotOpen,
+    kSecureBecause,
+    kSecureExpired,
+    kSecureWrongHost,
+    kSecureSelfSigned,
+    kSecureUnknownIssuer,
+    kSecureRevoked,
+    kSecureBadCertificate,
+    kSecureOldProtocol,
+    kSecureHandshakeFailed,
+    kSecureNothingShown,
     kNetscapeSetCaption,
     kNetscapeSetDone,
     kNetscapeResetDone,

@@ -6,6 +6,7 @@
 #include "core/app_messages.h"
 #include "core/app_state.h"
 #include "core/language_dialog_win.h"
+#include "core/secure_page_texts.h"
 #include "pages/dropped_height_win.h"
 #include "pages/option_lists.h"
 #include "pages/options_page_win.h"
@@ -250,6 +251,7 @@ void COptionsPage::OnLanguageChosen() {
     if (chosen == app_.state.language) return;
     app_.state.language = chosen;
     app_.state.languageChanged = 1;
+    core::ApplySecurePageTexts(app_.state, app_.listener.context().securePageTexts);
     SetModified(true);
     PostMessageA(mainWindow, shell::kMsgLanguageChanged, 0, 0);
     if (GetLook() != nullptr) GetLook()->Refresh(mainWindow);

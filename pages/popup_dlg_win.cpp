@@ -103,6 +103,9 @@ bool CPopupDlg::OnCommand(int code, int id) {
         case IDC_BANNER_BLOCK:
             OnBannerClicked();
             return true;
+        case IDC_FILTER_SECURE:
+            OnFilterSecureClicked();
+            return true;
         default:
             return false;
     }
@@ -135,6 +138,7 @@ void CPopupDlg::RefreshPageControls() {
         CheckItem(IDC_CATCH_POPUPS, false);
     }
     CheckItem(IDC_BANNER_BLOCK, app_.settings.BannerBlock == 1);
+    CheckItem(IDC_FILTER_SECURE, app_.settings.FilterSecurePages != 0);
     EnableItem(IDC_SOUND_ALERT, CatchingOn());
     // Both ways: settings reloaded by Cancel may have switched the sound off.
     CheckItem(IDC_SOUND_ALERT, app_.settings.PlayWave != 0);
@@ -185,6 +189,13 @@ void CPopupDlg::OnBannerClicked() {
     app_.settings.BannerBlock = blocking ? 1 : 0;
     browsers::ApplyAdBlockHostsFile(blocking);
     PostToMainWindow(shell::kMsgBannerChanged);
+    SetModified(true);
+}
+
+// The proxy reads the setting at each new secure connection; Apply saves it, Cancel takes it back.
+// The wizard's next Set Proxy points https at the proxy, or not, as it says then.
+void CPopupDlg::OnFilterSecureClicked() {
+    app_.settings.FilterSecurePages = IsItemChecked(IDC_FILTER_SECURE) ? 1 : 0;
     SetModified(true);
 }
 

@@ -1,8 +1,8 @@
-// CPopupDlg: the Popups page (dialog 106): pop-up catching, the sound alert and banner blocking,
-// and the proxy wizard. Catching can only be on while some browser points at the proxy; while
-// none does, a warning blinks. Every switch of catching starts a run of the cache cleaner, so
-// that pages cached before the browsers used the proxy are fetched again through it. The main
-// window reaches the page only through the public operations.
+// CPopupDlg: the Popups page (dialog 106): pop-up catching, the sound alert, banner blocking and
+// the filtering of secure pages, and the proxy wizard. Catching can only be on while some browser
+// points at the proxy; while none does, a warning blinks. Every switch of catching starts a run of
+// the cache cleaner, so that pages cached before the browsers used the proxy are fetched again
+// through it. The main window reaches the page only through the public operations.
 #pragma once
 
 #include <windows.h>
@@ -31,7 +31,7 @@ class CPopupDlg : public platform::PropertyPage {
     HWND mainWindow = nullptr;
     bool isInitialised = false;
 
-    // Texts of the controls from the language file (keys 1001 and 1004 to 1009).
+    // Texts of the controls from the language file (keys 1001 and 1004 to 1010).
     void ApplyPageTexts();
     // Check boxes and their enabled states from the settings; with catching on, the catching
     // click runs once (it refreshes the browser state and starts a cleaning run).
@@ -62,9 +62,10 @@ class CPopupDlg : public platform::PropertyPage {
 
   private:
     core::ControlTexts catchTexts_{core::texts::kCatchPopupsTexts, {IDC_CATCH_POPUPS}};
-    core::ControlTexts otherTexts_{core::texts::kPopupsPageTexts,
-                                   {IDC_SOUND_ALERT, IDC_BANNER_BLOCK, IDC_NOT_CONFIGURED_WARNING,
-                                    IDC_SET_PROXY, IDC_RESET_PROXY, IDC_CONFIGURE_GROUP}};
+    core::ControlTexts otherTexts_{
+        core::texts::kPopupsPageTexts,
+        {IDC_SOUND_ALERT, IDC_BANNER_BLOCK, IDC_NOT_CONFIGURED_WARNING, IDC_SET_PROXY,
+         IDC_RESET_PROXY, IDC_CONFIGURE_GROUP, IDC_FILTER_SECURE}};
 
     bool CatchingOn() const { return app_.settings.PopupCheckEnabled != 0; }
     void SetCatching(bool on) { app_.settings.PopupCheckEnabled = on ? 1 : 0; }
@@ -78,6 +79,7 @@ class CPopupDlg : public platform::PropertyPage {
     void OnCatchClicked();
     void OnSoundClicked();
     void OnBannerClicked();
+    void OnFilterSecureClicked();
     void OnSetProxy();
     void RunSetProxyWizard();
     void OnResetProxy();

@@ -8,6 +8,7 @@
 #include "core/app_messages.h"
 #include "core/app_state.h"
 #include "core/language.h"
+#include "core/secure_page_texts.h"
 #include "platform/win/message_box.h"
 #include "proxy/settings.h"
 #include "res/resource.h"
@@ -387,6 +388,7 @@ void CMainPage::ApplyAll() {
 void CMainPage::CancelChanges() {
     app_.app.ReloadSettings();
     app_.state.language = languageSnapshot_;
+    core::ApplySecurePageTexts(app_.state, app_.listener.context().securePageTexts);
     SetPagesUnmodified();
     if (popupsPage_.isInitialised) popupsPage_.RefreshPageControls();
     if (optionsPage_.isInitialised) optionsPage_.RefreshPageControls();

@@ -28,7 +28,8 @@ void RunWizardFinish(WizardContext& context, HWND owner) {
     if (wizard.netscapeChosen) {
         NetscapeProfiles& profiles = wizard.netscapeProfiles;
         if (set) {
-            profiles.SetNetscapeProxy(kProxyHost, kProxyPort, config);
+            profiles.SetNetscapeProxy(kProxyHost, kProxyPort, wizard.filterSecurePages != 0,
+                                      config);
         } else {
             profiles.ResetNetscapeProxy(config);
         }
@@ -42,7 +43,7 @@ void RunWizardFinish(WizardContext& context, HWND owner) {
     if (wizard.operaChosen) {
         OperaSettings opera(wizard.opera6Chosen != 0, wizard.opera7Chosen != 0);
         if (set) {
-            opera.SetOperaProxy(kProxyHost, kProxyPort, config);
+            opera.SetOperaProxy(kProxyHost, kProxyPort, wizard.filterSecurePages != 0, config);
         } else {
             opera.ResetOperaProxy(config);
         }

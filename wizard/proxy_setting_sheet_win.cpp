@@ -28,7 +28,9 @@ CProxySettingSheet::CProxySettingSheet(bool setMode, BrowserConfigState& config,
 }
 
 CProxySettingSheet::CProxySettingSheet(bool setMode, shell::AppContext& app)
-    : CProxySettingSheet(setMode, app.browserConfig, app.state, app.MainLook()) {}
+    : CProxySettingSheet(setMode, app.browserConfig, app.state, app.MainLook()) {
+    context_.wizard.filterSecurePages = app.settings.FilterSecurePages != 0 ? 1 : 0;
+}
 
 INT_PTR CProxySettingSheet::Run(HWND owner) {
     char caption[256] = "";

@@ -3,7 +3,8 @@
 # installation with a Mozilla profile and an Opera 7 installation laid out in the prefix; the
 # main window opened by the tray command; "Set Proxy" runs the wizard through its four pages and
 # Finish points Internet Explorer (registry), the profile's user.js and Opera's opera6.ini at
-# "KorvoPopupKiller:8100"; "Reset Proxy" takes them back, byte for byte where the browser code
+# "KorvoPopupKiller:8100" (https too, as secure pages are filtered by default, with Firefox told to
+# trust the Windows store); "Reset Proxy" takes them back, byte for byte where the browser code
 # keeps the files' other lines. Message boxes are answered by their buttons.
 # Usage: tests/e2e/korvopop_wizard.sh BUILD_DIR   (the win32 build folder)
 set -euo pipefail
@@ -44,7 +45,7 @@ printf 'user_pref("browser.startup.homepage", "about:blank");\r\nuser_pref("netw
 printf 'cached' >"$profile/Cache/_CACHE_001_"
 : >"$opera/Opera.exe"
 printf '[System]\r\nMulti User=0\r\n' >"$opera/OperaDef6.ini"
-printf 'Opera Preferences version 2.0\r\n\r\n[User Prefs]\r\nCache Directory4=C:\\Program Files\\Opera7\\profile\\cache4\\\r\n\r\n[Proxy]\r\nHTTP Server\r\nUse HTTP=0\r\n' >"$opera/profile/opera6.ini"
+printf 'Opera Preferences version 2.0\r\n\r\n[User Prefs]\r\nCache Directory4=C:\\Program Files\\Opera7\\profile\\cache4\\\r\n\r\n[Proxy]\r\nHTTP Server\r\nHTTPS Server\r\nUse HTTP=0\r\nUse HTTPS=0\r\n' >"$opera/profile/opera6.ini"
 printf 'cached' >"$opera/profile/cache4/opr00001.tmp"
 out="$E2E_TMP/out"
 mkdir -p "$out"
@@ -99,19 +100,29 @@ user_js_set() {
         grep -qF 'browser.startup.homepage' "$profile/user.js"
 }
 check "the profile's user.js points at KorvoPopupKiller:8100, its other line kept" user_js_set
+user_js_secure() {
+    grep -qF 'user_pref("network.proxy.ssl", "KorvoPopupKiller");' "$profile/user.js" &&
+        grep -qF 'user_pref("network.proxy.ssl_port", 8100);' "$profile/user.js" &&
+        grep -qF 'user_pref("security.enterprise_roots.enabled", true);' "$profile/user.js"
+}
+check "and https at the same proxy, with the Windows store trusted" user_js_secure
 check "its prefs.js names no other proxy (unchanged)" cmp -s "$profile/prefs.js" "$out/prefs.js.before"
 opera_set() {
     grep -qF $'HTTP Server=KorvoPopupKiller:8100\r' "$opera/profile/opera6.ini" &&
-        grep -qF $'Use HTTP=1\r' "$opera/profile/opera6.ini"
+        grep -qF $'Use HTTP=1\r' "$opera/profile/opera6.ini" &&
+        grep -qF $'HTTPS Server=KorvoPopupKiller:8100\r' "$opera/profile/opera6.ini" &&
+        grep -qF $'Use HTTPS=1\r' "$opera/profile/opera6.ini"
 }
 check "Opera 7's opera6.ini points at KorvoPopupKiller:8100" opera_set
 check "the flags: LAN, Netscape and Opera 7 configured" \
     test "$(flag 'Lan Is Configured') $(flag 'Netscape Is Configured') $(flag 'Opera7 Is Configured')" = "0x1 0x1 0x1"
 
 # Mozilla copies user.js into prefs.js when it starts, and the program tests prefs.js; the
-# browser's start is played here. The reset below leaves prefs.js to Mozilla's next start.
+# browser's start is played here. The reset below leaves prefs.js to Mozilla's next start, but
+# for the https lines naming the proxy, which no line of user.js overrides any more.
 grep -F 'network.proxy' "$profile/user.js" >>"$profile/prefs.js"
-cp "$profile/prefs.js" "$out/prefs.js.started"
+grep -vF -e '"network.proxy.ssl", "KorvoPopupKiller"' -e '"network.proxy.ssl_port", 8100' \
+    "$profile/prefs.js" >"$out/prefs.js.reset"
 
 # Catching switched off (it went on with the answer Yes): a cleaning run empties the caches.
 gone() { local end=$(($(now_ms) + 5000)); while [ -e "$1" ]; do [ "$(now_ms)" -lt "$end" ] || return 1; sleep 0.1; done; }
@@ -127,7 +138,7 @@ until_file_has "$opera/profile/opera6.ini" $'HTTP Server\r' 5000 || true
 
 check "Internet Explorer's ProxyEnable is 0 again" test "$(ie_value ProxyEnable)" = 0x0
 check "the profile's user.js is back byte for byte" cmp "$profile/user.js" "$out/user.js.before"
-check "its prefs.js is as Mozilla left it" cmp "$profile/prefs.js" "$out/prefs.js.started"
+check "its prefs.js is as Mozilla left it, less the https lines" cmp "$profile/prefs.js" "$out/prefs.js.reset"
 check "opera6.ini is back byte for byte" cmp "$opera/profile/opera6.ini" "$out/opera6.ini.before"
 check "OperaDef6.ini is unchanged" cmp "$opera/OperaDef6.ini" "$out/OperaDef6.ini.before"
 check "the flags: nothing configured" \

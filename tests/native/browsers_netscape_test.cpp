@@ -56,6 +56,82 @@ TEST(BrowsersNetscapeUserJs, ProxyLinesAreReplacedOrAddedAndOtherLinesKept) {
               "0);\nuser_pref(\"network.proxy.type\", 0);");
 }
 
+const std::string kSsl = "user_pref(\"network.proxy.ssl\", \"KorvoPopupKiller\");";
+const std::string kSslPort = "user_pref(\"network.proxy.ssl_port\", 8100);";
+
+// The live check reads prefs.js as the browser writes it: in its own order, with the https lines
+// when secure pages were on at the set and without them when they were off.
+TEST(BrowsersNetscapePrefs, UsesProxyWithOrWithoutTheHttpsLines) {
+    EXPECT_TRUE(PrefsUseProxy(kHttp + "\n" + kPort + "\n" + kSsl + "\n" + kSslPort + "\n" + kType));
+    EXPECT_TRUE(PrefsUseProxy(kSsl + "\n" + kHttp + "\n" + kSslPort + "\n" + kPort + "\n" + kType));
+    EXPECT_FALSE(PrefsUseProxy(kSsl + "\n" + kSslPort + "\n" + kType));
+}
+
+TEST(BrowsersNetscapeUserJs, SecurePagesAddTheHttpsLinesAndTheResetTakesThemBack) {
+    const std::string own = "user_pref(\"browser.startup.homepage\", \"about:blank\");\r\n";
+    struct Case {
+        std::string userJs, set;
+        bool ownHttpsLines = false;  // replaced by the set, so not there after the reset
+    } cases[] = {
+        {"", kHttp + "\r\n" + kPort + "\r\n" + kType + "\r\n" + kSsl + "\r\n" + kSslPort + "\r\n" +
+                 kEnterpriseRootsLine},
+        // Another https proxy and a "false" of the user's own are replaced.
+        {own + "user_pref(\"network.proxy.ssl\", \"corp\");\r\n"
+               "user_pref(\"security.enterprise_roots.enabled\", false);\r\n",
+         own + kSsl + "\r\n" + kEnterpriseRootsLine + "\r\n" + kHttp + "\r\n" + kPort + "\r\n" +
+             kType + "\r\n" + kSslPort + "\r\n",
+         true},
+        {own, own + kHttp + "\r\n" + kPort + "\r\n" + kType + "\r\n" + kSsl + "\r\n" + kSslPort +
+                  "\r\n" + kEnterpriseRootsLine + "\r\n"},
+    };
+    for (const Case& c : cases) {
+        const std::string set = SetProxyUserJs(c.userJs, "KorvoPopupKiller", "8100", true, "\r\n");
+        EXPECT_EQ(set, c.set);
+        EXPECT_EQ(SetProxyUserJs(set, "KorvoPopupKiller", "8100", true, "\r\n"), set);
+        const std::string reset = ResetProxyUserJs(set, "\r\n");
+        EXPECT_EQ(reset.find("network.proxy.ssl"), std::string::npos) << reset;
+        EXPECT_EQ(reset.find("enterprise_roots"), std::string::npos) << reset;
+        if (!c.ownHttpsLines) {
+            EXPECT_EQ(reset, ResetProxyUserJs(c.userJs, "\r\n"));
+        }
+    }
+    // Reset after a set with the http lines already there gives the file back byte for byte.
+    const std::string direct =
+        own +
+        "user_pref(\"network.proxy.http\", \"\");\r\nuser_pref(\"network.proxy."
+        "http_port\", 0);\r\nuser_pref(\"network.proxy.type\", 0);\r\n";
+    EXPECT_EQ(
+        ResetProxyUserJs(SetProxyUserJs(direct, "KorvoPopupKiller", "8100", true, "\n"), "\n"),
+        direct);
+    // Off, no https line and no enterprise roots line is written.
+    EXPECT_EQ(SetProxyUserJs(own, "KorvoPopupKiller", "8100", false, "\r\n"),
+              own + kHttp + "\r\n" + kPort + "\r\n" + kType + "\r\n");
+}
+
+TEST(BrowsersNetscapeUserJs, TheUsersOwnEnterpriseRootsLineStays) {
+    const std::string mine = "user_pref(\"security.enterprise_roots.enabled\",  true );\n";
+    const std::string set = SetProxyUserJs(mine, "KorvoPopupKiller", "8100", true, "\n");
+    EXPECT_EQ(set,
+              mine + kHttp + "\n" + kPort + "\n" + kType + "\n" + kSsl + "\n" + kSslPort + "\n");
+    EXPECT_EQ(ResetProxyUserJs(set, "\n").find(mine), 0u);
+}
+
+// The https lines come out only where they name the proxy; another https proxy, its port and
+// unrelated lines stay as they are.
+TEST(BrowsersNetscapePrefs, RemovingTheHttpsLinesTakesOnlyTheProxysOwn) {
+    const std::string other =
+        "user_pref(\"network.proxy.ssl\", \"corp\");\r\n"
+        "user_pref(\"network.proxy.ssl_port\", 8100);\r\n";
+    EXPECT_EQ(RemoveProxySslLines(other), other);
+    EXPECT_EQ(RemoveProxySslLines("# prefs\r\n" + kSsl + "\r\n" + kHttp + "\r\n" + kSslPort),
+              "# prefs\r\n" + kHttp);
+    EXPECT_EQ(RemoveProxySslLines(kSsl + "\nuser_pref(\"network.proxy.ssl_port\", 3128);\n"),
+              "user_pref(\"network.proxy.ssl_port\", 3128);\n");
+    EXPECT_EQ(RemoveProxySslLines("user_pref(\"network.proxy.ssl\",\"KorvoPopupKiller\") ;\n"), "");
+    EXPECT_EQ(PreferenceValue("user_pref(\"a,b\", \"x, y\");"), "\"x, y\"");
+    EXPECT_EQ(PreferenceValue("pref(\"a\", 1);"), "");
+}
+
 std::string DirectoryRecord(const std::string& path) {
     return std::string("directory", 10) + path + std::string(1, '\0');
 }

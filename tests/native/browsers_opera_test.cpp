@@ -69,6 +69,51 @@ TEST(BrowsersOperaIni, ResettingLeavesTheKeyAloneAndAddsNothing) {
     EXPECT_FALSE(IniTextUsesProxy("Use HTTPS=1\nHTTPS Server=KorvoPopupKiller:8100\n"));
 }
 
+const std::string kSecureServer = "HTTPS Server=KorvoPopupKiller:8100";
+
+// With secure pages, the https pair is set beside the http pair; the live check takes the file
+// with or without it, and the reset takes back both pairs but no secure proxy of the user's own.
+TEST(BrowsersOperaIni, SecurePagesSetBothPairsAndResetTakesBoth) {
+    const auto set = [](const std::string& ini) {
+        return SetOperaProxyText(ini, "KorvoPopupKiller", "8100", "\r\n", true);
+    };
+    struct Case {
+        std::string ini, once, reset;
+    } cases[] = {
+        // Opera's own file: every key there, the secure ones after the plain ones.
+        {"[Proxy]\r\nHTTP Server=\r\nHTTPS Server=\r\nUse HTTP=0\r\nUse HTTPS=0\r\n",
+         "[Proxy]\r\n" + kServer + "\r\n" + kSecureServer + "\r\nUse HTTP=1\r\nUse HTTPS=1\r\n",
+         "[Proxy]\r\nHTTP Server\r\nHTTPS Server\r\nUse HTTP=0\r\nUse HTTPS=0\r\n"},
+        // The secure keys first: neither is taken for a plain one.
+        {"[Proxy]\nUse HTTPS=0\nHTTPS Server\nUse HTTP=0\nHTTP Server\n",
+         "[Proxy]\nUse HTTPS=1\n" + kSecureServer + "\nUse HTTP=1\n" + kServer + "\n",
+         "[Proxy]\nUse HTTPS=0\nHTTPS Server\nUse HTTP=0\nHTTP Server\n"},
+        {"[User]\nName=x\n",
+         "[User]\nName=x\n\n[Proxy]\nUse HTTP=1\n" + kServer + "\nUse HTTPS=1\n" + kSecureServer +
+             "\n",
+         "[User]\nName=x\n\n[Proxy]\nUse HTTP=0\nHTTP Server\nUse HTTPS=0\nHTTPS Server\n"},
+        {"[Proxy]\r\nHTTP Server=a:1\r\n",
+         "[Proxy]\r\nUse HTTP=1\r\nUse HTTPS=1\r\n" + kSecureServer + "\r\n" + kServer + "\r\n",
+         "[Proxy]\r\nUse HTTP=0\r\nUse HTTPS=0\r\nHTTPS Server\r\nHTTP Server\r\n"},
+    };
+    for (const Case& c : cases) {
+        const std::string once = set(c.ini);
+        EXPECT_EQ(once, c.once) << c.ini;
+        EXPECT_EQ(set(once), once) << c.ini;
+        EXPECT_TRUE(IniTextUsesProxy(once));
+        EXPECT_EQ(ResetOperaProxyText(once), c.reset) << c.ini;
+        EXPECT_FALSE(IniTextUsesProxy(c.reset));
+    }
+    // Off, the secure keys are not touched, whatever they hold.
+    EXPECT_EQ(SetOperaProxyText("[Proxy]\nUse HTTPS=1\nHTTPS Server=own:443\n", "KorvoPopupKiller",
+                                "8100", "\n", false),
+              "[Proxy]\nUse HTTP=1\n" + kServer + "\nUse HTTPS=1\nHTTPS Server=own:443\n");
+    EXPECT_EQ(
+        ResetOperaProxyText("Use HTTP=1\n" + kServer + "\nUse HTTPS=1\nHTTPS Server=own:443\n"),
+        "Use HTTP=0\nHTTP Server\nUse HTTPS=1\nHTTPS Server=own:443\n");
+    EXPECT_TRUE(IniTextUsesProxy("Use HTTPS=1\n" + kSecureServer + "\nUse HTTP=1\n" + kServer));
+}
+
 // A system whose file searches find exactly the listed paths.
 OperaSystem FakeSystem(WindowsFamily family, std::set<std::string> files, std::string multiUser) {
     OperaSystem system;

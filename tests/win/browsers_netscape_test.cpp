@@ -104,7 +104,7 @@ TEST_F(BrowsersNetscape, SetWritesUserJsAndEditsPrefsJsOnce) {
     Tick(list, "extra", 1);
     Tick(list, "nosalt", 1);
     BrowserConfigState state;
-    list.SetNetscapeProxy(kProxyHost, kProxyPort, state);
+    list.SetNetscapeProxy(kProxyHost, kProxyPort, false, state);
     EXPECT_EQ(ReadFile(work_ + "user.js"),
               "// mine\r\n" + kHttp + "\r\n" + kPort + "\r\n" + kType + "\r\n");
     EXPECT_EQ(ReadFile(work_ + "prefs.js"),
@@ -146,6 +146,32 @@ TEST_F(BrowsersNetscape, ResetCountsDownToTheLastConfiguredProfile) {
     EXPECT_EQ(ReadFile(default_ + "user.js"), kResetLines);
     EXPECT_EQ(ReadFile(work_ + "user.js").find("\"\""), std::string::npos);
     EXPECT_EQ(ReadFlag(kNetscapeFlag), "-");
+}
+
+// With secure pages, the https lines and the enterprise roots line go into user.js; the browser
+// copies them into prefs.js, which the live check reads; the reset takes them out of both.
+TEST_F(BrowsersNetscape, SecurePagesSetAndResetTakeTheHttpsLines) {
+    RecordedBoxes boxes;
+    const std::string ssl = "user_pref(\"network.proxy.ssl\", \"KorvoPopupKiller\");";
+    const std::string sslPort = "user_pref(\"network.proxy.ssl_port\", 8100);";
+    NetscapeProfiles list;
+    list.LoadProfiles(true);
+    Tick(list, "work", 1);
+    BrowserConfigState state;
+    list.SetNetscapeProxy(kProxyHost, kProxyPort, true, state);
+    EXPECT_EQ(ReadFile(work_ + "user.js"), "// mine\r\n" + kUsesProxy + "\r\n" + ssl + "\r\n" +
+                                               sslPort + "\r\n" + kEnterpriseRootsLine + "\r\n");
+    const std::string started =
+        "# Mozilla User Preferences\r\n" + kUsesProxy + "\r\n" + ssl + "\r\n" + sslPort + "\r\n";
+    WriteFile(work_ + "prefs.js", started);
+    NetscapeProfiles reset;
+    reset.LoadProfiles(false);
+    EXPECT_EQ(Disabled(reset)["work"], 0);
+    Tick(reset, "work", 1);
+    reset.ResetNetscapeProxy(state);
+    EXPECT_EQ(ReadFile(work_ + "user.js"), "// mine\r\n" + kResetLines + "\r\n");
+    EXPECT_EQ(ReadFile(work_ + "prefs.js"), "# Mozilla User Preferences\r\n" + kUsesProxy + "\r\n");
+    EXPECT_TRUE(boxes.Shown().empty());
 }
 
 }  // namespace

@@ -55,7 +55,7 @@ TEST_F(BrowsersOpera, SingleUserSetTestResetTest) {
         "Multi User=0\r\nUse HTTP=1\r\nHTTP Server=KorvoPopupKiller:8100\r\n";
     SetDefaults(defaults);
     BrowserConfigState state;
-    EXPECT_EQ(OperaSettings(true, true).SetOperaProxy(kProxyHost, kProxyPort, state), 1);
+    EXPECT_EQ(OperaSettings(true, true).SetOperaProxy(kProxyHost, kProxyPort, false, state), 1);
     EXPECT_EQ(ReadFile(opera6_ + "opera6.ini"), kSetIni);
     EXPECT_EQ(ReadFile(opera7_ + "profile\\opera6.ini"), kSetIni);
     EXPECT_EQ(ReadFlag(kOpera6Flag) + ReadFlag(kOpera7Flag), "11");
@@ -87,11 +87,11 @@ TEST_F(BrowsersOpera, MultiUserFileMissingIsReportedThenSet) {
     RecordedBoxes boxes;
     SetDefaults("Multi User=1\r\n");  // and no per-user file
     BrowserConfigState state;
-    EXPECT_EQ(OperaSettings(true, true).SetOperaProxy(kProxyHost, kProxyPort, state), 0);
+    EXPECT_EQ(OperaSettings(true, true).SetOperaProxy(kProxyHost, kProxyPort, false, state), 0);
     EXPECT_EQ(OperaSettings(true, true).ResetOperaProxy(state), 0);
     EXPECT_EQ(ReadFile(opera6_ + "opera6.ini"), kUnsetIni);
     DeleteFileA((opera6_ + "opera6.ini").c_str());
-    EXPECT_EQ(OperaSettings(true, true).SetOperaProxy(kProxyHost, kProxyPort, state), 0);
+    EXPECT_EQ(OperaSettings(true, true).SetOperaProxy(kProxyHost, kProxyPort, false, state), 0);
     DeleteKeyTree(HKEY_CURRENT_USER, kOperaKey);
     EXPECT_EQ(OperaSettings(true, false).ResetOperaProxy(state), 0);
     const std::string missing7 = perUser_ + "opera6.ini";
@@ -110,12 +110,33 @@ TEST_F(BrowsersOpera, MultiUserFileMissingIsReportedThenSet) {
     SetString(kOperaKey, "Last Directory2", opera7_);
     MakeFolders(perUser_);
     WriteFile(perUser_ + "opera6.ini", "[User Prefs]\r\nName=x\r\n");
-    EXPECT_EQ(OperaSettings(false, true).SetOperaProxy(kProxyHost, kProxyPort, state), 1);
+    EXPECT_EQ(OperaSettings(false, true).SetOperaProxy(kProxyHost, kProxyPort, false, state), 1);
     EXPECT_EQ(ReadFile(perUser_ + "opera6.ini"),
               "[User Prefs]\r\nName=x\r\n\r\n[Proxy]\r\nUse HTTP=1\r\n"
               "HTTP Server=KorvoPopupKiller:8100\r\n");
     EXPECT_EQ(ReadFile(opera7_ + "profile\\opera6.ini"), kUnsetIni);
     EXPECT_EQ(ReadFlag(kOpera6Flag) + ReadFlag(kOpera7Flag), "-1");
+}
+
+// With secure pages filtered, https goes through the proxy too; the live check and the reset
+// take both pairs of lines.
+TEST_F(BrowsersOpera, SecurePagesSetTestReset) {
+    RecordedBoxes boxes;
+    BrowserConfigState state;
+    EXPECT_EQ(OperaSettings(true, false).SetOperaProxy(kProxyHost, kProxyPort, true, state), 1);
+    EXPECT_EQ(ReadFile(opera6_ + "opera6.ini"),
+              "Opera Preferences version 2.0\r\n\r\n[Proxy]\r\n"
+              "HTTPS Server=KorvoPopupKiller:8100\r\nHTTP Server=KorvoPopupKiller:8100\r\n"
+              "Use HTTP=1\r\nUse HTTPS=1\r\n");
+    BrowserConfigState tested;
+    OperaSettings(true, false).CheckOperaConfigured(tested);
+    EXPECT_EQ(tested.opera6IsConfigured, 1);
+    EXPECT_EQ(OperaSettings(true, false).ResetOperaProxy(state), 1);
+    EXPECT_EQ(ReadFile(opera6_ + "opera6.ini"),
+              "Opera Preferences version 2.0\r\n\r\n[Proxy]\r\nHTTPS Server\r\nHTTP Server\r\n"
+              "Use HTTP=0\r\nUse HTTPS=0\r\n");
+    EXPECT_EQ(ReadFlag(kOpera6Flag), "0");
+    EXPECT_TRUE(boxes.Shown().empty());
 }
 
 }  // namespace

@@ -19,6 +19,7 @@
 #include "platform/module_path.h"
 #include "platform/win/message_box.h"
 #include "platform/win/reg_key.h"
+#include "proxy/secure_error_page.h"
 #include "proxy/settings.h"
 #include "res/resource.h"
 #include "shell/main_page_win.h"
@@ -210,7 +211,8 @@ class PagesOptions : public ::testing::Test {
             "[KorvoPopupKiller]\r\n99990=Korvo DE\r\n11000=Popups DE\r\n11001=ActiveX DE\r\n"
             "11002=Optionen\r\n10001=Gut\r\n1001=Popups abfangen\r\n9001=Startmodus\r\n"
             "9010=Probe\r\n9012=Schliessen heisst verstecken\r\n8001=Zone\r\n"
-            "8023=Hinweis\r\n");
+            "8023=Hinweis\r\n13001=Sicher\r\n13003=nicht ge\xF6"
+            "ffnet\r\n");
         // Cancel reloads this file: catching stays off, as no browser is configured here.
         test_folder::WriteFile(install_ + "\\KorvoINI.ini",
                                "[KorvoPopupKiller]\r\nPopupCheckDisabled=1\r\n");
@@ -378,6 +380,14 @@ TEST_F(PagesOptions, LanguageSwitchChangesEveryPageAndTheSheet) {
             EXPECT_EQ(ItemText(zones, IDC_ZONE_LABEL), "Zone");
             EXPECT_EQ(ItemText(zones, IDC_ZONE_NOTE), "Hinweis");
             EXPECT_EQ(ItemText(zones, IDC_SIGNED_GROUP), "Signed ActiveX");
+            // The proxy's secure error page speaks the new language, in its UTF-8.
+            const proxy::SecurePageTexts& secure = app->listener.context().securePageTexts;
+            EXPECT_EQ(secure.Get(proxy::SecureText::kTitle), "Sicher");
+            EXPECT_EQ(secure.Get(proxy::SecureText::kBecause),
+                      "nicht ge\xC3\xB6"
+                      "ffnet");
+            EXPECT_EQ(secure.Get(proxy::SecureText::kRevoked),
+                      proxy::SecurePageTexts::Default(proxy::SecureText::kRevoked));
             EXPECT_EQ(app->state.languageChanged, 1);
             SendMessageA(sheet, WM_COMMAND, kApplyButton, 0);
             platform::RegKey key;

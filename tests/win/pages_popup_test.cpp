@@ -24,6 +24,7 @@
 #include "shell/skin_control_win.h"
 #include "test_app.h"
 #include "test_folder.h"
+#include "wizard/proxy_setting_sheet_win.h"
 
 namespace pages {
 namespace {
@@ -372,6 +373,38 @@ TEST_F(PagesPopup, BannerBlockingSwapsTheHostsLines) {
     RunPage();
     SetFileAttributesA(hosts.c_str(), FILE_ATTRIBUTE_NORMAL);
     test_folder::WriteFile(hosts, saved);
+}
+
+// The secure pages switch shows the setting, changes it for Apply to save, takes the setting
+// back when Cancel reloads it, speaks the page's language and is what the wizard is handed.
+TEST_F(PagesPopup, TheSecurePagesSwitchFollowsTheSettingAndReachesTheWizard) {
+    app->settings.FilterSecurePages = 0;
+    CreateDirectoryA((folder_.Path() + "Language").c_str(), nullptr);
+    test_folder::WriteFile(folder_.Path() + "Language\\Deutsch.ini",
+                           "[KorvoPopupKiller]\r\n1010=Sichere (https-)Seiten filtern\r\n");
+    steps = {
+        [](PopupsHost& host) {
+            EXPECT_EQ(host.page.ItemText(IDC_FILTER_SECURE), "Filter secure (https) pages");
+            EXPECT_FALSE(host.page.IsItemChecked(IDC_FILTER_SECURE));
+            EXPECT_FALSE(host.ApplyEnabled());
+            EXPECT_EQ(browsers::CProxySettingSheet(true, *app).State().filterSecurePages, 0);
+            Click(host, IDC_FILTER_SECURE);
+            EXPECT_EQ(app->settings.FilterSecurePages, 1);
+            EXPECT_TRUE(host.ApplyEnabled());
+            EXPECT_EQ(browsers::CProxySettingSheet(true, *app).State().filterSecurePages, 1);
+            Click(host, IDC_FILTER_SECURE);
+            EXPECT_EQ(app->settings.FilterSecurePages, 0);
+            // Settings reloaded with the switch on.
+            app->settings.FilterSecurePages = 1;
+            host.page.RefreshPageControls();
+            EXPECT_TRUE(host.page.IsItemChecked(IDC_FILTER_SECURE));
+            app->state.language = "Deutsch";
+            host.page.ApplyPageTexts();
+            EXPECT_EQ(host.page.ItemText(IDC_FILTER_SECURE), "Sichere (https-)Seiten filtern");
+            EXPECT_TRUE(boxes.empty());
+        },
+    };
+    RunPage();
 }
 
 }  // namespace
