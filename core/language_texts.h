@@ -301,6 +301,9 @@ constexpr LanguageText kConnectionNameColumn = {"3013", "Connection Name", kWiza
 
 constexpr LanguageText kProfilesPageTitle = {"3100", "Netscape Proxy Setting",
                                              kWizardLanguageSection};
+// The same title when Firefox's profiles are among those listed.
+constexpr LanguageText kProfilesPageTitleFirefox = {"3107", "Firefox and Netscape Proxy Setting",
+                                                    kWizardLanguageSection};
 constexpr LanguageText kProfilesGroup = {"3101", "Choose your profile(s)", kWizardLanguageSection};
 constexpr LanguageText kProfilesSetGreyNote = {
     "3102", "The gray Profiles were set before, so you can't select them.", kWizardLanguageSection};
@@ -426,6 +429,7 @@ constexpr LanguageText kAllTexts[] = {
     kConnectionsResetNote,
     kConnectionNameColumn,
     kProfilesPageTitle,
+    kProfilesPageTitleFirefox,
     kProfilesGroup,
     kProfilesSetGreyNote,
     kProfilesResetGreyNote,

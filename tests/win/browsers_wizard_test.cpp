@@ -236,8 +236,9 @@ TEST_F(BrowsersWizard, ResetWithNothingConfiguredOffersOnlyFinish) {
     EXPECT_TRUE(boxes.empty());
 }
 
-// The Mozilla choice names Firefox once its profiles.ini is there, and a note tells that the
-// Chrome found follows the Internet Explorer choice; without them the page reads as before.
+// The Mozilla choice and the profiles page's title (the caption, once the page is shown) name
+// Firefox once its profiles.ini is there, and a note tells that the Chrome found follows the
+// Internet Explorer choice; without them the page reads as before.
 TEST_F(BrowsersWizard, FirefoxIsNamedAndChromeShownFollowingTheSystemSettings) {
     const auto text = [](HWND sheet, int id) {
         char buffer[300] = "";
@@ -256,14 +257,24 @@ TEST_F(BrowsersWizard, FirefoxIsNamedAndChromeShownFollowingTheSystemSettings) {
     const std::string chrome = root_.Path() + "chrome.exe";
     WriteFile(chrome, "");
     SetAppPath(HKEY_LOCAL_MACHINE, "chrome.exe", chrome);
-    RunWizard(false, {[&](HWND sheet) {
-                          EXPECT_EQ(text(sheet, IDC_BROWSERS_NETSCAPE),
-                                    "&Firefox, Netscape 7 or Mozilla.");
-                          EXPECT_TRUE(Shown(Page(sheet), IDC_BROWSERS_SYSTEM_NOTE));
-                          EXPECT_EQ(text(sheet, IDC_BROWSERS_SYSTEM_NOTE),
-                                    core::texts::kBrowsersChromeFollows.defaultText);
-                      },
-                      Press(PSBTN_CANCEL)});
+    RunWizard(true, {[&](HWND sheet) {
+                         EXPECT_EQ(text(sheet, IDC_BROWSERS_NETSCAPE),
+                                   "&Firefox, Netscape 7 or Mozilla.");
+                         EXPECT_TRUE(Shown(Page(sheet), IDC_BROWSERS_SYSTEM_NOTE));
+                         EXPECT_EQ(text(sheet, IDC_BROWSERS_SYSTEM_NOTE),
+                                   core::texts::kBrowsersChromeFollows.defaultText);
+                         Click(sheet, IDC_BROWSERS_NETSCAPE);
+                     },
+                     Press(PSBTN_NEXT),
+                     [](HWND sheet) {
+                         EXPECT_EQ(PageIndex(sheet), 2);
+                         char title[100] = "";
+                         GetWindowTextA(sheet, title, sizeof title);
+                         EXPECT_NE(std::string(title).find("Firefox and Netscape Proxy Setting"),
+                                   std::string::npos)
+                             << title;
+                     },
+                     Press(PSBTN_CANCEL)});
 }
 
 // ---- Connections page ----
