@@ -1,4 +1,4 @@
-// Chrome and Edge found by their App Paths entries, and the wizard's note on them.
+// Chrome and Edge found by their App Paths entries.
 #include <gtest/gtest.h>
 
 #include <set>
@@ -53,21 +53,6 @@ TEST(BrowsersSystem, RegisteredOnlyWhenANamedProgramExists) {
     EXPECT_TRUE(ProgramRegistered(values, kEdgeProgram, exists));
     EXPECT_FALSE(ProgramRegistered({}, kEdgeProgram, exists));
     EXPECT_FALSE(ProgramRegistered(values, kChromeProgram, exists));
-}
-
-TEST(BrowsersSystem, NoteNamesTheBrowsersFound) {
-    BrowserConfigState state;
-    EXPECT_EQ(SystemSettingsNote(state).id, nullptr);
-    state.ieUsesProxy = 1;
-    state.firefoxInstalled = 1;
-    EXPECT_EQ(SystemSettingsNote(state).id, nullptr);
-    state.edgeInstalled = 1;
-    EXPECT_STREQ(SystemSettingsNote(state).id, core::texts::kBrowsersEdgeFollows.id);
-    state.chromeInstalled = 1;
-    EXPECT_STREQ(SystemSettingsNote(state).id, core::texts::kBrowsersChromeEdgeFollow.id);
-    state.edgeInstalled = 0;
-    EXPECT_STREQ(SystemSettingsNote(state).id, core::texts::kBrowsersChromeFollows.id);
-    EXPECT_STREQ(SystemSettingsNote(state).section, core::kWizardLanguageSection);
 }
 
 }  // namespace
