@@ -32,7 +32,7 @@ std::int32_t AskStartupPrompt(const browsers::BrowserConfigState& config, AppSta
     const int code = StartupPromptCode(config);
     state.wizardMessage = "N";
     if (code == 0) return 0;
-    const LanguageText first = StartupPromptText(code);
+    const LanguageText first = StartupPromptText(code, config.firefoxInstalled != 0);
     std::string text = first.id != nullptr ? GetLanguageString(state, first) : "";
     text += GetLanguageString(state, texts::kPromptNote);
     text += GetLanguageString(state, texts::kPromptButtons);

@@ -11,7 +11,7 @@ int StartupPromptCode(const browsers::BrowserConfigState& state) {
     return code;
 }
 
-LanguageText StartupPromptText(int code) {
+LanguageText StartupPromptText(int code, bool mozillaIsFirefox) {
     static const LanguageText kTexts[16] = {
         {nullptr, nullptr},
         texts::kPromptIe,
@@ -30,7 +30,18 @@ LanguageText StartupPromptText(int code) {
         texts::kPromptOpera6Opera7Netscape,
         texts::kPromptAllBrowsers,
     };
+    static const LanguageText kFirefoxTexts[8] = {
+        texts::kPromptFirefox,
+        texts::kPromptIeFirefox,
+        texts::kPromptOpera6Firefox,
+        texts::kPromptIeOpera6Firefox,
+        texts::kPromptOpera7Firefox,
+        texts::kPromptIeOpera7Firefox,
+        texts::kPromptOpera6Opera7Firefox,
+        texts::kPromptAllBrowsersFirefox,
+    };
     if (code < 1 || code > 15) return kTexts[0];
+    if (mozillaIsFirefox && code >= 8) return kFirefoxTexts[code - 8];
     return kTexts[code];
 }
 

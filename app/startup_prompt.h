@@ -11,9 +11,10 @@ namespace core {
 // 6 installed and not configured), 4 (Opera 7 likewise) and 8 (Mozilla/Netscape likewise).
 int StartupPromptCode(const browsers::BrowserConfigState& state);
 
-// The first part of the prompt for a code from 1 to 15; a null id for any other code. The
-// prompt's fixed parts and the warning after No are texts::kPromptNote, kPromptButtons and
+// The first part of the prompt for a code from 1 to 15; a null id for any other code. With
+// mozillaIsFirefox the Mozilla browser of codes 8 to 15 is named Firefox instead of netscape.
+// The prompt's fixed parts and the warning after No are texts::kPromptNote, kPromptButtons and
 // kPromptWarning.
-LanguageText StartupPromptText(int code);
+LanguageText StartupPromptText(int code, bool mozillaIsFirefox);
 
 }  // namespace core

@@ -35,6 +35,12 @@ struct BrowserConfigState {
     std::int32_t opera7Installed = 0;
     std::int32_t mozillaInstalled = 0;
     std::int32_t ieUsesProxy = 0;
+    // The Mozilla browser found is Firefox (its profiles.ini lists the user's profiles).
+    std::int32_t firefoxInstalled = 0;
+    // Browsers that take their proxy from the system settings, which the Internet Explorer
+    // choice writes (see system_browsers.h).
+    std::int32_t chromeInstalled = 0;
+    std::int32_t edgeInstalled = 0;
 };
 
 // True when no browser points at the proxy, judged by the six configuration flags.
@@ -65,9 +71,12 @@ EntryCounts CountEntries(const int* disabledFlags, std::size_t count, ListMode m
 // the installed browsers, reruns the live tests of every browser and clears
 // settings.PopupCheckEnabled (in memory only) when nothing points at the proxy.
 void DetectOpera(BrowserConfigState& state);
+// Mozilla: a subkey of HKEY_CURRENT_USER\Software\Mozilla, or Firefox's profiles.ini in the
+// user's Mozilla folder (which also sets firefoxInstalled; today's Firefox need not leave a key
+// of the user's).
 void DetectMozilla(BrowserConfigState& state);
-// Detects, then writes 0 into the registry flag of every browser that is not installed (the
-// in-memory flags stay as they are).
+// Detects Opera, Mozilla, Chrome and Edge, then writes 0 into the registry flag of every browser
+// that is not installed (the in-memory flags stay as they are).
 void DetectInstalledBrowsers(BrowserConfigState& state);
 void RefreshBrowserConfigState(BrowserConfigState& state, proxy::AppSettings& settings);
 

@@ -6,6 +6,7 @@
 #include "browsers/netscape.h"
 #include "browsers/opera.h"
 #include "browsers/path_text.h"
+#include "browsers/system_browsers.h"
 #include "platform/win/reg_key.h"
 #include "proxy/settings.h"
 
@@ -51,6 +52,10 @@ void ReadFlag(const platform::RegKey& key, const char* name, std::int32_t* flag)
 void DetectOpera(BrowserConfigState& state) { DetectOperaVersions(state, true); }
 
 void DetectMozilla(BrowserConfigState& state) {
+    if (FirefoxProfilesListed()) {
+        state.firefoxInstalled = 1;
+        state.mozillaInstalled = 1;
+    }
     platform::RegKey key;
     if (key.Open(HKEY_CURRENT_USER, "Software\\Mozilla", KEY_READ) != ERROR_SUCCESS) return;
     if (!key.SubKeyNames().empty()) state.mozillaInstalled = 1;
@@ -59,6 +64,7 @@ void DetectMozilla(BrowserConfigState& state) {
 void DetectInstalledBrowsers(BrowserConfigState& state) {
     DetectOpera(state);
     DetectMozilla(state);
+    DetectSystemBrowsers(state);
     ResetFlagsOfAbsentBrowsers(state);
 }
 

@@ -69,6 +69,9 @@ std::string MozillaFolder(WindowsFamily family, const std::string& windowsDirect
 // The folder holding the profile folders: the Mozilla folder followed by "Profiles\".
 std::string DefaultProfileFolder(const std::string& mozillaFolder);
 
+// Whether the current user's Mozilla folder holds Firefox's profiles.ini (Windows).
+bool FirefoxProfilesListed();
+
 // A profile found through registry.dat: its name and its salted folder.
 struct RegistryDatProfile {
     std::string name;

@@ -107,6 +107,11 @@ bool NetscapeProfiles::ReadRegistryDatProfiles(bool testOnly, ListMode mode) {
     return false;
 }
 
+bool FirefoxProfilesListed() {
+    const std::string mozilla = CurrentMozillaFolder();
+    return !mozilla.empty() && FileFound(mozilla + "Firefox\\profiles.ini");
+}
+
 bool NetscapeProfiles::ReadFirefoxProfiles(bool testOnly, ListMode mode) {
     const std::string mozilla = CurrentMozillaFolder();
     if (mozilla.empty()) return false;

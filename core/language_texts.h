@@ -117,6 +117,40 @@ constexpr LanguageText kPromptIeOpera6Opera7 = {
     "You have Internet Explorer, Opera 6 and Opera 7 browsers installed, but you haven't "
     "configured the proxy settings for any of them\r\nDo you want to configure proxy "
     "settings now?"};
+// The same questions for a Firefox user: Firefox named where the others say netscape.
+constexpr LanguageText kPromptFirefox = {
+    "19018",
+    "You have Firefox browser installed, but you haven't configured the proxy "
+    "settings\r\nDo you want to configure proxy settings now?"};
+constexpr LanguageText kPromptIeFirefox = {
+    "19019",
+    "You have Internet Explorer and Firefox browsers installed, but you haven't configured "
+    "the proxy settings for any of them\r\nDo you want to configure proxy settings now?"};
+constexpr LanguageText kPromptOpera6Firefox = {
+    "19020",
+    "You have Opera 6 and Firefox browsers installed, but you haven't configured the proxy "
+    "settings for any of them\r\nDo you want to configure proxy settings now?"};
+constexpr LanguageText kPromptIeOpera6Firefox = {
+    "19021",
+    "You have Internet Explorer, Opera 6, and Firefox installed, but you haven't configured "
+    "the proxy settings for any of them\r\nDo you want to configure proxy settings now?"};
+constexpr LanguageText kPromptOpera7Firefox = {
+    "19022",
+    "You have Opera 7 and Firefox browsers installed, but you haven't configured the proxy "
+    "settings for any of them\r\nDo you want to configure proxy settings now?"};
+constexpr LanguageText kPromptIeOpera7Firefox = {
+    "19023",
+    "You have Internet Explorer, Opera 7, and Firefox installed, but you haven't configured "
+    "the proxy settings for any of them\r\nDo you want to configure proxy settings now?"};
+constexpr LanguageText kPromptOpera6Opera7Firefox = {
+    "19024",
+    "You have Opera 6, Opera 7 and Firefox installed, but you haven't configured the proxy "
+    "settings for any of them\r\nDo you want to configure proxy settings now?"};
+constexpr LanguageText kPromptAllBrowsersFirefox = {
+    "19025",
+    "You have Internet Explorer, Opera 6, Opera 7 and Firefox installed, but you haven't "
+    "configured the proxy settings for any of them\r\nDo you want to configure proxy "
+    "settings now?"};
 constexpr LanguageText kPromptNote = {
     "19012",
     "\r\nNOTE: The program will not work properly unless you configure the proxy settings"};
@@ -247,6 +281,26 @@ constexpr LanguageText kBrowsersResetNote = {
     "aren't set.",
     kWizardLanguageSection};
 
+// The Mozilla choice's label when Firefox is installed, and the note on the browsers that take
+// their proxy from the system settings (the ones the Internet Explorer choice writes).
+constexpr LanguageText kBrowsersFirefox = {"2909", "&Firefox, Netscape 7 or Mozilla.",
+                                           kWizardLanguageSection};
+constexpr LanguageText kBrowsersChromeEdgeFollow = {
+    "2910",
+    "Google Chrome and Microsoft Edge use the system's proxy settings: the Internet Explorer "
+    "choice changes them for these browsers too.",
+    kWizardLanguageSection};
+constexpr LanguageText kBrowsersChromeFollows = {
+    "2911",
+    "Google Chrome uses the system's proxy settings: the Internet Explorer choice changes them "
+    "for Chrome too.",
+    kWizardLanguageSection};
+constexpr LanguageText kBrowsersEdgeFollows = {
+    "2912",
+    "Microsoft Edge uses the system's proxy settings: the Internet Explorer choice changes "
+    "them for Edge too.",
+    kWizardLanguageSection};
+
 constexpr LanguageText kConnectionsPageTitle = {"3000", "Proxy Settings", kWizardLanguageSection};
 constexpr LanguageText kOperaVersionGroup = {"3001", "Choose your Opera version",
                                              kWizardLanguageSection};
@@ -276,6 +330,9 @@ constexpr LanguageText kConnectionNameColumn = {"3013", "Connection Name", kWiza
 
 constexpr LanguageText kProfilesPageTitle = {"3100", "Netscape Proxy Setting",
                                              kWizardLanguageSection};
+// The same title when Firefox's profiles are among those listed.
+constexpr LanguageText kProfilesPageTitleFirefox = {"3107", "Firefox and Netscape Proxy Setting",
+                                                    kWizardLanguageSection};
 constexpr LanguageText kProfilesGroup = {"3101", "Choose your profile(s)", kWizardLanguageSection};
 constexpr LanguageText kProfilesSetGreyNote = {
     "3102", "The gray Profiles were set before, so you can't select them.", kWizardLanguageSection};
@@ -327,6 +384,14 @@ constexpr LanguageText kAllTexts[] = {
     kPromptIeOpera6Netscape,
     kPromptIeOpera7Netscape,
     kPromptIeOpera6Opera7,
+    kPromptFirefox,
+    kPromptIeFirefox,
+    kPromptOpera6Firefox,
+    kPromptIeOpera6Firefox,
+    kPromptOpera7Firefox,
+    kPromptIeOpera7Firefox,
+    kPromptOpera6Opera7Firefox,
+    kPromptAllBrowsersFirefox,
     kPromptNote,
     kPromptButtons,
     kPromptWarning,
@@ -386,6 +451,10 @@ constexpr LanguageText kAllTexts[] = {
     kBrowsersResetInstruction,
     kBrowsersNoneToReset,
     kBrowsersResetNote,
+    kBrowsersFirefox,
+    kBrowsersChromeEdgeFollow,
+    kBrowsersChromeFollows,
+    kBrowsersEdgeFollows,
     kConnectionsPageTitle,
     kOperaVersionGroup,
     kOpera6Choice,
@@ -401,6 +470,7 @@ constexpr LanguageText kAllTexts[] = {
     kConnectionsResetNote,
     kConnectionNameColumn,
     kProfilesPageTitle,
+    kProfilesPageTitleFirefox,
     kProfilesGroup,
     kProfilesSetGreyNote,
     kProfilesResetGreyNote,

@@ -128,6 +128,7 @@
 #define IDC_BROWSERS_IE 1064
 #define IDC_BROWSERS_NETSCAPE 1065
 #define IDC_BROWSERS_OPERA 1066
+#define IDC_BROWSERS_SYSTEM_NOTE 1130  // Chrome and Edge follow the system settings
 // Proxy settings (114): Internet Explorer's connections and the Opera version
 #define IDC_CONNECTIONS_GROUP 1009
 #define IDC_CONNECTIONS_OPERA_GROUP 1015

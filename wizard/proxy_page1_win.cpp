@@ -1,5 +1,6 @@
 #include "wizard/proxy_page1_win.h"
 
+#include "browsers/system_browsers.h"
 #include "res/resource.h"
 
 namespace browsers {
@@ -21,12 +22,17 @@ bool CMyPropertyPage1::OnInit() {
         SetText(IDC_BROWSERS_NOTE, core::texts::kBrowsersResetNote);
     }
     SetText(IDC_BROWSERS_IE, core::texts::kBrowsersIe);
-    SetText(IDC_BROWSERS_NETSCAPE, core::texts::kBrowsersNetscape);
+    SetText(IDC_BROWSERS_NETSCAPE, context_.config.firefoxInstalled
+                                       ? core::texts::kBrowsersFirefox
+                                       : core::texts::kBrowsersNetscape);
     SetText(IDC_BROWSERS_OPERA, core::texts::kBrowsersOpera);
     EnableItem(IDC_BROWSERS_IE, choices.ieEnabled);
     EnableItem(IDC_BROWSERS_NETSCAPE, choices.netscapeEnabled);
     EnableItem(IDC_BROWSERS_OPERA, choices.operaEnabled);
     ShowItem(IDC_BROWSERS_NOTE, choices.showNote);
+    const core::LanguageText systemNote = SystemSettingsNote(context_.config);
+    if (systemNote.id != nullptr) SetText(IDC_BROWSERS_SYSTEM_NOTE, systemNote);
+    ShowItem(IDC_BROWSERS_SYSTEM_NOTE, systemNote.id != nullptr);
     return true;
 }
 

@@ -12,7 +12,8 @@ class CMyPropertyPage1 : public CWizardPage {
 
   protected:
     // Detects the installed browsers, sets the texts for the mode and enables the browsers that
-    // can be chosen.
+    // can be chosen. The Mozilla choice names Firefox when it is installed; a note under the
+    // choices tells that Chrome and Edge, when installed, follow the Internet Explorer choice.
     bool OnInit() override;
     // Back disabled; Next once a browser is chosen. In reset mode with nothing configured the
     // page offers Finish alone.

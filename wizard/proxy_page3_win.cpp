@@ -28,7 +28,8 @@ bool CMyPropertyPage3::OnInit() {
 }
 
 LRESULT CMyPropertyPage3::OnSetActive() {
-    ShowPage(core::texts::kProfilesPageTitle);
+    ShowPage(context_.config.firefoxInstalled ? core::texts::kProfilesPageTitleFirefox
+                                              : core::texts::kProfilesPageTitle);
     ShowItem(IDC_PROFILES_GREY_NOTE, context_.wizard.netscapeProfiles.disabledCount != 0);
     UpdateButtons();
     return 0;

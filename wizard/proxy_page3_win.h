@@ -14,7 +14,8 @@ class CMyPropertyPage3 : public CWizardPage {
     // Loads the profiles once and fills the list with them. Without a profile that can be
     // ticked the page offers Finish alone.
     bool OnInit() override;
-    // Shows the grey-item note when some profile is grey; Next once a profile is ticked.
+    // Shows its title (naming Firefox when it is installed) and the grey-item note when some
+    // profile is grey; Next once a profile is ticked.
     LRESULT OnSetActive() override;
     // Check All and Uncheck All.
     bool OnCommand(int code, int id) override;

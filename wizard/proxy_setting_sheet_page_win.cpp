@@ -24,9 +24,28 @@ void CWizardPage::SetText(int controlId, const core::LanguageText& text) const {
     core::SetWizardItemText(context_.appState, hwnd_, controlId, text);
 }
 
+namespace {
+
+// Posted to a page that has just been shown: comctl32 gives the wizard its page's resource
+// caption once the page is active, after PSN_SETACTIVE, so the title is set again from here.
+constexpr UINT kShowTitleMessage = WM_APP + 1;
+
+}  // namespace
+
 void CWizardPage::ShowPage(const core::LanguageText& title) {
     ApplyLook();
-    PropSheet_SetTitle(Sheet(), 0, core::GetWizardString(context_.appState, title).c_str());
+    title_ = core::GetWizardString(context_.appState, title);
+    PropSheet_SetTitle(Sheet(), 0, title_.c_str());
+    PostMessageA(hwnd_, kShowTitleMessage, 0, 0);
+}
+
+bool CWizardPage::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+    if (message != kShowTitleMessage) {
+        return platform::PropertyPage::OnMessage(message, wParam, lParam, result);
+    }
+    PropSheet_SetTitle(Sheet(), 0, title_.c_str());
+    *result = 0;
+    return true;
 }
 
 // ---- ProxyCheckListCtrl ----

@@ -47,9 +47,14 @@ class CWizardPage : public platform::PropertyPage {
     // What every page does when it is shown: the look again, and the page's title in the
     // caption (the text title; its default is the page's resource title).
     void ShowPage(const core::LanguageText& title);
+    // Sets the title of ShowPage again once the sheet has shown the page.
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
     void OnReset() override { context_.cancelled = true; }
 
     WizardContext& context_;
+
+  private:
+    std::string title_;  // of the page's last ShowPage
 };
 
 // The check list of a page: a list view with check boxes whose disabled entries are drawn grey

@@ -39,19 +39,40 @@ TEST(CoreStartupPrompt, CodeCountsOnlyInstalledUnconfiguredBrowsers) {
 }
 
 TEST(CoreStartupPrompt, EveryCodeHasItsOwnText) {
-    EXPECT_EQ(core::StartupPromptText(0).id, nullptr);
-    EXPECT_EQ(core::StartupPromptText(16).id, nullptr);
+    EXPECT_EQ(core::StartupPromptText(0, false).id, nullptr);
+    EXPECT_EQ(core::StartupPromptText(16, true).id, nullptr);
     std::set<std::string> ids;
     for (int code = 1; code <= 15; ++code) {
-        const core::LanguageText text = core::StartupPromptText(code);
+        const core::LanguageText text = core::StartupPromptText(code, false);
         ASSERT_NE(text.id, nullptr) << code;
         ids.insert(text.id);
     }
     EXPECT_EQ(ids.size(), 15u);
-    EXPECT_STREQ(core::StartupPromptText(9).id, "19006");
-    EXPECT_STREQ(core::StartupPromptText(7).id, "19017");
-    EXPECT_NE(std::string(core::StartupPromptText(7).defaultText).find("Opera 6 and Opera 7"),
-              std::string::npos);
+    EXPECT_STREQ(core::StartupPromptText(9, false).id, "19006");
+    EXPECT_STREQ(core::StartupPromptText(7, false).id, "19017");
+    EXPECT_NE(
+        std::string(core::StartupPromptText(7, false).defaultText).find("Opera 6 and Opera 7"),
+        std::string::npos);
+}
+
+// A Firefox user is asked the same questions with Firefox named where the others say netscape;
+// the questions without a Mozilla browser stay as they are.
+TEST(CoreStartupPrompt, FirefoxTakesNetscapesPlaceInTheQuestion) {
+    std::set<std::string> ids;
+    for (int code = 1; code <= 15; ++code) {
+        const core::LanguageText netscape = core::StartupPromptText(code, false);
+        const core::LanguageText firefox = core::StartupPromptText(code, true);
+        ASSERT_NE(firefox.id, nullptr) << code;
+        ids.insert(firefox.id);
+        ids.insert(netscape.id);
+        std::string expected = netscape.defaultText;
+        const size_t at = expected.find("netscape");
+        EXPECT_EQ(at != std::string::npos, code >= 8) << code;
+        if (at != std::string::npos) expected.replace(at, 8, "Firefox");
+        EXPECT_EQ(firefox.defaultText, expected) << code;
+    }
+    EXPECT_EQ(ids.size(), 23u);  // seven shared, eight of Firefox's own
+    EXPECT_EQ(core::StartupPromptText(0, true).id, nullptr);
 }
 
 }  // namespace

@@ -22,6 +22,7 @@ class BrowsersState : public ::testing::Test {
             DeleteKeyTree(HKEY_CURRENT_USER, key);
         }
         SetDword(kInternetSettingsKey, "ProxyEnable", 0);
+        RemoveSystemBrowsers();
         MakeFolders(opera_);
         WriteFile(opera_ + "Opera.exe", "");
     }
@@ -89,6 +90,55 @@ TEST_F(BrowsersState, BrowsersAreDetectedByTheirProgramsAndKeys) {
     SetString(std::string(kMozillaKey) + "\\Mozilla 1.7", "CurrentVersion", "1.7");
     DetectMozilla(state);
     EXPECT_EQ(state.mozillaInstalled, 1);
+}
+
+// Today's Firefox is found by its profiles.ini alone; Chrome and Edge by an App Paths entry of
+// the user or of the machine whose program exists.
+TEST_F(BrowsersState, TodaysBrowsersAreFoundByWhatTheirInstallersLeave) {
+    const std::string firefox = ApplicationData() + "Mozilla\\Firefox\\";
+    MakeFolders(firefox);
+    WriteFile(firefox + "profiles.ini",
+              "[Profile0]\r\nName=default\r\nIsRelative=1\r\n"
+              "Path=Profiles/abcd.default\r\nDefault=1\r\n");
+    const std::string chrome = root_.Path() + "Chrome\\chrome.exe";
+    const std::string edge = root_.Path() + "Edge\\msedge.exe";
+    MakeFolders(root_.Path() + "Chrome\\");
+    MakeFolders(root_.Path() + "Edge\\");
+    SetAppPath(HKEY_CURRENT_USER, "chrome.exe", "\"" + chrome + "\"");
+    SetAppPath(HKEY_LOCAL_MACHINE, "msedge.exe", edge);
+    SetDword(kProxySettingKey, kNetscapeFlag, 1);
+
+    BrowserConfigState state;
+    DetectInstalledBrowsers(state);
+    EXPECT_EQ(state.mozillaInstalled, 1);
+    EXPECT_EQ(state.firefoxInstalled, 1);
+    EXPECT_EQ(ReadFlag(kNetscapeFlag), "1");  // a Mozilla browser is there: its flag stays
+    EXPECT_EQ(state.chromeInstalled + state.edgeInstalled, 0);  // their programs are gone
+
+    WriteFile(chrome, "");
+    WriteFile(edge, "");
+    DetectInstalledBrowsers(state);
+    EXPECT_EQ(state.chromeInstalled, 1);
+    EXPECT_EQ(state.edgeInstalled, 1);
+
+    // Entries the other way round: Chrome for the machine, Edge for the user.
+    RemoveSystemBrowsers();
+    SetAppPath(HKEY_LOCAL_MACHINE, "chrome.exe", chrome);
+    BrowserConfigState machineChrome;
+    DetectInstalledBrowsers(machineChrome);
+    EXPECT_EQ(machineChrome.chromeInstalled, 1);
+    EXPECT_EQ(machineChrome.edgeInstalled, 0);
+    SetAppPath(HKEY_CURRENT_USER, "msedge.exe", edge);
+    DetectInstalledBrowsers(machineChrome);
+    EXPECT_EQ(machineChrome.edgeInstalled, 1);
+
+    // An older Mozilla browser alone is not called Firefox.
+    test_folder::RemoveTree(ApplicationData() + "Mozilla\\");
+    SetString(std::string(kMozillaKey) + "\\Mozilla 1.7", "CurrentVersion", "1.7");
+    BrowserConfigState older;
+    DetectMozilla(older);
+    EXPECT_EQ(older.mozillaInstalled, 1);
+    EXPECT_EQ(older.firefoxInstalled, 0);
 }
 
 TEST_F(BrowsersState, RefreshRunsEachBrowsersLiveTest) {

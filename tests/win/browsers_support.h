@@ -50,6 +50,30 @@ inline void SetDword(const std::string& keyPath, const std::string& name, DWORD 
     SetValue(keyPath, name, REG_DWORD, std::string(reinterpret_cast<const char*>(&value), 4));
 }
 
+// A program's App Paths entry below root, as a browser's installer registers it (default
+// value: the program's path); "" removes the entry.
+inline void SetAppPath(HKEY root, const std::string& program, const std::string& path) {
+    const std::string keyPath =
+        std::string("Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\") + program;
+    if (path.empty()) {
+        DeleteKeyTree(root, keyPath);
+        return;
+    }
+    HKEY key;
+    RegCreateKeyExA(root, keyPath.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    RegSetValueExA(key, "", 0, REG_SZ, reinterpret_cast<const BYTE*>(path.c_str()),
+                   static_cast<DWORD>(path.size() + 1));
+    RegCloseKey(key);
+}
+
+// Removes Chrome's and Edge's entries of the user and of the machine.
+inline void RemoveSystemBrowsers() {
+    for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+        SetAppPath(root, "chrome.exe", "");
+        SetAppPath(root, "msedge.exe", "");
+    }
+}
+
 // A value as stored: a DWORD as its decimal number, a string as itself; "-" when absent.
 inline std::string ReadValue(const std::string& keyPath, const std::string& name) {
     char data[1024] = {};

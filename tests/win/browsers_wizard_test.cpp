@@ -125,6 +125,7 @@ class BrowsersWizard : public ::testing::Test {
             DeleteKeyTree(HKEY_CURRENT_USER, key);
         }
         SetValue(kInternetSettingsKey, "ProxyServer", 0, "");
+        RemoveSystemBrowsers();
     }
     static void AddConnection(const std::string& name, const std::string& proxy) {
         std::string value(16, '\0');
@@ -233,6 +234,47 @@ TEST_F(BrowsersWizard, ResetWithNothingConfiguredOffersOnlyFinish) {
     EXPECT_EQ(app_.State().wizardMessage, "N");
     ExpectNothingWritten();
     EXPECT_TRUE(boxes.empty());
+}
+
+// The Mozilla choice and the profiles page's title (the caption, once the page is shown) name
+// Firefox once its profiles.ini is there, and a note tells that the Chrome found follows the
+// Internet Explorer choice; without them the page reads as before.
+TEST_F(BrowsersWizard, FirefoxIsNamedAndChromeShownFollowingTheSystemSettings) {
+    const auto text = [](HWND sheet, int id) {
+        char buffer[300] = "";
+        GetDlgItemTextA(Page(sheet), id, buffer, sizeof buffer);
+        return std::string(buffer);
+    };
+    RunWizard(true, {[&](HWND sheet) {
+                         EXPECT_EQ(text(sheet, IDC_BROWSERS_NETSCAPE), "&Netscape 7.0 or higher.");
+                         EXPECT_FALSE(Shown(Page(sheet), IDC_BROWSERS_SYSTEM_NOTE));
+                     },
+                     Press(PSBTN_CANCEL)});
+
+    const std::string firefox = ApplicationData() + "Mozilla\\Firefox\\";
+    MakeFolders(firefox);
+    WriteFile(firefox + "profiles.ini", "[Profile0]\r\nName=default\r\nPath=D:\\ff\r\n");
+    const std::string chrome = root_.Path() + "chrome.exe";
+    WriteFile(chrome, "");
+    SetAppPath(HKEY_LOCAL_MACHINE, "chrome.exe", chrome);
+    RunWizard(true, {[&](HWND sheet) {
+                         EXPECT_EQ(text(sheet, IDC_BROWSERS_NETSCAPE),
+                                   "&Firefox, Netscape 7 or Mozilla.");
+                         EXPECT_TRUE(Shown(Page(sheet), IDC_BROWSERS_SYSTEM_NOTE));
+                         EXPECT_EQ(text(sheet, IDC_BROWSERS_SYSTEM_NOTE),
+                                   core::texts::kBrowsersChromeFollows.defaultText);
+                         Click(sheet, IDC_BROWSERS_NETSCAPE);
+                     },
+                     Press(PSBTN_NEXT),
+                     [](HWND sheet) {
+                         EXPECT_EQ(PageIndex(sheet), 2);
+                         char title[100] = "";
+                         GetWindowTextA(sheet, title, sizeof title);
+                         EXPECT_NE(std::string(title).find("Firefox and Netscape Proxy Setting"),
+                                   std::string::npos)
+                             << title;
+                     },
+                     Press(PSBTN_CANCEL)});
 }
 
 // ---- Connections page ----

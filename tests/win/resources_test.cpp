@@ -142,11 +142,12 @@ TEST_F(Resources, PagesCarryTheirControls) {
 TEST_F(Resources, WizardPagesCarryTheirControls) {
     const char* list = "SysListView32";
     const Controls skin = Of(SKIN_CONTROL_CLASS, kAnyKind, kHidden, {IDC_SKIN});
-    CheckDialog(IDD_WIZARD_BROWSERS,
-                {Of(kButton, BS_AUTOCHECKBOX, kShown,
-                    {IDC_BROWSERS_IE, IDC_BROWSERS_NETSCAPE, IDC_BROWSERS_OPERA}),
-                 Of(kStatic, kAnyKind, kShown, {IDC_BROWSERS_INSTRUCTION}),
-                 Of(kStatic, kAnyKind, kHidden, {IDC_BROWSERS_NOTE}), skin});
+    CheckDialog(
+        IDD_WIZARD_BROWSERS,
+        {Of(kButton, BS_AUTOCHECKBOX, kShown,
+            {IDC_BROWSERS_IE, IDC_BROWSERS_NETSCAPE, IDC_BROWSERS_OPERA}),
+         Of(kStatic, kAnyKind, kShown, {IDC_BROWSERS_INSTRUCTION}),
+         Of(kStatic, kAnyKind, kHidden, {IDC_BROWSERS_NOTE, IDC_BROWSERS_SYSTEM_NOTE}), skin});
     CheckDialog(
         IDD_WIZARD_CONNECTIONS,
         {Of(kButton, BS_AUTOCHECKBOX, kShown,
