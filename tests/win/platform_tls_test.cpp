@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <iostream>
 #include <set>
 #include <sstream>
 #include <string>
@@ -432,6 +433,8 @@ Exchange TalkTo(int port, const std::string& serverName, bool byteByByte) {
             continue;
         }
         if (session->state() != TlsState::kHandshake && session->state() != TlsState::kOpen) break;
+        // openssl s_server -www ends its page so, and keeps the connection.
+        if (result.reply.find("</HTML>") != std::string::npos) break;
         if (!platform::PollReadable(s, 500)) continue;
         char buffer[16384];
         const int got = platform::Receive(s, buffer, sizeof buffer);
@@ -485,6 +488,10 @@ TEST_F(TlsClient, OpensToATrustedSiteByNameAndAddressAndKeepsPartialRecords) {
 }
 
 TEST_F(TlsClient, SitesThatCannotBeTrustedFailBeforeAnyDataWithTheirReason) {
+    // Wine's SChannel answers a request for a client certificate with SEC_E_INTERNAL_ERROR,
+    // not SEC_I_INCOMPLETE_CREDENTIALS; there the proxy tunnels every site anyway.
+    const TlsFailure clientCertificate =
+        RunningOnWine() ? TlsFailure::kHandshake : TlsFailure::kClientCertificate;
     const struct {
         const char* origin;
         const char* serverName;
@@ -497,13 +504,16 @@ TEST_F(TlsClient, SitesThatCannotBeTrustedFailBeforeAnyDataWithTheirReason) {
         {"unknownca", "localhost", TlsFailure::kUnknownIssuer},
         {"tls10", "localhost", TlsFailure::kOldProtocol},
         {"cbc", "localhost", TlsFailure::kOldProtocol},
+        {"clientcert", "localhost", clientCertificate},
     };
     for (const auto& c : cases) {
         const Exchange exchange = TalkTo(OriginPort(c.origin), c.serverName, false);
         EXPECT_EQ(exchange.state, TlsState::kFailed) << c.origin << " " << c.serverName;
-        EXPECT_EQ(exchange.failure, c.expected)
+        EXPECT_EQ(static_cast<int>(exchange.failure), static_cast<int>(c.expected))
             << c.origin << " " << c.serverName << ": " << exchange.detail;
         EXPECT_TRUE(exchange.reply.empty()) << c.origin << ": data arrived";
+        std::cout << "[   INFO   ] " << c.origin << " as " << c.serverName << ": "
+                  << exchange.detail << "\n";
     }
 }
 
