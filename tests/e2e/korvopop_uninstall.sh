@@ -5,7 +5,9 @@
 # and without arguments: KorvoPop ends on its message, the hosts file holds the user's lines
 # (the added one too) and none of the program's, the backup is gone, and Internet Explorer is
 # direct again. The user's file has its localhost line commented out, and gets none back from
-# the ad servers' file, which has one.
+# the ad servers' file, which has one. The secure pages' root, made and put into the user's Root
+# store beforehand, is gone afterwards from the store (read back from the registry), its key
+# containers and its folder's root.cer too.
 # Usage: tests/e2e/korvopop_uninstall.sh BUILD_DIR   (the win32 build folder)
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -58,6 +60,16 @@ block_ads_taken() {
 check "Block Ads brings the ad servers in" block_ads_taken
 cat "$out/added" >>"$hosts"
 
+check "the secure pages' root is made and put into the user's Root store" kp_probe secure-root make
+root_file=$(find "$KP_PREFIX/drive_c/users" -path '*/Korvo Popup Killer/Secure/root.cer' | head -1)
+thumbprint=$(openssl x509 -inform DER -in "$root_file" -noout -fingerprint -sha1 2>/dev/null |
+    sed 's/.*=//; s/://g')
+root_key="HKCU\\Software\\Microsoft\\SystemCertificates\\Root\\Certificates\\$thumbprint"
+in_root_store() { [ -n "$thumbprint" ] && wine reg query "$root_key" >/dev/null 2>&1; }
+not_in_root_store() { [ -n "$thumbprint" ] && ! wine reg query "$root_key" >/dev/null 2>&1; }
+check "the registry holds it under its thumbprint" in_root_store
+check "its key containers exist" test "$(kp_probe secure-root keys | tr -d '\r' | sort -u)" = present
+
 t=$(now_ms)
 code=0
 timeout 60 wine "$uninstaller" >"$E2E_TMP/korvouin.log" 2>&1 || code=$?
@@ -69,6 +81,9 @@ check "the hosts file holds the user's lines, the one added since too, and none 
     cmp "$hosts" "$out/expected"
 check "the backup mHosts is gone" test ! -e "$KP_FOLDER/mHosts"
 check "Internet Explorer's ProxyEnable is 0" test "$(ie_value ProxyEnable)" = 0x0
+check "the secure pages' root is out of the user's Root store" not_in_root_store
+check "its key containers are deleted" test "$(kp_probe secure-root keys | tr -d '\r' | sort -u)" = absent
+check "its root.cer is deleted" test ! -e "$root_file"
 kp_stop_wineserver || true
 
 echo "korvopop_uninstall: $(($(now_ms) - started)) ms"
