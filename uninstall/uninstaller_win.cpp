@@ -63,7 +63,12 @@ bool Uninstaller::RemoveSecureRoot() {
     if (rootFolder.empty()) rootFolder = core::SecureRootFolder();
     if (rootFolder.empty()) return true;
     std::string error;
-    if (platform::RemoveTlsRoot(rootFolder, error)) return true;
+    if (platform::RemoveTlsRoot(rootFolder, error)) {
+        // The product's folder in the user's application data goes too once nothing else is in
+        // it.
+        RemoveDirectoryA(rootFolder.substr(0, rootFolder.find_last_of('\\')).c_str());
+        return true;
+    }
     OutputDebugStringA(("KorvoUIn: the secure pages' root stays: " + error + "\n").c_str());
     return false;
 }

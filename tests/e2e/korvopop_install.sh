@@ -175,6 +175,9 @@ printf '10.9.8.7        later.corp.example\r\n' >>"$hosts"
 wine reg add 'HKCU\Software\Microsoft\Windows\CurrentVersion\Run' /v 'Korvo Popup Killer' \
     /t REG_SZ /d 'C:\Program Files\Korvo Popup Killer\KorvoPop.exe' /f >/dev/null
 
+check "the secure pages' root is made and put into the user's Root store" kp_make_secure_root
+check "the registry holds it" kp_secure_root_stored
+
 uninstall_started=$(now_ms)
 # The program of the Add/Remove Programs command, a quoted path.
 uninstaller=$(reg_value "$uninstall_key" UninstallString | sed 's/^REG_SZ    "\(.*\)"$/\1/')
@@ -195,6 +198,9 @@ user_lines() {
 }
 check "the hosts file keeps the user's lines, also the one added later" user_lines
 check "nothing is left in Program Files" test ! -e "$folder"
+check "the secure pages' root is out of the user's Root store" kp_secure_root_not_stored
+check "its key containers and root.cer are deleted" \
+    test "$(kp_secure_root_keys)" = absent -a ! -e "$KP_ROOT_FILE"
 check "nothing is left in the Start menu" \
     test -z "$(find "$drive" -path '*Start Menu*' -iname '*korvo*')"
 no_run_values() {
@@ -249,6 +255,9 @@ check "the uninstaller runs silently again" timeout 60 wine "$uninstaller" /S
 check "and ends" timeout 60 wineserver -w
 check "KorvoPop, still at its prompt, has been ended" kp_wait_gone 1000
 check "nothing is left in Program Files" test ! -e "$folder"
+check "the secure pages' root is out of the user's Root store" kp_secure_root_not_stored
+check "its key containers and root.cer are deleted" \
+    test "$(kp_secure_root_keys)" = absent -a ! -e "$KP_ROOT_FILE"
 kp_stop_wineserver || true
 
 echo "korvopop_install: $(($(now_ms) - started)) ms"

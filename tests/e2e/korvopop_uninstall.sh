@@ -60,15 +60,9 @@ block_ads_taken() {
 check "Block Ads brings the ad servers in" block_ads_taken
 cat "$out/added" >>"$hosts"
 
-check "the secure pages' root is made and put into the user's Root store" kp_probe secure-root make
-root_file=$(find "$KP_PREFIX/drive_c/users" -path '*/Korvo Popup Killer/Secure/root.cer' | head -1)
-thumbprint=$(openssl x509 -inform DER -in "$root_file" -noout -fingerprint -sha1 2>/dev/null |
-    sed 's/.*=//; s/://g')
-root_key="HKCU\\Software\\Microsoft\\SystemCertificates\\Root\\Certificates\\$thumbprint"
-in_root_store() { [ -n "$thumbprint" ] && wine reg query "$root_key" >/dev/null 2>&1; }
-not_in_root_store() { [ -n "$thumbprint" ] && ! wine reg query "$root_key" >/dev/null 2>&1; }
-check "the registry holds it under its thumbprint" in_root_store
-check "its key containers exist" test "$(kp_probe secure-root keys | tr -d '\r' | sort -u)" = present
+check "the secure pages' root is made and put into the user's Root store" kp_make_secure_root
+check "the registry holds it under its thumbprint" kp_secure_root_stored
+check "its key containers exist" test "$(kp_secure_root_keys)" = present
 
 t=$(now_ms)
 code=0
@@ -81,9 +75,9 @@ check "the hosts file holds the user's lines, the one added since too, and none 
     cmp "$hosts" "$out/expected"
 check "the backup mHosts is gone" test ! -e "$KP_FOLDER/mHosts"
 check "Internet Explorer's ProxyEnable is 0" test "$(ie_value ProxyEnable)" = 0x0
-check "the secure pages' root is out of the user's Root store" not_in_root_store
-check "its key containers are deleted" test "$(kp_probe secure-root keys | tr -d '\r' | sort -u)" = absent
-check "its root.cer is deleted" test ! -e "$root_file"
+check "the secure pages' root is out of the user's Root store" kp_secure_root_not_stored
+check "its key containers are deleted" test "$(kp_secure_root_keys)" = absent
+check "its root.cer is deleted" test ! -e "$KP_ROOT_FILE"
 kp_stop_wineserver || true
 
 echo "korvopop_uninstall: $(($(now_ms) - started)) ms"
