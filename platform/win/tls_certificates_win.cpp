@@ -804,9 +804,17 @@ bool RemoveTlsRoot(const std::string& folder, std::string& error) {
                     HexCode(GetLastError()) + ")");
         }
     }
-    if (Store check = OpenRegistryRoot(CERT_SYSTEM_STORE_CURRENT_USER, CERT_STORE_READONLY_FLAG)) {
-        if (HoldsOurRoot(check.get(), fromFile.get()))
-            problem("the root stays in the user's store");
+    auto userStoreHolds = [&fromFile] {
+        const Store check =
+            OpenRegistryRoot(CERT_SYSTEM_STORE_CURRENT_USER, CERT_STORE_READONLY_FLAG);
+        return check && HoldsOurRoot(check.get(), fromFile.get());
+    };
+    if (userStoreHolds()) {
+        // Where the registry provider cannot delete it, the system store's own path may.
+        Store system(
+            CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_CURRENT_USER, L"Root"));
+        if (system) DeleteOurRoots(system.get(), fromFile.get());
+        if (userStoreHolds()) problem("the root stays in the user's store");
     }
     if (Store machine = OpenRegistryRoot(CERT_SYSTEM_STORE_LOCAL_MACHINE, 0)) {
         DeleteOurRoots(machine.get(), fromFile.get());
