@@ -259,7 +259,7 @@ FILETIME TimeFromNow(long long days) {
     return result;
 }
 
-// The parts of a certificate that are not pointers into other buffers.
+// An extension of a certificate to be signed: its object id, whether it is critical, its DER.
 struct Extension {
     LPCSTR oid;
     bool critical;
