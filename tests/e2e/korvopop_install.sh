@@ -53,7 +53,10 @@ ie_enabled() { [ "$(reg_value "$ie_key" ProxyEnable)" = "REG_DWORD    0x1" ]; }
 #  - the header, the comment lines and "#arch";
 #  - each key's modification time (the number after its name) and its "#time=" line;
 #  - the device classes of display adapters {4D36E968-...} and monitors {4D36E96E-...}: Wine's
-#    display driver writes them afresh (DriverDateData, the class names) whenever it starts.
+#    display driver writes them afresh (DriverDateData, the class names) whenever it starts;
+#  - the empty keys Wine makes the first time a program opens a certificate store or a key
+#    container (SystemCertificates with its stores' CRLs, CTLs and Certificates, Wine\Crypto\RSA),
+#    which Windows has all along. A certificate or a key container left in them still shows.
 reg_snapshot() {
     awk '
         function flush() { if (line != "") print (line ~ /^\[/ ? line : key " " line); line = "" }
@@ -63,6 +66,8 @@ reg_snapshot() {
         { flush(); line = $0; cont = /\\$/; sub(/\\$/, "", line) }
         END { flush() }
     ' "$1" | grep -vE '^\[System\\\\CurrentControlSet\\\\Control\\\\Class\\\\\{4D36E96(8|E)-' |
+        grep -vE '^\[Software\\\\Microsoft\\\\SystemCertificates(\\\\[A-Za-z]+(\\\\(CRLs|CTLs|Certificates))?)?\]$' |
+        grep -vE '^\[Software\\\\Wine\\\\Crypto(\\\\RSA)?\]$' |
         LC_ALL=C sort
 }
 # tree_snapshot: every path below drive_c with its type, a file's with its checksum. Left out:
