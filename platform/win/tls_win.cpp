@@ -12,6 +12,7 @@
 #include <sspi.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
 #include <initializer_list>
 #include <vector>
@@ -223,10 +224,12 @@ class SchannelSession final : public TlsSession {
         if (server_) {
             static const char kHttp11[] = "\x08http/1.1";
             const std::size_t listSize = sizeof kHttp11 - 1;
-            protocols.resize(sizeof(SEC_APPLICATION_PROTOCOLS) + listSize);
+            // The sizes count the bytes as laid out, without the structures' padding at the end.
+            const std::size_t listsSize =
+                offsetof(SEC_APPLICATION_PROTOCOL_LIST, ProtocolList) + listSize;
+            protocols.resize(offsetof(SEC_APPLICATION_PROTOCOLS, ProtocolLists) + listsSize);
             auto* list = reinterpret_cast<SEC_APPLICATION_PROTOCOLS*>(protocols.data());
-            list->ProtocolListsSize =
-                static_cast<unsigned long>(sizeof(SEC_APPLICATION_PROTOCOL_LIST) + listSize);
+            list->ProtocolListsSize = static_cast<unsigned long>(listsSize);
             list->ProtocolLists[0].ProtoNegoExt = SecApplicationProtocolNegotiationExt_ALPN;
             list->ProtocolLists[0].ProtocolListSize = static_cast<unsigned short>(listSize);
             std::memcpy(list->ProtocolLists[0].ProtocolList, kHttp11, listSize);
