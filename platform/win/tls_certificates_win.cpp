@@ -393,7 +393,8 @@ class WinAuthority final : public TlsAuthority {
     }
 
     std::shared_ptr<const TlsLeaf> IssueLeaf(const std::string& host) override {
-        if (host.empty() || host.size() > 253 || host.find_first_of("*\"\\,=+<>#;") != host.npos) {
+        if (host.empty() || host.size() > 253 ||
+            host.find_first_of("*\"\\,=+<>#; /") != host.npos) {
             return nullptr;
         }
         const std::vector<BYTE> address = IpAddressBytes(host);

@@ -10,7 +10,9 @@
 namespace platform {
 
 // The user's CryptoAPI key containers (Microsoft Enhanced RSA and AES provider): the root's key,
-// and the key all leaves share. Neither key can be exported.
+// and the key all leaves share. Neither key can be exported. Their names are fixed, so a user
+// has one root whatever folder it is opened in, and RemoveTlsRoot removes every root of that
+// name from the stores.
 constexpr char kTlsRootContainer[] = "Korvo Popup Killer Local Root";
 constexpr char kTlsLeafContainer[] = "Korvo Popup Killer Leaf Key";
 
