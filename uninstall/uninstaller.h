@@ -1,6 +1,7 @@
-// KorvoUIn, the uninstaller: run once, without windows, when the product is removed. It takes the
-// program's lines out of the hosts file, tells a running tray program, and takes every browser
-// that still points at the local proxy off it again.
+// KorvoUIn, the uninstaller: run once, without windows, when the product is removed. It removes
+// the root of trust made for secure pages, takes the program's lines out of the hosts file,
+// tells a running tray program, and takes every browser that still points at the local proxy
+// off it again.
 #pragma once
 
 #include <string>
@@ -17,10 +18,16 @@ class Uninstaller {
     Uninstaller(const Uninstaller&) = delete;
     Uninstaller& operator=(const Uninstaller&) = delete;
 
-    // The whole run, in this order: the application key and its "Proxy Setting" key (nothing
-    // is done when either is missing), "Path" and "Language", RestoreHostsFile,
-    // NotifyTrayProgram, ResetAllBrowsers. Returns the process exit code, always 0.
+    // The whole run, in this order: RemoveSecureRoot (always: a root of trust must not outlive
+    // the product), the application key and its "Proxy Setting" key (nothing more is done when
+    // either is missing), "Path" and "Language", RestoreHostsFile, NotifyTrayProgram,
+    // ResetAllBrowsers. Returns the process exit code, always 0.
     int Run();
+
+    // Removes the secure pages' root kept in rootFolder from the user's (and, where allowed,
+    // the machine's) Root store and deletes its keys and files (platform::RemoveTlsRoot). False
+    // when some of it is left; the reason goes to the debugger output.
+    bool RemoveSecureRoot();
 
     // Takes the program's lines out of the hosts file and deletes the backup "mHosts" (see
     // browsers::RemoveProgramHostsEntries). False when the hosts file could not be rewritten.
@@ -42,6 +49,8 @@ class Uninstaller {
     // The tray program's window title from the uninstaller's language file
     // (core::InstanceWindowTitle).
     std::string trayTitle;
+    // The folder of the secure pages' root (core::SecureRootFolder).
+    std::string rootFolder;
     browsers::BrowserConfigState state;
     browsers::InternetExplorerConnections connections;
 

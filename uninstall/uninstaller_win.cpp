@@ -6,6 +6,8 @@
 #include "browsers/opera.h"
 #include "core/app_state.h"
 #include "core/instance_window.h"
+#include "core/secure_root_folder.h"
+#include "platform/tls.h"
 #include "platform/win/reg_key.h"
 #include "uninstall/uninstall_texts.h"
 #include "uninstall/uninstaller.h"
@@ -36,6 +38,7 @@ class UninstallMessageTexts {
 }  // namespace
 
 int Uninstaller::Run() {
+    RemoveSecureRoot();
     platform::RegKey appKey;
     if (appKey.Open(HKEY_CURRENT_USER, core::kAppKeyPath) != ERROR_SUCCESS) return 0;
     {
@@ -54,6 +57,20 @@ int Uninstaller::Run() {
     NotifyTrayProgram();
     ResetAllBrowsers();
     return 0;
+}
+
+bool Uninstaller::RemoveSecureRoot() {
+    if (rootFolder.empty()) rootFolder = core::SecureRootFolder();
+    if (rootFolder.empty()) return true;
+    std::string error;
+    if (platform::RemoveTlsRoot(rootFolder, error)) {
+        // The product's folder in the user's application data goes too once nothing else is in
+        // it.
+        RemoveDirectoryA(rootFolder.substr(0, rootFolder.find_last_of('\\')).c_str());
+        return true;
+    }
+    OutputDebugStringA(("KorvoUIn: the secure pages' root stays: " + error + "\n").c_str());
+    return false;
 }
 
 bool Uninstaller::RestoreHostsFile() {

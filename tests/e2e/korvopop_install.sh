@@ -53,7 +53,10 @@ ie_enabled() { [ "$(reg_value "$ie_key" ProxyEnable)" = "REG_DWORD    0x1" ]; }
 #  - the header, the comment lines and "#arch";
 #  - each key's modification time (the number after its name) and its "#time=" line;
 #  - the device classes of display adapters {4D36E968-...} and monitors {4D36E96E-...}: Wine's
-#    display driver writes them afresh (DriverDateData, the class names) whenever it starts.
+#    display driver writes them afresh (DriverDateData, the class names) whenever it starts;
+#  - the empty keys Wine makes the first time a program opens a certificate store or a key
+#    container (SystemCertificates with its stores' CRLs, CTLs and Certificates, Wine\Crypto\RSA),
+#    which Windows has all along. A certificate or a key container left in them still shows.
 reg_snapshot() {
     awk '
         function flush() { if (line != "") print (line ~ /^\[/ ? line : key " " line); line = "" }
@@ -63,6 +66,8 @@ reg_snapshot() {
         { flush(); line = $0; cont = /\\$/; sub(/\\$/, "", line) }
         END { flush() }
     ' "$1" | grep -vE '^\[System\\\\CurrentControlSet\\\\Control\\\\Class\\\\\{4D36E96(8|E)-' |
+        grep -vE '^\[Software\\\\Microsoft\\\\SystemCertificates(\\\\[A-Za-z]+(\\\\(CRLs|CTLs|Certificates))?)?\]$' |
+        grep -vE '^\[Software\\\\Wine\\\\Crypto(\\\\RSA)?\]$' |
         LC_ALL=C sort
 }
 # tree_snapshot: every path below drive_c with its type, a file's with its checksum. Left out:
@@ -179,6 +184,9 @@ printf '10.9.8.7        later.corp.example\r\n' >>"$hosts"
 wine reg add 'HKCU\Software\Microsoft\Windows\CurrentVersion\Run' /v 'Korvo Popup Killer' \
     /t REG_SZ /d 'C:\Program Files\Korvo Popup Killer\KorvoPop.exe' /f >/dev/null
 
+check "the secure pages' root is made and put into the user's Root store" kp_make_secure_root
+check "the registry holds it" kp_secure_root_stored
+
 uninstall_started=$(now_ms)
 # The program of the Add/Remove Programs command, a quoted path.
 uninstaller=$(reg_value "$uninstall_key" UninstallString | sed 's/^REG_SZ    "\(.*\)"$/\1/')
@@ -199,6 +207,9 @@ user_lines() {
 }
 check "the hosts file keeps the user's lines, also the one added later" user_lines
 check "nothing is left in Program Files" test ! -e "$folder"
+check "the secure pages' root is out of the user's Root store" kp_secure_root_not_stored
+check "its key containers and root.cer are deleted" \
+    test "$(kp_secure_root_keys)" = absent -a ! -e "$KP_ROOT_FILE"
 check "nothing is left in the Start menu" \
     test -z "$(find "$drive" -path '*Start Menu*' -iname '*korvo*')"
 no_run_values() {
@@ -253,6 +264,9 @@ check "the uninstaller runs silently again" timeout 60 wine "$uninstaller" /S
 check "and ends" timeout 60 wineserver -w
 check "KorvoPop, still at its prompt, has been ended" kp_wait_gone 1000
 check "nothing is left in Program Files" test ! -e "$folder"
+check "the secure pages' root is out of the user's Root store" kp_secure_root_not_stored
+check "its key containers and root.cer are deleted" \
+    test "$(kp_secure_root_keys)" = absent -a ! -e "$KP_ROOT_FILE"
 kp_stop_wineserver || true
 
 echo "korvopop_install: $(($(now_ms) - started)) ms"

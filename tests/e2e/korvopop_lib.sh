@@ -81,6 +81,25 @@ kp_start() {
 
 kp_probe() { wine "$KP_PROBE" "$@"; }
 
+# kp_make_secure_root: the secure pages' root made in the user's folder and put into the user's
+# Root store, as the tray program does; KP_ROOT_FILE is its root.cer, KP_ROOT_KEY its registry
+# key under the SHA-1 thumbprint.
+kp_make_secure_root() {
+    kp_probe secure-root make || return 1
+    KP_ROOT_FILE=$(find "$KP_PREFIX/drive_c/users" -path '*/Korvo Popup Killer/Secure/root.cer' |
+        head -1)
+    local thumbprint
+    thumbprint=$(openssl x509 -inform DER -in "$KP_ROOT_FILE" -noout -fingerprint -sha1 |
+        sed 's/.*=//; s/://g')
+    [ -n "$thumbprint" ] || return 1
+    KP_ROOT_KEY="HKCU\\Software\\Microsoft\\SystemCertificates\\Root\\Certificates\\$thumbprint"
+}
+# The registry holds the root under its thumbprint.
+kp_secure_root_stored() { wine reg query "$KP_ROOT_KEY" >/dev/null 2>&1; }
+kp_secure_root_not_stored() { ! kp_secure_root_stored; }
+# kp_secure_root_keys: "present" or "absent" when both key containers are or are not there.
+kp_secure_root_keys() { kp_probe secure-root keys | tr -d '\r' | sort -u | tr '\n' ' ' | sed 's/ $//'; }
+
 # The main window is shown once a visible dialog carries its title.
 kp_main_window_shown() { kp_probe list | grep -qF " 1 #32770 \"$KP_MAIN_TITLE\""; }
 # The tray command "Show Korvo Popup Killer" (WM_COMMAND 32771). The splash shown during the

@@ -5,7 +5,9 @@
 # and without arguments: KorvoPop ends on its message, the hosts file holds the user's lines
 # (the added one too) and none of the program's, the backup is gone, and Internet Explorer is
 # direct again. The user's file has its localhost line commented out, and gets none back from
-# the ad servers' file, which has one.
+# the ad servers' file, which has one. The secure pages' root, made and put into the user's Root
+# store beforehand, is gone afterwards from the store (read back from the registry), its key
+# containers and its folder's root.cer too.
 # Usage: tests/e2e/korvopop_uninstall.sh BUILD_DIR   (the win32 build folder)
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -58,6 +60,10 @@ block_ads_taken() {
 check "Block Ads brings the ad servers in" block_ads_taken
 cat "$out/added" >>"$hosts"
 
+check "the secure pages' root is made and put into the user's Root store" kp_make_secure_root
+check "the registry holds it under its thumbprint" kp_secure_root_stored
+check "its key containers exist" test "$(kp_secure_root_keys)" = present
+
 t=$(now_ms)
 code=0
 timeout 60 wine "$uninstaller" >"$E2E_TMP/korvouin.log" 2>&1 || code=$?
@@ -69,6 +75,9 @@ check "the hosts file holds the user's lines, the one added since too, and none 
     cmp "$hosts" "$out/expected"
 check "the backup mHosts is gone" test ! -e "$KP_FOLDER/mHosts"
 check "Internet Explorer's ProxyEnable is 0" test "$(ie_value ProxyEnable)" = 0x0
+check "the secure pages' root is out of the user's Root store" kp_secure_root_not_stored
+check "its key containers are deleted" test "$(kp_secure_root_keys)" = absent
+check "its root.cer is deleted" test ! -e "$KP_ROOT_FILE"
 kp_stop_wineserver || true
 
 echo "korvopop_uninstall: $(($(now_ms) - started)) ms"

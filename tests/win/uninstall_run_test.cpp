@@ -11,6 +11,9 @@
 #include "browsers/opera.h"
 #include "core/app_state.h"
 #include "core/instance_window.h"
+#include "core/secure_root_folder.h"
+#include "platform/tls.h"
+#include "platform/win/tls_win.h"
 #include "tests/win/browsers_support.h"
 #include "uninstall/uninstaller.h"
 
@@ -143,6 +146,32 @@ TEST_F(UninstallRun, WithoutItsKeysNothingIsTouched) {
         EXPECT_EQ(tray.Received(core::kMsgUninstalling), 0) << missing;
     }
     EXPECT_EQ(ReadValue(core::kAppKeyPath, "Path"), "-");  // nothing was created either
+}
+
+// A root of trust must not outlive the product, so it goes even when the keys are gone.
+TEST_F(UninstallRun, SecureRootIsRemovedAlsoWithoutItsKeys) {
+    const std::string folder = core::SecureRootFolder();
+    ASSERT_FALSE(folder.empty());
+    std::string error;
+    auto authority = platform::OpenTlsAuthority(folder, error);
+    ASSERT_TRUE(authority) << error;
+    ASSERT_TRUE(platform::InstallTlsRoot(*authority, error)) << error;
+    const auto leaf = authority->IssueLeaf("www.example.test");
+    ASSERT_TRUE(leaf);
+    const std::string leafDer = platform::TlsLeafDer(*leaf);
+    authority.reset();
+    std::string detail;
+    ASSERT_EQ(platform::VerifyTlsServerCertificate(leafDer, nullptr, 0, "www.example.test", detail),
+              platform::TlsFailure::kNone)
+        << detail;
+
+    DeleteKeyTree(HKEY_CURRENT_USER, core::kAppKeyPath);
+    EXPECT_EQ(Uninstaller().Run(), 0);
+    EXPECT_EQ(platform::VerifyTlsServerCertificate(leafDer, nullptr, 0, "www.example.test", detail),
+              platform::TlsFailure::kUnknownIssuer)
+        << detail;
+    EXPECT_FALSE(Exists(folder + "\\" + platform::kTlsRootFile));
+    EXPECT_FALSE(Exists(folder.substr(0, folder.find_last_of('\\')))) << "the emptied folder stays";
 }
 
 TEST_F(UninstallRun, HostsFileKeepsTheUsersLines) {

@@ -21,10 +21,16 @@
 //                                                 window's owner is disabled); waits for it first
 //   korvo_win_probe.exe box ID MS                 the same in a plain dialog (a message box): a
 //                                                 window without pages, so never a sheet's button
+//   korvo_win_probe.exe secure-root make          the secure pages' root made in the user's folder
+//                                                 and put into the user's Root store
+//   korvo_win_probe.exe secure-root keys          "present" or "absent" for each of its key
+//                                                 containers, one a line
 // Every wait is bounded by MS (at most 60000). Exit 1 when the window is not there, 2 on bad use.
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
+// wincrypt.h needs windows.h first.
+#include <wincrypt.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -32,6 +38,9 @@
 #include <string>
 
 #include "core/instance_window.h"
+#include "core/secure_root_folder.h"
+#include "platform/tls.h"
+#include "platform/win/tls_win.h"
 #include "res/resource.h"
 
 namespace {
@@ -172,11 +181,35 @@ int Usage() {
     std::fprintf(stderr,
                  "usage: korvo_win_probe.exe list | find TITLE | wait TITLE MS | gone TITLE MS |\n"
                  "       post TITLE MSG [WPARAM [LPARAM]] | screen | counter [shown|hidden MS] |\n"
-                 "       click ID MS | box ID MS | instance | marker | quit\n");
+                 "       click ID MS | box ID MS | instance | marker | quit |\n"
+                 "       secure-root make|keys\n");
     return 2;
 }
 
 }  // namespace
+
+int SecureRoot(const std::string& what) {
+    if (what == "make") {
+        std::string error;
+        auto authority = platform::OpenTlsAuthority(core::SecureRootFolder(), error);
+        if (!authority || !platform::InstallTlsRoot(*authority, error)) {
+            std::fprintf(stderr, "%s\n", error.c_str());
+            return 1;
+        }
+        return 0;
+    }
+    if (what == "keys") {
+        for (const char* container : {platform::kTlsRootContainer, platform::kTlsLeafContainer}) {
+            HCRYPTPROV provider = 0;
+            const bool present = CryptAcquireContextA(&provider, container, MS_ENH_RSA_AES_PROV_A,
+                                                      PROV_RSA_AES, 0) != FALSE;
+            if (present) CryptReleaseContext(provider, 0);
+            std::printf("%s\n", present ? "present" : "absent");
+        }
+        return 0;
+    }
+    return Usage();
+}
 
 int main(int argc, char** argv) {
     _setmode(_fileno(stdout), _O_BINARY);  // plain "\n" line ends for the scripts
@@ -240,6 +273,7 @@ int main(int argc, char** argv) {
         }
         return PostMessageA(control, BM_CLICK, 0, 0) ? 0 : 1;
     }
+    if (command == "secure-root" && argc == 3) return SecureRoot(argv[2]);
     if (command == "counter" && argc == 2) return PrintCounter(Counter());
     if (command == "counter" && argc == 4) {
         const std::string state = argv[2];
