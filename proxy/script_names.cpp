@@ -36,34 +36,26 @@ bool IsDeclarable(const ScriptToken* token) {
            !IsReservedWord(token->text) && token->text != "arguments" && token->text != "eval";
 }
 
-// The names handed out, shortest first: "a" to "$", then two characters. "s" is left out so
-// that no new "%s" is made.
-class NameSequence {
-  public:
-    std::string At(size_t index) const {
-        static const char kFirst[] = "abcdefghijklmnopqrtuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ_$";
-        static const char kNext[] =
-            "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ_$0123456789";
-        const size_t first = sizeof kFirst - 1;
-        const size_t next = sizeof kNext - 1;
-        std::string name;
-        if (index < first) return name.assign(1, kFirst[index]);
-        index -= first;
-        for (size_t length = 2;; ++length) {
-            size_t count = first;
-            for (size_t i = 1; i < length; ++i) count *= next;
-            if (index < count) {
-                for (size_t i = 1; i < length; ++i) {
-                    name.insert(name.begin(), kNext[index % next]);
-                    index /= next;
-                }
-                name.insert(name.begin(), kFirst[index]);
-                return name;
-            }
-            index -= count;
-        }
+// The name handed out at index, shortest first: "a" to "$", then two characters and so on. No
+// name starts with "s", so none makes a new "%s".
+std::string ShortName(size_t index) {
+    static const char kFirst[] = "abcdefghijklmnopqrtuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ_$";
+    static const char kNext[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ_$0123456789";
+    const size_t first = sizeof kFirst - 1;
+    const size_t next = sizeof kNext - 1;
+    size_t length = 1;
+    for (size_t count = first; index >= count; count *= next) {
+        index -= count;
+        ++length;
     }
-};
+    std::string name(length, ' ');
+    for (size_t i = length - 1; i > 0; --i) {
+        name[i] = kNext[index % next];
+        index /= next;
+    }
+    name[0] = kFirst[index];
+    return name;
+}
 
 class Renamer {
   public:
@@ -405,7 +397,6 @@ class Renamer {
     // Scopes come before the scopes inside them, so the names seen through a scope are chosen
     // before its own. The most used names get the shortest.
     void ChooseNames() {
-        const NameSequence sequence;
         for (size_t s = 1; s < scopes_.size(); ++s) {
             if (!Renames(static_cast<int>(s))) continue;
             std::set<std::string> taken = NamesSeenIn(static_cast<int>(s));
@@ -430,8 +421,8 @@ class Renamer {
             });
             size_t next = 0;
             for (const int binding : own) {
-                std::string name = sequence.At(next);
-                while (taken.count(name) != 0 || IsReservedWord(name)) name = sequence.At(++next);
+                std::string name = ShortName(next);
+                while (taken.count(name) != 0 || IsReservedWord(name)) name = ShortName(++next);
                 const std::string& old = bindings_[binding].name;
                 if (name.size() >= old.size() && taken.count(old) == 0) {
                     name = old;
