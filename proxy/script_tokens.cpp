@@ -18,7 +18,7 @@ bool IsOneOf(std::string_view word, std::initializer_list<std::string_view> word
 // Words after which a "/" starts a regular expression, not a division.
 bool IsKeywordBeforeValue(std::string_view word) {
     return IsOneOf(word, {"return", "typeof", "case", "do", "else", "in", "instanceof", "new",
-                          "delete", "void", "throw", "yield", "await"});
+                          "delete", "void", "throw"});
 }
 
 class Reader {
