@@ -131,6 +131,13 @@
     } catch (e) {}
   }
 
+  /* Keeps an event from doing what it would and reports it as a caught pop-up. */
+  function suppress(event) {
+    if (event.preventDefault) event.preventDefault();
+    else event.returnValue = false;
+    report();
+  }
+
   if (isTop) {
     listen(doc, 'DOMContentLoaded', flushMarkers);
     listen(win, 'load', flushMarkers);
@@ -507,25 +514,19 @@
         return;
       }
       var link = enclosingLink(event.target || event.srcElement);
-      if (!link || !opensNewWindow(elementTarget(link), link.ownerDocument) ||
-          recentlyActivated()) {
-        return;
+      if (link && opensNewWindow(elementTarget(link), link.ownerDocument) &&
+          !recentlyActivated()) {
+        suppress(event);
       }
-      if (event.preventDefault) event.preventDefault();
-      else event.returnValue = false;
-      report();
     });
 
     listen(w, 'submit', function (event) {
       event = event || w.event;
       var form = event.target || event.srcElement;
-      if (!opensNewWindow(formTarget(form, event.submitter), form.ownerDocument) ||
-          recentlyActivated()) {
-        return;
+      if (opensNewWindow(formTarget(form, event.submitter), form.ownerDocument) &&
+          !recentlyActivated()) {
+        suppress(event);
       }
-      if (event.preventDefault) event.preventDefault();
-      else event.returnValue = false;
-      report();
     });
 
     /* A script's form.submit() fires no submit event. */

@@ -1,8 +1,11 @@
 #include "proxy/script_compaction.h"
 
-#include <algorithm>
 #include <cstring>
 #include <string_view>
+#include <vector>
+
+#include "proxy/script_names.h"
+#include "proxy/script_tokens.h"
 
 namespace proxy {
 namespace {
@@ -13,139 +16,59 @@ bool IsNameCharacter(char c) {
            c == '$' || c == '\\' || u >= 0x80;
 }
 
-// Words after which a "/" starts a regular expression, not a division.
-bool IsKeywordBeforeValue(std::string_view word) {
-    static const char* const kWords[] = {"return",     "typeof", "case",   "do",   "else", "in",
-                                         "instanceof", "new",    "delete", "void", "throw"};
-    for (const char* keyword : kWords) {
-        if (word == keyword) return true;
-    }
-    return false;
+// Where a blank must stay between two characters that had blanks or a line break between them.
+bool NeedsBlank(char last, char next) {
+    if (IsNameCharacter(last) && IsNameCharacter(next)) return true;
+    if ((last == '+' || last == '-') && next == last) return true;
+    return (last == '<' && (next == '!' || next == '/')) || (last == '-' && next == '>');
 }
 
-class Compactor {
-  public:
-    explicit Compactor(std::string_view code) : code_(code) {}
+bool IsPunctuator(const ScriptToken& token, char c) {
+    return token.kind == ScriptToken::Kind::kPunctuator && token.text[0] == c;
+}
 
-    std::string Run() {
-        out_.reserve(code_.size());
-        while (at_ < code_.size()) Step();
-        return std::move(out_);
-    }
+// A ";" before "}" goes, except where it is a statement of its own that something needs: the
+// body of a condition, of else or do, or after a label.
+bool IsDroppedSemicolon(const std::vector<ScriptToken>& tokens, size_t i) {
+    if (!IsPunctuator(tokens[i], ';') || i == 0 || i + 1 >= tokens.size()) return false;
+    if (!IsPunctuator(tokens[i + 1], '}')) return false;
+    const ScriptToken& before = tokens[i - 1];
+    if (before.endsCondition || IsPunctuator(before, ':')) return false;
+    return before.kind != ScriptToken::Kind::kName ||
+           (before.text != "else" && before.text != "do");
+}
 
-  private:
-    void Step() {
-        const char c = code_[at_];
-        if (c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v') {
-            blank_ = true;
-            ++at_;
-        } else if (c == '\n') {
-            lineBreak_ = true;
-            ++at_;
-        } else if (code_.compare(at_, 2, "/*") == 0) {
-            SkipBlockComment();
-        } else if (code_.compare(at_, 2, "//") == 0) {
-            const size_t end = code_.find('\n', at_);
-            at_ = end == std::string_view::npos ? code_.size() : end;
-        } else if (c == '"' || c == '\'' || c == '`') {
-            Emit(QuotedLength(c));
-        } else if (c == '/' && !ValueEndsBefore()) {
-            Emit(RegularExpressionLength());
-        } else if (IsNameCharacter(c)) {
-            size_t end = at_;
-            while (end < code_.size() && IsNameCharacter(code_[end])) ++end;
-            Emit(end - at_);
-        } else {
-            Emit(1);
-        }
-    }
-
-    // A comment counts as the blank or line break it stands for.
-    void SkipBlockComment() {
-        size_t end = code_.find("*/", at_ + 2);
-        end = end == std::string_view::npos ? code_.size() : end + 2;
-        if (code_.substr(at_, end - at_).find('\n') != std::string_view::npos) {
-            lineBreak_ = true;
-        } else {
-            blank_ = true;
-        }
-        at_ = end;
-    }
-
-    // Length of the string literal at at_, up to its closing quote (escapes skipped).
-    size_t QuotedLength(char quote) const {
-        size_t end = at_ + 1;
-        while (end < code_.size() && code_[end] != quote) {
-            end += code_[end] == '\\' ? 2 : 1;
-        }
-        return std::min(end + 1, code_.size()) - at_;
-    }
-
-    // Length of the regular expression literal at at_, its flags included. A "/" inside a
-    // character class does not end it.
-    size_t RegularExpressionLength() const {
-        size_t end = at_ + 1;
-        bool inClass = false;
-        while (end < code_.size() && code_[end] != '\n') {
-            const char c = code_[end];
-            if (c == '\\') {
-                end += 2;
-                continue;
-            }
-            if (c == '[') inClass = true;
-            if (c == ']') inClass = false;
-            if (c == '/' && !inClass) break;
-            ++end;
-        }
-        end = std::min(end + 1, code_.size());
-        while (end < code_.size() && IsNameCharacter(code_[end])) ++end;
-        return end - at_;
-    }
-
-    // True when what was written last ends a value, so a "/" divides it.
-    bool ValueEndsBefore() const {
-        if (out_.empty()) return false;
-        const char last = out_.back();
-        if (last == ')' || last == ']' || last == '}' || last == '"' || last == '\'' ||
-            last == '`') {
-            return true;
-        }
-        if (!IsNameCharacter(last)) return false;
-        size_t start = out_.size();
-        while (start > 0 && IsNameCharacter(out_[start - 1])) --start;
-        return !IsKeywordBeforeValue(std::string_view(out_).substr(start));
-    }
-
-    // Writes the next length characters of code, with the blank or line break before them when
-    // one is needed.
-    void Emit(size_t length) {
-        const char next = code_[at_];
-        if (!out_.empty()) {
-            const char last = out_.back();
-            if (lineBreak_ && !std::strchr(";{,(", last) && !std::strchr("})],;", next)) {
-                out_ += '\n';
-            } else if ((lineBreak_ || blank_) && NeedsBlank(last, next)) {
-                out_ += ' ';
+std::string WriteTokens(const std::vector<ScriptToken>& tokens, size_t sizeHint) {
+    std::string out;
+    out.reserve(sizeHint);
+    bool lineBreak = false;
+    bool blank = false;
+    for (size_t i = 0; i < tokens.size(); ++i) {
+        const ScriptToken& token = tokens[i];
+        lineBreak = lineBreak || token.lineBefore;
+        blank = blank || token.blankBefore;
+        if (IsDroppedSemicolon(tokens, i)) continue;
+        if (!out.empty()) {
+            const char last = out.back();
+            const char next = token.text[0];
+            if (lineBreak && !std::strchr(";{,(", last) && !std::strchr("})],;", next)) {
+                out += '\n';
+            } else if ((lineBreak || blank) && NeedsBlank(last, next)) {
+                out += ' ';
             }
         }
-        blank_ = false;
-        lineBreak_ = false;
-        out_.append(code_, at_, length);
-        at_ += length;
+        out += token.text;
+        lineBreak = false;
+        blank = false;
     }
+    return out;
+}
 
-    static bool NeedsBlank(char last, char next) {
-        if (IsNameCharacter(last) && IsNameCharacter(next)) return true;
-        if ((last == '+' || last == '-') && next == last) return true;
-        return (last == '<' && (next == '!' || next == '/')) || (last == '-' && next == '>');
-    }
-
-    std::string_view code_;
-    size_t at_ = 0;
-    std::string out_;
-    bool blank_ = false;
-    bool lineBreak_ = false;
-};
+std::string Compact(std::string_view code) {
+    std::vector<ScriptToken> tokens = ReadScriptTokens(code);
+    ShortenLocalNames(tokens);
+    return WriteTokens(tokens, code.size());
+}
 
 }  // namespace
 
@@ -161,7 +84,7 @@ std::string CompactScript(const std::string& fileText) {
         }
     }
     std::string text = fileText.substr(0, start);
-    text += Compactor(std::string_view(fileText).substr(start, end - start)).Run();
+    text += Compact(std::string_view(fileText).substr(start, end - start));
     text.append(fileText, end, std::string::npos);
     return text;
 }

@@ -26,7 +26,8 @@ fail() {
     exit 1
 }
 
-if [ ! -d "$checks/node_modules" ]; then
+# Installed when missing, or when package.json has gained a package since.
+if ! (cd "$checks" && npm ls --silent >/dev/null 2>&1); then
     (cd "$checks" && npm install --no-audit --no-fund --silent) || fail "npm install in $checks"
 fi
 

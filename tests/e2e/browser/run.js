@@ -19,6 +19,7 @@ const { blockerChecks, controlChecks } = require('./checks');
 const { policyChecks, policyControlChecks } = require('./policy_checks');
 const { passthroughChecks, passthroughControlChecks } = require('./passthrough_checks');
 const { startOrigin, prepareScript } = require('./origin');
+const { sentScriptCheck } = require('./sent_script_checks');
 
 const STANDALONE_WAV = 'C:/Program Files/Korvo Popup Killer/PopUp.wav';
 
@@ -164,7 +165,9 @@ async function main() {
       const proxied = await launch(options.proxy);
       browsers.push(proxied);
       // Only the proxy adds the blocker's hash to a page's script policy.
-      await runChecks('proxy', [...blockerChecks(), ...policyChecks(), ...passthroughChecks()], {
+      const proxyChecks = [sentScriptCheck(fs.readFileSync(options.script, 'latin1')),
+        ...blockerChecks(), ...policyChecks(), ...passthroughChecks()];
+      await runChecks('proxy', proxyChecks, {
         ...common,
         browser: proxied,
         base: plainBase,
