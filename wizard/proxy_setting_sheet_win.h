@@ -25,7 +25,8 @@ class CProxySettingSheet : public platform::PropertySheet {
     // must be registered before Run.
     CProxySettingSheet(bool setMode, BrowserConfigState& config, core::AppState& state,
                        platform::Look* look);
-    // The same on the application's browser state and state, with its main look.
+    // The same on the application's browser state and state, with its main look; Internet
+    // Explorer is pointed at the proxy as the settings and the running system say.
     CProxySettingSheet(bool setMode, shell::AppContext& app);
 
     // Runs the wizard modally over owner. Finish sets or resets the chosen browsers and
