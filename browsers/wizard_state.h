@@ -24,6 +24,10 @@ struct WizardState {
     int opera6Chosen = 0;
     int opera7Chosen = 0;
 
+    // How Finish points Internet Explorer at the proxy; the sheet sets it from the settings and
+    // the running system.
+    IeProxyTarget ieTarget;
+
     // Loaded once, when their page is first shown; isChecked holds the ticks.
     InternetExplorerConnections ieConnections;
     NetscapeProfiles netscapeProfiles;

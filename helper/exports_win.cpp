@@ -33,6 +33,8 @@ int RestoreInternetExplorer() {
     saved.proxyEnableType = read("ProxyEnable Type", 30);
     saved.proxyHttp11 = helper::DecodeProxyEnableText(read("ProxyHttp1.1", 260));
     saved.proxyHttp11Type = read("ProxyHttp1.1 Type", 30);
+    saved.autoConfigUrl = read("AutoConfigURL", 2048);
+    saved.autoConfigUrlType = read("AutoConfigURL Type", 30);
     for (const browsers::IeValueRestore& step : browsers::PlanInternetExplorerRestore(saved)) {
         if (step.action == browsers::IeValueAction::kDelete) {
             RegDeleteValueA(settings.Handle(), step.name.c_str());

@@ -132,7 +132,7 @@ FunctionEnd
 ; Saves Internet Explorer's proxy values as they are now into Browser.ini, section "IE
 ; Settings", where the helper's RestoreIE puts them back at uninstall time, each with its type:
 ; "Proxy" is the ProxyServer text, "ProxyEnable" and "ProxyHttp1.1" the values' bytes (see
-; ReadInternetExplorerValue), and "<name> Type" the type of each, "absent" for a value that did
+; ReadInternetExplorerValue), "AutoConfigURL" its text, and "<name> Type" the type of each, "absent" for a value that did
 ; not exist, which the uninstallation deletes again. An earlier save that was never restored is
 ; kept: Internet Explorer may point at the proxy by now.
 Function SaveInternetExplorerSettings
@@ -157,6 +157,11 @@ Function SaveInternetExplorerSettings
   Call ReadInternetExplorerValue
   WriteINIStr "$INSTDIR\Browser.ini" "IE Settings" "ProxyHttp1.1" $R2
   WriteINIStr "$INSTDIR\Browser.ini" "IE Settings" "ProxyHttp1.1 Type" $R1
+  ReadRegStr $0 HKCU "${IE_KEY}" "AutoConfigURL"
+  WriteINIStr "$INSTDIR\Browser.ini" "IE Settings" "AutoConfigURL" $0
+  StrCpy $R0 "AutoConfigURL"
+  Call ReadInternetExplorerValue
+  WriteINIStr "$INSTDIR\Browser.ini" "IE Settings" "AutoConfigURL Type" $R1
   WriteINIStr "$INSTDIR\Browser.ini" "IE Settings" "Saved" "1"
 FunctionEnd
 

@@ -161,6 +161,7 @@ class ProxyConnection {
     int serverPort_ = 0;
     std::string host_;     // the current request's host, for diagnostics
     std::string viaName_;  // how this proxy names itself in Via
+    std::string ownName_;  // the name the proxy's own address goes by, besides 127.0.0.1
     int sendChunkSize_ = 256;
     int receiveSize_ = 256;
     RequestReader requests_;

@@ -1,6 +1,7 @@
 // The browser-facing half of a connection: requests to targets, and the server socket.
 #include "platform/ascii_text.h"
 #include "platform/socket.h"
+#include "proxy/autoconfig_script.h"
 #include "proxy/connection.h"
 #include "proxy/diagnostics.h"
 #include "proxy/fixed_replies.h"
@@ -28,6 +29,9 @@ void ProxyConnection::HandleBrowserData(const char* data, size_t size) {
                          settings.GatewayEnable.load(std::memory_order_relaxed) != 0;
     if (viaName_.empty()) viaName_ = "KorvoPopupKiller:" + std::to_string(context_.BoundPort());
     options.viaName = viaName_;
+    if (ownName_.empty()) ownName_ = settings.PopupIP.Get();
+    options.ownPort = context_.BoundPort();
+    options.ownName = ownName_;
     pieces_.clear();
     nextPiece_ = 0;
     piecesViaGateway_ = options.viaGateway;
@@ -39,6 +43,13 @@ bool ProxyConnection::DispatchPieces() {
         const RequestReader::Piece& piece = pieces_[nextPiece_];
         if (piece.startsRequest) {
             if (MustWaitForServer(piece.target)) return true;
+            if (piece.target.autoConfigScript) {
+                const bool secure = context_.settings.FilterSecurePages.load() != 0;
+                const bool head = platform::EqualsNoCase(piece.target.method, "head");
+                const std::string reply = AutoConfigReply(context_.BoundPort(), secure, head);
+                SendToBrowser(reply.data(), reply.size());
+                return false;
+            }
             if (!StartRequest(piece.target)) return false;
         }
         if (!piece.bytes.empty() && !SendToServer(piece.bytes)) return false;
@@ -54,7 +65,7 @@ bool ProxyConnection::MustWaitForServer(const RequestTarget& target) const {
     std::string name;
     int port = 0;
     ServerFor(target, name, port);
-    return target.tunnel || name != serverName_ || port != serverPort_;
+    return target.tunnel || target.autoConfigScript || name != serverName_ || port != serverPort_;
 }
 
 void ProxyConnection::ServerFor(const RequestTarget& target, std::string& name, int& port) const {

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "platform/ascii_text.h"
+#include "proxy/autoconfig_script.h"
 
 namespace proxy {
 namespace {
@@ -87,6 +88,36 @@ void AddVia(HeaderLines& lines, std::string_view viaName) {
     line.reserve(viaName.size() + 11);
     line.append("Via: 1.1 ").append(viaName).append("\r\n");
     lines.push_back(std::move(line));
+}
+
+bool NamesThisProxy(const std::string& host, int port, const RequestOptions& options) {
+    if (options.ownPort == 0 || port != options.ownPort) return false;
+    return host == "127.0.0.1" ||
+           (!options.ownName.empty() && platform::EqualsNoCase(host, std::string(options.ownName)));
+}
+
+// A GET or HEAD for the proxy's script, addressed to the proxy itself; sets the target's host
+// and port to the proxy's. The Host field decides for a bare path.
+bool AsksForOwnScript(RequestTarget& target, const HeaderLines& lines,
+                      const RequestOptions& options) {
+    if (target.tunnel || target.secure || !IsAutoConfigScriptPath(target.path)) return false;
+    if (!platform::EqualsNoCase(target.method, "get") &&
+        !platform::EqualsNoCase(target.method, "head")) {
+        return false;
+    }
+    std::string host = target.host;
+    int port = target.port;
+    if (host.empty()) {
+        const size_t field = FindField(lines, "host");
+        if (field == std::string::npos ||
+            !SplitHostAndPort(FieldValue(lines[field]), 80, host, port)) {
+            return false;
+        }
+    }
+    if (!NamesThisProxy(host, port, options)) return false;
+    target.host = host;
+    target.port = port;
+    return true;
 }
 
 }  // namespace
@@ -276,6 +307,20 @@ bool RequestReader::StartRequest(std::string& header, const RequestOptions& opti
     }
     if (!options.viaName.empty() && ViaNames(lines, options.viaName)) {
         return Refuse(Refusal::kLoop);
+    }
+    if (AsksForOwnScript(target, lines, options)) {
+        const BodyFraming framing = ReadBodyFraming(lines);
+        if (framing.kind != BodyKind::kNone &&
+            (framing.kind != BodyKind::kLength || framing.length != 0)) {
+            return Refuse(Refusal::kBadRequest);
+        }
+        target.autoConfigScript = true;
+        Piece piece;
+        piece.startsRequest = true;
+        piece.target = std::move(target);
+        out.push_back(std::move(piece));
+        state_ = State::kHeader;
+        return true;
     }
     if (target.host.empty()) {
         // A bare path names the host of the previous request on this connection.

@@ -21,6 +21,9 @@ struct RequestTarget {
     Refusal refusal = Refusal::kNone;
     bool tunnel = false;  // CONNECT host:port
     bool secure = false;  // an absolute https:// URL
+    // The proxy's own automatic configuration script, answered by the proxy: host and port are
+    // the proxy's, the reader passes no bytes of it on.
+    bool autoConfigScript = false;
     std::string method, path, version;
     std::string host;  // empty for a bare path: the previous request's host is meant
     int port = 80;
@@ -46,6 +49,10 @@ struct RequestOptions {
     // request gets "Via: 1.1 <viaName>", and one that already names it is refused as a loop.
     // Empty: no Via is added or checked.
     std::string_view viaName;
+    // The proxy's own address, where it serves its automatic configuration script: 127.0.0.1 or
+    // ownName (any case) with ownPort. 0: the script is never recognised.
+    int ownPort = 0;
+    std::string_view ownName;
 };
 
 // Cuts the bytes a browser sends into requests. Each request's own framing (Content-Length or a
@@ -55,7 +62,9 @@ struct RequestOptions {
 // Transfer-Encoding whose last coding is not chunked. So is an https:// URL, which this proxy
 // would fetch in plain text, unless a gateway takes it. Without a gateway, the fields meant for
 // the proxy (Proxy-Authorization, Proxy-Connection, Keep-Alive, TE and those the Connection
-// fields name) never reach the site.
+// fields name) never reach the site. A GET or HEAD for the proxy's own script, in origin form
+// with a Host naming the proxy or as an absolute URL to it, becomes a piece marked
+// autoConfigScript, without bytes; such a request with a body is refused.
 class RequestReader {
   public:
     // A run of bytes for the server. A piece that starts a request carries its target and its

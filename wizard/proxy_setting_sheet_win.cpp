@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "browsers/windows_family.h"
 #include "core/app_state.h"
 #include "core/language_dialog_win.h"
 #include "res/resource.h"
@@ -30,6 +31,7 @@ CProxySettingSheet::CProxySettingSheet(bool setMode, BrowserConfigState& config,
 CProxySettingSheet::CProxySettingSheet(bool setMode, shell::AppContext& app)
     : CProxySettingSheet(setMode, app.browserConfig, app.state, app.MainLook()) {
     context_.wizard.filterSecurePages = app.settings.FilterSecurePages != 0 ? 1 : 0;
+    context_.wizard.ieTarget = IeProxyTargetFor(app.settings, RunningWindowsFamily());
 }
 
 INT_PTR CProxySettingSheet::Run(HWND owner) {

@@ -26,7 +26,8 @@ class CProxySettingSheet : public platform::PropertySheet {
     CProxySettingSheet(bool setMode, BrowserConfigState& config, core::AppState& state,
                        platform::Look* look);
     // The same on the application's browser state and state, with its main look; set mode
-    // points https at the proxy too while the settings filter secure pages.
+    // points https at the proxy too while the settings filter secure pages, and Internet
+    // Explorer as the settings and the running system say.
     CProxySettingSheet(bool setMode, shell::AppContext& app);
 
     // Runs the wizard modally over owner. Finish sets or resets the chosen browsers and

@@ -162,7 +162,7 @@ configure_ie() {
 check "the wizard configures Internet Explorer's LAN settings" configure_ie
 kp_probe box "$idyes" 3000 || true
 check "Internet Explorer points at the proxy" \
-    test "$(reg_value "$ie_key" ProxyServer)" = 'REG_SZ    http=KorvoPopupKiller:8100'
+    test "$(reg_value "$ie_key" ProxyServer)" = 'REG_SZ    http=KorvoPopupKiller:8100;https=KorvoPopupKiller:8100'
 check "the hosts file names the proxy host" grep -q KorvoPopupKiller "$hosts"
 check "and still holds the user's lines" grep -qF intranet.corp.example "$hosts"
 # Installed again over the running program: it is asked to end first, and Internet Explorer's

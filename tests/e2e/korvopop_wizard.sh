@@ -91,8 +91,8 @@ check "the question to switch catching on is answered Yes" answer "$idyes"
 until_file_has "$opera/profile/opera6.ini" KorvoPopupKiller 5000 || true
 
 check "Internet Explorer's ProxyEnable is 1" test "$(ie_value ProxyEnable)" = 0x1
-check "and its ProxyServer http=KorvoPopupKiller:8100" \
-    test "$(ie_value ProxyServer)" = "http=KorvoPopupKiller:8100"
+check "and its ProxyServer names it for http and https" \
+    test "$(ie_value ProxyServer)" = "http=KorvoPopupKiller:8100;https=KorvoPopupKiller:8100"
 user_js_set() {
     grep -qF 'user_pref("network.proxy.http", "KorvoPopupKiller");' "$profile/user.js" &&
         grep -qF 'user_pref("network.proxy.http_port", 8100);' "$profile/user.js" &&

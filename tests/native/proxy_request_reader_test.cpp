@@ -63,11 +63,8 @@ struct Outcome {
 };
 
 Outcome ReadInPieces(const std::string& bytes, const std::vector<size_t>& cuts,
-                     bool viaGateway = false, std::string_view viaName = {}) {
+                     const proxy::RequestOptions& options) {
     RequestReader reader;
-    proxy::RequestOptions options;
-    options.viaGateway = viaGateway;
-    options.viaName = viaName;
     Outcome outcome;
     size_t from = 0;
     std::vector<size_t> ends = cuts;
@@ -80,7 +77,8 @@ Outcome ReadInPieces(const std::string& bytes, const std::vector<size_t>& cuts,
             if (piece.startsRequest) {
                 outcome.stream += "<" + piece.target.host + ":" +
                                   std::to_string(piece.target.port) +
-                                  (piece.target.tunnel ? " tunnel" : "") + ">";
+                                  (piece.target.tunnel ? " tunnel" : "") +
+                                  (piece.target.autoConfigScript ? " script" : "") + ">";
             }
             outcome.stream += piece.bytes;
         }
@@ -91,6 +89,14 @@ Outcome ReadInPieces(const std::string& bytes, const std::vector<size_t>& cuts,
         from = end;
     }
     return outcome;
+}
+
+Outcome ReadInPieces(const std::string& bytes, const std::vector<size_t>& cuts,
+                     bool viaGateway = false, std::string_view viaName = {}) {
+    proxy::RequestOptions options;
+    options.viaGateway = viaGateway;
+    options.viaName = viaName;
+    return ReadInPieces(bytes, cuts, options);
 }
 
 std::string Repeat(const std::string& text, int times) {
@@ -278,6 +284,65 @@ TEST(RequestReader, ViaNamesThisProxyAndALoopIsRefused) {
           "CONNECT a.test:443 HTTP/1.1\r\nVia: 1.1 KorvoPopupKiller:8100\r\n\r\n"}) {
         EXPECT_EQ(ReadInPieces(looped, {}, true, self).refusal, Refusal::kLoop) << looped;
     }
+}
+
+// A browser set to the proxy's automatic configuration script asks the proxy itself for it, in
+// origin form; the proxy answers it and passes nothing on. Anything else with a bare path still
+// needs an earlier request's host.
+TEST(RequestReader, RecognisesARequestForTheProxysOwnScriptWhateverTheReads) {
+    proxy::RequestOptions options;
+    options.ownPort = 8100;
+    options.ownName = "KorvoPopupKiller";
+    options.viaName = "KorvoPopupKiller:8100";
+    const std::vector<ReaderCase> cases = {
+        {"origin form with the loopback address",
+         "GET /korvo-proxy.pac HTTP/1.1\r\nHost: 127.0.0.1:8100\r\nAccept: */*\r\n\r\n",
+         "<127.0.0.1:8100 script>"},
+        {"with the proxy's name in any case, and a query",
+         "GET /korvo-proxy.pac?v=2 HTTP/1.1\r\nHost: korvopopupkiller:8100\r\n\r\n",
+         "<korvopopupkiller:8100 script>"},
+        {"HEAD, and an empty length",
+         "HEAD /korvo-proxy.pac HTTP/1.0\r\nHost: 127.0.0.1:8100\r\n"
+         "Content-Length: 0\r\n\r\n",
+         "<127.0.0.1:8100 script>"},
+        {"an absolute URL to the proxy itself",
+         "GET http://127.0.0.1:8100/korvo-proxy.pac HTTP/1.1\r\nHost: x\r\n\r\n",
+         "<127.0.0.1:8100 script>"},
+        {"a site's file of that name is the site's",
+         "GET http://a.test/korvo-proxy.pac HTTP/1.1\r\n\r\n",
+         "<a.test:80>GET /korvo-proxy.pac HTTP/1.1\r\nHost: a.test\r\n"
+         "Via: 1.1 KorvoPopupKiller:8100\r\n\r\n"},
+        {"and so is one after a site's request on the same connection",
+         "GET http://a.test/ HTTP/1.1\r\n\r\nGET /korvo-proxy.pac HTTP/1.1\r\nHost: a.test\r\n\r\n",
+         "<a.test:80>GET / HTTP/1.1\r\nHost: a.test\r\nVia: 1.1 KorvoPopupKiller:8100\r\n\r\n"
+         "<a.test:80>GET /korvo-proxy.pac HTTP/1.1\r\nHost: a.test\r\n"
+         "Via: 1.1 KorvoPopupKiller:8100\r\n\r\n"},
+        {"another port is not this proxy",
+         "GET /korvo-proxy.pac HTTP/1.1\r\nHost: 127.0.0.1:8101\r\n\r\n", "", Refusal::kBadRequest},
+        {"a Host without the port is not this proxy",
+         "GET /korvo-proxy.pac HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n", "", Refusal::kBadRequest},
+        {"another path is no script",
+         "GET /korvo-proxy.pacx HTTP/1.1\r\nHost: 127.0.0.1:8100\r\n\r\n", "",
+         Refusal::kBadRequest},
+        {"a request for the script with a body is refused",
+         "POST /korvo-proxy.pac HTTP/1.1\r\nHost: 127.0.0.1:8100\r\nContent-Length: 2\r\n\r\nab",
+         "", Refusal::kBadRequest},
+        {"so is a GET with one",
+         "GET /korvo-proxy.pac HTTP/1.1\r\nHost: 127.0.0.1:8100\r\nContent-Length: 2\r\n\r\nab", "",
+         Refusal::kBadRequest},
+    };
+    for (const ReaderCase& c : cases) {
+        const Outcome expected{c.stream, c.refusal};
+        EXPECT_TRUE(ReadInPieces(c.bytes, {}, options) == expected) << c.name;
+        for (size_t cut = 1; cut < c.bytes.size(); ++cut) {
+            ASSERT_TRUE(ReadInPieces(c.bytes, {cut}, options) == expected)
+                << c.name << ", cut at " << cut;
+        }
+    }
+    // Without the proxy's own address the script is never recognised.
+    EXPECT_EQ(
+        ReadInPieces("GET /korvo-proxy.pac HTTP/1.1\r\nHost: 127.0.0.1:8100\r\n\r\n", {}).refusal,
+        Refusal::kBadRequest);
 }
 
 // A browser shows a reply only when its header ends and its length is right.

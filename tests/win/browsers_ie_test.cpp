@@ -1,6 +1,8 @@
 // Internet Explorer's proxy against the registry and WinINet of the test prefix. WinINet here
 // writes no Connections values, so the tests lay those out themselves.
 #include <gtest/gtest.h>
+#include <windows.h>
+#include <wininet.h>
 
 #include <map>
 
@@ -19,6 +21,12 @@ class BrowsersIe : public ::testing::Test {
         DeleteKeyTree(HKEY_CURRENT_USER, kProxySettingKey);
         SetDword(kInternetSettingsKey, "ProxyEnable", 0);
         SetValue(kInternetSettingsKey, "ProxyServer", 0, "");
+        SetValue(kInternetSettingsKey, "AutoConfigURL", 0, "");
+        INTERNET_PER_CONN_OPTIONA option;
+        option.dwOption = INTERNET_PER_CONN_AUTOCONFIG_URL;
+        option.Value.pszValue = const_cast<char*>("");
+        INTERNET_PER_CONN_OPTION_LISTA list = {sizeof(list), nullptr, 1, 0, &option};
+        InternetSetOptionA(nullptr, INTERNET_OPTION_PER_CONNECTION_OPTION, &list, sizeof(list));
     }
     void TearDown() override { SetUp(); }
 
@@ -29,6 +37,16 @@ class BrowsersIe : public ::testing::Test {
         value[12] = static_cast<char>(proxy.size());
         SetValue(kConnectionsKey, name, REG_BINARY,
                  value + proxy + std::string("\x05\0\0\0local", 9) + std::string(padding, '\0'));
+    }
+
+    // A connection pointed at an automatic configuration script, as WinINet lays it out.
+    static void AddScriptConnection(const std::string& name, char flags, const std::string& url) {
+        std::string value(16, '\0');
+        value[8] = flags;
+        SetValue(kConnectionsKey, name, REG_BINARY,
+                 value + std::string("\x05\0\0\0local", 9) +
+                     std::string(1, static_cast<char>(url.size())) + std::string(3, '\0') + url +
+                     std::string(32, '\0'));
     }
 
     static std::map<std::string, int> Disabled(const InternetExplorerConnections& list) {
@@ -125,6 +143,83 @@ TEST_F(BrowsersIe, DialUpFlagDropsWithTheLastConfiguredConnection) {
     EXPECT_EQ(ReadFlag(kDialUpFlag), "0");
     EXPECT_EQ(ReadFlag(kLanFlag), "0");
     EXPECT_TRUE(boxes.Shown().empty());
+}
+
+TEST_F(BrowsersIe, WithSecurePagesTheLanNamesTheProxyForHttpsTooAndResetTakesBothOut) {
+    RecordedBoxes boxes;
+    WizardState wizard;
+    wizard.lanChosen = 1;
+    wizard.ieTarget.secure = true;
+    BrowserConfigState state;
+    SetInternetExplorerProxy(wizard, state);
+    EXPECT_EQ(ReadValue(kInternetSettingsKey, "ProxyEnable"), "1");
+    EXPECT_EQ(ReadValue(kInternetSettingsKey, "ProxyServer"), kIeSecureProxyServer);
+    EXPECT_EQ(IsInternetExplorerConfigured(), 1);
+    ResetInternetExplorerProxy(wizard, state);
+    EXPECT_EQ(ReadValue(kInternetSettingsKey, "ProxyEnable"), "0");
+    EXPECT_EQ(IsInternetExplorerConfigured(), 0);
+
+    // What the user added for other protocols stays in use after a reset.
+    ASSERT_TRUE(SetConnectionOptions(
+        nullptr, "ftp=files.example:21;http=KorvoPopupKiller:8100;https=KorvoPopupKiller:8100"));
+    EXPECT_EQ(IsInternetExplorerConfigured(), 0);  // not one of the two forms
+    ASSERT_TRUE(DisableConnectionProxy(nullptr));
+    EXPECT_EQ(ReadValue(kInternetSettingsKey, "ProxyEnable"), "1");
+    EXPECT_EQ(ReadValue(kInternetSettingsKey, "ProxyServer"), "ftp=files.example:21");
+    // A server string of the user's alone is left as it is, only switched off.
+    ASSERT_TRUE(DisableConnectionProxy(nullptr));
+    EXPECT_EQ(ReadValue(kInternetSettingsKey, "ProxyEnable"), "0");
+    EXPECT_EQ(ReadValue(kInternetSettingsKey, "ProxyServer"), "ftp=files.example:21");
+    EXPECT_TRUE(boxes.Shown().empty());
+}
+
+TEST_F(BrowsersIe, OnVistaAndLaterTheLanGetsTheProxysScriptAndResetRemovesIt) {
+    RecordedBoxes boxes;
+    SetString(kInternetSettingsKey, "ProxyServer", "users.proxy:3128");
+    WizardState wizard;
+    wizard.lanChosen = 1;
+    wizard.ieTarget = {true, true, 8123};
+    BrowserConfigState state;
+    SetInternetExplorerProxy(wizard, state);
+    EXPECT_EQ(ReadValue(kInternetSettingsKey, "AutoConfigURL"),
+              "http://127.0.0.1:8123/korvo-proxy.pac");
+    // No fixed server beside it: a browser that cannot fetch the script goes directly.
+    EXPECT_EQ(ReadValue(kInternetSettingsKey, "ProxyEnable"), "0");
+    EXPECT_EQ(ReadValue(kInternetSettingsKey, "ProxyServer"), "users.proxy:3128");
+    EXPECT_EQ(ReadValue(kInternetSettingsKey, "ProxyHttp1.1"), "1");
+    EXPECT_EQ(ReadFlag(kLanFlag), "1");
+    EXPECT_EQ(state.lanIsConfigured, 1);
+    EXPECT_EQ(IsInternetExplorerConfigured(), 1);
+
+    ResetInternetExplorerProxy(wizard, state);
+    EXPECT_EQ(ReadValue(kInternetSettingsKey, "AutoConfigURL"), "-");
+    EXPECT_EQ(ReadFlag(kLanFlag), "0");
+    EXPECT_EQ(IsInternetExplorerConfigured(), 0);
+
+    // The user's own script is none of the proxy's business.
+    SetString(kInternetSettingsKey, "AutoConfigURL", "http://wpad.example/proxy.pac");
+    EXPECT_EQ(IsInternetExplorerConfigured(), 0);
+    ASSERT_TRUE(DisableConnectionProxy(nullptr));
+    EXPECT_EQ(ReadValue(kInternetSettingsKey, "AutoConfigURL"), "http://wpad.example/proxy.pac");
+    EXPECT_TRUE(boxes.Shown().empty());
+}
+
+TEST_F(BrowsersIe, ADialUpConnectionOnTheProxysScriptUsesTheProxy) {
+    AddScriptConnection("Script", 5, "http://127.0.0.1:8100/korvo-proxy.pac");
+    AddScriptConnection("Script Off", 1, "http://127.0.0.1:8100/korvo-proxy.pac");
+    AddScriptConnection("Other Script", 5, "http://wpad.example/proxy.pac");
+    InternetExplorerConnections set;
+    set.LoadDialUpConnections(true);
+    EXPECT_EQ(Disabled(set),
+              (std::map<std::string, int>{{"Other Script", 0}, {"Script", 1}, {"Script Off", 0}}));
+    EXPECT_EQ(ConnectionUsesProxy("Script"), 1);
+    // The script needs no ProxyEnable: the LAN's fixed server is off.
+    EXPECT_EQ(IsInternetExplorerConfigured(), 1);
+    InternetExplorerConnections marked;
+    marked.LoadUninstallConnections();
+    EXPECT_EQ(marked.configuredCount, 1);
+    SetValue(kConnectionsKey, "Script", 0, "");
+    EXPECT_EQ(IsInternetExplorerConfigured(), 0);
 }
 
 }  // namespace

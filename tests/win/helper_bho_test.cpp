@@ -333,7 +333,24 @@ TEST_F(HelperInstallation, UninstallHookRestoresEachValueAsItWas) {
     EXPECT_EQ(ReadTypedValue("ProxyServer"), "2:67773a3100");
     EXPECT_EQ(ReadTypedValue("ProxyEnable"), "4:00000000");
     EXPECT_EQ(ReadTypedValue("ProxyHttp1.1"), "3:01");
-    for (const char* name : {"ProxyServer", "ProxyEnable", "ProxyHttp1.1"}) {
+
+    // The proxy's script goes and the user's own comes back; a save that never recorded it
+    // leaves what is there.
+    const std::string script = "http://127.0.0.1:8100/korvo-proxy.pac";
+    SetString(kInternetSettings, "AutoConfigURL", script);
+    WriteFile(ini, "[IE Settings]\r\nAutoConfigURL=\r\nAutoConfigURL Type=absent\r\nSaved=1\r\n");
+    EXPECT_EQ(uninstall(nullptr, nullptr, 0), 0);
+    EXPECT_EQ(ReadTypedValue("AutoConfigURL"), "-");
+    SetString(kInternetSettings, "AutoConfigURL", script);
+    WriteFile(ini,
+              "[IE Settings]\r\nAutoConfigURL=http://w/p\r\nAutoConfigURL Type=1\r\nSaved=1\r\n");
+    EXPECT_EQ(uninstall(nullptr, nullptr, 0), 0);
+    EXPECT_EQ(ReadValue(kInternetSettings, "AutoConfigURL"), "http://w/p");
+    SetString(kInternetSettings, "AutoConfigURL", script);
+    WriteFile(ini, "[IE Settings]\r\nProxy=gw:1\r\nSaved=1\r\n");
+    EXPECT_EQ(uninstall(nullptr, nullptr, 0), 0);
+    EXPECT_EQ(ReadValue(kInternetSettings, "AutoConfigURL"), script);
+    for (const char* name : {"ProxyServer", "ProxyEnable", "ProxyHttp1.1", "AutoConfigURL"}) {
         browsers_test::SetValue(kInternetSettings, name, 0, "");
     }
 }
