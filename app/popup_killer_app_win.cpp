@@ -11,10 +11,13 @@
 #include "core/instance_window.h"
 #include "core/language.h"
 #include "core/secure_page_texts.h"
+#include "core/secure_root_folder.h"
 #include "platform/socket.h"
 #include "platform/win/message_box.h"
 #include "platform/win/reg_key.h"
 #include "proxy/blocker.h"
+#include "proxy/diagnostics.h"
+#include "proxy/secure_setup.h"
 #include "proxy/settings.h"
 #include "res/resource.h"
 #include "shell/main_page_win.h"
@@ -173,11 +176,23 @@ void CPopupKillerApp::ReloadSettings() {
     proxy::LoadSettings(settings_);
     proxy::ResolveScriptFile(listener_.context());
     proxy::PrepareBlockerScript(listener_.context());
+    PrepareSecurePagesWhenWanted();
 }
 
 void CPopupKillerApp::SaveSettings() {
     proxy::SaveSettings(settings_);
     proxy::PrepareBlockerScript(listener_.context());
+    PrepareSecurePagesWhenWanted();
+}
+
+void CPopupKillerApp::PrepareSecurePagesWhenWanted() {
+    proxy::ProxyContext& proxyContext = listener_.context();
+    if (settings_.FilterSecurePages.load() == 0 || securePagesTried_) return;
+    securePagesTried_ = true;
+    std::string error;
+    if (!proxy::PrepareSecurePages(proxyContext, core::SecureRootFolder(), error)) {
+        proxy::ReportDiagnostic("Secure pages are tunnelled unfiltered: " + error);
+    }
 }
 
 void CPopupKillerApp::ExitInstance() {

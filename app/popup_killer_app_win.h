@@ -42,6 +42,10 @@ class CPopupKillerApp final : public shell::AppServices {
     HWND CreateInstanceWindow(const std::string& title);
     // Another program asked the program to end (the browser helper, the uninstaller).
     void OnQuitRequest();
+    // With secure pages on, makes the proxy ready for them once: the root, made at first use and
+    // put into the user's store, and the exclusion list. A failure goes to the log; the proxy
+    // then tunnels secure pages as before.
+    void PrepareSecurePagesWhenWanted();
 
     AppState state_;
     proxy::AppSettings settings_;
@@ -52,6 +56,8 @@ class CPopupKillerApp final : public shell::AppServices {
     // Set when the program is asked to end before its main window runs (during the splash or
     // the tray hint): the main window is then not started at all.
     bool quitRequested_ = false;
+    // PrepareSecurePagesWhenWanted ran: the root is opened once per run, whatever came of it.
+    bool securePagesTried_ = false;
 };
 
 }  // namespace core
