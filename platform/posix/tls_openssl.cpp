@@ -342,9 +342,11 @@ std::unique_ptr<OpenSslSession> NewSession(SSL_CTX* context, bool server) {
     return std::make_unique<OpenSslSession>(std::move(ssl), fromPeer, toPeer, server);
 }
 
-// What both sides share: TLS 1.2 or newer, forward-secret AEAD suites, no renegotiation.
+// What both sides share: TLS 1.2 or newer, forward-secret AEAD suites, no renegotiation, and
+// keys of at least 112 bits' strength (RSA 2048), as browsers demand.
 bool ApplyProtocolRules(SSL_CTX* context) {
     SSL_CTX_set_options(context, SSL_OP_NO_RENEGOTIATION);
+    if (SSL_CTX_get_security_level(context) < 2) SSL_CTX_set_security_level(context, 2);
     SSL_CTX_set_info_callback(context, OpenSslSession::NoteAlert);
     return SSL_CTX_set_min_proto_version(context, TLS1_2_VERSION) == 1 &&
            SSL_CTX_set_cipher_list(context, kTls12Suites) == 1;
