@@ -690,8 +690,12 @@ std::unique_ptr<TlsAuthority> OpenTlsAuthority(const std::string& folder, std::s
             error = WithErrors("cannot make the root certificate");
             return nullptr;
         }
-        if (!WriteFileSafely(folder, kRootKeyFile, ToPem(rootKey.get()), 0600, error) ||
-            !WriteFileSafely(folder, kRootFile, ToPem(root.get()), 0644, error)) {
+        if (!WriteFileSafely(folder, kRootKeyFile, ToPem(rootKey.get()), 0600, error)) {
+            return nullptr;
+        }
+        if (!WriteFileSafely(folder, kRootFile, ToPem(root.get()), 0644, error)) {
+            // A key without its root would stop every later start.
+            ::unlink(InFolder(folder, kRootKeyFile).c_str());
             return nullptr;
         }
     }
