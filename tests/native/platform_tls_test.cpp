@@ -318,6 +318,12 @@ TEST_F(Tls, ClientVerifiesSitesAndNamesWhatIsWrongWithThem) {
         const char* name;
         TlsFailure expected;
     };
+    // Options for a site that answers the SNI name with the other host's certificate.
+    const auto bySni = [&f](const char* name) {
+        return std::vector<std::string>{"-servername", name,
+                                        "-cert2",      f.certs("wronghost.pem"),
+                                        "-key2",       f.certs("wronghost-key.pem")};
+    };
     const Case cases[] = {
         {"good", {}, "localhost", TlsFailure::kNone},
         {"good", {}, "127.0.0.1", TlsFailure::kNone},
@@ -325,6 +331,9 @@ TEST_F(Tls, ClientVerifiesSitesAndNamesWhatIsWrongWithThem) {
         {"expired", {}, "localhost", TlsFailure::kExpired},
         {"wronghost", {}, "localhost", TlsFailure::kWrongHost},
         {"good", {}, "127.0.0.2", TlsFailure::kWrongHost},
+        // A name goes to the site as SNI, an address does not.
+        {"good", bySni("localhost"), "localhost", TlsFailure::kWrongHost},
+        {"good", bySni("127.0.0.1"), "127.0.0.1", TlsFailure::kNone},
         {"selfsigned", {}, "127.0.0.1", TlsFailure::kSelfSigned},
         {"unknownca", {}, "localhost", TlsFailure::kUnknownIssuer},
         {"good", {"-tls1", "-cipher", "DEFAULT@SECLEVEL=0"}, "localhost", TlsFailure::kOldProtocol},
