@@ -384,12 +384,13 @@ void ServeOnce(testing_servers::Listener& listener, const platform::TlsLeaf& lea
     }
 }
 
-// `openssl s_client` against our server session: what it printed.
+// `openssl s_client` against our server session: what it printed. It stays a moment after its
+// line is echoed, so that it also reads the session tickets sent after a TLS 1.3 handshake.
 std::string OpenSslClient(const platform::TlsLeaf& leaf, const std::string& options) {
     testing_servers::Listener listener;
     std::thread server([&] { ServeOnce(listener, leaf); });
     const std::string output = RunCommand(
-        "echo hello | timeout 10 openssl s_client -connect 127.0.0.1:" +
+        "(echo hello; sleep 0.2) | timeout 10 openssl s_client -connect 127.0.0.1:" +
         std::to_string(listener.port()) + " -servername localhost -verify_hostname localhost " +
         "-CAfile " + TheFixtures().folder + "/authority/root.pem " + options);
     server.join();
@@ -406,6 +407,15 @@ TEST_F(Tls, ServerOffersHttp11AloneAndNothingOlderThanTls12) {
     EXPECT_NE(h2.find("No ALPN negotiated"), std::string::npos) << h2;
     EXPECT_NE(h2.find("Protocol  : TLSv1.2"), std::string::npos) << h2;
     EXPECT_NE(h2.find("ECDHE-ECDSA-AES"), std::string::npos) << h2;
+
+    // A browser coming back resumes its session instead of a full handshake.
+    const std::string saved = TheFixtures().folder + "/session.pem";
+    for (const char* version : {"-tls1_2", "-tls1_3"}) {
+        SCOPED_TRACE(version);
+        OpenSslClient(*leaf, std::string(version) + " -sess_out " + saved);
+        const std::string again = OpenSslClient(*leaf, std::string(version) + " -sess_in " + saved);
+        EXPECT_NE(again.find("Reused, TLSv1."), std::string::npos) << again;
+    }
 
     for (const char* old : {"-tls1_1 -cipher DEFAULT@SECLEVEL=0", "-tls1_2 -cipher AES128-SHA",
                             "-tls1_2 -cipher ECDHE-ECDSA-AES128-SHA256"}) {
