@@ -342,9 +342,11 @@ std::unique_ptr<OpenSslSession> NewSession(SSL_CTX* context, bool server) {
     return std::make_unique<OpenSslSession>(std::move(ssl), fromPeer, toPeer, server);
 }
 
-// What both sides share: TLS 1.2 or newer, forward-secret AEAD suites, no renegotiation.
+// What both sides share: TLS 1.2 or newer, forward-secret AEAD suites, no renegotiation, and
+// keys of at least 112 bits' strength (RSA 2048), as browsers demand.
 bool ApplyProtocolRules(SSL_CTX* context) {
     SSL_CTX_set_options(context, SSL_OP_NO_RENEGOTIATION);
+    if (SSL_CTX_get_security_level(context) < 2) SSL_CTX_set_security_level(context, 2);
     SSL_CTX_set_info_callback(context, OpenSslSession::NoteAlert);
     return SSL_CTX_set_min_proto_version(context, TLS1_2_VERSION) == 1 &&
            SSL_CTX_set_cipher_list(context, kTls12Suites) == 1;
@@ -688,8 +690,12 @@ std::unique_ptr<TlsAuthority> OpenTlsAuthority(const std::string& folder, std::s
             error = WithErrors("cannot make the root certificate");
             return nullptr;
         }
-        if (!WriteFileSafely(folder, kRootKeyFile, ToPem(rootKey.get()), 0600, error) ||
-            !WriteFileSafely(folder, kRootFile, ToPem(root.get()), 0644, error)) {
+        if (!WriteFileSafely(folder, kRootKeyFile, ToPem(rootKey.get()), 0600, error)) {
+            return nullptr;
+        }
+        if (!WriteFileSafely(folder, kRootFile, ToPem(root.get()), 0644, error)) {
+            // A key without its root would stop every later start.
+            ::unlink(InFolder(folder, kRootKeyFile).c_str());
             return nullptr;
         }
     }

@@ -318,6 +318,12 @@ TEST_F(Tls, ClientVerifiesSitesAndNamesWhatIsWrongWithThem) {
         const char* name;
         TlsFailure expected;
     };
+    // Options for a site that answers the SNI name with the other host's certificate.
+    const auto bySni = [&f](const char* name) {
+        return std::vector<std::string>{"-servername", name,
+                                        "-cert2",      f.certs("wronghost.pem"),
+                                        "-key2",       f.certs("wronghost-key.pem")};
+    };
     const Case cases[] = {
         {"good", {}, "localhost", TlsFailure::kNone},
         {"good", {}, "127.0.0.1", TlsFailure::kNone},
@@ -325,6 +331,9 @@ TEST_F(Tls, ClientVerifiesSitesAndNamesWhatIsWrongWithThem) {
         {"expired", {}, "localhost", TlsFailure::kExpired},
         {"wronghost", {}, "localhost", TlsFailure::kWrongHost},
         {"good", {}, "127.0.0.2", TlsFailure::kWrongHost},
+        // A name goes to the site as SNI, an address does not.
+        {"good", bySni("localhost"), "localhost", TlsFailure::kWrongHost},
+        {"good", bySni("127.0.0.1"), "127.0.0.1", TlsFailure::kNone},
         {"selfsigned", {}, "127.0.0.1", TlsFailure::kSelfSigned},
         {"unknownca", {}, "localhost", TlsFailure::kUnknownIssuer},
         {"good", {"-tls1", "-cipher", "DEFAULT@SECLEVEL=0"}, "localhost", TlsFailure::kOldProtocol},
@@ -355,6 +364,64 @@ TEST_F(Tls, ClientVerifiesSitesAndNamesWhatIsWrongWithThem) {
             EXPECT_FALSE(session->failureDetail().empty());
             EXPECT_TRUE(page.empty());
         }
+    }
+}
+
+// Our server session for one connection accepted on listener, run until it ends.
+void ServeOnce(testing_servers::Listener& listener, const platform::TlsLeaf& leaf) {
+    testing_servers::Socket socket = listener.Accept();
+    auto session = platform::StartTlsServer(leaf);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (socket.valid() && std::chrono::steady_clock::now() < deadline) {
+        std::string bytes, plain, toPeer;
+        if (!socket.ReadSome(&bytes, 100)) break;
+        if (session->Receive(bytes.data(), bytes.size(), plain, toPeer) == TlsState::kOpen &&
+            !plain.empty()) {
+            session->Send(plain.data(), plain.size(), toPeer);
+        }
+        if (!toPeer.empty() && !socket.Send(toPeer)) break;
+        if (session->state() == TlsState::kFailed || session->state() == TlsState::kClosed) break;
+    }
+}
+
+// `openssl s_client` against our server session: what it printed. It stays a moment after its
+// line is echoed, so that it also reads the session tickets sent after a TLS 1.3 handshake.
+std::string OpenSslClient(const platform::TlsLeaf& leaf, const std::string& options) {
+    testing_servers::Listener listener;
+    std::thread server([&] { ServeOnce(listener, leaf); });
+    const std::string output = RunCommand(
+        "(echo hello; sleep 0.2) | timeout 10 openssl s_client -connect 127.0.0.1:" +
+        std::to_string(listener.port()) + " -servername localhost -verify_hostname localhost " +
+        "-CAfile " + TheFixtures().folder + "/authority/root.pem " + options);
+    server.join();
+    return output;
+}
+
+TEST_F(Tls, ServerOffersHttp11AloneAndNothingOlderThanTls12) {
+    auto leaf = authority().IssueLeaf("localhost");
+    ASSERT_TRUE(leaf);
+    const std::string both = OpenSslClient(*leaf, "-alpn h2,http/1.1");
+    EXPECT_NE(both.find("ALPN protocol: http/1.1"), std::string::npos) << both;
+    EXPECT_NE(both.find("Verify return code: 0 (ok)"), std::string::npos) << both;
+    const std::string h2 = OpenSslClient(*leaf, "-alpn h2 -tls1_2");
+    EXPECT_NE(h2.find("No ALPN negotiated"), std::string::npos) << h2;
+    EXPECT_NE(h2.find("Protocol  : TLSv1.2"), std::string::npos) << h2;
+    EXPECT_NE(h2.find("ECDHE-ECDSA-AES"), std::string::npos) << h2;
+
+    // A browser coming back resumes its session instead of a full handshake.
+    const std::string saved = TheFixtures().folder + "/session.pem";
+    for (const char* version : {"-tls1_2", "-tls1_3"}) {
+        SCOPED_TRACE(version);
+        OpenSslClient(*leaf, std::string(version) + " -sess_out " + saved);
+        const std::string again = OpenSslClient(*leaf, std::string(version) + " -sess_in " + saved);
+        EXPECT_NE(again.find("Reused, TLSv1."), std::string::npos) << again;
+    }
+
+    for (const char* old : {"-tls1_1 -cipher DEFAULT@SECLEVEL=0", "-tls1_2 -cipher AES128-SHA",
+                            "-tls1_2 -cipher ECDHE-ECDSA-AES128-SHA256"}) {
+        const std::string refused = OpenSslClient(*leaf, old);
+        EXPECT_NE(refused.find("Cipher is (NONE)"), std::string::npos) << refused;
+        EXPECT_NE(refused.find("alert"), std::string::npos) << old << "\n" << refused;
     }
 }
 
