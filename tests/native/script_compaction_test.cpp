@@ -164,6 +164,22 @@ TEST(ScriptCompaction, ThePreparedScriptStaysWithinTwelveThousandBytes) {
     }
 }
 
+// A script cut anywhere (an open literal, comment, template or bracket) is still compacted
+// without reading past its end, and the cut script keeps every name where its end is unclear.
+TEST(ScriptCompaction, ACutScriptIsCompactedToo) {
+    const std::string script = ShippedScript();
+    for (size_t length = 0; length < script.size(); length += 97) {
+        const std::string compact = CompactScript(script.substr(0, length));
+        EXPECT_LE(compact.size(), length);
+    }
+    const std::string cuts[] = {"function f(longName) { g('a", "function f(longName) { g(`a ${",
+                                "function f(longName) { g(/a", "function f(longName) { /* a",
+                                "function f(longName) { g("};
+    for (const std::string& cut : cuts) {
+        EXPECT_NE(CompactScript(cut).find("longName"), std::string::npos) << cut;
+    }
+}
+
 TEST(ScriptCompaction, TheShippedScriptShrinksAndKeepsItsParts) {
     const std::string script = ShippedScript();
     ASSERT_GT(script.size(), 10000u);
