@@ -18,10 +18,10 @@ class Uninstaller {
     Uninstaller(const Uninstaller&) = delete;
     Uninstaller& operator=(const Uninstaller&) = delete;
 
-    // The whole run, in this order: RemoveSecureRoot (always: a root of trust must not outlive
-    // the product), the application key and its "Proxy Setting" key (nothing more is done when
-    // either is missing), "Path" and "Language", RestoreHostsFile, NotifyTrayProgram,
-    // ResetAllBrowsers. Returns the process exit code, always 0.
+    // The whole run, in this order: the application key and its "Proxy Setting" key (the steps up
+    // to ResetAllBrowsers are left out when either is missing), "Path" and "Language",
+    // RestoreHostsFile, NotifyTrayProgram, ResetAllBrowsers, and last RemoveSecureRoot (always: a
+    // root of trust must not outlive the product). Returns the process exit code, always 0.
     int Run();
 
     // Removes the secure pages' root kept in rootFolder from the user's (and, where allowed,
@@ -55,11 +55,15 @@ class Uninstaller {
     browsers::InternetExplorerConnections connections;
 
   protected:
-    // Posts message 9000 to the top-level window titled trayTitle, when there is one. The
-    // program does not wait for it to end.
+    // Posts message 9000 to the top-level window titled trayTitle, when there is one, and waits
+    // up to kTrayEndWaitMs for its program to end, so that the root's keys are no longer in use
+    // when they are deleted.
     virtual void NotifyTrayProgram();
+    static constexpr int kTrayEndWaitMs = 10000;
 
   private:
+    // Run's steps but the last.
+    void UninstallProduct();
     std::string LanguageFile() const;
 };
 

@@ -38,13 +38,20 @@ class UninstallMessageTexts {
 }  // namespace
 
 int Uninstaller::Run() {
+    UninstallProduct();
+    // Last, once the tray program has ended: while it runs it holds the root's keys open, and
+    // Wine writes a key back into its container when the last handle to it closes.
     RemoveSecureRoot();
+    return 0;
+}
+
+void Uninstaller::UninstallProduct() {
     platform::RegKey appKey;
-    if (appKey.Open(HKEY_CURRENT_USER, core::kAppKeyPath) != ERROR_SUCCESS) return 0;
+    if (appKey.Open(HKEY_CURRENT_USER, core::kAppKeyPath) != ERROR_SUCCESS) return;
     {
         platform::RegKey proxySetting;
         if (proxySetting.Open(HKEY_CURRENT_USER, browsers::kProxySettingKey) != ERROR_SUCCESS) {
-            return 0;
+            return;
         }
     }
     appKey.QueryString("Path", &path, core::kAppStateTextBuffer);
@@ -56,7 +63,6 @@ int Uninstaller::Run() {
     trayTitle = core::InstanceWindowTitle(LanguageFile());
     NotifyTrayProgram();
     ResetAllBrowsers();
-    return 0;
 }
 
 bool Uninstaller::RemoveSecureRoot() {
@@ -80,8 +86,17 @@ bool Uninstaller::RestoreHostsFile() {
 void Uninstaller::NotifyTrayProgram() {
     // An empty title would match any untitled window.
     if (trayTitle.empty()) return;
-    if (HWND tray = FindWindowA(nullptr, trayTitle.c_str())) {
-        PostMessageA(tray, core::kMsgUninstalling, 0, 0);
+    HWND tray = FindWindowA(nullptr, trayTitle.c_str());
+    if (tray == nullptr) return;
+    DWORD processId = 0;
+    GetWindowThreadProcessId(tray, &processId);
+    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, processId);
+    PostMessageA(tray, core::kMsgUninstalling, 0, 0);
+    // What follows must not race the program's own end; a program that does not end in time is
+    // left to end later.
+    if (process != nullptr) {
+        WaitForSingleObject(process, kTrayEndWaitMs);
+        CloseHandle(process);
     }
 }
 

@@ -2,7 +2,10 @@
 // the blocker script the proxy put in suppresses it and marks the title. Prints one JSON line,
 // { title, popups, injected, ms }, for the script that hands the title on to a Wine window.
 //
-//   node korvopop.js --proxy PORT
+//   node korvopop.js --proxy PORT [--secure CERTS --home DIR]
+//
+// With --secure the origin is a secure site with the certificate CERTS/good.pem, and Chromium runs
+// with HOME DIR, whose NSS database trusts the certificates it should.
 'use strict';
 
 const fs = require('fs');
@@ -14,16 +17,24 @@ const { startOrigin } = require('./origin');
 const PAGE = 'popunder-onload.html';
 
 async function main() {
-  const at = process.argv.indexOf('--proxy');
-  const proxyPort = at > 0 ? Number(process.argv[at + 1]) : 0;
-  if (!proxyPort) throw new Error('usage: node korvopop.js --proxy PORT');
+  const option = (name) => {
+    const at = process.argv.indexOf(name);
+    return at > 0 ? process.argv[at + 1] : '';
+  };
+  const proxyPort = Number(option('--proxy'));
+  if (!proxyPort) throw new Error('usage: node korvopop.js --proxy PORT [--secure CERTS --home DIR]');
+  const certs = option('--secure');
+  const tls = certs ? {
+    cert: fs.readFileSync(path.join(certs, 'good.pem')),
+    key: fs.readFileSync(path.join(certs, 'good-key.pem')),
+  } : undefined;
   const started = Date.now();
   // The origin serves the page as it is (/plain/); its script file is only needed for the other
   // prefixes, so an empty stand-in does.
   const scriptPath = path.join(fs.mkdtempSync(path.join(os.tmpdir(), 'korvopop-')), 'blk.js');
   fs.writeFileSync(scriptPath, '<script>%s</script>');
-  const origin = await startOrigin({ scriptPath, wavPath: '' });
-  const browser = await launch(proxyPort);
+  const origin = await startOrigin({ scriptPath, wavPath: '', tls });
+  const browser = await launch(proxyPort, option('--home'));
   try {
     const visit = await openPage(browser, `${origin.url}/plain/${PAGE}`);
     // The marker follows the load event; wait for it at most 5 s.
