@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "platform/socket.h"
+#include "proxy/autoconfig_script.h"
 #include "proxy/fixed_replies.h"
 #include "test_servers.h"
 
@@ -57,8 +58,9 @@ class ProxyRelay : public ::testing::Test {
 };
 
 // Pipelined in one write: a request for a site whose answer is still arriving, then one for
-// another site, a refused one, or one for a site that cannot be reached. The first answer comes
-// whole, and only then what the second request gets.
+// another site, a refused one, one for a site that cannot be reached, or one for the proxy's own
+// automatic configuration script. The first answer comes whole, and only then what the second
+// request gets.
 TEST_F(ProxyRelay, AnswersFollowTheRequestsWhateverSiteEachGoesTo) {
     const std::string first = ImageResponse(Pattern(300000, 'a'));
     const std::string second = ImageResponse("second");
@@ -80,6 +82,9 @@ TEST_F(ProxyRelay, AnswersFollowTheRequestsWhateverSiteEachGoesTo) {
         {Get(other.port(), "/b"), second},
         {"GARBAGE\r\n\r\n", proxy::kBadRequestReply},
         {Get(closedPort, "/"), proxy::kSiteUnreachableReply},
+        // The proxy's own script, answered by the proxy itself.
+        {"GET /korvo-proxy.pac HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(port_) + "\r\n\r\n",
+         proxy::AutoConfigReply(port_, true, false)},
     };
     for (const auto& c : cases) {
         Socket client = Client();

@@ -339,6 +339,12 @@ TEST(RequestReader, RecognisesARequestForTheProxysOwnScriptWhateverTheReads) {
                 << c.name << ", cut at " << cut;
         }
     }
+    // A gateway never gets it: the script is this proxy's.
+    options.viaGateway = true;
+    EXPECT_EQ(
+        ReadInPieces("GET http://127.0.0.1:8100/korvo-proxy.pac HTTP/1.1\r\n\r\n", {}, options)
+            .stream,
+        "<127.0.0.1:8100 script>");
     // Without the proxy's own address the script is never recognised.
     EXPECT_EQ(
         ReadInPieces("GET /korvo-proxy.pac HTTP/1.1\r\nHost: 127.0.0.1:8100\r\n\r\n", {}).refusal,
