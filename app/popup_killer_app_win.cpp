@@ -10,6 +10,7 @@
 #include "core/app_state.h"
 #include "core/instance_window.h"
 #include "core/language.h"
+#include "platform/module_path.h"
 #include "platform/socket.h"
 #include "platform/win/message_box.h"
 #include "platform/win/reg_key.h"
@@ -114,6 +115,8 @@ int CPopupKillerApp::Run() {
 
     AppState& state = context_.state;
     proxy::AppSettings& settings = context_.settings;
+    runTimeFiles_ = RunTimeFilesFor(platform::ProgramDirectory());
+    MakeUserKeyFromDefaults();
     platform::RegKey appKey;
     appKey.Open(HKEY_CURRENT_USER, kAppKeyPath);
     // A missing "FirstRun" counts as an ordinary start, a missing "ShowAtStart" as shown.
@@ -128,7 +131,7 @@ int CPopupKillerApp::Run() {
     context_.appTitle = AppTitle(state);
     browsers::RefreshBrowserConfigState(context_.browserConfig, settings);
     if (!LoadAppState(state)) return 0;
-    if (state.firstRun) browsers::BackupHosts();
+    if (state.firstRun) browsers::BackupHosts(*runTimeFiles_);
     if (state.wizardMessage == "A") {
         context_.startWizard = AskStartupPrompt(context_.browserConfig, state);
     }
@@ -167,14 +170,18 @@ int CPopupKillerApp::Run() {
     return 0;
 }
 
+proxy::RunTimeFiles CPopupKillerApp::Files() const {
+    return runTimeFiles_ ? *runTimeFiles_ : proxy::RunTimeFiles::InProgramFolder();
+}
+
 void CPopupKillerApp::ReloadSettings() {
-    proxy::LoadSettings(settings_);
+    proxy::LoadSettings(settings_, Files());
     proxy::ResolveScriptFile(listener_.context());
     proxy::PrepareBlockerScript(listener_.context());
 }
 
 void CPopupKillerApp::SaveSettings() {
-    proxy::SaveSettings(settings_);
+    proxy::SaveSettings(settings_, Files());
     proxy::PrepareBlockerScript(listener_.context());
 }
 

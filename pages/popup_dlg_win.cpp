@@ -179,11 +179,16 @@ void CPopupDlg::OnSoundClicked() {
     SetModified(true);
 }
 
-// The hosts file switches at once; Cancel does not undo it.
+// The hosts file switches at once; Cancel does not undo it. When the hosts file cannot be
+// written (only an administrator may), the setting and the check box stay as they were.
 void CPopupDlg::OnBannerClicked() {
     const bool blocking = IsItemChecked(IDC_BANNER_BLOCK);
+    if (browsers::ApplyAdBlockHostsFile(blocking) == browsers::HostsSwitch::kNotWritten) {
+        CheckItem(IDC_BANNER_BLOCK, !blocking);
+        ShowMessage(core::texts::kBannerNeedsAdministrator, MB_OK | MB_ICONWARNING);
+        return;
+    }
     app_.settings.BannerBlock = blocking ? 1 : 0;
-    browsers::ApplyAdBlockHostsFile(blocking);
     PostToMainWindow(shell::kMsgBannerChanged);
     SetModified(true);
 }

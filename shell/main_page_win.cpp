@@ -330,12 +330,19 @@ void CMainPage::OnCatchingChanged() {
     popupsPage_.ShowCatching(CatchingOn());
 }
 
+// As the Popups page's check box: a hosts file only an administrator may write leaves the
+// setting, the menu item and the check box as they were.
 void CMainPage::ToggleBlockAds() {
     const bool blocking = app_.settings.BannerBlock == 0;
+    if (browsers::ApplyAdBlockHostsFile(blocking) == browsers::HostsSwitch::kNotWritten) {
+        platform::ShowMessageBox(
+            hwnd_, core::GetLanguageString(app_.state, core::texts::kBannerNeedsAdministrator),
+            app_.appTitle, MB_OK | MB_ICONWARNING);
+        return;
+    }
     app_.settings.BannerBlock = blocking ? 1 : 0;
     popupsPage_.ShowBannerBlock(blocking);
     trayMenu_.CheckBlockAds(blocking);
-    browsers::ApplyAdBlockHostsFile(blocking);
     popupsPage_.SetModified(true);
 }
 

@@ -12,7 +12,8 @@ namespace uninstall {
 
 class Uninstaller {
   public:
-    Uninstaller() = default;
+    // userFolder is the user's folder of the program's files (core::UserFilesFolder).
+    Uninstaller();
     virtual ~Uninstaller() = default;
     Uninstaller(const Uninstaller&) = delete;
     Uninstaller& operator=(const Uninstaller&) = delete;
@@ -22,8 +23,9 @@ class Uninstaller {
     // NotifyTrayProgram, ResetAllBrowsers. Returns the process exit code, always 0.
     int Run();
 
-    // Takes the program's lines out of the hosts file and deletes the backup "mHosts" (see
-    // browsers::RemoveProgramHostsEntries). False when the hosts file could not be rewritten.
+    // Takes the program's lines out of the hosts file and deletes the backup "mHosts" of `path`
+    // and of userFolder (see browsers::RemoveProgramHostsEntries). False when the hosts file
+    // could not be rewritten.
     bool RestoreHostsFile();
 
     // Fills `state`: the five flags of "Proxy Setting", the installed browsers, then the live
@@ -37,6 +39,9 @@ class Uninstaller {
 
     // "Path" of the application key: the installation folder, without a trailing backslash.
     std::string path;
+    // Where the tray program kept its run-time files when it could not write `path`, without a
+    // trailing backslash; "" when there is no such folder.
+    std::string userFolder;
     // "Language", or "English" when it cannot be read.
     std::string language = "English";
     // The tray program's window title from the uninstaller's language file

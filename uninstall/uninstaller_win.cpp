@@ -35,6 +35,8 @@ class UninstallMessageTexts {
 
 }  // namespace
 
+Uninstaller::Uninstaller() : userFolder(core::UserFilesFolder()) {}
+
 int Uninstaller::Run() {
     platform::RegKey appKey;
     if (appKey.Open(HKEY_CURRENT_USER, core::kAppKeyPath) != ERROR_SUCCESS) return 0;
@@ -57,7 +59,7 @@ int Uninstaller::Run() {
 }
 
 bool Uninstaller::RestoreHostsFile() {
-    return browsers::RemoveProgramHostsEntries(path, browsers::kProxyHost);
+    return browsers::RemoveProgramHostsEntries(path, userFolder, browsers::kProxyHost);
 }
 
 void Uninstaller::NotifyTrayProgram() {
