@@ -10,8 +10,10 @@
 #include "core/app_state.h"
 #include "core/instance_window.h"
 #include "core/language.h"
+#include "platform/folders.h"
 #include "platform/module_path.h"
 #include "platform/socket.h"
+#include "platform/win/elevation.h"
 #include "platform/win/message_box.h"
 #include "platform/win/reg_key.h"
 #include "proxy/blocker.h"
@@ -153,7 +155,8 @@ int CPopupKillerApp::Run() {
 
     const std::string hostsMessage = browsers::HostsManualInstructions(
         [&state](const LanguageText& text) { return GetLanguageString(state, text); });
-    if (!browsers::AddHostsEntry("127.0.0.1", settings.PopupIP.Get())) {
+    if (!browsers::AddHostsEntry("127.0.0.1", settings.PopupIP.Get()) &&
+        !ChangeHostsAsAdministrator(browsers::HostsCommand::kAddEntry)) {
         platform::ShowMessageBox(nullptr, hostsMessage, context_.appTitle,
                                  MB_OK | MB_ICONINFORMATION);
     }
@@ -168,6 +171,14 @@ int CPopupKillerApp::Run() {
     }
     ExitInstance();
     return 0;
+}
+
+bool CPopupKillerApp::ChangeHostsAsAdministrator(browsers::HostsCommand command) {
+    constexpr unsigned kElevatedRunLimitMs = 60000;
+    const std::string program = platform::ModuleFilePath("KorvoPop.exe");
+    if (!platform::FileExists(program)) return false;
+    return platform::RunElevatedAndWait(program, browsers::HostsCommandArguments(command),
+                                        kElevatedRunLimitMs) == 0;
 }
 
 proxy::RunTimeFiles CPopupKillerApp::Files() const {

@@ -38,6 +38,9 @@ class CPopupKillerApp final : public shell::AppServices {
     // SaveSettings to Files()'s settings file, then PrepareBlockerScript.
     void SaveSettings() override;
     bool RecreateInstanceMutex() override;
+    // Runs KorvoPop.exe of the program folder elevated with the command (at most 60 s). False
+    // when there is no such program, the user declined or the change failed.
+    bool ChangeHostsAsAdministrator(browsers::HostsCommand command) override;
 
     // Where the run-time files are kept: decided at the start of Run for the program's folder
     // and this user; before that (an object tests drive without Run), the program folder.

@@ -78,6 +78,22 @@ using TextLookup = std::function<std::string(const core::LanguageText& text)>;
 // without separators.
 std::string HostsManualInstructions(TextLookup lookup);
 
+// The hosts file changes that need an administrator's rights on today's systems. The tray
+// program runs itself elevated with HostsCommandArguments to have one done
+// (RunHostsCommand), then ends.
+enum class HostsCommand {
+    kAddEntry,  // AddHostsEntry("127.0.0.1", kProxyHost)
+    kAdsOn,     // ApplyAdBlockHostsFile(true)
+    kAdsOff,    // ApplyAdBlockHostsFile(false)
+};
+
+// The command line of such a run: "/hosts entry", "/hosts ads-on" or "/hosts ads-off".
+std::string HostsCommandArguments(HostsCommand command);
+
+// The command of a command line made by HostsCommandArguments (surrounding white space
+// ignored); false for any other command line, the program's ordinary start among them.
+bool ParseHostsCommand(const std::string& commandLine, HostsCommand* command);
+
 // ---- The files (Windows only) ----
 
 // The system's hosts file path.
@@ -130,5 +146,9 @@ enum class HostsSwitch {
 // file in one step. Nothing changes when the prepared file or an existing hosts file cannot be
 // read, or the file cannot be written; a readable hosts file ends read-only in any case.
 HostsSwitch ApplyAdBlockHostsFile(bool enabled);
+
+// Does command; returns the exit code of its run: 0 when the hosts file holds the result, 1 when
+// not.
+int RunHostsCommand(HostsCommand command);
 
 }  // namespace browsers

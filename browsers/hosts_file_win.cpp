@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include "browsers/browser_state.h"
 #include "browsers/hosts_file.h"
 #include "core/windows_version.h"
 #include "platform/files.h"
@@ -121,6 +122,19 @@ HostsSwitch ApplyAdBlockHostsFile(bool enabled) {
         return prepared ? HostsSwitch::kSwitched : HostsSwitch::kNoPreparedFile;
     }
     return WriteHostsFile(path, switched) ? HostsSwitch::kSwitched : HostsSwitch::kNotWritten;
+}
+
+int RunHostsCommand(HostsCommand command) {
+    switch (command) {
+        case HostsCommand::kAddEntry:
+            return AddHostsEntry("127.0.0.1", kProxyHost) ? 0 : 1;
+        case HostsCommand::kAdsOn:
+        case HostsCommand::kAdsOff:
+            return ApplyAdBlockHostsFile(command == HostsCommand::kAdsOn) == HostsSwitch::kSwitched
+                       ? 0
+                       : 1;
+    }
+    return 1;
 }
 
 }  // namespace browsers
