@@ -162,6 +162,7 @@ int CPopupKillerApp::Run() {
     }
     context_.counterDialog = std::make_unique<shell::CPopupCountDlg>(context_);
     ReloadSettings();
+    if (state.firstRun) SaveRunValue(state.installPath, settings.Startup);
     context_.LoadSkins();
     platform::Dialog::SetDialogColours(RGB(207, 224, 215), RGB(0, 0, 0));
     if (!state.firstRun && state.showAtStart && !quitRequested_) context_.trayHint.Run();

@@ -62,6 +62,11 @@ std::string UserFilesFolder();
 // run-time files for this user: proxy::RunTimeFiles::Decide with UserFilesFolder().
 proxy::RunTimeFiles RunTimeFilesFor(const std::string& programFolder);
 
+// Windows only. Writes the current user's Run value for the start mode (see RunValueFor), as
+// SaveAppState does. Made at each user's first start too, so an installation for everyone,
+// which writes none, starts with Windows for every user whose setting says so.
+void SaveRunValue(const std::string& installPath, int startupMode);
+
 // The Run value's data for a start mode: the program path for mode 2 (start with Windows),
 // otherwise the empty text.
 std::string RunValueFor(const std::string& installPath, int startupMode);

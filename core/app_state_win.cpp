@@ -60,6 +60,12 @@ bool MakeUserKeyFromDefaults() {
     return true;
 }
 
+void SaveRunValue(const std::string& installPath, int startupMode) {
+    platform::RegKey currentVersion;
+    currentVersion.Open(HKEY_CURRENT_USER, kRunKeyParentPath);
+    currentVersion.SetSubKeyString("Run", kRunValueName, RunValueFor(installPath, startupMode));
+}
+
 void SaveAppState(const AppState& state, int startupMode) {
     const char kProgramKey[] = "Korvo Popup Killer";
     platform::RegKey software;
@@ -72,11 +78,7 @@ void SaveAppState(const AppState& state, int startupMode) {
     }
     software.Close();
 
-    platform::RegKey currentVersion;
-    currentVersion.Open(HKEY_CURRENT_USER, kRunKeyParentPath);
-    currentVersion.SetSubKeyString("Run", kRunValueName,
-                                   RunValueFor(state.installPath, startupMode));
-    currentVersion.Close();
+    SaveRunValue(state.installPath, startupMode);
 
     platform::RegKey app;
     app.Open(HKEY_CURRENT_USER, kAppKeyPath);

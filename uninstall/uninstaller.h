@@ -19,8 +19,12 @@ class Uninstaller {
     Uninstaller& operator=(const Uninstaller&) = delete;
 
     // The whole run, in this order: the application key and its "Proxy Setting" key (nothing
-    // is done when either is missing), "Path" and "Language", RestoreHostsFile,
-    // NotifyTrayProgram, ResetAllBrowsers. Returns the process exit code, always 0.
+    // is done when the key has no "Proxy Setting"), "Path" and "Language", RestoreHostsFile,
+    // NotifyTrayProgram, ResetAllBrowsers. A user without the key, uninstalling an installation
+    // for everyone that user never started, has "Path" and "Language" from the machine's
+    // defaults (HKEY_LOCAL_MACHINE, same path): the hosts file, shared by all users, is still
+    // put right. Nothing is done when neither key exists. Returns the process exit code, always
+    // 0.
     int Run();
 
     // Takes the program's lines out of the hosts file and deletes the backup "mHosts" of `path`

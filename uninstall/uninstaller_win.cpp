@@ -39,12 +39,13 @@ Uninstaller::Uninstaller() : userFolder(core::UserFilesFolder()) {}
 
 int Uninstaller::Run() {
     platform::RegKey appKey;
-    if (appKey.Open(HKEY_CURRENT_USER, core::kAppKeyPath) != ERROR_SUCCESS) return 0;
-    {
+    if (appKey.Open(HKEY_CURRENT_USER, core::kAppKeyPath) == ERROR_SUCCESS) {
         platform::RegKey proxySetting;
         if (proxySetting.Open(HKEY_CURRENT_USER, browsers::kProxySettingKey) != ERROR_SUCCESS) {
             return 0;
         }
+    } else if (appKey.Open(HKEY_LOCAL_MACHINE, core::kAppKeyPath, KEY_READ) != ERROR_SUCCESS) {
+        return 0;
     }
     appKey.QueryString("Path", &path, core::kAppStateTextBuffer);
     if (appKey.QueryString("Language", &language, core::kAppStateTextBuffer) != ERROR_SUCCESS) {

@@ -169,6 +169,9 @@ check "that start counted as the first: FirstRun used up" \
     test "$(reg_value "HKCU\\$app_key" FirstRun)" = 'REG_DWORD    0x0'
 check "and the user's hosts file backed up" cmp "$folder/mHosts" "$E2E_TMP/hosts.before"
 check "the tray command shows the main window" kp_show_main_window
+check "the first start wrote the user's own start-with-Windows value" \
+    test "$(reg_value 'HKCU\Software\Microsoft\Windows\CurrentVersion\Run' 'Korvo Popup Killer')" = \
+    'REG_SZ    C:\Program Files\Korvo Popup Killer\KorvoPop.exe'
 click() { kp_probe click "$1" 5000; }
 kp_probe click "$set_proxy" 5000 || true
 # Internet Explorer on the browsers page, its LAN on the connections page, then Finish.

@@ -11,6 +11,7 @@
 #include "browsers/opera.h"
 #include "core/app_state.h"
 #include "core/instance_window.h"
+#include "platform/win/reg_key.h"
 #include "tests/win/browsers_support.h"
 #include "uninstall/uninstaller.h"
 
@@ -143,6 +144,24 @@ TEST_F(UninstallRun, WithoutItsKeysNothingIsTouched) {
         EXPECT_EQ(tray.Received(core::kMsgUninstalling), 0) << missing;
     }
     EXPECT_EQ(ReadValue(core::kAppKeyPath, "Path"), "-");  // nothing was created either
+}
+
+// An installation for everyone that the uninstalling account never started: the machine's key
+// names the folder, and the hosts file, which other accounts' runs changed, still loses the
+// program's lines.
+TEST_F(UninstallRun, MachinesKeyServesAnAccountThatNeverRanTheProgram) {
+    DeleteKeyTree(HKEY_CURRENT_USER, core::kAppKeyPath);
+    platform::RegKey defaults;
+    ASSERT_EQ(defaults.Create(HKEY_LOCAL_MACHINE, core::kAppKeyPath), ERROR_SUCCESS);
+    defaults.SetString("Path", install_);
+    Uninstaller uninstaller;
+    EXPECT_EQ(uninstaller.Run(), 0);
+    defaults.Close();
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, core::kAppKeyPath);
+    EXPECT_EQ(uninstaller.path, install_);
+    EXPECT_EQ(ReadFile(hosts_), kUsers);
+    EXPECT_FALSE(Exists(Folder() + "mHosts"));
+    EXPECT_EQ(ReadValue(core::kAppKeyPath, "Path"), "-");
 }
 
 TEST_F(UninstallRun, HostsFileKeepsTheUsersLines) {
