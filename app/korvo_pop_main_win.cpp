@@ -2,9 +2,15 @@
 #include <windows.h>
 
 #include "app/popup_killer_app_win.h"
+#include "browsers/hosts_file.h"
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+// With a hosts command (the elevated run the program starts of itself) only that is done.
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
     try {
+        browsers::HostsCommand hostsCommand;
+        if (browsers::ParseHostsCommand(commandLine, &hostsCommand)) {
+            return browsers::RunHostsCommand(hostsCommand);
+        }
         core::CPopupKillerApp app;
         return app.Run();
     } catch (...) {

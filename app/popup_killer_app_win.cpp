@@ -12,7 +12,10 @@
 #include "core/language.h"
 #include "core/secure_page_texts.h"
 #include "core/secure_root_folder.h"
+#include "platform/folders.h"
+#include "platform/module_path.h"
 #include "platform/socket.h"
+#include "platform/win/elevation.h"
 #include "platform/win/message_box.h"
 #include "platform/win/reg_key.h"
 #include "proxy/blocker.h"
@@ -118,6 +121,8 @@ int CPopupKillerApp::Run() {
 
     AppState& state = context_.state;
     proxy::AppSettings& settings = context_.settings;
+    runTimeFiles_ = RunTimeFilesFor(platform::ProgramDirectory());
+    MakeUserKeyFromDefaults();
     platform::RegKey appKey;
     appKey.Open(HKEY_CURRENT_USER, kAppKeyPath);
     // A missing "FirstRun" counts as an ordinary start, a missing "ShowAtStart" as shown.
@@ -133,7 +138,7 @@ int CPopupKillerApp::Run() {
     browsers::RefreshBrowserConfigState(context_.browserConfig, settings);
     if (!LoadAppState(state)) return 0;
     ApplySecurePageTexts(state, listener_.context().securePageTexts);
-    if (state.firstRun) browsers::BackupHosts();
+    if (state.firstRun) browsers::BackupHosts(*runTimeFiles_);
     if (state.wizardMessage == "A") {
         context_.startWizard = AskStartupPrompt(context_.browserConfig, state);
     }
@@ -155,12 +160,14 @@ int CPopupKillerApp::Run() {
 
     const std::string hostsMessage = browsers::HostsManualInstructions(
         [&state](const LanguageText& text) { return GetLanguageString(state, text); });
-    if (!browsers::AddHostsEntry("127.0.0.1", settings.PopupIP.Get())) {
+    if (!browsers::AddHostsEntry("127.0.0.1", settings.PopupIP.Get()) &&
+        !ChangeHostsAsAdministrator(browsers::HostsCommand::kAddEntry)) {
         platform::ShowMessageBox(nullptr, hostsMessage, context_.appTitle,
                                  MB_OK | MB_ICONINFORMATION);
     }
     context_.counterDialog = std::make_unique<shell::CPopupCountDlg>(context_);
     ReloadSettings();
+    if (state.firstRun) SaveRunValue(state.installPath, settings.Startup);
     context_.LoadSkins();
     platform::Dialog::SetDialogColours(RGB(207, 224, 215), RGB(0, 0, 0));
     if (!state.firstRun && state.showAtStart && !quitRequested_) context_.trayHint.Run();
@@ -172,15 +179,27 @@ int CPopupKillerApp::Run() {
     return 0;
 }
 
+bool CPopupKillerApp::ChangeHostsAsAdministrator(browsers::HostsCommand command) {
+    constexpr unsigned kElevatedRunLimitMs = 60000;
+    const std::string program = platform::ModuleFilePath("KorvoPop.exe");
+    if (!platform::FileExists(program)) return false;
+    return platform::RunElevatedAndWait(program, browsers::HostsCommandArguments(command),
+                                        kElevatedRunLimitMs) == 0;
+}
+
+proxy::RunTimeFiles CPopupKillerApp::Files() const {
+    return runTimeFiles_ ? *runTimeFiles_ : proxy::RunTimeFiles::InProgramFolder();
+}
+
 void CPopupKillerApp::ReloadSettings() {
-    proxy::LoadSettings(settings_);
+    proxy::LoadSettings(settings_, Files());
     proxy::ResolveScriptFile(listener_.context());
     proxy::PrepareBlockerScript(listener_.context());
     PrepareSecurePagesWhenWanted();
 }
 
 void CPopupKillerApp::SaveSettings() {
-    proxy::SaveSettings(settings_);
+    proxy::SaveSettings(settings_, Files());
     proxy::PrepareBlockerScript(listener_.context());
     PrepareSecurePagesWhenWanted();
 }

@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <optional>
+
 #include "core/app_state.h"
 #include "proxy/listener.h"
 #include "proxy/settings.h"
@@ -30,11 +32,19 @@ class CPopupKillerApp final : public shell::AppServices {
     // What the windows are handed.
     shell::AppContext& Context() { return context_; }
 
-    // LoadSettings, ResolveScriptFile and PrepareBlockerScript, in this order.
+    // LoadSettings, ResolveScriptFile and PrepareBlockerScript, in this order. The settings file
+    // is the one of Files().
     void ReloadSettings() override;
-    // SaveSettings, then PrepareBlockerScript.
+    // SaveSettings to Files()'s settings file, then PrepareBlockerScript.
     void SaveSettings() override;
     bool RecreateInstanceMutex() override;
+    // Runs KorvoPop.exe of the program folder elevated with the command (at most 60 s). False
+    // when there is no such program, the user declined or the change failed.
+    bool ChangeHostsAsAdministrator(browsers::HostsCommand command) override;
+
+    // Where the run-time files are kept: decided at the start of Run for the program's folder
+    // and this user; before that (an object tests drive without Run), the program folder.
+    proxy::RunTimeFiles Files() const;
 
   private:
     static LRESULT CALLBACK InstanceWindowProc(HWND hwnd, UINT message, WPARAM wParam,
@@ -52,6 +62,7 @@ class CPopupKillerApp final : public shell::AppServices {
     // The proxy serves settings_; it stops before they go.
     proxy::ProxyListener listener_{settings_};
     shell::AppContext context_;
+    std::optional<proxy::RunTimeFiles> runTimeFiles_;
     HANDLE instanceMutex_ = nullptr;
     // Set when the program is asked to end before its main window runs (during the splash or
     // the tray hint): the main window is then not started at all.

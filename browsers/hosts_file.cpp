@@ -161,4 +161,41 @@ std::string HostsManualInstructions(TextLookup lookup) {
            lookup(core::texts::kHostsManualEntry);
 }
 
+namespace {
+
+constexpr char kHostsSwitch[] = "/hosts ";
+
+struct NamedHostsCommand {
+    HostsCommand command;
+    const char* name;
+};
+constexpr NamedHostsCommand kHostsCommands[] = {
+    {HostsCommand::kAddEntry, "entry"},
+    {HostsCommand::kAdsOn, "ads-on"},
+    {HostsCommand::kAdsOff, "ads-off"},
+};
+
+}  // namespace
+
+std::string HostsCommandArguments(HostsCommand command) {
+    for (const NamedHostsCommand& named : kHostsCommands) {
+        if (named.command == command) return kHostsSwitch + std::string(named.name);
+    }
+    return "";
+}
+
+bool ParseHostsCommand(const std::string& commandLine, HostsCommand* command) {
+    const size_t first = commandLine.find_first_not_of(" \t");
+    if (first == std::string::npos) return false;
+    const std::string line =
+        commandLine.substr(first, commandLine.find_last_not_of(" \t") - first + 1);
+    for (const NamedHostsCommand& named : kHostsCommands) {
+        if (line == kHostsSwitch + std::string(named.name)) {
+            *command = named.command;
+            return true;
+        }
+    }
+    return false;
+}
+
 }  // namespace browsers

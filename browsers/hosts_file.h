@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/language_texts.h"
+#include "proxy/run_time_files.h"
 
 namespace browsers {
 
@@ -77,6 +78,22 @@ using TextLookup = std::function<std::string(const core::LanguageText& text)>;
 // without separators.
 std::string HostsManualInstructions(TextLookup lookup);
 
+// The hosts file changes that need an administrator's rights on today's systems. The tray
+// program runs itself elevated with HostsCommandArguments to have one done
+// (RunHostsCommand), then ends.
+enum class HostsCommand {
+    kAddEntry,  // AddHostsEntry("127.0.0.1", kProxyHost)
+    kAdsOn,     // ApplyAdBlockHostsFile(true)
+    kAdsOff,    // ApplyAdBlockHostsFile(false)
+};
+
+// The command line of such a run: "/hosts entry", "/hosts ads-on" or "/hosts ads-off".
+std::string HostsCommandArguments(HostsCommand command);
+
+// The command of a command line made by HostsCommandArguments (surrounding white space
+// ignored); false for any other command line, the program's ordinary start among them.
+bool ParseHostsCommand(const std::string& commandLine, HostsCommand* command);
+
 // ---- The files (Windows only) ----
 
 // The system's hosts file path.
@@ -96,26 +113,42 @@ bool HostsContains(const std::string& name);
 // contains the host. The file ends read-only.
 bool AddHostsEntry(const std::string& address, const std::string& host);
 
-// Copies the hosts file to "mHosts" in the program folder, through a temporary file moved over
-// it in one step. Skipped (false) when the program folder cannot be written; an existing
-// "mHosts" is never replaced by an empty or missing hosts file.
-bool BackupHosts();
+// The hosts backup's name among the program's run-time files.
+constexpr char kHostsBackupName[] = "mHosts";
+
+// Copies the hosts file to files.WritePath("mHosts"), through a temporary file moved over it in
+// one step. Skipped (false) when that folder cannot be written; an existing "mHosts" is never
+// replaced by an empty or missing hosts file.
+bool BackupHosts(const proxy::RunTimeFiles& files = proxy::RunTimeFiles::InProgramFolder());
 
 // Takes the program's lines out of the hosts file (RemoveProgramHostsLines with "mHosts",
 // "hostse" and "hostsd" of programFolder, which ends without a backslash; an empty folder gives
 // none of the three, so only the proxy's entry goes), replacing the file in one step, and leaves
-// it read-only (kHostsReadOnlyAttributes). "mHosts" is deleted once the hosts file holds the
-// result. A backup that exists but cannot be read is kept, and the prepared files are then not
-// consulted either: without the user's earlier lines, only the proxy's entry goes. A missing
-// hosts file stays missing. Returns false, keeping "mHosts" and the hosts file as they are, when
-// the hosts file cannot be read or replaced.
-bool RemoveProgramHostsEntries(const std::string& programFolder, const std::string& proxyHost);
+// it read-only (kHostsReadOnlyAttributes). The backup is userFolder's "mHosts" when there is one
+// (the program kept its files there, see proxy::RunTimeFiles), else programFolder's; userFolder
+// also ends without a backslash and may be empty. Every "mHosts" of the two folders is deleted
+// once the hosts file holds the result. A backup that exists but cannot be read is kept, and the
+// prepared files are then not consulted either: without the user's earlier lines, only the
+// proxy's entry goes. A missing hosts file stays missing. Returns false, keeping the backups and
+// the hosts file as they are, when the hosts file cannot be read or replaced.
+bool RemoveProgramHostsEntries(const std::string& programFolder, const std::string& userFolder,
+                               const std::string& proxyHost);
+
+// What switching ad blocking did to the hosts file.
+enum class HostsSwitch {
+    kSwitched,        // the hosts file holds the switched content
+    kNoPreparedFile,  // "hostse"/"hostsd" or the hosts file could not be read: nothing changed
+    kNotWritten,      // the hosts file could not be replaced (an administrator's file): unchanged
+};
 
 // Switches the hosts file to "hostse" (enabled) or "hostsd" of the program folder, keeping the
 // user's own lines and the proxy's entry (see SwitchPreparedHosts). The new content replaces the
 // file in one step. Nothing changes when the prepared file or an existing hosts file cannot be
-// read; a readable hosts file ends read-only in any case. Returns true when the hosts file holds
-// the switched content.
-bool ApplyAdBlockHostsFile(bool enabled);
+// read, or the file cannot be written; a readable hosts file ends read-only in any case.
+HostsSwitch ApplyAdBlockHostsFile(bool enabled);
+
+// Does command; returns the exit code of its run: 0 when the hosts file holds the result, 1 when
+// not.
+int RunHostsCommand(HostsCommand command);
 
 }  // namespace browsers

@@ -1,8 +1,10 @@
 #include <windows.h>
 
+#include "browsers/browser_state.h"
 #include "browsers/hosts_file.h"
 #include "core/windows_version.h"
 #include "platform/files.h"
+#include "platform/folders.h"
 #include "platform/module_path.h"
 
 namespace browsers {
@@ -48,33 +50,42 @@ bool AddHostsEntry(const std::string& address, const std::string& host) {
     return HostsContains(host);
 }
 
-bool BackupHosts() {
+bool BackupHosts(const proxy::RunTimeFiles& files) {
     std::string content;
     platform::FileRead read = platform::ReadWholeFile(GetHostsPath(), kMaxHostsFileSize, &content);
-    const std::string backup = platform::ModuleFilePath("mHosts");
+    const std::string backup = files.WritePath(kHostsBackupName);
     bool backupExists = GetFileAttributesA(backup.c_str()) != INVALID_FILE_ATTRIBUTES;
     if (read == platform::FileRead::kUnreadable) return false;
     if (backupExists && content.empty()) return false;
     return platform::ReplaceFileContent(backup, content);
 }
 
-bool RemoveProgramHostsEntries(const std::string& programFolder, const std::string& proxyHost) {
+bool RemoveProgramHostsEntries(const std::string& programFolder, const std::string& userFolder,
+                               const std::string& proxyHost) {
     const std::string path = GetHostsPath();
-    const std::string backupPath = programFolder + "\\mHosts";
     std::string current;
     platform::FileRead hosts = platform::ReadWholeFile(path, kMaxHostsFileSize, &current);
     if (hosts == platform::FileRead::kUnreadable) return false;
+    auto inFolder = [](const std::string& folder, const char* name) {
+        return folder.empty() ? std::string() : folder + "\\" + name;
+    };
+    const std::string programBackup = inFolder(programFolder, kHostsBackupName);
+    const std::string userBackup = inFolder(userFolder, kHostsBackupName);
+    const std::string backupPath =
+        !userBackup.empty() && platform::FileExists(userBackup) ? userBackup : programBackup;
     // The prepared files count only beside a readable (or absent) backup: without the user's
     // earlier lines to spare, only the proxy's entry goes. Then "mHosts" is kept as well.
     std::string backup;
     const bool backupUsable =
-        !programFolder.empty() && platform::ReadWholeFile(backupPath, kMaxHostsFileSize, &backup) !=
-                                      platform::FileRead::kUnreadable;
+        !backupPath.empty() && platform::ReadWholeFile(backupPath, kMaxHostsFileSize, &backup) !=
+                                   platform::FileRead::kUnreadable;
     if (hosts == platform::FileRead::kRead) {
         std::vector<std::string> prepared(2);
-        if (backupUsable) {
-            platform::ReadWholeFile(programFolder + "\\hostse", kMaxHostsFileSize, &prepared[0]);
-            platform::ReadWholeFile(programFolder + "\\hostsd", kMaxHostsFileSize, &prepared[1]);
+        if (backupUsable && !programFolder.empty()) {
+            platform::ReadWholeFile(inFolder(programFolder, "hostse"), kMaxHostsFileSize,
+                                    &prepared[0]);
+            platform::ReadWholeFile(inFolder(programFolder, "hostsd"), kMaxHostsFileSize,
+                                    &prepared[1]);
         }
         const std::string cleaned = RemoveProgramHostsLines(current, backup, prepared, proxyHost);
         if (cleaned != current) {
@@ -84,17 +95,22 @@ bool RemoveProgramHostsEntries(const std::string& programFolder, const std::stri
         }
     }
     if (backupUsable) {
-        SetFileAttributesA(backupPath.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileA(backupPath.c_str());
+        // A copy left in the other folder (the program folder became writable or stopped being
+        // so between runs) is as stale as the one used.
+        for (const std::string& copy : {programBackup, userBackup}) {
+            if (copy.empty()) continue;
+            SetFileAttributesA(copy.c_str(), FILE_ATTRIBUTE_NORMAL);
+            DeleteFileA(copy.c_str());
+        }
     }
     return true;
 }
 
-bool ApplyAdBlockHostsFile(bool enabled) {
+HostsSwitch ApplyAdBlockHostsFile(bool enabled) {
     const std::string path = GetHostsPath();
     std::string current, target, other;
     platform::FileRead hosts = platform::ReadWholeFile(path, kMaxHostsFileSize, &current);
-    if (hosts == platform::FileRead::kUnreadable) return false;
+    if (hosts == platform::FileRead::kUnreadable) return HostsSwitch::kNoPreparedFile;
     bool prepared =
         platform::ReadWholeFile(platform::ModuleFilePath(enabled ? "hostse" : "hostsd"),
                                 kMaxHostsFileSize, &target) == platform::FileRead::kRead &&
@@ -103,9 +119,22 @@ bool ApplyAdBlockHostsFile(bool enabled) {
     const std::string switched = prepared ? SwitchPreparedHosts(current, target, other) : current;
     if (switched == current) {
         if (hosts == platform::FileRead::kRead) SetHostsAttributes(path, true);
-        return prepared;
+        return prepared ? HostsSwitch::kSwitched : HostsSwitch::kNoPreparedFile;
     }
-    return WriteHostsFile(path, switched);
+    return WriteHostsFile(path, switched) ? HostsSwitch::kSwitched : HostsSwitch::kNotWritten;
+}
+
+int RunHostsCommand(HostsCommand command) {
+    switch (command) {
+        case HostsCommand::kAddEntry:
+            return AddHostsEntry("127.0.0.1", kProxyHost) ? 0 : 1;
+        case HostsCommand::kAdsOn:
+        case HostsCommand::kAdsOff:
+            return ApplyAdBlockHostsFile(command == HostsCommand::kAdsOn) == HostsSwitch::kSwitched
+                       ? 0
+                       : 1;
+    }
+    return 1;
 }
 
 }  // namespace browsers

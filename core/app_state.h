@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "proxy/run_time_files.h"
+
 namespace core {
 
 constexpr char kAppKeyPath[] = "Software\\Korvo Popup Killer";
@@ -36,11 +38,34 @@ struct AppState {
 // is.
 bool LoadAppState(AppState& state);
 
+// Windows only. The user's first start of an installation made for everyone: when the current
+// user's application key has no "Path" yet and HKEY_LOCAL_MACHINE's key of the same path holds
+// the installation's defaults ("Path", "Install Path", "Language", "User Wav Path"), the user's
+// key is made from them, with "Blocked Popups" "0", "FirstRun" 1 and "ShowAtStart" 1 as the
+// installer writes them for its own user; a count of caught pop-ups already there is kept. Returns
+// whether the user's key was made; false also when there are no defaults (an installation for
+// one user, or no installation), and LoadAppState then reports the key as before.
+bool MakeUserKeyFromDefaults();
+
 // Windows only. Writes "Blocked Popups", "User Wav Path", "Wizard Message", "Language" (only
 // when languageChanged), the Run value (installPath + "\KorvoPop.exe" when startupMode is 2,
 // else an empty text; never deleted) and "Close To Tray", in this order. Write failures are
 // silent.
 void SaveAppState(const AppState& state, int startupMode);
+
+// Windows only. The user's folder of the program's run-time files (%APPDATA% followed by
+// proxy::kUserFolderName), without a trailing backslash; "" when the system names no application
+// data folder.
+std::string UserFilesFolder();
+
+// Windows only. Where the installation in programFolder (with a trailing backslash) keeps its
+// run-time files for this user: proxy::RunTimeFiles::Decide with UserFilesFolder().
+proxy::RunTimeFiles RunTimeFilesFor(const std::string& programFolder);
+
+// Windows only. Writes the current user's Run value for the start mode (see RunValueFor), as
+// SaveAppState does. Made at each user's first start too, so an installation for everyone,
+// which writes none, starts with Windows for every user whose setting says so.
+void SaveRunValue(const std::string& installPath, int startupMode);
 
 // The Run value's data for a start mode: the program path for mode 2 (start with Windows),
 // otherwise the empty text.

@@ -36,6 +36,36 @@ bool LoadAppState(AppState& state) {
     return true;
 }
 
+bool MakeUserKeyFromDefaults() {
+    platform::RegKey user;
+    std::string path;
+    if (user.Open(HKEY_CURRENT_USER, kAppKeyPath, KEY_READ) == ERROR_SUCCESS &&
+        ReadText(user, "Path", &path)) {
+        return false;
+    }
+    platform::RegKey defaults;
+    if (defaults.Open(HKEY_LOCAL_MACHINE, kAppKeyPath, KEY_READ) != ERROR_SUCCESS ||
+        !ReadText(defaults, "Path", &path)) {
+        return false;
+    }
+    if (user.Create(HKEY_CURRENT_USER, kAppKeyPath) != ERROR_SUCCESS) return false;
+    for (const char* name : {"Path", "Install Path", "Language", "User Wav Path"}) {
+        std::string value;
+        if (ReadText(defaults, name, &value)) user.SetString(name, value);
+    }
+    std::string existing;
+    if (!ReadText(user, "Blocked Popups", &existing)) user.SetString("Blocked Popups", "0");
+    user.SetDword("FirstRun", 1);
+    user.SetDword("ShowAtStart", 1);
+    return true;
+}
+
+void SaveRunValue(const std::string& installPath, int startupMode) {
+    platform::RegKey currentVersion;
+    currentVersion.Open(HKEY_CURRENT_USER, kRunKeyParentPath);
+    currentVersion.SetSubKeyString("Run", kRunValueName, RunValueFor(installPath, startupMode));
+}
+
 void SaveAppState(const AppState& state, int startupMode) {
     const char kProgramKey[] = "Korvo Popup Killer";
     platform::RegKey software;
@@ -48,11 +78,7 @@ void SaveAppState(const AppState& state, int startupMode) {
     }
     software.Close();
 
-    platform::RegKey currentVersion;
-    currentVersion.Open(HKEY_CURRENT_USER, kRunKeyParentPath);
-    currentVersion.SetSubKeyString("Run", kRunValueName,
-                                   RunValueFor(state.installPath, startupMode));
-    currentVersion.Close();
+    SaveRunValue(state.installPath, startupMode);
 
     platform::RegKey app;
     app.Open(HKEY_CURRENT_USER, kAppKeyPath);

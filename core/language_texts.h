@@ -54,6 +54,11 @@ constexpr LanguageText kHostsManualOpen = {"6007",
 constexpr LanguageText kHostsManualAddLine = {
     "6008", "\nfinally add the following line at the end of the file"};
 constexpr LanguageText kHostsManualEntry = {"6009", "\n127.0.0.1\tKorvoPopupKiller"};
+// Banner blocking left as it was because the hosts file needs an administrator's rights.
+constexpr LanguageText kBannerNeedsAdministrator = {
+    "6020",
+    "Banner blocking was not switched: the hosts file can only be changed by an "
+    "administrator.\nStart Korvo Popup Killer as an administrator to switch banner blocking."};
 
 // ---- The start-up prompt: which browsers still need the proxy, then its fixed parts ----
 constexpr LanguageText kPromptIe = {
@@ -369,6 +374,7 @@ constexpr LanguageText kAllTexts[] = {
     kHostsManualOpen,
     kHostsManualAddLine,
     kHostsManualEntry,
+    kBannerNeedsAdministrator,
     kPromptIe,
     kPromptOpera6,
     kPromptOpera7,

@@ -13,12 +13,14 @@
 
 namespace {
 
+constexpr char kBrowserIni[] = "Browser.ini";
 constexpr char kIeSection[] = "IE Settings";
 
 helper::CookieHlprFactory factory;
 
 int RestoreInternetExplorer() {
-    const std::string browserIni = helper::ModuleRelativePath("Browser.ini");
+    const proxy::RunTimeFiles files = helper::ModuleRunTimeFiles();
+    const std::string browserIni = files.ReadPath(kBrowserIni);
     auto read = [&browserIni](const char* key, unsigned buffer) {
         return platform::ReadProfileText(kIeSection, key, "", browserIni, buffer);
     };
@@ -43,7 +45,7 @@ int RestoreInternetExplorer() {
                            static_cast<DWORD>(step.data.size()));
         }
     }
-    platform::WriteProfileText(kIeSection, "Restored", "1", browserIni);
+    platform::WriteProfileText(kIeSection, "Restored", "1", files.WritePath(kBrowserIni));
     return 1;
 }
 

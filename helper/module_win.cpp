@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <string>
 
+#include "core/app_state.h"
 #include "core/instance_window.h"
 #include "helper/helper_module.h"
 #include "platform/ascii_text.h"
@@ -44,8 +45,8 @@ bool AttachBrowser() {
     if (FindTrayWindow() == nullptr) {
         const std::string program = ModuleRelativePath("KorvoPop.exe");
         if (ModulePath().find('\\') != std::string::npos) {
-            const int startup = platform::ReadProfileInt(kSettingsSection, "Startup", 0,
-                                                         ModuleRelativePath("KorvoINI.ini"));
+            const int startup = platform::ReadProfileInt(
+                kSettingsSection, "Startup", 0, ModuleRunTimeFiles().ReadPath("KorvoINI.ini"));
             if (startup != kStartupWithBrowser) return false;
             // Quoted, so that a folder with spaces ("Program Files") cannot start another
             // program named by the path's first words. A failed start is not noticed: the next
@@ -86,6 +87,8 @@ std::string ModuleRelativePath(const std::string& name) {
     if (slash == std::string::npos) return path + name;
     return path.substr(0, slash + 1) + name;
 }
+
+proxy::RunTimeFiles ModuleRunTimeFiles() { return core::RunTimeFilesFor(ModuleRelativePath("")); }
 
 HWND FindTrayWindow() { return FindWindowA(nullptr, core::InstalledInstanceWindowTitle().c_str()); }
 

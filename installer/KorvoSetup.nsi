@@ -2,7 +2,13 @@
 ; uninstaller that removes it again. Built by the win32 build:
 ;   makensis -NOCD -INPUTCHARSET UTF8 -DOUTFILE=... -DFILE_LIST=... -DICON=... KorvoSetup.nsi
 ; run in the laid-out folder.
-; /S installs or uninstalls silently.
+; Two ways to install: "Just for me" (no administrator rights: the user's
+; %LOCALAPPDATA%\Programs, the user's keys and Add/Remove entry) and "For everyone"
+; (administrator: Program Files, the machine's Add/Remove entry and the defaults each user's own
+; application key is made from at that user's first start). /S installs or uninstalls silently;
+; a silent installation takes the mode from /AllUsers or /CurrentUser (without either: for
+; everyone when the account may, else just for the user). The uninstaller removes what its
+; installation's mode made.
 
 !ifndef OUTFILE | FILE_LIST | ICON
   !error "OUTFILE, FILE_LIST and ICON must be defined"
@@ -23,9 +29,6 @@
 Unicode true
 Name "${PRODUCT}"
 OutFile "${OUTFILE}"
-InstallDir "$PROGRAMFILES\${PRODUCT}"
-InstallDirRegKey HKCU "${APP_KEY}" "Path"
-RequestExecutionLevel admin
 SetCompressor /SOLID lzma
 BrandingText "${PRODUCT} ${VERSION}"
 ShowInstDetails show
@@ -39,6 +42,19 @@ VIAddVersionKey /LANG=0 "FileDescription" "${PRODUCT} Setup"
 VIAddVersionKey /LANG=0 "CompanyName" "${PUBLISHER}"
 VIAddVersionKey /LANG=0 "LegalCopyright" "${PUBLISHER}"
 
+; The installation mode: the folder, the shell folders' context (SHCTX, $SMPROGRAMS) and the
+; registry root of the Add/Remove entry follow it. An uninstaller finds its mode by the entry.
+!define MULTIUSER_EXECUTIONLEVEL Highest
+!define MULTIUSER_MUI
+!define MULTIUSER_INSTALLMODE_COMMANDLINE
+!define MULTIUSER_INSTALLMODE_INSTDIR "${PRODUCT}"
+!define MULTIUSER_INSTALLMODE_INSTDIR_REGISTRY_KEY "${UNINSTALL_KEY}"
+!define MULTIUSER_INSTALLMODE_INSTDIR_REGISTRY_VALUENAME "InstallLocation"
+!define MULTIUSER_INSTALLMODE_DEFAULT_REGISTRY_KEY "${UNINSTALL_KEY}"
+!define MULTIUSER_INSTALLMODE_DEFAULT_REGISTRY_VALUENAME "InstallLocation"
+!define MULTIUSER_INSTALLMODEPAGE_TEXT_ALLUSERS "$(ForEveryone)"
+!define MULTIUSER_INSTALLMODEPAGE_TEXT_CURRENTUSER "$(JustForMe)"
+!include "MultiUser.nsh"
 !include "MUI2.nsh"
 !include "LogicLib.nsh"
 !include "${FILE_LIST}"
@@ -48,13 +64,14 @@ VIAddVersionKey /LANG=0 "LegalCopyright" "${PUBLISHER}"
 !define MUI_ABORTWARNING
 !define MUI_FINISHPAGE_NOAUTOCLOSE
 !define MUI_UNFINISHPAGE_NOAUTOCLOSE
-!define MUI_LANGDLL_REGISTRY_ROOT HKCU
+!define MUI_LANGDLL_REGISTRY_ROOT SHCTX
 !define MUI_LANGDLL_REGISTRY_KEY "${APP_KEY}"
 !define MUI_LANGDLL_REGISTRY_VALUENAME "Installer Language"
 !define MUI_FINISHPAGE_RUN "$INSTDIR\KorvoPop.exe"
 !define MUI_FINISHPAGE_RUN_TEXT "$(RunProgram)"
 
 !insertmacro MUI_PAGE_WELCOME
+!insertmacro MULTIUSER_PAGE_INSTALLMODE
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_PAGE_FINISH
@@ -70,6 +87,10 @@ VIAddVersionKey /LANG=0 "LegalCopyright" "${PUBLISHER}"
 ; The program's language file titles (Language\*.ini) for the installer's languages.
 LangString ProgramLanguage ${LANG_ENGLISH} "English"
 LangString ProgramLanguage ${LANG_GERMAN} "Deutsch"
+LangString ForEveryone ${LANG_ENGLISH} "For everyone (needs administrator rights)"
+LangString ForEveryone ${LANG_GERMAN} "Für alle Benutzer (benötigt Administratorrechte)"
+LangString JustForMe ${LANG_ENGLISH} "Just for me"
+LangString JustForMe ${LANG_GERMAN} "Nur für mich"
 LangString RunProgram ${LANG_ENGLISH} "Start ${PRODUCT} now"
 LangString RunProgram ${LANG_GERMAN} "${PRODUCT} jetzt starten"
 LangString HelpLink ${LANG_ENGLISH} "${PRODUCT} Help"
@@ -203,11 +224,11 @@ FunctionEnd
 !insertmacro EndTrayProgram "un."
 
 Function .onInit
+  !insertmacro MULTIUSER_INIT
   !insertmacro MUI_LANGDLL_DISPLAY
 FunctionEnd
 
 Section "Install"
-  SetShellVarContext all
   SetOutPath "$INSTDIR"
   ; Before anything of the product can change Internet Explorer's settings.
   Call SaveInternetExplorerSettings
@@ -215,20 +236,27 @@ Section "Install"
   Call EndTrayProgram
   !insertmacro KorvoInstallFiles
 
-  ; The application key. "Path" has no trailing backslash, "Install Path" has one. A reinstall
-  ; keeps the count of caught pop-ups.
-  WriteRegStr HKCU "${APP_KEY}" "Install Path" "$INSTDIR\"
-  WriteRegStr HKCU "${APP_KEY}" "Path" "$INSTDIR"
-  WriteRegStr HKCU "${APP_KEY}" "Language" "$(ProgramLanguage)"
-  ReadRegStr $0 HKCU "${APP_KEY}" "Blocked Popups"
-  ${If} $0 == ""
-    WriteRegStr HKCU "${APP_KEY}" "Blocked Popups" "0"
+  ; The application key. "Path" has no trailing backslash, "Install Path" has one. For
+  ; everyone, these are the machine's defaults: each user's own key is made from them at that
+  ; user's first start (the installing account may not be the user's). Just for me, the user's
+  ; key itself; a reinstall keeps the count of caught pop-ups.
+  WriteRegStr SHCTX "${APP_KEY}" "Install Path" "$INSTDIR\"
+  WriteRegStr SHCTX "${APP_KEY}" "Path" "$INSTDIR"
+  WriteRegStr SHCTX "${APP_KEY}" "Language" "$(ProgramLanguage)"
+  WriteRegStr SHCTX "${APP_KEY}" "User Wav Path" "$INSTDIR\PopUp.wav"
+  ${If} $MultiUser.InstallMode == "CurrentUser"
+    ReadRegStr $0 HKCU "${APP_KEY}" "Blocked Popups"
+    ${If} $0 == ""
+      WriteRegStr HKCU "${APP_KEY}" "Blocked Popups" "0"
+    ${EndIf}
+    WriteRegDWORD HKCU "${APP_KEY}" "FirstRun" 1
+    WriteRegDWORD HKCU "${APP_KEY}" "ShowAtStart" 1
   ${EndIf}
-  WriteRegStr HKCU "${APP_KEY}" "User Wav Path" "$INSTDIR\PopUp.wav"
-  WriteRegDWORD HKCU "${APP_KEY}" "FirstRun" 1
-  WriteRegDWORD HKCU "${APP_KEY}" "ShowAtStart" 1
 
-  ${If} ${FileExists} "$INSTDIR\KorvoBHO.dll"
+  ; The browser helper registers under the machine's keys: only an installation for everyone
+  ; has the rights.
+  ${If} $MultiUser.InstallMode == "AllUsers"
+  ${AndIf} ${FileExists} "$INSTDIR\KorvoBHO.dll"
     ExecWait '"$SYSDIR\regsvr32.exe" /s "$INSTDIR\KorvoBHO.dll"'
   ${EndIf}
 
@@ -238,18 +266,19 @@ Section "Install"
   CreateShortCut "$SMPROGRAMS\${PRODUCT}\$(HelpLink).lnk" "$INSTDIR\Help\KorvoHlp.chm"
   CreateShortCut "$SMPROGRAMS\${PRODUCT}\$(UninstallLink).lnk" "$INSTDIR\${UNINSTALLER}"
 
-  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
-  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
-  WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "${PUBLISHER}"
-  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\KorvoPop.exe,0"
-  WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
-  WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\${UNINSTALLER}"'
-  WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\${UNINSTALLER}" /S'
-  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
-  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "Publisher" "${PUBLISHER}"
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\KorvoPop.exe,0"
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\${UNINSTALLER}"'
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\${UNINSTALLER}" /S'
+  WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "NoModify" 1
+  WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "NoRepair" 1
 SectionEnd
 
 Function un.onInit
+  !insertmacro MULTIUSER_UNINIT
   !insertmacro MUI_UNGETLANGUAGE
 FunctionEnd
 
@@ -293,11 +322,12 @@ Function un.CallHelperUninstall
     ${EndIf}
     System::Call 'kernel32::FreeLibrary(p r0)'
   ${EndIf}
-  ExecWait '"$SYSDIR\regsvr32.exe" /s /u "$INSTDIR\KorvoBHO.dll"'
+  ${If} $MultiUser.InstallMode == "AllUsers"
+    ExecWait '"$SYSDIR\regsvr32.exe" /s /u "$INSTDIR\KorvoBHO.dll"'
+  ${EndIf}
 FunctionEnd
 
 Section "Uninstall"
-  SetShellVarContext all
   Call un.EndTrayProgram
   Call un.TerminateTrayProcesses
   ${If} ${FileExists} "$INSTDIR\KorvoUIn.exe"
@@ -318,11 +348,29 @@ Section "Uninstall"
   Delete "$INSTDIR\mHosts"
   Delete "$INSTDIR\${UNINSTALLER}"
   RMDir "$INSTDIR"
+  ; The same files of this user, kept in the user's own folder while the program folder could
+  ; not be written.
+  SetShellVarContext current
+  Delete "$APPDATA\${PRODUCT}\KorvoINI.ini"
+  Delete "$APPDATA\${PRODUCT}\Browser.ini"
+  Delete "$APPDATA\${PRODUCT}\mHosts"
+  RMDir "$APPDATA\${PRODUCT}"
+  ${If} $MultiUser.InstallMode == "AllUsers"
+    SetShellVarContext all
+  ${EndIf}
 
   ; The links' names follow the language the installation ran in.
   Delete "$SMPROGRAMS\${PRODUCT}\*.lnk"
   RMDir "$SMPROGRAMS\${PRODUCT}"
 
-  DeleteRegKey HKLM "${UNINSTALL_KEY}"
+  DeleteRegKey SHCTX "${UNINSTALL_KEY}"
+  ; An installation just for the user may have made the user's own programs folder and
+  ; Add/Remove key; they go when nothing else is in them.
+  ${If} $MultiUser.InstallMode == "CurrentUser"
+    RMDir "$LOCALAPPDATA\Programs"
+    DeleteRegKey /ifempty HKCU "Software\Microsoft\Windows\CurrentVersion\Uninstall"
+  ${EndIf}
+  ; The machine's defaults of an installation for everyone, and this user's own key.
+  DeleteRegKey SHCTX "${APP_KEY}"
   DeleteRegKey HKCU "${APP_KEY}"
 SectionEnd

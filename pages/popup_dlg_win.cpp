@@ -183,11 +183,20 @@ void CPopupDlg::OnSoundClicked() {
     SetModified(true);
 }
 
-// The hosts file switches at once; Cancel does not undo it.
+// The hosts file switches at once; Cancel does not undo it. When the user may not write it,
+// the program's elevated run is asked to; when that is declined or fails, the setting and the
+// check box stay as they were.
 void CPopupDlg::OnBannerClicked() {
     const bool blocking = IsItemChecked(IDC_BANNER_BLOCK);
+    using browsers::HostsCommand;
+    if (browsers::ApplyAdBlockHostsFile(blocking) == browsers::HostsSwitch::kNotWritten &&
+        !app_.app.ChangeHostsAsAdministrator(blocking ? HostsCommand::kAdsOn
+                                                      : HostsCommand::kAdsOff)) {
+        CheckItem(IDC_BANNER_BLOCK, !blocking);
+        ShowMessage(core::texts::kBannerNeedsAdministrator, MB_OK | MB_ICONWARNING);
+        return;
+    }
     app_.settings.BannerBlock = blocking ? 1 : 0;
-    browsers::ApplyAdBlockHostsFile(blocking);
     PostToMainWindow(shell::kMsgBannerChanged);
     SetModified(true);
 }

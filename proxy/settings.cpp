@@ -89,10 +89,10 @@ void WriteText(const char* key, const std::string& value, const std::string& fil
 
 }  // namespace
 
-std::string SettingsFilePath() { return platform::ModuleFilePath("KorvoINI.ini"); }
+std::string SettingsFilePath() { return platform::ModuleFilePath(kSettingsFileName); }
 
-void LoadSettings(AppSettings& s) {
-    const std::string file = SettingsFilePath();
+void LoadSettings(AppSettings& s, const RunTimeFiles& files) {
+    const std::string file = files.ReadPath(kSettingsFileName);
     InOrder(&Key::loadAt, [&](const Key& key) {
         if (key.kind == Kind::kText) {
             (s.*key.text)
@@ -109,8 +109,8 @@ void LoadSettings(AppSettings& s) {
     if (s.DNSCacheSize < 0) s.DNSCacheSize = 0;
 }
 
-void SaveSettings(const AppSettings& s) {
-    const std::string file = SettingsFilePath();
+void SaveSettings(const AppSettings& s, const RunTimeFiles& files) {
+    const std::string file = files.WritePath(kSettingsFileName);
     InOrder(&Key::saveAt, [&](const Key& key) {
         if (key.kind == Kind::kText) {
             WriteText(key.name, (s.*key.text).Get(), file);

@@ -6,6 +6,8 @@
 #include <mutex>
 #include <string>
 
+#include "proxy/run_time_files.h"
+
 namespace proxy {
 
 // A text field that connection threads read while the user-interface thread may replace it.
@@ -56,16 +58,20 @@ struct AppSettings {
 
 constexpr int kDnsCacheCapacity = 101;
 
-// Path of the settings file: ModuleFilePath("KorvoINI.ini").
+constexpr char kSettingsFileName[] = "KorvoINI.ini";
+
+// Path of the program folder's settings file: ModuleFilePath("KorvoINI.ini").
 std::string SettingsFilePath();
 
-// Reads every key into settings with its default; a missing file or key gives the default.
-// Never fails.
-void LoadSettings(AppSettings& settings);
+// Reads every key into settings with its default from files.ReadPath("KorvoINI.ini"); a missing
+// file or key gives the default. Never fails.
+void LoadSettings(AppSettings& settings,
+                  const RunTimeFiles& files = RunTimeFiles::InProgramFolder());
 
-// Writes every key of settings but EventMask, and ResetStats as 0. A failed write is reported
-// once per process (it goes to the program's log, which needs it once); the save goes on with
-// the next key.
-void SaveSettings(const AppSettings& settings);
+// Writes every key of settings but EventMask, and ResetStats as 0, to
+// files.WritePath("KorvoINI.ini"). A failed write is reported once per process (it goes to the
+// program's log, which needs it once); the save goes on with the next key.
+void SaveSettings(const AppSettings& settings,
+                  const RunTimeFiles& files = RunTimeFiles::InProgramFolder());
 
 }  // namespace proxy

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "browsers/browser_state.h"
+#include "browsers/hosts_file.h"
 #include "core/app_state.h"
 #include "proxy/listener.h"
 #include "proxy/settings.h"
@@ -30,6 +31,9 @@ class AppServices {
     // current language (text 9999). False when a mutex of that name already exists or cannot
     // be created; the program then has to end.
     virtual bool RecreateInstanceMutex() = 0;
+    // Has the program's own elevated run (with the system's consent prompt) do a hosts file
+    // change the user may not make. True when it was done.
+    virtual bool ChangeHostsAsAdministrator(browsers::HostsCommand command) = 0;
 
   protected:
     ~AppServices() = default;

@@ -331,12 +331,23 @@ void CMainPage::OnCatchingChanged() {
     popupsPage_.ShowCatching(CatchingOn());
 }
 
+// As the Popups page's check box: a hosts file only an administrator may write goes to the
+// program's elevated run; declined or failed, the setting, the menu item and the check box
+// stay as they were.
 void CMainPage::ToggleBlockAds() {
     const bool blocking = app_.settings.BannerBlock == 0;
+    using browsers::HostsCommand;
+    if (browsers::ApplyAdBlockHostsFile(blocking) == browsers::HostsSwitch::kNotWritten &&
+        !app_.app.ChangeHostsAsAdministrator(blocking ? HostsCommand::kAdsOn
+                                                      : HostsCommand::kAdsOff)) {
+        platform::ShowMessageBox(
+            hwnd_, core::GetLanguageString(app_.state, core::texts::kBannerNeedsAdministrator),
+            app_.appTitle, MB_OK | MB_ICONWARNING);
+        return;
+    }
     app_.settings.BannerBlock = blocking ? 1 : 0;
     popupsPage_.ShowBannerBlock(blocking);
     trayMenu_.CheckBlockAds(blocking);
-    browsers::ApplyAdBlockHostsFile(blocking);
     popupsPage_.SetModified(true);
 }
 

@@ -13,15 +13,20 @@ namespace uninstall {
 
 class Uninstaller {
   public:
-    Uninstaller() = default;
+    // userFolder is the user's folder of the program's files (core::UserFilesFolder).
+    Uninstaller();
     virtual ~Uninstaller() = default;
     Uninstaller(const Uninstaller&) = delete;
     Uninstaller& operator=(const Uninstaller&) = delete;
 
-    // The whole run, in this order: the application key and its "Proxy Setting" key (the steps up
-    // to ResetAllBrowsers are left out when either is missing), "Path" and "Language",
-    // RestoreHostsFile, NotifyTrayProgram, ResetAllBrowsers, and last RemoveSecureRoot (always: a
-    // root of trust must not outlive the product). Returns the process exit code, always 0.
+    // The whole run, in this order: the application key and its "Proxy Setting" key (the steps
+    // up to ResetAllBrowsers are left out when the key has no "Proxy Setting"), "Path" and
+    // "Language", RestoreHostsFile, NotifyTrayProgram, ResetAllBrowsers, and last
+    // RemoveSecureRoot (always: a root of trust must not outlive the product). A user without
+    // the key, uninstalling an installation for everyone that user never started, has "Path" and
+    // "Language" from the machine's defaults (HKEY_LOCAL_MACHINE, same path): the hosts file,
+    // shared by all users, is still put right; with neither key those steps are left out.
+    // Returns the process exit code, always 0.
     int Run();
 
     // Removes the secure pages' root kept in rootFolder from the user's (and, where allowed,
@@ -29,8 +34,9 @@ class Uninstaller {
     // when some of it is left; the reason goes to the debugger output.
     bool RemoveSecureRoot();
 
-    // Takes the program's lines out of the hosts file and deletes the backup "mHosts" (see
-    // browsers::RemoveProgramHostsEntries). False when the hosts file could not be rewritten.
+    // Takes the program's lines out of the hosts file and deletes the backup "mHosts" of `path`
+    // and of userFolder (see browsers::RemoveProgramHostsEntries). False when the hosts file
+    // could not be rewritten.
     bool RestoreHostsFile();
 
     // Fills `state`: the five flags of "Proxy Setting", the installed browsers, then the live
@@ -44,6 +50,9 @@ class Uninstaller {
 
     // "Path" of the application key: the installation folder, without a trailing backslash.
     std::string path;
+    // Where the tray program kept its run-time files when it could not write `path`, without a
+    // trailing backslash; "" when there is no such folder.
+    std::string userFolder;
     // "Language", or "English" when it cannot be read.
     std::string language = "English";
     // The tray program's window title from the uninstaller's language file

@@ -37,6 +37,8 @@ class UninstallMessageTexts {
 
 }  // namespace
 
+Uninstaller::Uninstaller() : userFolder(core::UserFilesFolder()) {}
+
 int Uninstaller::Run() {
     UninstallProduct();
     // Last, once the tray program has ended: while it runs it holds the root's keys open, and
@@ -47,12 +49,13 @@ int Uninstaller::Run() {
 
 void Uninstaller::UninstallProduct() {
     platform::RegKey appKey;
-    if (appKey.Open(HKEY_CURRENT_USER, core::kAppKeyPath) != ERROR_SUCCESS) return;
-    {
+    if (appKey.Open(HKEY_CURRENT_USER, core::kAppKeyPath) == ERROR_SUCCESS) {
         platform::RegKey proxySetting;
         if (proxySetting.Open(HKEY_CURRENT_USER, browsers::kProxySettingKey) != ERROR_SUCCESS) {
             return;
         }
+    } else if (appKey.Open(HKEY_LOCAL_MACHINE, core::kAppKeyPath, KEY_READ) != ERROR_SUCCESS) {
+        return;
     }
     appKey.QueryString("Path", &path, core::kAppStateTextBuffer);
     if (appKey.QueryString("Language", &language, core::kAppStateTextBuffer) != ERROR_SUCCESS) {
@@ -80,7 +83,7 @@ bool Uninstaller::RemoveSecureRoot() {
 }
 
 bool Uninstaller::RestoreHostsFile() {
-    return browsers::RemoveProgramHostsEntries(path, browsers::kProxyHost);
+    return browsers::RemoveProgramHostsEntries(path, userFolder, browsers::kProxyHost);
 }
 
 void Uninstaller::NotifyTrayProgram() {

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# The product installed and removed the way a user does it, under Wine: a fresh prefix whose
-# Internet Explorer already uses another proxy and whose hosts file has lines of its own;
-# KorvoSetup.exe /S; KorvoPop started from the installation and Internet Explorer configured
+# The product installed and removed the way a user does it, under Wine, in both installation
+# modes. For everyone: a fresh prefix whose Internet Explorer already uses another proxy and whose
+# hosts file has lines of its own; KorvoSetup.exe /S /AllUsers, which leaves the machine's
+# defaults and no key of the installing user; KorvoPop started from the installation and Internet Explorer configured
 # through its wizard; a line added to the hosts file by the user meanwhile; then the uninstaller
 # of Add/Remove Programs run silently while KorvoPop still runs. Afterwards Internet Explorer has
 # its earlier proxy, the hosts file the user's lines and none of the program's, and nothing of the
@@ -9,6 +10,9 @@
 # process list. A snapshot of the registry (user.reg, system.reg) and of drive_c taken before the
 # installation is compared after the uninstallation: only the user's own change (the hosts line)
 # and what Wine changes by itself (listed at reg_snapshot and tree_snapshot) may differ.
+# Then just for me: KorvoSetup.exe /S /CurrentUser into the user's own programs folder, with the
+# user's keys and Add/Remove entry only, KorvoPop started from there, and its uninstaller, after
+# which the snapshot taken before that installation holds again.
 # Usage: tests/e2e/korvopop_install.sh BUILD_DIR   (the win32 build folder)
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -57,6 +61,8 @@ ie_enabled() { [ "$(reg_value "$ie_key" ProxyEnable)" = "REG_DWORD    0x1" ]; }
 #  - the empty keys Wine makes the first time a program opens a certificate store or a key
 #    container (SystemCertificates with its stores' CRLs, CTLs and Certificates, Wine\Crypto\RSA),
 #    which Windows has all along. A certificate or a key container left in them still shows.
+#  - the pending renames of the session manager: the NSIS uninstaller has its copy of itself in
+#    the temporary folder (left out below) removed at the next restart.
 reg_snapshot() {
     awk '
         function flush() { if (line != "") print (line ~ /^\[/ ? line : key " " line); line = "" }
@@ -68,6 +74,7 @@ reg_snapshot() {
     ' "$1" | grep -vE '^\[System\\\\CurrentControlSet\\\\Control\\\\Class\\\\\{4D36E96(8|E)-' |
         grep -vE '^\[Software\\\\Microsoft\\\\SystemCertificates(\\\\[A-Za-z]+(\\\\(CRLs|CTLs|Certificates))?)?\]$' |
         grep -vE '^\[Software\\\\Wine\\\\Crypto(\\\\RSA)?\]$' |
+        grep -vF '[System\\CurrentControlSet\\Control\\Session Manager] "PendingFileRenameOperations"=' |
         LC_ALL=C sort
 }
 # tree_snapshot: every path below drive_c with its type, a file's with its checksum. Left out:
@@ -101,7 +108,7 @@ cp "$hosts" "$E2E_TMP/hosts.before"
 take_snapshot before
 
 install_started=$(now_ms)
-check "KorvoSetup.exe /S ends with 0" timeout 60 wine "$setup" /S
+check "KorvoSetup.exe /S /AllUsers ends with 0" timeout 60 wine "$setup" /S /AllUsers
 timeout 30 wineserver -w || true
 echo "installation: $(($(now_ms) - install_started)) ms"
 
@@ -111,17 +118,26 @@ check "the help file and the uninstaller too" \
     test -f "$folder/Help/KorvoHlp.chm" -a -f "$folder/Uninstall.exe"
 check "the laid-out folder arrived whole" \
     diff -r -q "$KP_BUILD/install" "$folder" -x Uninstall.exe -x Browser.ini
+app_key='Software\Korvo Popup Killer'
+# app_values ROOT FOLDER: the application key under ROOT names the installation in FOLDER.
 app_values() {
-    local key='HKCU\Software\Korvo Popup Killer' at='REG_SZ    C:\Program Files\Korvo Popup Killer'
+    local key="$1\\$app_key" at="REG_SZ    $2"
     [ "$(reg_value "$key" Path)" = "$at" ] &&
         [ "$(reg_value "$key" 'Install Path')" = "$at\\" ] &&
         [ "$(reg_value "$key" Language)" = 'REG_SZ    English' ] &&
-        [ "$(reg_value "$key" 'Blocked Popups')" = 'REG_SZ    0' ] &&
-        [ "$(reg_value "$key" 'User Wav Path')" = "$at\\PopUp.wav" ] &&
+        [ "$(reg_value "$key" 'User Wav Path')" = "$at\\PopUp.wav" ]
+}
+# user_key_fresh: the user's key as a first start needs it.
+user_key_fresh() {
+    local key="HKCU\\$app_key"
+    [ "$(reg_value "$key" 'Blocked Popups')" = 'REG_SZ    0' ] &&
         [ "$(reg_value "$key" FirstRun)" = 'REG_DWORD    0x1' ] &&
         [ "$(reg_value "$key" ShowAtStart)" = 'REG_DWORD    0x1' ]
 }
-check "the application key holds the values the programs need" app_values
+check "the machine's defaults name the installation" \
+    app_values HKLM 'C:\Program Files\Korvo Popup Killer'
+no_key() { ! wine reg query "$1" >/dev/null 2>&1; }
+check "the installing account got no key of its own" no_key "HKCU\\$app_key"
 browser_ini_saved() {
     grep -qF $'Saved=1\r' "$folder/Browser.ini" &&
         grep -qF $'Proxy='"$earlier_proxy"$'\r' "$folder/Browser.ini" &&
@@ -151,7 +167,16 @@ sed -i "s/^PopupPort=.*/PopupPort=$KP_PORT/" "$folder/KorvoINI.ini"
 wine reg add 'HKCU\Software\Korvo Popup Killer' /v 'Wizard Message' /t REG_SZ /d N /f >/dev/null
 kp_start
 check "KorvoPop starts from the installation" kp_probe wait "$KP_INSTANCE_TITLE" 20000
+# At the first start the user's own key was made from the machine's defaults.
+check "the user's key is made from the defaults at the first start" \
+    app_values HKCU 'C:\Program Files\Korvo Popup Killer'
+check "that start counted as the first: FirstRun used up" \
+    test "$(reg_value "HKCU\\$app_key" FirstRun)" = 'REG_DWORD    0x0'
+check "and the user's hosts file backed up" cmp "$folder/mHosts" "$E2E_TMP/hosts.before"
 check "the tray command shows the main window" kp_show_main_window
+check "the first start wrote the user's own start-with-Windows value" \
+    test "$(reg_value 'HKCU\Software\Microsoft\Windows\CurrentVersion\Run' 'Korvo Popup Killer')" = \
+    'REG_SZ    C:\Program Files\Korvo Popup Killer\KorvoPop.exe'
 click() { kp_probe click "$1" 5000; }
 kp_probe click "$set_proxy" 5000 || true
 # Internet Explorer on the browsers page, its LAN on the connections page, then Finish.
@@ -169,13 +194,21 @@ check "and still holds the user's lines" grep -qF intranet.corp.example "$hosts"
 # earlier proxy stays the one saved, not the proxy the program set. A line the user added to the
 # list of secure sites never filtered stays too.
 printf '*.user-bank.example\r\n' >>"$folder/SecureExclusions.txt"
-check "KorvoSetup.exe /S installs over the running program" timeout 60 wine "$setup" /S
+check "KorvoSetup.exe /S installs over the running program" timeout 60 wine "$setup" /S /AllUsers
 check "and keeps the user's list of secure sites" \
     grep -qF '*.user-bank.example' "$folder/SecureExclusions.txt"
 check "which has ended on its quiet-exit message" kp_wait_gone 1000
 check "Browser.ini still keeps the earlier proxy" browser_ini_saved
 kp_start
 check "KorvoPop starts again" kp_probe wait "$KP_INSTANCE_TITLE" 20000
+# The run the program starts of itself, elevated, when the user may not write the hosts file:
+# it does the one change beside the running program and ends with 0.
+hosts_run() { timeout 30 wine "$folder/KorvoPop.exe" /hosts "$1"; }
+check "the elevated hosts run switches ad blocking on" hosts_run ads-on
+check "and the ad servers are in the hosts file" grep -q 'ads\.doubleclick\.net' "$hosts"
+check "the elevated hosts run switches it off again" hosts_run ads-off
+check "and they are gone, the user's lines kept" \
+    bash -c "! grep -q doubleclick '$hosts' && grep -qF intranet.corp.example '$hosts'"
 
 # The user edits the hosts file while the program is installed, and the start mode "Windows
 # start-up" has left its Run value, as the program writes it at Apply.
@@ -248,7 +281,7 @@ check "the hosts file is the user's, byte for byte" cmp "$hosts" "$E2E_TMP/hosts
 
 # Installed again, and KorvoPop started with its start-up prompt waiting for an answer: it has no
 # instance window yet to receive the quiet-exit message, and must not outlive the uninstallation.
-check "KorvoSetup.exe /S installs again" timeout 60 wine "$setup" /S
+check "KorvoSetup.exe /S installs again" timeout 60 wine "$setup" /S /AllUsers
 timeout 30 wineserver -w || true
 check "the new Browser.ini keeps the earlier proxy once more" browser_ini_saved
 kp_start
@@ -267,6 +300,39 @@ check "nothing is left in Program Files" test ! -e "$folder"
 check "the secure pages' root is out of the user's Root store" kp_secure_root_not_stored
 check "its key containers and root.cer are deleted" \
     test "$(kp_secure_root_keys)" = absent -a ! -e "$KP_ROOT_FILE"
+kp_stop_wineserver || true
+
+# Just for me: the user's own programs folder, keys and Add/Remove entry, nothing of the machine.
+take_snapshot before
+wine_user=$(id -un)
+user_folder="$drive/users/$wine_user/AppData/Local/Programs/Korvo Popup Killer"
+user_windows_folder="C:\\users\\$wine_user\\AppData\\Local\\Programs\\Korvo Popup Killer"
+user_uninstall_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Korvo Popup Killer'
+check "KorvoSetup.exe /S /CurrentUser ends with 0" timeout 60 wine "$setup" /S /CurrentUser
+timeout 30 wineserver -w || true
+check "the programs are in the user's programs folder" \
+    test -f "$user_folder/KorvoPop.exe" -a -f "$user_folder/Uninstall.exe"
+check "nothing went to Program Files" test ! -e "$folder"
+check "the user's key names the installation" app_values HKCU "$user_windows_folder"
+check "ready for the first start" user_key_fresh
+check "the machine has no defaults of it" no_key "HKLM\\$app_key"
+check "Add/Remove Programs lists it for the user" \
+    test "$(reg_value "$user_uninstall_key" UninstallString)" = "REG_SZ    \"$user_windows_folder\\Uninstall.exe\""
+check "and not for the machine" no_key "$uninstall_key"
+KP_EXE="$user_windows_folder\\KorvoPop.exe"
+sed -i "s/^PopupPort=.*/PopupPort=$KP_PORT/" "$user_folder/KorvoINI.ini"
+wine reg add "HKCU\\$app_key" /v 'Wizard Message' /t REG_SZ /d N /f >/dev/null
+kp_start
+check "KorvoPop starts from the user's installation" kp_probe wait "$KP_INSTANCE_TITLE" 20000
+uninstaller=$(reg_value "$user_uninstall_key" UninstallString | sed 's/^REG_SZ    "\(.*\)"$/\1/')
+check "the user's uninstaller runs silently" timeout 60 wine "$uninstaller" /S
+check "and ends" timeout 60 wineserver -w
+check "KorvoPop has ended" kp_wait_gone 1000
+check "nothing is left in the user's programs folder" test ! -e "$user_folder"
+take_snapshot after
+check "the user's registry is as before the user's installation" same_as_before user
+check "the machine's registry is as before the user's installation" same_as_before system
+check "drive_c holds the same files as before the user's installation" same_as_before tree
 kp_stop_wineserver || true
 
 echo "korvopop_install: $(($(now_ms) - started)) ms"

@@ -165,5 +165,23 @@ TEST(HostsLines, UninstallGivesBackTheUsersFile) {
     }
 }
 
+// The elevated run is told its job on its command line: each command reads back as itself, and
+// nothing else (the ordinary start above all) is taken for one.
+TEST(HostsLines, ElevatedRunCommandLine) {
+    for (HostsCommand command :
+         {HostsCommand::kAddEntry, HostsCommand::kAdsOn, HostsCommand::kAdsOff}) {
+        HostsCommand read =
+            command == HostsCommand::kAdsOn ? HostsCommand::kAdsOff : HostsCommand::kAdsOn;
+        ASSERT_TRUE(ParseHostsCommand(" " + HostsCommandArguments(command) + " ", &read));
+        EXPECT_EQ(read, command);
+    }
+    HostsCommand unchanged = HostsCommand::kAddEntry;
+    for (const char* line : {"", "  ", "/hosts", "/hosts ", "/hosts ads", "/hosts ads-on-x",
+                             "/HOSTS entry", "x /hosts entry"}) {
+        EXPECT_FALSE(ParseHostsCommand(line, &unchanged)) << line;
+    }
+    EXPECT_EQ(HostsCommandArguments(HostsCommand::kAdsOn), "/hosts ads-on");
+}
+
 }  // namespace
 }  // namespace browsers

@@ -19,12 +19,13 @@ int RecordBox(HWND, const std::string& text, const std::string& caption, UINT ty
     return IDOK;
 }
 
-// The test keys: the application key and a scratch key with one subkey.
+// The test keys: the application key, the machine's defaults and a scratch key with one subkey.
 void DeleteTestKeys() {
     for (const char* key :
          {"Software\\Korvo Test Scratch\\Sub", "Software\\Korvo Test Scratch", kAppKeyPath}) {
         RegDeleteKeyA(HKEY_CURRENT_USER, key);
     }
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, kAppKeyPath);
 }
 
 // Type and bytes of a value as stored; type 0 when it cannot be read.
@@ -175,6 +176,41 @@ TEST_F(CoreRegistry, SaveStateAndRunValue) {
     EXPECT_EQ(loaded.language + loaded.wizardMessage, "DeutschA");
     EXPECT_EQ(loaded.blockedPopups, state.blockedPopups);
     EXPECT_EQ(loaded.closeToTray, 1);
+}
+
+// An installation for everyone leaves its defaults under the machine's key: a user's first start
+// makes that user's key from them, so no user sees "files corrupted" for lack of a key the
+// installer could not write. A key the user already has stays as it is.
+TEST_F(CoreRegistry, UserKeyMadeFromTheMachinesDefaults) {
+    EXPECT_FALSE(MakeUserKeyFromDefaults());  // no defaults: nothing to make it from
+    {
+        platform::RegKey defaults;
+        ASSERT_EQ(defaults.Create(HKEY_LOCAL_MACHINE, kAppKeyPath), ERROR_SUCCESS);
+        defaults.SetString("Path", "C:\\Program Files\\Korvo Popup Killer");
+        defaults.SetString("Install Path", "C:\\Program Files\\Korvo Popup Killer\\");
+        defaults.SetString("Language", "Deutsch");
+        defaults.SetString("User Wav Path", "C:\\Program Files\\Korvo Popup Killer\\PopUp.wav");
+    }
+    EXPECT_TRUE(MakeUserKeyFromDefaults());
+    EXPECT_EQ(Stored(kAppKeyPath, "Path"), Sz("C:\\Program Files\\Korvo Popup Killer"));
+    EXPECT_EQ(Stored(kAppKeyPath, "Language"), Sz("Deutsch"));
+    EXPECT_EQ(Stored(kAppKeyPath, "Blocked Popups"), Sz("0"));
+    EXPECT_EQ(Stored(kAppKeyPath, "FirstRun"),
+              std::make_pair(DWORD(REG_DWORD), std::string("\1\0\0\0", 4)));
+    AppState state;
+    EXPECT_TRUE(LoadAppState(state));
+    EXPECT_TRUE(shownTexts.empty());
+    EXPECT_EQ(state.userWavPath, "C:\\Program Files\\Korvo Popup Killer\\PopUp.wav");
+
+    // The second start, and a user who installed for himself, keep their own key.
+    WriteInstalledKey();
+    EXPECT_FALSE(MakeUserKeyFromDefaults());
+    EXPECT_EQ(Stored(kAppKeyPath, "Path"), Sz("C:\\Korvo"));
+    // A key left without "Path" (an earlier installation's count) is completed, count kept.
+    RegDeleteKeyA(HKEY_CURRENT_USER, kAppKeyPath);
+    WriteInstalledKey({"Path"});
+    EXPECT_TRUE(MakeUserKeyFromDefaults());
+    EXPECT_EQ(Stored(kAppKeyPath, "Blocked Popups"), Sz("17"));
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 
 #include "core/windows_version.h"
 #include "platform/module_path.h"
+#include "proxy/run_time_files.h"
 #include "test_folder.h"
 
 namespace browsers {
@@ -115,18 +116,48 @@ TEST_F(HostsFile, BackupNeverEmptiesAnExistingCopy) {
 TEST_F(HostsFile, AdBlockingSwitchKeepsUserLines) {
     const std::string user = "127.0.0.1 localhost\r\n10.0.0.5 intranet\r\n" + std::string(kEntry);
     SetHosts(user);
-    EXPECT_TRUE(ApplyAdBlockHostsFile(true));
+    EXPECT_EQ(ApplyAdBlockHostsFile(true), HostsSwitch::kSwitched);
     EXPECT_EQ(ReadFile(hosts_), user + "# plain\r\n127.0.0.1 ads.example\r\n");
     ExpectWrittenCleanly();
-    EXPECT_TRUE(ApplyAdBlockHostsFile(false));
+    EXPECT_EQ(ApplyAdBlockHostsFile(false), HostsSwitch::kSwitched);
     EXPECT_EQ(ReadFile(hosts_), user + "# plain\r\n");
     ExpectWrittenCleanly();
 
     Remove(folder_.Path() + "hostse");  // no prepared file: nothing changes
     SetHosts(user);
-    EXPECT_FALSE(ApplyAdBlockHostsFile(true));
+    EXPECT_EQ(ApplyAdBlockHostsFile(true), HostsSwitch::kNoPreparedFile);
     EXPECT_EQ(ReadFile(hosts_), user);
     EXPECT_EQ(Attributes(hosts_), 39u);
+
+    // A hosts file that can be read but not replaced (a folder stands where the replacement is
+    // written) is told apart, so the caller can say why nothing changed.
+    const std::string blocker = hosts_ + ".korvo-new";
+    ASSERT_TRUE(CreateDirectoryA(blocker.c_str(), nullptr));
+    EXPECT_EQ(ApplyAdBlockHostsFile(false), HostsSwitch::kNotWritten);
+    RemoveDirectoryA(blocker.c_str());
+    EXPECT_EQ(ReadFile(hosts_), user);
+    EXPECT_EQ(Attributes(hosts_), 39u);
+}
+
+// With the program folder not writable the backup goes to the user's folder, and the hosts
+// restore takes it from there, removing every copy of it.
+TEST_F(HostsFile, BackupInTheUsersFolder) {
+    test_folder::TemporaryFolder user;
+    const proxy::RunTimeFiles files(folder_.Path(), user.Path() + "files\\", false);
+    const std::string users = "10.0.0.5 intranet\r\n";
+    SetHosts(users);
+    EXPECT_TRUE(BackupHosts(files));
+    EXPECT_EQ(ReadFile(user.Path() + "files\\mHosts"), users);
+    EXPECT_FALSE(Exists(Backup()));
+
+    SetHosts(users + kEntry + "127.0.0.1 localhost\r\n");
+    test_folder::WriteFile(Backup(), "# stale copy of an earlier run\r\n");
+    const std::string program = folder_.Path().substr(0, folder_.Path().size() - 1);
+    EXPECT_TRUE(RemoveProgramHostsEntries(program, user.Path() + "files", "KorvoPopupKiller"));
+    // localhost was not in the user's copy, so it came from a prepared file and goes.
+    EXPECT_EQ(ReadFile(hosts_), users);
+    EXPECT_FALSE(Exists(user.Path() + "files\\mHosts"));
+    EXPECT_FALSE(Exists(Backup()));
 }
 
 }  // namespace

@@ -407,5 +407,38 @@ TEST_F(PagesPopup, TheSecurePagesSwitchFollowsTheSettingAndReachesTheWizard) {
     RunPage();
 }
 
+// A hosts file the user may not replace (here: a folder in the way of the replacement's
+// temporary file) leaves banner blocking off, the box unticked and the user told why.
+TEST_F(PagesPopup, BannerBlockingRefusedWhenTheHostsFileCannotBeWritten) {
+    const std::string hosts = browsers::GetHostsPath();
+    const std::string saved = test_folder::ReadFile(hosts);
+    const std::string plain = "127.0.0.1 localhost\r\n";
+    SetFileAttributesA(hosts.c_str(), FILE_ATTRIBUTE_NORMAL);
+    test_folder::WriteFile(hosts, plain);
+    test_folder::WriteFile(folder_.Path() + "hostsd", plain);
+    test_folder::WriteFile(folder_.Path() + "hostse", plain + "127.0.0.1 ads.example\r\n");
+    const std::string blocker = hosts + ".korvo-new";
+    ASSERT_TRUE(CreateDirectoryA(blocker.c_str(), nullptr));
+    steps = {
+        [](PopupsHost& host) {
+            Click(host, IDC_BANNER_BLOCK);
+            EXPECT_FALSE(host.page.IsItemChecked(IDC_BANNER_BLOCK));
+            EXPECT_EQ(app->settings.BannerBlock, 0);
+            EXPECT_FALSE(host.ApplyEnabled());
+        },
+        [](PopupsHost& host) { EXPECT_EQ(host.Posted(shell::kMsgBannerChanged), 0); },
+    };
+    RunPage();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0],
+              "Banner blocking was not switched: the hosts file can only be changed by an "
+              "administrator.\nStart Korvo Popup Killer as an administrator to switch banner "
+              "blocking.");
+    EXPECT_EQ(test_folder::ReadFile(hosts), plain);
+    RemoveDirectoryA(blocker.c_str());
+    SetFileAttributesA(hosts.c_str(), FILE_ATTRIBUTE_NORMAL);
+    test_folder::WriteFile(hosts, saved);
+}
+
 }  // namespace
 }  // namespace pages

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "core/app_state.h"
 #include "platform/module_path.h"
 #include "platform/profile.h"
 #include "proxy/diagnostics.h"
@@ -202,6 +203,35 @@ TEST_F(SettingsFile, ModuleFilePathJoinsTheProgramFolder) {
     DWORD n = GetModuleFileNameA(nullptr, exe, MAX_PATH);
     std::string program(exe, n);
     EXPECT_EQ(SettingsFilePath(), program.substr(0, program.rfind('\\') + 1) + "KorvoINI.ini");
+}
+
+// A program folder the user cannot write (Program Files for a standard user) keeps the shipped
+// settings as the defaults and the user's own in the user's application data.
+TEST_F(SettingsFile, ReadOnlyProgramFolderKeepsTheUsersSettingsApart) {
+    const std::string userFolder = core::UserFilesFolder();
+    ASSERT_FALSE(userFolder.empty());
+    EXPECT_EQ(userFolder.substr(userFolder.rfind('\\') + 1), "Korvo Popup Killer");
+    EXPECT_FALSE(core::RunTimeFilesFor(folder_.Path()).InUserFolder());
+    EXPECT_TRUE(core::RunTimeFilesFor(folder_.Path() + "missing\\").InUserFolder());
+
+    const std::string shipped = "[KorvoPopupKiller]\r\nPopupPort=8100\r\nPlayWave=0\r\n";
+    test_folder::WriteFile(SettingsFilePath(), shipped);
+    test_folder::TemporaryFolder user;
+    const RunTimeFiles files(folder_.Path(), user.Path() + "Korvo Popup Killer\\", false);
+    LoadSettings(settings_, files);
+    EXPECT_EQ(settings_.PopupPort, 8100);
+    settings_.BannerBlock = 1;
+    SaveSettings(settings_, files);
+    EXPECT_TRUE(diagnostics.empty());
+    EXPECT_EQ(test_folder::ReadFile(SettingsFilePath()), shipped);
+    const std::string own = user.Path() + "Korvo Popup Killer\\KorvoINI.ini";
+    EXPECT_EQ(platform::ReadProfileInt("KorvoPopupKiller", "BannerBlock", 0, own), 1);
+    EXPECT_EQ(platform::ReadProfileInt("KorvoPopupKiller", "PlayWave", 1, own), 0);
+
+    ScrambleSettings();
+    LoadSettings(settings_, files);
+    EXPECT_EQ(settings_.BannerBlock, 1);
+    EXPECT_EQ(settings_.PopupPort, 8100);
 }
 
 }  // namespace

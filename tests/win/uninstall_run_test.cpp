@@ -13,6 +13,7 @@
 #include "core/instance_window.h"
 #include "core/secure_root_folder.h"
 #include "platform/tls.h"
+#include "platform/win/reg_key.h"
 #include "platform/win/tls_win.h"
 #include "tests/win/browsers_support.h"
 #include "uninstall/uninstaller.h"
@@ -172,6 +173,24 @@ TEST_F(UninstallRun, SecureRootIsRemovedAlsoWithoutItsKeys) {
         << detail;
     EXPECT_FALSE(Exists(folder + "\\" + platform::kTlsRootFile));
     EXPECT_FALSE(Exists(folder.substr(0, folder.find_last_of('\\')))) << "the emptied folder stays";
+}
+
+// An installation for everyone that the uninstalling account never started: the machine's key
+// names the folder, and the hosts file, which other accounts' runs changed, still loses the
+// program's lines.
+TEST_F(UninstallRun, MachinesKeyServesAnAccountThatNeverRanTheProgram) {
+    DeleteKeyTree(HKEY_CURRENT_USER, core::kAppKeyPath);
+    platform::RegKey defaults;
+    ASSERT_EQ(defaults.Create(HKEY_LOCAL_MACHINE, core::kAppKeyPath), ERROR_SUCCESS);
+    defaults.SetString("Path", install_);
+    Uninstaller uninstaller;
+    EXPECT_EQ(uninstaller.Run(), 0);
+    defaults.Close();
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, core::kAppKeyPath);
+    EXPECT_EQ(uninstaller.path, install_);
+    EXPECT_EQ(ReadFile(hosts_), kUsers);
+    EXPECT_FALSE(Exists(Folder() + "mHosts"));
+    EXPECT_EQ(ReadValue(core::kAppKeyPath, "Path"), "-");
 }
 
 TEST_F(UninstallRun, HostsFileKeepsTheUsersLines) {
