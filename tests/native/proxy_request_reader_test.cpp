@@ -351,6 +351,30 @@ TEST(RequestReader, RecognisesARequestForTheProxysOwnScriptWhateverTheReads) {
         Refusal::kBadRequest);
 }
 
+// Inside a secure site's tunnel that this proxy ends, the script's path is the site's, and a
+// Host naming the proxy is refused like any other host.
+TEST(RequestReader, InsideASecureSitesTunnelTheScriptsPathBelongsToTheSite) {
+    proxy::RequestOptions options;
+    options.ownPort = 8100;
+    options.ownName = "KorvoPopupKiller";
+    RequestReader site;
+    site.ServeOrigin("a.test", 443);
+    std::vector<RequestReader::Piece> pieces;
+    const std::string forSite = "GET /korvo-proxy.pac HTTP/1.1\r\nHost: a.test\r\n\r\n";
+    ASSERT_TRUE(site.Feed(forSite.data(), forSite.size(), options, pieces));
+    ASSERT_EQ(pieces.size(), 1u);
+    EXPECT_FALSE(pieces[0].target.autoConfigScript);
+    EXPECT_EQ(pieces[0].target.host, "a.test");
+    EXPECT_EQ(pieces[0].bytes.rfind("GET /korvo-proxy.pac HTTP/1.1\r\nHost: a.test\r\n", 0), 0u);
+    RequestReader proxyNamed;
+    proxyNamed.ServeOrigin("a.test", 443);
+    pieces.clear();
+    const std::string forProxy = "GET /korvo-proxy.pac HTTP/1.1\r\nHost: 127.0.0.1:8100\r\n\r\n";
+    EXPECT_FALSE(proxyNamed.Feed(forProxy.data(), forProxy.size(), options, pieces));
+    EXPECT_EQ(proxyNamed.refusal(), Refusal::kBadRequest);
+    EXPECT_TRUE(pieces.empty());
+}
+
 // A browser shows a reply only when its header ends and its length is right.
 TEST(FixedReplies, AreCompleteMessages) {
     for (const std::string reply :
