@@ -149,6 +149,7 @@ TEST_F(UninstallRun, WithoutItsKeysNothingIsTouched) {
     EXPECT_EQ(ReadValue(core::kAppKeyPath, "Path"), "-");  // nothing was created either
 }
 
+#if KORVO_TLS
 // A root of trust must not outlive the product, so it goes even when the keys are gone.
 TEST_F(UninstallRun, SecureRootIsRemovedAlsoWithoutItsKeys) {
     const std::string folder = core::SecureRootFolder();
@@ -174,6 +175,7 @@ TEST_F(UninstallRun, SecureRootIsRemovedAlsoWithoutItsKeys) {
     EXPECT_FALSE(Exists(folder + "\\" + platform::kTlsRootFile));
     EXPECT_FALSE(Exists(folder.substr(0, folder.find_last_of('\\')))) << "the emptied folder stays";
 }
+#endif
 
 // An installation for everyone that the uninstalling account never started: the machine's key
 // names the folder, and the hosts file, which other accounts' runs changed, still loses the
