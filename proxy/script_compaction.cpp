@@ -10,12 +10,6 @@
 namespace proxy {
 namespace {
 
-bool IsNameCharacter(char c) {
-    const unsigned char u = static_cast<unsigned char>(c);
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
-           c == '$' || c == '\\' || u >= 0x80;
-}
-
 // Where a blank must stay between two characters that had blanks or a line break between them.
 bool NeedsBlank(char last, char next) {
     if (IsNameCharacter(last) && IsNameCharacter(next)) return true;

@@ -5,12 +5,6 @@
 namespace proxy {
 namespace {
 
-bool IsNameCharacter(char c) {
-    const unsigned char u = static_cast<unsigned char>(c);
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
-           c == '$' || c == '\\' || u >= 0x80;
-}
-
 bool IsOneOf(std::string_view word, std::initializer_list<std::string_view> words) {
     return std::find(words.begin(), words.end(), word) != words.end();
 }
@@ -203,6 +197,12 @@ bool IsReservedWord(std::string_view word) {
                     "byte",      "char",      "double", "final",      "float",        "goto",
                     "int",       "long",      "native", "short",      "synchronized", "throws",
                     "transient", "volatile"});
+}
+
+bool IsNameCharacter(char c) {
+    const unsigned char u = static_cast<unsigned char>(c);
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
+           c == '$' || c == '\\' || u >= 0x80;
 }
 
 }  // namespace proxy

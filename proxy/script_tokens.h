@@ -33,4 +33,8 @@ std::vector<ScriptToken> ReadScriptTokens(std::string_view code);
 // this or older editions of the language.
 bool IsReservedWord(std::string_view word);
 
+// Whether c may stand in a name (letters, digits, "_", "$", an escape's backslash, and any byte
+// of a character outside ASCII).
+bool IsNameCharacter(char c);
+
 }  // namespace proxy
