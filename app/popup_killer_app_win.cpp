@@ -15,6 +15,7 @@
 #include "platform/folders.h"
 #include "platform/module_path.h"
 #include "platform/socket.h"
+#include "platform/tls.h"
 #include "platform/win/elevation.h"
 #include "platform/win/message_box.h"
 #include "platform/win/reg_key.h"
@@ -209,9 +210,14 @@ void CPopupKillerApp::PrepareSecurePagesWhenWanted() {
     if (settings_.FilterSecurePages.load() == 0 || securePagesTried_) return;
     securePagesTried_ = true;
     std::string error;
-    if (!proxy::PrepareSecurePages(proxyContext, core::SecureRootFolder(), error)) {
-        proxy::ReportDiagnostic("Secure pages are tunnelled unfiltered: " + error);
-    }
+    if (proxy::PrepareSecurePages(proxyContext, core::SecureRootFolder(), error)) return;
+    proxy::ReportDiagnostic("Secure pages are tunnelled unfiltered: " + error);
+    // The switch shows on; the user is told once that the pages are not filtered after all.
+    if (!platform::TlsBuilt()) return;
+    std::string text = GetLanguageString(state_, core::texts::kSecureRootFailed);
+    const size_t reason = text.find("%s");
+    if (reason != std::string::npos) text.replace(reason, 2, error);
+    platform::ShowMessageBox(nullptr, text, context_.appTitle, MB_OK | MB_ICONWARNING);
 }
 
 void CPopupKillerApp::ExitInstance() {

@@ -53,8 +53,9 @@ class CPopupKillerApp final : public shell::AppServices {
     // Another program asked the program to end (the browser helper, the uninstaller).
     void OnQuitRequest();
     // With secure pages on, makes the proxy ready for them once: the root, made at first use and
-    // put into the user's store, and the exclusion list. A failure goes to the log; the proxy
-    // then tunnels secure pages as before.
+    // put into the user's store, and the exclusion list. A failure goes to the log and, in a
+    // build with secure connections, to the user in a message; the proxy then tunnels secure
+    // pages as before.
     void PrepareSecurePagesWhenWanted();
 
     AppState state_;

@@ -216,6 +216,11 @@ constexpr LanguageText kSecureHandshakeFailed = {
     "13011", "The secure connection to the site could not be made."};
 constexpr LanguageText kSecureNothingShown = {
     "13012", "Nothing of the site was shown. Check the address, or try again later."};
+// Shown once when the root for secure pages cannot be made; "%s" is the system's reason.
+constexpr LanguageText kSecureRootFailed = {
+    "13013",
+    "Secure (https) pages cannot be filtered: their root of trust could not be made (%s).\n"
+    "They reach the browser unfiltered."};
 constexpr LanguageText kSecurePageTexts[] = {
     kSecureTitle,          kSecureCannotOpen,  kSecureBecause,         kSecureExpired,
     kSecureWrongHost,      kSecureSelfSigned,  kSecureUnknownIssuer,   kSecureRevoked,
@@ -430,6 +435,7 @@ constexpr LanguageText kAllTexts[] = {
     kSecureOldProtocol,
     kSecureHandshakeFailed,
     kSecureNothingShown,
+    kSecureRootFailed,
     kNetscapeSetCaption,
     kNetscapeSetDone,
     kNetscapeResetDone,
