@@ -28,7 +28,8 @@ inline void CopySettings(const proxy::AppSettings& from, proxy::AppSettings& to)
                                                                 &AppSettings::PopupCheckEnabled,
                                                                 &AppSettings::PlayWave,
                                                                 &AppSettings::ConnectionTimeOut,
-                                                                &AppSettings::UseDefaultTimeOut};
+                                                                &AppSettings::UseDefaultTimeOut,
+                                                                &AppSettings::FilterSecurePages};
     for (auto field : kNumbers) (to.*field).store((from.*field).load());
     to.PopupIP.Set(from.PopupIP.Get());
     to.GatewayIP.Set(from.GatewayIP.Get());
@@ -51,6 +52,7 @@ class TestApp {
     TestApp(const TestApp&) = delete;
     TestApp& operator=(const TestApp&) = delete;
 
+    core::CPopupKillerApp& App() { return app_; }
     shell::AppContext& Context() { return app_.Context(); }
     core::AppState& State() { return app_.Context().state; }
     proxy::AppSettings& Settings() { return app_.Context().settings; }
