@@ -197,8 +197,9 @@ TEST_F(TlsAuthority, RootIsMadeOnceWithItsNameUseAndKeyKeptFromExport) {
             CryptAcquireContextA(&provider, container, MS_ENH_RSA_AES_PROV_A, PROV_RSA_AES, 0))
             << container;
         HCRYPTKEY key = 0;
-        const DWORD spec = container == platform::kTlsRootContainer ? AT_SIGNATURE : AT_KEYEXCHANGE;
-        ASSERT_TRUE(CryptGetUserKey(provider, spec, &key)) << container;
+        const DWORD keyKind =
+            container == platform::kTlsRootContainer ? AT_SIGNATURE : AT_KEYEXCHANGE;
+        ASSERT_TRUE(CryptGetUserKey(provider, keyKind, &key)) << container;
         DWORD blobSize = 0;
         EXPECT_FALSE(CryptExportKey(key, 0, PRIVATEKEYBLOB, 0, nullptr, &blobSize)) << container;
         CryptDestroyKey(key);
