@@ -352,11 +352,22 @@ bool ApplyProtocolRules(SSL_CTX* context) {
            SSL_CTX_set_cipher_list(context, kTls12Suites) == 1;
 }
 
+// OpenSSL works out a certificate's extensions on first use and caches them in the certificate,
+// and a concurrent reader of that cache is not ordered against the writer. Certificates that
+// several threads share have it done once, before they are shared.
+void CacheExtensions(X509* certificate) { X509_check_purpose(certificate, -1, 0); }
+
 SslCtxPtr MakeClientContext() {
     SslCtxPtr context(SSL_CTX_new(TLS_client_method()));
     if (!context || !ApplyProtocolRules(context.get()) ||
         SSL_CTX_set_default_verify_paths(context.get()) != 1) {
         return nullptr;
+    }
+    STACK_OF(X509_OBJECT)* trusted = X509_STORE_get0_objects(SSL_CTX_get_cert_store(context.get()));
+    for (int i = 0; i < sk_X509_OBJECT_num(trusted); ++i) {
+        if (X509* root = X509_OBJECT_get0_X509(sk_X509_OBJECT_value(trusted, i))) {
+            CacheExtensions(root);
+        }
     }
     SSL_CTX_set_verify(context.get(), SSL_VERIFY_PEER, nullptr);
     SSL_CTX_set_client_cert_cb(context.get(), OpenSslSession::NoteCertificateRequest);
@@ -525,7 +536,9 @@ class OpenSslAuthority final : public TlsAuthority {
         : root_(std::move(root)),
           rootKey_(std::move(rootKey)),
           leafKey_(std::move(leafKey)),
-          rootPem_(ToPem(root_.get())) {}
+          rootPem_(ToPem(root_.get())) {
+        CacheExtensions(root_.get());
+    }
 
     std::shared_ptr<const TlsLeaf> IssueLeaf(const std::string& requested) override {
         const std::string host = Unbracketed(requested);
