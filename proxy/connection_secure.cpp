@@ -189,19 +189,29 @@ bool ProxyConnection::ReceiveFromBrowserSession(const char* data, size_t size) {
 }
 
 void ProxyConnection::ReceiveFromServerSession(const char* data, size_t size) {
-    sessionPlain_.clear();
-    sessionOut_.clear();
-    const TlsState state = serverSession_->Receive(data, size, sessionPlain_, sessionOut_);
-    if (!sessionOut_.empty() &&
-        !SendNow(serverSocket_, toServer_, sessionOut_.data(), sessionOut_.size())) {
-        BeginClosing();
-        return;
+    // Record by record, each passed on to the browser before the next is opened, so that the
+    // browser decrypts one while the proxy works on the next.
+    constexpr size_t kRecordBytes = 16 * 1024 + 64;
+    for (size_t done = 0; done < size && !closing_;) {
+        const size_t piece = std::min(kRecordBytes, size - done);
+        sessionPlain_.clear();
+        sessionOut_.clear();
+        const TlsState state =
+            serverSession_->Receive(data + done, piece, sessionPlain_, sessionOut_);
+        done += piece;
+        if (!sessionOut_.empty() &&
+            !SendNow(serverSocket_, toServer_, sessionOut_.data(), sessionOut_.size())) {
+            BeginClosing();
+            return;
+        }
+        if (!sessionPlain_.empty() &&
+            !responses_.Feed(sessionPlain_.data(), sessionPlain_.size())) {
+            BeginClosing();
+            return;
+        }
+        if (state == TlsState::kClosed || state == TlsState::kFailed) BeginClosing();
+        if (done < size) FlushToBrowser();
     }
-    if (!sessionPlain_.empty() && !responses_.Feed(sessionPlain_.data(), sessionPlain_.size())) {
-        BeginClosing();
-        return;
-    }
-    if (state == TlsState::kClosed || state == TlsState::kFailed) BeginClosing();
 }
 
 bool ProxyConnection::SendToServerSession(const std::string& bytes) {
