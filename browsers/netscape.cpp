@@ -232,4 +232,14 @@ void NetscapeProfiles::CountProfiles(ListMode mode) {
     configuredCount = counts.configuredCount;
 }
 
+bool NetscapeProfiles::OnlyFirefoxChecked() const {
+    bool anyChecked = false;
+    for (const NetscapeProfileEntry& entry : profiles) {
+        if (!entry.isChecked) continue;
+        if (!entry.firefox) return false;
+        anyChecked = true;
+    }
+    return anyChecked;
+}
+
 }  // namespace browsers

@@ -97,6 +97,7 @@ struct NetscapeProfileEntry {
     int usesProxy = 0;   // the profile points at the proxy (what the uninstaller resets)
     int isChecked = 0;
     std::string directory = kDefaultFolderDirectory;
+    bool firefox = false;  // listed by Firefox's profiles.ini: messages name Firefox
 };
 
 struct NetscapeProfiles {
@@ -112,6 +113,8 @@ struct NetscapeProfiles {
 
     // Marks and counts the entries in `profiles` for mode (fills disabledFlags and the counts).
     void CountProfiles(ListMode mode);
+    // Whether every profile ticked is Firefox's, so the result names Firefox, not Netscape.
+    bool OnlyFirefoxChecked() const;
 
     // Windows operations, all on the current user's Mozilla folder.
     // The folder scan, then registry.dat, each entry marked for the wizard's mode.

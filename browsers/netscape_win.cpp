@@ -34,8 +34,12 @@ std::string FirstMatch(const std::string& pattern) {
     return found.cFileName;
 }
 
-void ShowProfileError(const core::LanguageText& text, const NetscapeProfileEntry& entry,
+void ShowProfileError(bool setting, const NetscapeProfileEntry& entry,
                       const std::string& prefsJsPath) {
+    namespace texts = core::texts;
+    const core::LanguageText& text =
+        entry.firefox ? (setting ? texts::kFirefoxSetFailed : texts::kFirefoxResetFailed)
+                      : (setting ? texts::kNetscapeSetFailed : texts::kNetscapeResetFailed);
     ShowBrowserError(text, {{"%s1", entry.name}, {"%s2", prefsJsPath}});
 }
 
@@ -123,6 +127,7 @@ bool NetscapeProfiles::ReadFirefoxProfiles(bool testOnly, ListMode mode) {
         NetscapeProfileEntry entry;
         entry.name = FirefoxEntryName(found);
         entry.directory = found.folder;
+        entry.firefox = true;
         if (AddListedProfile(entry, testOnly, mode)) return true;
     }
     return false;
@@ -188,7 +193,7 @@ void NetscapeProfiles::SetProfileProxy(const NetscapeProfileEntry& entry, const 
                                        const std::string& port, bool securePages,
                                        BrowserConfigState& state) {
     if (!FindProfileFiles(entry)) {
-        ShowProfileError(core::texts::kNetscapeSetFailed, entry, prefsJsPath);
+        ShowProfileError(true, entry, prefsJsPath);
         return;
     }
     std::string prefs;
@@ -207,7 +212,7 @@ void NetscapeProfiles::SetProfileProxy(const NetscapeProfileEntry& entry, const 
 void NetscapeProfiles::ResetProfileProxy(const NetscapeProfileEntry& entry,
                                          BrowserConfigState& state) {
     if (!FindProfileFiles(entry)) {
-        ShowProfileError(core::texts::kNetscapeResetFailed, entry, prefsJsPath);
+        ShowProfileError(false, entry, prefsJsPath);
         return;
     }
     if (ResetProfileFiles() && --configuredCount <= 0) {
@@ -236,7 +241,7 @@ void NetscapeProfiles::ResetNetscapeProxyForUninstall() {
         if (FindProfileFiles(entry)) {
             ResetProfileFiles();
         } else {
-            ShowProfileError(core::texts::kNetscapeResetFailed, entry, prefsJsPath);
+            ShowProfileError(false, entry, prefsJsPath);
         }
         --configuredCount;
     }

@@ -84,11 +84,16 @@ int CountChoosable(const std::vector<int>& disabledFlags) {
     return static_cast<int>(std::count(disabledFlags.begin(), disabledFlags.end(), 0));
 }
 
-NetscapeResult NetscapeResultMessage(bool netscapeIsConfigured) {
+NetscapeResult NetscapeResultMessage(bool netscapeIsConfigured, bool onlyFirefox) {
+    namespace texts = core::texts;
     if (netscapeIsConfigured) {
-        return {core::texts::kNetscapeSetCaption, core::texts::kNetscapeSetDone, true};
+        return onlyFirefox
+                   ? NetscapeResult{texts::kFirefoxSetCaption, texts::kFirefoxSetDone, true}
+                   : NetscapeResult{texts::kNetscapeSetCaption, texts::kNetscapeSetDone, true};
     }
-    return {core::texts::kNetscapeResetCaption, core::texts::kNetscapeResetDone, false};
+    return onlyFirefox
+               ? NetscapeResult{texts::kFirefoxResetCaption, texts::kFirefoxResetDone, false}
+               : NetscapeResult{texts::kNetscapeResetCaption, texts::kNetscapeResetDone, false};
 }
 
 }  // namespace browsers

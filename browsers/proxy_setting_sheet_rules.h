@@ -61,12 +61,13 @@ WizardPage PageBeforeFinish(const WizardState& wizard);
 int CountChoosable(const std::vector<int>& disabledFlags);
 
 // The message shown after Finish wrote some Netscape profile: the set message while Netscape
-// is configured, the reset message otherwise.
+// is configured, the reset message otherwise; Firefox's own when only Firefox profiles were
+// written.
 struct NetscapeResult {
     core::LanguageText caption;
     core::LanguageText text;
     bool information;  // the information icon; no icon otherwise
 };
-NetscapeResult NetscapeResultMessage(bool netscapeIsConfigured);
+NetscapeResult NetscapeResultMessage(bool netscapeIsConfigured, bool onlyFirefox);
 
 }  // namespace browsers

@@ -236,6 +236,20 @@ constexpr LanguageText kNetscapeSetDone = {
 constexpr LanguageText kNetscapeResetDone = {
     "2257", "Netscape settings will take effect from the second launch"};
 constexpr LanguageText kNetscapeResetCaption = {"2258", "Reset Netscape Proxy Settings"};
+// The same messages for a Firefox profile (a Mozilla browser the older texts call Netscape).
+constexpr LanguageText kFirefoxSetCaption = {"19026", "Firefox Proxy Setting"};
+constexpr LanguageText kFirefoxSetDone = {
+    "19027",
+    "Firefox proxy has been set successfully. Settings will take effect the next time Firefox "
+    "starts."};
+constexpr LanguageText kFirefoxResetDone = {
+    "19028", "Firefox settings will take effect the next time Firefox starts"};
+constexpr LanguageText kFirefoxResetCaption = {"19029", "Reset Firefox Proxy Settings"};
+constexpr LanguageText kFirefoxSetFailed = {
+    "19030", "Error, Failed to set Firefox's profile %s1 proxy setting because %s2 doesn't exist."};
+constexpr LanguageText kFirefoxResetFailed = {
+    "19031",
+    "Error, Failed to reset Firefox's profile %s1 proxy setting because %s2 doesn't exist."};
 constexpr LanguageText kIeSetFailed = {"2241",
                                        "Error, Failed to set Internet Explorer proxy setting."};
 constexpr LanguageText kNetscapeSetFailed = {
@@ -436,6 +450,12 @@ constexpr LanguageText kAllTexts[] = {
     kSecureHandshakeFailed,
     kSecureNothingShown,
     kSecureRootFailed,
+    kFirefoxSetCaption,
+    kFirefoxSetDone,
+    kFirefoxResetDone,
+    kFirefoxResetCaption,
+    kFirefoxSetFailed,
+    kFirefoxResetFailed,
     kNetscapeSetCaption,
     kNetscapeSetDone,
     kNetscapeResetDone,

@@ -34,7 +34,8 @@ void RunWizardFinish(WizardContext& context, HWND owner) {
             profiles.ResetNetscapeProxy(config);
         }
         if (profiles.anyProfileWritten) {
-            const NetscapeResult message = NetscapeResultMessage(config.netscapeIsConfigured != 0);
+            const NetscapeResult message = NetscapeResultMessage(config.netscapeIsConfigured != 0,
+                                                                 profiles.OnlyFirefoxChecked());
             platform::ShowMessageBox(owner, core::GetLanguageString(context.appState, message.text),
                                      core::GetLanguageString(context.appState, message.caption),
                                      MB_OK | (message.information ? MB_ICONINFORMATION : 0));

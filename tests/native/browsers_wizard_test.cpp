@@ -161,10 +161,24 @@ TEST(BrowsersWizardRules, CheckListsAndProfiles) {
     profiles.disabledFlags = {1, 0};
     EXPECT_TRUE(AnyProfileChoosable(profiles));
 
-    EXPECT_STREQ(NetscapeResultMessage(true).text.id, "2240");
-    EXPECT_TRUE(NetscapeResultMessage(true).information);
-    EXPECT_STREQ(NetscapeResultMessage(false).caption.id, "2258");
-    EXPECT_FALSE(NetscapeResultMessage(false).information);
+    EXPECT_STREQ(NetscapeResultMessage(true, false).text.id, "2240");
+    EXPECT_TRUE(NetscapeResultMessage(true, false).information);
+    EXPECT_STREQ(NetscapeResultMessage(false, false).caption.id, "2258");
+    EXPECT_FALSE(NetscapeResultMessage(false, false).information);
+    EXPECT_STREQ(NetscapeResultMessage(true, true).text.id, "19027");
+    EXPECT_STREQ(NetscapeResultMessage(false, true).caption.id, "19029");
+}
+
+// The result names Firefox only when every ticked profile is one of Firefox's.
+TEST(BrowsersWizardRules, ResultNamesFirefoxOnlyForFirefoxProfilesAlone) {
+    NetscapeProfiles profiles;
+    profiles.profiles = {{"Netscape", 0, 0, 1}, {"Firefox: default", 0, 0, 1}};
+    profiles.profiles[1].firefox = true;
+    EXPECT_FALSE(profiles.OnlyFirefoxChecked()) << "a Netscape profile is ticked too";
+    profiles.profiles[0].isChecked = 0;
+    EXPECT_TRUE(profiles.OnlyFirefoxChecked());
+    profiles.profiles[1].isChecked = 0;
+    EXPECT_FALSE(profiles.OnlyFirefoxChecked()) << "nothing ticked";
 }
 
 }  // namespace
