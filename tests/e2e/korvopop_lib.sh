@@ -58,6 +58,21 @@ kp_user_folders() {
     fi
 }
 
+# kp_firefox_profile: today's Firefox in the prefix's roaming folder (after kp_install), as
+# Firefox 67 and later keep it: profiles.ini naming the profile's folder by a relative path,
+# installs.ini naming it the default of the installation, and a prefs.js in it.
+# KP_FIREFOX_PROFILE is the profile's folder.
+kp_firefox_profile() {
+    local firefox="$KP_APP_DATA/Mozilla/Firefox" relative=Profiles/x7k2m9qa.default-release
+    KP_FIREFOX_PROFILE="$firefox/$relative"
+    mkdir -p "$KP_FIREFOX_PROFILE"
+    printf '[Install308046B0AF4A39CB]\r\nDefault=%s\r\nLocked=1\r\n\r\n[Profile0]\r\nName=default-release\r\nIsRelative=1\r\nPath=%s\r\n\r\n[General]\r\nStartWithLastProfile=1\r\nVersion=2\r\n' \
+        "$relative" "$relative" >"$firefox/profiles.ini"
+    printf '[308046B0AF4A39CB]\r\nDefault=%s\r\nLocked=1\r\n' "$relative" >"$firefox/installs.ini"
+    printf '// Mozilla User Preferences\r\n\r\nuser_pref("browser.cache.disk.capacity", 50000);\r\nuser_pref("network.proxy.no_proxies_on", "localhost");\r\n' \
+        >"$KP_FIREFOX_PROFILE/prefs.js"
+}
+
 # kp_install [--reg LINE]...: a fresh installation in the prefix, with no start-up prompt (it
 # would wait for an answer) and the proxy on a free port, KP_PORT.
 kp_install() {

@@ -69,16 +69,10 @@ user_js_secure() {
         grep -qF 'user_pref("security.enterprise_roots.enabled", true);' "$profile/user.js"
 }
 if [ "$KP_WINE_VERSION" = win10 ]; then
-    # The first run on Windows 10 with today's Firefox: its profile folder named by profiles.ini
-    # with a relative path, the default one named by installs.ini, as Firefox 67 and later keep
-    # them.
+    # The first run on Windows 10 with today's Firefox.
     kp_install --reg '"Wizard Message"="A"'
-    firefox="$KP_APP_DATA/Mozilla/Firefox"
-    profile="$firefox/Profiles/x7k2m9qa.default-release"
-    mkdir -p "$profile"
-    printf '[Install308046B0AF4A39CB]\r\nDefault=Profiles/x7k2m9qa.default-release\r\nLocked=1\r\n\r\n[Profile0]\r\nName=default-release\r\nIsRelative=1\r\nPath=Profiles/x7k2m9qa.default-release\r\n\r\n[General]\r\nStartWithLastProfile=1\r\nVersion=2\r\n' >"$firefox/profiles.ini"
-    printf '[308046B0AF4A39CB]\r\nDefault=Profiles/x7k2m9qa.default-release\r\nLocked=1\r\n' >"$firefox/installs.ini"
-    printf '// Mozilla User Preferences\r\n\r\nuser_pref("browser.cache.disk.capacity", 50000);\r\nuser_pref("network.proxy.no_proxies_on", "localhost");\r\n' >"$profile/prefs.js"
+    kp_firefox_profile
+    profile=$KP_FIREFOX_PROFILE
     printf 'user_pref("browser.startup.homepage", "about:blank");\r\nuser_pref("network.proxy.http", "");\r\nuser_pref("network.proxy.http_port", 0);\r\nuser_pref("network.proxy.type", 0);\r\n' >"$profile/user.js"
     out="$E2E_TMP/out"
     mkdir -p "$out"
