@@ -1,7 +1,9 @@
 # shellcheck shell=bash disable=SC2034
 # Shared pieces of the scripts that drive KorvoPop.exe under Wine (sourced after lib.sh): a
-# private Xvfb, a private prefix with a laid-out installation whose proxy port is a free one,
-# KorvoPop started and ended by its own pid, the window probe, and the registry read back.
+# private Xvfb, a private prefix of the level's Windows version (KP_WINE_VERSION) with a laid-out
+# installation whose proxy port is a free one, the user's folders and today's Firefox profile in
+# it, KorvoPop started and ended by its own pid, the window probe, the registry read back, and
+# headless Chromium given the proxy's automatic configuration script.
 tools_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")/../../tools" && pwd)
 . "$tools_dir/wine-common.sh"
 
