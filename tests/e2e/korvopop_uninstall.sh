@@ -6,10 +6,9 @@
 # (the added one too) and none of the program's, the backup is gone, and Internet Explorer is
 # direct again (Windows 10: its automatic configuration script gone, and today's Firefox profile,
 # which the wizard had pointed at the proxy, direct too). The user's file has its localhost line
-# commented out, and gets none back from
-# the ad servers' file, which has one. The secure pages' root, made and put into the user's Root
-# store beforehand, is gone afterwards from the store (read back from the registry), its key
-# containers and its folder's root.cer too.
+# commented out, and gets none back from the ad servers' file, which has one. The secure pages'
+# root, made and put into the user's Root store beforehand, is gone afterwards from the store
+# (read back from the registry), its key containers and its folder's root.cer too.
 # Usage: tests/e2e/korvopop_uninstall.sh BUILD_DIR   (the win32 build folder)
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -25,7 +24,8 @@ uninstaller='C:\Program Files\Korvo Popup Killer\KorvoUIn.exe'
 kp_setup "$build"
 [ -f "$KP_BUILD/install/KorvoUIn.exe" ] || { echo "FAIL: no KorvoUIn.exe in the layout"; exit 1; }
 # KP_IE_CONFIGURED ends in the program's "Proxy Setting" key; ShowAtStart is the application key's.
-no_tray_hint=(--reg '[HKEY_CURRENT_USER\Software\Korvo Popup Killer]' --reg '"ShowAtStart"=dword:00000000')
+no_tray_hint=(--reg '[HKEY_CURRENT_USER\Software\Korvo Popup Killer]'
+    --reg '"ShowAtStart"=dword:00000000')
 if [ "$KP_WINE_VERSION" = win10 ]; then
     kp_install "${KP_IE_CONFIGURED[@]}" --reg '"Netscape Is Configured"=dword:00000001' \
         "${no_tray_hint[@]}"
