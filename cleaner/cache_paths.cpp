@@ -82,15 +82,27 @@ std::string ProfileCacheFolder(const std::string& prefsJsPath) {
 
 std::string NonRoamingFolder(const std::string& path) {
     const std::string lower = platform::ToLowerAscii(path);
-    const std::string component = "\\application data";
-    std::size_t at = lower.rfind(component);
-    while (at != std::string::npos) {
-        std::size_t end = at + component.size();
-        if (end == lower.size() || lower[end] == '\\') {
-            return path.substr(0, at + 1) + "Local Settings\\" + path.substr(at + 1);
+    // Where the last backslash and name that end at a component boundary start; npos when none.
+    const auto lastComponent = [&lower](const std::string& name) {
+        const std::string component = "\\" + name;
+        std::size_t at = lower.rfind(component);
+        while (at != std::string::npos) {
+            const std::size_t end = at + component.size();
+            if (end == lower.size() || lower[end] == '\\') return at;
+            if (at == 0) break;
+            at = lower.rfind(component, at - 1);
         }
-        if (at == 0) break;
-        at = lower.rfind(component, at - 1);
+        return std::string::npos;
+    };
+    const std::size_t xp = lastComponent("application data");
+    const std::size_t vista = lastComponent("appdata\\roaming");
+    if (vista != std::string::npos && (xp == std::string::npos || vista > xp)) {
+        const std::size_t roaming = vista + std::string("\\appdata\\").size();
+        return path.substr(0, roaming) + "Local" +
+               path.substr(roaming + std::string("roaming").size());
+    }
+    if (xp != std::string::npos) {
+        return path.substr(0, xp + 1) + "Local Settings\\" + path.substr(xp + 1);
     }
     return "";
 }

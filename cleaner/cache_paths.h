@@ -24,7 +24,8 @@ bool IsInsideFolder(const std::string& folder, const std::string& path);
 std::string ProfileCacheFolder(const std::string& prefsJsPath);
 
 // The same path in the user's non-roaming tree: "Local Settings\" inserted before the last
-// "Application Data" component (letter case ignored). "" when the path has no such component.
+// "Application Data" component (2000, XP), or the last "AppData\Roaming" made "AppData\Local"
+// (Vista and later), whichever comes later; letter case ignored. "" when the path has neither.
 std::string NonRoamingFolder(const std::string& path);
 
 // The cache folder opera6.ini names: the value of the first "Cache Directory" key (the name may

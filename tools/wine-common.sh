@@ -2,9 +2,10 @@
 # Shared by tools/wine-run and tools/wine-install (sourced, not run): the Wine template prefix,
 # private prefixes copied from it, and a private X server.
 #
-# The template BUILD_DIR/wine-template is made once per build folder and never run in; every
-# program runs in a copy of it. Wine rewrites user.reg in place, so copies are real copies
-# (cp -a), never hard links.
+# The template is made once per build folder and Windows version and never run in; every program
+# runs in a copy of it. KORVO_WINE_VERSION picks the version Wine reports: winxp (the default,
+# template BUILD_DIR/wine-template) or win10 (BUILD_DIR/wine-template-win10). Wine rewrites
+# user.reg in place, so copies are real copies (cp -a), never hard links.
 
 export WINEARCH=win32
 export WINEDEBUG=-all
@@ -13,11 +14,33 @@ export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:+$WINEDLLOVERRIDES;}winemenubuilder.
 
 wine_log() { printf 'wine: %s\n' "$*" >&2; }
 
-# Registry settings every prefix starts with: Windows XP, no window manager decorations (hidden
-# windows then cost no 2 s each and GetAsyncKeyState sees xdotool's keys), no audio driver.
+# The Windows version of the prefixes, as Wine names it: winxp or win10.
+wine_version() {
+    case "${KORVO_WINE_VERSION:-winxp}" in
+        winxp | win10) printf '%s\n' "${KORVO_WINE_VERSION:-winxp}" ;;
+        *) wine_log "KORVO_WINE_VERSION must be winxp or win10, not '$KORVO_WINE_VERSION'"; return 1 ;;
+    esac
+}
+
+# wine_template_dir BUILD_DIR: the template of the chosen Windows version in that build folder.
+wine_template_dir() {
+    local version
+    version=$(wine_version) || return 1
+    if [ "$version" = winxp ]; then
+        printf '%s\n' "$1/wine-template"
+    else
+        printf '%s\n' "$1/wine-template-$version"
+    fi
+}
+
+# Registry settings every prefix starts with: the chosen Windows version, no window manager
+# decorations (hidden windows then cost no 2 s each and GetAsyncKeyState sees xdotool's keys), no
+# audio driver.
 wine_template_settings() {
+    local version
+    version=$(wine_version) || return 1
     printf 'REGEDIT4\r\n\r\n'
-    printf '[HKEY_CURRENT_USER\\Software\\Wine]\r\n"Version"="winxp"\r\n\r\n'
+    printf '[HKEY_CURRENT_USER\\Software\\Wine]\r\n"Version"="%s"\r\n\r\n' "$version"
     printf '[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\r\n"Managed"="N"\r\n\r\n'
     printf '[HKEY_CURRENT_USER\\Software\\Wine\\Drivers]\r\n"Audio"=""\r\n\r\n'
 }
@@ -91,12 +114,12 @@ wine_end_stale_runs() {
     done
 }
 
-# Makes BUILD_DIR/wine-template unless a ready one is there. Runs under a lock, so parallel
-# callers wait for one maker. Needs a display.
+# Makes the build folder's template of the chosen version unless a ready one is there. Runs
+# under a lock, so parallel callers wait for one maker. Needs a display.
 wine_ensure_template() {
     local build_dir=$1
-    local template="$build_dir/wine-template"
-    local stamp
+    local template stamp
+    template=$(wine_template_dir "$build_dir") || return 1
     stamp=$(wine_template_stamp)
     mkdir -p "$build_dir"
     (
@@ -107,12 +130,12 @@ wine_ensure_template() {
         wine_log "making the template prefix $template (once, about 15 s)"
         trap 'wine_kill_prefix "$template"' EXIT
         rm -rf "$template"
-        local settings="$build_dir/wine-template.reg"
+        local settings="$template.reg" log="$template.log"
         wine_template_settings >"$settings"
         # No Mono or Gecko installers: nothing here needs them and they cannot be fetched.
         WINEPREFIX="$template" WINEDLLOVERRIDES="mscoree,mshtml=" wineboot -i \
-            >"$build_dir/wine-template.log" 2>&1 || { wine_log "wineboot failed, see $build_dir/wine-template.log"; exit 1; }
-        WINEPREFIX="$template" wine regedit /S "$settings" >>"$build_dir/wine-template.log" 2>&1
+            >"$log" 2>&1 || { wine_log "wineboot failed, see $log"; exit 1; }
+        WINEPREFIX="$template" wine regedit /S "$settings" >>"$log" 2>&1
         # Wine draws the caption buttons with Marlett, which a new prefix lacks (fonts-wine).
         if [ -f /usr/share/wine/fonts/marlett.ttf ]; then
             cp /usr/share/wine/fonts/marlett.ttf "$template/drive_c/windows/Fonts/"
@@ -121,13 +144,14 @@ wine_ensure_template() {
         trap - EXIT
         rm -f "$settings"
         printf '%s\n' "$stamp" >"$template/.korvo-template"
-    ) 9>"$build_dir/wine-template.lock"
+    ) 9>"$template.lock"
 }
 
-# Replaces DEST with a fresh copy of the build folder's template.
+# Replaces DEST with a fresh copy of the build folder's template of the chosen version.
 wine_copy_template() {
-    local build_dir=$1 dest=$2
+    local build_dir=$1 dest=$2 template
+    template=$(wine_template_dir "$build_dir") || return 1
     rm -rf "$dest"
-    cp -a "$build_dir/wine-template" "$dest"
+    cp -a "$template" "$dest"
     rm -f "$dest/.korvo-template"
 }

@@ -11,10 +11,8 @@ build=${1:?usage: $0 BUILD_DIR}
 source "$here/lib.sh"
 source "$here/korvopop_lib.sh"
 started=$(now_ms)
-checks="$here/browser"
-if [ ! -d "$checks/node_modules" ]; then
-    (cd "$checks" && timeout 300 npm install --no-audit --no-fund --silent)
-fi
+kp_browser_checks
+checks=$KP_BROWSER_CHECKS
 
 kp_setup "$build"
 kp_install "${KP_IE_CONFIGURED[@]}"

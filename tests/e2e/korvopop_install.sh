@@ -12,7 +12,8 @@
 # and what Wine changes by itself (listed at reg_snapshot and tree_snapshot) may differ.
 # Then just for me: KorvoSetup.exe /S /CurrentUser into the user's own programs folder, with the
 # user's keys and Add/Remove entry only, KorvoPop started from there, and its uninstaller, after
-# which the snapshot taken before that installation holds again.
+# which the snapshot taken before that installation holds again. On Windows 10 the wizard gives
+# Internet Explorer the proxy's automatic configuration script instead of a fixed server.
 # Usage: tests/e2e/korvopop_install.sh BUILD_DIR   (the win32 build folder)
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -186,8 +187,16 @@ configure_ie() {
 }
 check "the wizard configures Internet Explorer's LAN settings" configure_ie
 kp_probe box "$idyes" 3000 || true
-check "Internet Explorer points at the proxy" \
-    test "$(reg_value "$ie_key" ProxyServer)" = 'REG_SZ    http=KorvoPopupKiller:8100;https=KorvoPopupKiller:8100'
+# Windows XP gets the proxy as a fixed server, Vista and later its automatic configuration script.
+if [ "$KP_WINE_VERSION" = win10 ]; then
+    check "Internet Explorer uses the proxy's configuration script" \
+        test "$(reg_value "$ie_key" AutoConfigURL)" = "REG_SZ    http://127.0.0.1:$KP_PORT/korvo-proxy.pac"
+    no_fixed_server() { ! reg_value "$ie_key" ProxyServer | grep -qi KorvoPopupKiller; }
+    check "and no fixed ProxyServer names the proxy" no_fixed_server
+else
+    check "Internet Explorer points at the proxy" \
+        test "$(reg_value "$ie_key" ProxyServer)" = 'REG_SZ    http=KorvoPopupKiller:8100;https=KorvoPopupKiller:8100'
+fi
 check "the hosts file names the proxy host" grep -q KorvoPopupKiller "$hosts"
 check "and still holds the user's lines" grep -qF intranet.corp.example "$hosts"
 # Installed again over the running program: it is asked to end first, and Internet Explorer's

@@ -1,10 +1,14 @@
 # shellcheck shell=bash disable=SC2034
 # Shared pieces of the scripts that drive KorvoPop.exe under Wine (sourced after lib.sh): a
-# private Xvfb, a private prefix with a laid-out installation whose proxy port is a free one,
-# KorvoPop started and ended by its own pid, the window probe, and the registry read back.
+# private Xvfb, a private prefix of the level's Windows version (KP_WINE_VERSION) with a laid-out
+# installation whose proxy port is a free one, the user's folders and today's Firefox profile in
+# it, KorvoPop started and ended by its own pid, the window probe, the registry read back, and
+# headless Chromium given the proxy's automatic configuration script.
 tools_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")/../../tools" && pwd)
 . "$tools_dir/wine-common.sh"
 
+# The Windows version of this level's prefixes: winxp, or win10 (KORVO_WINE_VERSION).
+KP_WINE_VERSION=$(wine_version) || exit 1
 KP_MAIN_TITLE='Korvo Popup Killer'
 KP_EXE='C:\Program Files\Korvo Popup Killer\KorvoPop.exe'
 KP_PID=""
@@ -40,6 +44,35 @@ kp_setup() {
     wine_start_display "${2:-1280x1024x24}" || { echo "FAIL: no Xvfb"; exit 1; }
     KP_PREFIX=$(mktemp -d "$KP_BUILD/wine-run.XXXXXX")
     echo "$$ $wine_xvfb_pid" >"$KP_PREFIX.owner"
+    kp_user_folders
+}
+
+# kp_user_folders: where the user's per-user files are in the prefix, as the program looks for
+# them: KP_WINE_USER, the user's name; KP_APP_DATA, the roaming application data folder (Windows
+# XP: "Documents and Settings\<user>\Application Data", which the program makes up from the
+# user's name and Wine does not make; Windows 10: Wine's "users\<user>\AppData\Roaming").
+kp_user_folders() {
+    KP_WINE_USER=$(id -un)
+    if [ "$KP_WINE_VERSION" = win10 ]; then
+        KP_APP_DATA="$KP_PREFIX/drive_c/users/$KP_WINE_USER/AppData/Roaming"
+    else
+        KP_APP_DATA="$KP_PREFIX/drive_c/Documents and Settings/$KP_WINE_USER/Application Data"
+    fi
+}
+
+# kp_firefox_profile: today's Firefox in the prefix's roaming folder (after kp_install), as
+# Firefox 67 and later keep it: profiles.ini naming the profile's folder by a relative path,
+# installs.ini naming it the default of the installation, and a prefs.js in it.
+# KP_FIREFOX_PROFILE is the profile's folder.
+kp_firefox_profile() {
+    local firefox="$KP_APP_DATA/Mozilla/Firefox" relative=Profiles/x7k2m9qa.default-release
+    KP_FIREFOX_PROFILE="$firefox/$relative"
+    mkdir -p "$KP_FIREFOX_PROFILE"
+    printf '[Install308046B0AF4A39CB]\r\nDefault=%s\r\nLocked=1\r\n\r\n[Profile0]\r\nName=default-release\r\nIsRelative=1\r\nPath=%s\r\n\r\n[General]\r\nStartWithLastProfile=1\r\nVersion=2\r\n' \
+        "$relative" "$relative" >"$firefox/profiles.ini"
+    printf '[308046B0AF4A39CB]\r\nDefault=%s\r\nLocked=1\r\n' "$relative" >"$firefox/installs.ini"
+    printf '// Mozilla User Preferences\r\n\r\nuser_pref("browser.cache.disk.capacity", 50000);\r\nuser_pref("network.proxy.no_proxies_on", "localhost");\r\n' \
+        >"$KP_FIREFOX_PROFILE/prefs.js"
 }
 
 # kp_install [--reg LINE]...: a fresh installation in the prefix, with no start-up prompt (it
@@ -63,10 +96,20 @@ kp_shared_names() {
 
 # The registry lines of an Internet Explorer the wizard has pointed at the proxy: catching is on
 # only while some browser is configured, and the proxy injects the blocker only while it is on.
-KP_IE_CONFIGURED=(
-    --reg '[HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Internet Settings]'
-    --reg '"ProxyEnable"=dword:00000001'
-    --reg '"ProxyServer"="http=KorvoPopupKiller:8100"'
+# Windows XP gets the proxy as a fixed server, Vista and later its automatic configuration script.
+if [ "$KP_WINE_VERSION" = win10 ]; then
+    KP_IE_CONFIGURED=(
+        --reg '[HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Internet Settings]'
+        --reg '"AutoConfigURL"="http://127.0.0.1:8100/korvo-proxy.pac"'
+    )
+else
+    KP_IE_CONFIGURED=(
+        --reg '[HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Internet Settings]'
+        --reg '"ProxyEnable"=dword:00000001'
+        --reg '"ProxyServer"="http=KorvoPopupKiller:8100"'
+    )
+fi
+KP_IE_CONFIGURED+=(
     --reg '[HKEY_CURRENT_USER\Software\Korvo Popup Killer\Proxy Setting]'
     --reg '"Lan Is Configured"=dword:00000001'
 )
@@ -137,6 +180,37 @@ kp_registry_value() {
         /^\[/ { inside = 0 }
         inside && index($0, ENVIRON["NAME"]) == 1 { print substr($0, length(ENVIRON["NAME"]) + 1) }
     ' "$KP_PREFIX/user.reg"
+}
+
+# kp_browser_checks: the Chromium checks of tests/e2e/browser, their packages installed once;
+# KP_BROWSER_CHECKS is their folder.
+kp_browser_checks() {
+    KP_BROWSER_CHECKS="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/browser"
+    if [ ! -d "$KP_BROWSER_CHECKS/node_modules" ]; then
+        (cd "$KP_BROWSER_CHECKS" && timeout 300 npm install --no-audit --no-fund --silent)
+    fi
+}
+
+# kp_network_address: the machine's own IPv4 address besides loopback, "" when it has none.
+# Chromium asks a configuration script's proxy for no loopback address, so a site for it to
+# load through the script listens there.
+kp_network_address() {
+    hostname -I 2>/dev/null | tr ' ' '\n' | grep -E '^[0-9]+(\.[0-9]+){3}$' | grep -v '^127\.' |
+        head -n1 || true
+}
+
+# kp_pac_visit PAC ADDRESS: headless Chromium set to the automatic configuration script at URL PAC
+# loads a page that opens a pop-up on load from a site on ADDRESS; prints the visit as
+# korvopop.js does, { title, popups, injected, ms }, or nothing when the page did not load.
+kp_pac_visit() {
+    timeout 90 node "$KP_BROWSER_CHECKS/korvopop.js" --pac "$1" --host "$2" \
+        2>>"$E2E_TMP/node.log" || true
+}
+
+# kp_visit_field JSON NAME: one field of a visit kp_pac_visit printed.
+kp_visit_field() {
+    node -e 'const v = JSON.parse(process.argv[1] || "{}"); console.log(v[process.argv[2]]);' \
+        "$1" "$2" 2>/dev/null || true
 }
 
 # kp_origin: response_origin.py on a free port; ORIGIN is its URL.

@@ -4,10 +4,11 @@
 # a line of their own; Internet Explorer points at the proxy. Then the uninstaller runs, alone
 # and without arguments: KorvoPop ends on its message, the hosts file holds the user's lines
 # (the added one too) and none of the program's, the backup is gone, and Internet Explorer is
-# direct again. The user's file has its localhost line commented out, and gets none back from
-# the ad servers' file, which has one. The secure pages' root, made and put into the user's Root
-# store beforehand, is gone afterwards from the store (read back from the registry), its key
-# containers and its folder's root.cer too.
+# direct again (Windows 10: its automatic configuration script gone, and today's Firefox profile,
+# which the wizard had pointed at the proxy, direct too). The user's file has its localhost line
+# commented out, and gets none back from the ad servers' file, which has one. The secure pages'
+# root, made and put into the user's Root store beforehand, is gone afterwards from the store
+# (read back from the registry), its key containers and its folder's root.cer too.
 # Usage: tests/e2e/korvopop_uninstall.sh BUILD_DIR   (the win32 build folder)
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -22,7 +23,20 @@ uninstaller='C:\Program Files\Korvo Popup Killer\KorvoUIn.exe'
 
 kp_setup "$build"
 [ -f "$KP_BUILD/install/KorvoUIn.exe" ] || { echo "FAIL: no KorvoUIn.exe in the layout"; exit 1; }
-kp_install "${KP_IE_CONFIGURED[@]}" --reg '"ShowAtStart"=dword:00000000'
+# KP_IE_CONFIGURED ends in the program's "Proxy Setting" key; ShowAtStart is the application key's.
+no_tray_hint=(--reg '[HKEY_CURRENT_USER\Software\Korvo Popup Killer]'
+    --reg '"ShowAtStart"=dword:00000000')
+if [ "$KP_WINE_VERSION" = win10 ]; then
+    kp_install "${KP_IE_CONFIGURED[@]}" --reg '"Netscape Is Configured"=dword:00000001' \
+        "${no_tray_hint[@]}"
+    # As the wizard leaves the profile, and Firefox's start copies user.js into prefs.js.
+    kp_firefox_profile
+    user_js="$KP_FIREFOX_PROFILE/user.js"
+    printf 'user_pref("network.proxy.http", "KorvoPopupKiller");\r\nuser_pref("network.proxy.http_port", 8100);\r\nuser_pref("network.proxy.type", 1);\r\n' >"$user_js"
+    cat "$user_js" >>"$KP_FIREFOX_PROFILE/prefs.js"
+else
+    kp_install "${KP_IE_CONFIGURED[@]}" "${no_tray_hint[@]}"
+fi
 
 hosts="$KP_PREFIX/drive_c/windows/system32/drivers/etc/hosts"
 out="$E2E_TMP/out"
@@ -74,7 +88,17 @@ cat "$out/users" "$out/added" >"$out/expected"
 check "the hosts file holds the user's lines, the one added since too, and none of the program's" \
     cmp "$hosts" "$out/expected"
 check "the backup mHosts is gone" test ! -e "$KP_FOLDER/mHosts"
-check "Internet Explorer's ProxyEnable is 0" test "$(ie_value ProxyEnable)" = 0x0
+if [ "$KP_WINE_VERSION" = win10 ]; then
+    no_script() { [ -z "$(ie_value AutoConfigURL)" ]; }
+    check "Internet Explorer's AutoConfigURL is gone" no_script
+    firefox_direct() {
+        ! grep -qF KorvoPopupKiller "$user_js" &&
+            grep -qF 'user_pref("network.proxy.type", 0);' "$user_js"
+    }
+    check "Firefox's user.js names the proxy no more and sets it direct" firefox_direct
+else
+    check "Internet Explorer's ProxyEnable is 0" test "$(ie_value ProxyEnable)" = 0x0
+fi
 check "the secure pages' root is out of the user's Root store" kp_secure_root_not_stored
 check "its key containers are deleted" test "$(kp_secure_root_keys)" = absent
 check "its root.cer is deleted" test ! -e "$KP_ROOT_FILE"

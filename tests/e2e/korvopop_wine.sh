@@ -3,7 +3,10 @@
 # tray icon and (first run) main window; its proxy puts the blocker script into a page; a second
 # start ends at once; a window whose title carries the catch marker is counted once, renamed, and
 # the counter window shows at the screen's corner and goes again; the quiet-exit message ends the
-# program without a question, and the count is in the registry afterwards.
+# program without a question, and the count is in the registry afterwards. On Windows 10, where
+# the wizard gives Internet Explorer the proxy's automatic configuration script: the proxy serves
+# it, and headless Chromium set to it loads a page through the proxy (with the blocker) while the
+# program runs and directly once it has ended.
 # Usage: tests/e2e/korvopop_wine.sh BUILD_DIR   (the win32 build folder)
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -37,6 +40,28 @@ curl -s --max-time 10 -x "127.0.0.1:$KP_PORT" -o "$out/proxied.html" "$ORIGIN/pa
 check "a page through its proxy carries the blocker script" grep -q KorvoPopupKiller "$out/proxied.html"
 same_ending() { cmp -s <(tail -c 200 "$1") <(tail -c 200 "$2"); }
 check "the rest of the page is the origin's" same_ending "$out/direct.html" "$out/proxied.html"
+
+pac_address=""
+if [ "$KP_WINE_VERSION" = win10 ]; then
+    pac="http://127.0.0.1:$KP_PORT/korvo-proxy.pac"
+    curl -s --max-time 10 -o "$out/pac.js" "$pac" || true
+    check "its proxy serves the automatic configuration script at $pac" \
+        grep -qF "\"PROXY 127.0.0.1:$KP_PORT; DIRECT\"" "$out/pac.js"
+    pac_address=$(kp_network_address)
+    if [ -z "$pac_address" ]; then
+        echo "SKIP: Chromium set to the script (no network address besides loopback)"
+    else
+        kp_browser_checks
+        t=$(now_ms)
+        visit=$(kp_pac_visit "$pac" "$pac_address")
+        echo "      (Chromium's visit through the script took $(($(now_ms) - t)) ms: $visit)"
+        title=$(kp_visit_field "$visit" title)
+        check "Chromium set to the script gets the page through the proxy, with the blocker" \
+            test "$(kp_visit_field "$visit" injected)" = true
+        check "which keeps the pop-up shut and marks the title" \
+            test "$(kp_visit_field "$visit" popups)" = 0 -a "${title#"$KP_MARKER"}" != "$title"
+    fi
+fi
 
 windows_before=$(kp_probe list | grep -c '^' || true)
 t=$(now_ms)
@@ -75,6 +100,14 @@ echo "      (ended after $(($(now_ms) - t)) ms)"
 kp_stop_wineserver || true
 check "\"Blocked Popups\" holds 1 in the registry" test "$(kp_registry_value 'Blocked Popups')" = '"1"'
 check "\"FirstRun\" is 0 after the start" test "$(kp_registry_value FirstRun)" = dword:00000000
+
+if [ -n "$pac_address" ]; then
+    visit=$(kp_pac_visit "$pac" "$pac_address")
+    echo "      (Chromium's visit once the program has ended: $visit)"
+    title=$(kp_visit_field "$visit" title)
+    check "once it has ended, Chromium set to the script loads the page directly, without the blocker" \
+        test "$(kp_visit_field "$visit" injected)" = false -a -n "$title" -a "${title#"$KP_MARKER"}" = "$title"
+fi
 
 echo "korvopop_wine: $(($(now_ms) - started)) ms"
 if [ "$E2E_FAILED" -ne 0 ]; then

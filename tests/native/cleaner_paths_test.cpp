@@ -69,6 +69,16 @@ TEST(CleanerPaths, ProfileCachesBesidePrefsAndInTheNonRoamingTree) {
               "C:\\Application Data\\x\\Local Settings\\APPLICATION DATA\\Mozilla");
     EXPECT_EQ(NonRoamingFolder("C:\\Application Data2\\Mozilla"), "");
     EXPECT_EQ(NonRoamingFolder("C:\\Mozilla\\Profiles"), "");
+    // Vista and later keep the roaming and the local tree side by side under AppData.
+    EXPECT_EQ(NonRoamingFolder(
+                  "C:\\Users\\me\\AppData\\Roaming\\Mozilla\\Profiles\\default\\ab.slt\\Cache"),
+              "C:\\Users\\me\\AppData\\Local\\Mozilla\\Profiles\\default\\ab.slt\\Cache");
+    EXPECT_EQ(NonRoamingFolder("C:\\users\\me\\appdata\\ROAMING"), "C:\\users\\me\\appdata\\Local");
+    EXPECT_EQ(NonRoamingFolder("C:\\Users\\me\\AppData\\Roaming2\\Mozilla"), "");
+    EXPECT_EQ(NonRoamingFolder("C:\\Users\\me\\Roaming\\Mozilla"), "");
+    // A roaming folder moved into an old-style tree: the later component counts.
+    EXPECT_EQ(NonRoamingFolder("D:\\AppData\\Roaming\\Application Data\\Mozilla"),
+              "D:\\AppData\\Roaming\\Local Settings\\Application Data\\Mozilla");
 }
 
 TEST(CleanerPaths, OperaCacheFolderFromTheUserPrefsSection) {

@@ -2,8 +2,12 @@
 // Opera tests, against the registry and files of the test prefix.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "browsers/opera.h"
+#include "browsers/windows_family.h"
 #include "browsers/wizard_state.h"
+#include "core/windows_version.h"
 #include "proxy/settings.h"
 #include "tests/win/browsers_support.h"
 
@@ -35,6 +39,20 @@ class BrowsersState : public ::testing::Test {
     test_folder::TemporaryFolder root_;
     const std::string opera_ = root_.Path() + "Opera\\";
 };
+
+// The test prefix reports the Windows version its level names (KORVO_WINE_VERSION: winxp, the
+// default, or win10), and the browser code picks that version's family of folders.
+TEST(WindowsFamily, IsTheOneOfTheTestLevel) {
+    const char* level = std::getenv("KORVO_WINE_VERSION");
+    const core::WindowsVersion version;
+    if (level != nullptr && std::string(level) == "win10") {
+        EXPECT_EQ(version.Version().majorVersion, 10u);
+        EXPECT_EQ(RunningWindowsFamily(), WindowsFamily::kNt6);
+    } else {
+        EXPECT_TRUE(version.IsWindowsXP());
+        EXPECT_EQ(RunningWindowsFamily(), WindowsFamily::kNt5);
+    }
+}
 
 TEST_F(BrowsersState, FlagsFromTheRegistryGiveWayToTheLiveTests) {
     BrowserConfigState firstRun;

@@ -3,11 +3,14 @@
 #pragma once
 
 #include <windows.h>
+// shlobj.h needs windows.h first.
+#include <shlobj.h>
 
 #include <string>
 #include <vector>
 
 #include "browsers/browser_state.h"
+#include "browsers/windows_family.h"
 #include "platform/win/message_box.h"
 #include "tests/win/test_folder.h"
 
@@ -121,15 +124,33 @@ inline void MakeFolders(const std::string& path) {
     }
 }
 
-// "X:\Documents and Settings\<user>\Application Data\" of the running user.
+// The running user's roaming application data folder where the browser code looks, with a
+// trailing backslash: on Windows XP "X:\Documents and Settings\<user>\Application Data\", on
+// Vista and later the system's %APPDATA%.
 inline std::string ApplicationData() {
-    char windows[MAX_PATH] = {};
-    GetWindowsDirectoryA(windows, MAX_PATH);
+    char path[MAX_PATH] = {};
+    if (browsers::RunningWindowsFamily() == browsers::WindowsFamily::kNt6) {
+        SHGetFolderPathA(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, path);
+        return std::string(path) + "\\";
+    }
+    GetWindowsDirectoryA(path, MAX_PATH);
     char user[200] = {};
     DWORD size = sizeof(user);
     GetUserNameA(user, &size);
-    return std::string(1, windows[0]) + ":\\Documents and Settings\\" + user +
-           "\\Application Data\\";
+    return std::string(1, path[0]) + ":\\Documents and Settings\\" + user + "\\Application Data\\";
+}
+
+// The running user's non-roaming application data folder, with a trailing backslash: on Windows
+// XP "Local Settings\Application Data\" beside the roaming one, on Vista and later %LOCALAPPDATA%.
+inline std::string LocalApplicationData() {
+    if (browsers::RunningWindowsFamily() == browsers::WindowsFamily::kNt6) {
+        char path[MAX_PATH] = {};
+        SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, path);
+        return std::string(path) + "\\";
+    }
+    std::string roaming = ApplicationData();
+    roaming.resize(roaming.size() - std::string("Application Data\\").size());
+    return roaming + "Local Settings\\Application Data\\";
 }
 
 inline bool Exists(const std::string& path) {

@@ -119,12 +119,7 @@ class CleanerFolders : public ::testing::Test {
     }
 
     test_folder::TemporaryFolder elsewhere_;
-    // The user's non-roaming "Local Settings\Application Data\".
-    const std::string localRoot_ = [] {
-        std::string roaming = browsers_test::ApplicationData();
-        roaming.resize(roaming.size() - std::string("Application Data\\").size());
-        return roaming + "Local Settings\\Application Data\\";
-    }();
+    const std::string localRoot_ = browsers_test::LocalApplicationData();
     std::string profile_;
     std::string local_;
     std::string other_;

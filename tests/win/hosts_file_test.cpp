@@ -58,8 +58,9 @@ class HostsFile : public ::testing::Test {
 };
 
 TEST_F(HostsFile, PathAndAttributes) {
-    // The test prefix runs as Windows XP, so the NT family's folder.
-    EXPECT_TRUE(core::WindowsVersion().IsWindowsXP());
+    // Both test levels, Windows XP and Windows 10, are of the NT family and keep it there.
+    const core::WindowsVersion version;
+    EXPECT_TRUE(version.IsWindowsXP() || version.IsWindowsVistaOrLater());
     EXPECT_NE(hosts_.find(":\\windows\\system32\\drivers\\etc\\hosts"), std::string::npos);
     SetHosts(kPlain);
     SetFileAttributesA(hosts_.c_str(), FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_READONLY);

@@ -19,11 +19,15 @@ const CHROMIUM_ARGS = [
 ];
 
 // Playwright gives every launch a fresh temporary --user-data-dir of its own. With home, Chromium
-// runs with that HOME, whose .pki/nssdb holds the certificates it trusts.
-function launch(proxyPort, home) {
+// runs with that HOME, whose .pki/nssdb holds the certificates it trusts. With pacUrl instead of
+// a proxy port Chromium asks that automatic configuration script (which loopback addresses
+// bypass all the same).
+function launch(proxyPort, home, pacUrl) {
   const args = [...CHROMIUM_ARGS];
   if (proxyPort) {
     args.push(`--proxy-server=http://127.0.0.1:${proxyPort}`, '--proxy-bypass-list=<-loopback>');
+  } else if (pacUrl) {
+    args.push(`--proxy-pac-url=${pacUrl}`);
   }
   return chromium.launch({
     executablePath: '/usr/bin/chromium',

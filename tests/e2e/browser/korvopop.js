@@ -3,9 +3,12 @@
 // { title, popups, injected, ms }, for the script that hands the title on to a Wine window.
 //
 //   node korvopop.js --proxy PORT [--secure CERTS --home DIR]
+//   node korvopop.js --pac URL --host ADDRESS
 //
 // With --secure the origin is a secure site with the certificate CERTS/good.pem, and Chromium runs
-// with HOME DIR, whose NSS database trusts the certificates it should.
+// with HOME DIR, whose NSS database trusts the certificates it should. With --pac Chromium is set
+// to that automatic configuration script instead of a proxy, and the origin listens on ADDRESS,
+// one of the machine's own besides loopback (which a script's proxy is never asked for).
 'use strict';
 
 const fs = require('fs');
@@ -22,7 +25,10 @@ async function main() {
     return at > 0 ? process.argv[at + 1] : '';
   };
   const proxyPort = Number(option('--proxy'));
-  if (!proxyPort) throw new Error('usage: node korvopop.js --proxy PORT [--secure CERTS --home DIR]');
+  const pacUrl = option('--pac');
+  if (!proxyPort && !(pacUrl && option('--host'))) {
+    throw new Error('usage: node korvopop.js --proxy PORT [--secure CERTS --home DIR] | --pac URL --host ADDRESS');
+  }
   const certs = option('--secure');
   const tls = certs ? {
     cert: fs.readFileSync(path.join(certs, 'good.pem')),
@@ -33,8 +39,8 @@ async function main() {
   // prefixes, so an empty stand-in does.
   const scriptPath = path.join(fs.mkdtempSync(path.join(os.tmpdir(), 'korvopop-')), 'blk.js');
   fs.writeFileSync(scriptPath, '<script>%s</script>');
-  const origin = await startOrigin({ scriptPath, wavPath: '', tls });
-  const browser = await launch(proxyPort, option('--home'));
+  const origin = await startOrigin({ scriptPath, wavPath: '', tls, host: option('--host') });
+  const browser = await launch(proxyPort, option('--home'), pacUrl);
   try {
     const visit = await openPage(browser, `${origin.url}/plain/${PAGE}`);
     // The marker follows the load event; wait for it at most 5 s.

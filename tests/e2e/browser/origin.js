@@ -148,7 +148,8 @@ function acceptWebSocket(request, socket, head) {
 }
 
 // Starts the origin and its second port. options: scriptPath (the blocker file), wavPath (the
-// sound file named in /sound/ pages). Resolves to { url, otherUrl, close() }.
+// sound file named in /sound/ pages), host (the address both listen on, 127.0.0.1 by default).
+// Resolves to { url, otherUrl, close() }.
 async function startOrigin(options) {
   const fileText = fs.readFileSync(options.scriptPath, 'latin1');
   const scripts = {
@@ -157,6 +158,7 @@ async function startOrigin(options) {
   };
   let otherUrl = '';
   const sockets = new Set();
+  const host = options.host || '127.0.0.1';
 
   // The page under a prefix: the other origin filled in, and the blocker put in but for /plain/.
   function testPage(mode, name) {
@@ -195,11 +197,11 @@ async function startOrigin(options) {
       const server = options.tls ? https.createServer(options.tls, handle) : http.createServer(handle);
       server.on('upgrade', upgrade);
       server.on('error', reject);
-      server.listen(0, '127.0.0.1', () => resolve(server));
+      server.listen(0, host, () => resolve(server));
     });
   const servers = [await listen(), await listen()];
   const scheme = options.tls ? 'https' : 'http';
-  const [url, other] = servers.map((server) => `${scheme}://127.0.0.1:${server.address().port}`);
+  const [url, other] = servers.map((server) => `${scheme}://${host}:${server.address().port}`);
   otherUrl = other;
   return {
     url,

@@ -21,6 +21,11 @@
 //                                                 window's owner is disabled); waits for it first
 //   korvo_win_probe.exe box ID MS                 the same in a plain dialog (a message box): a
 //                                                 window without pages, so never a sheet's button
+//   korvo_win_probe.exe text ID MS                the text of that control, found as click finds it
+//   korvo_win_probe.exe box-text ID MS            the same in a plain dialog (65535: a message
+//                                                 box's question)
+//   korvo_win_probe.exe checked ID MS             1 when that control (a check box) is checked,
+//                                                 else 0
 //   korvo_win_probe.exe secure-root make          the secure pages' root made in the user's folder
 //                                                 and put into the user's Root store
 //   korvo_win_probe.exe secure-root keys          "present" or "absent" for each of its key
@@ -181,7 +186,8 @@ int Usage() {
     std::fprintf(stderr,
                  "usage: korvo_win_probe.exe list | find TITLE | wait TITLE MS | gone TITLE MS |\n"
                  "       post TITLE MSG [WPARAM [LPARAM]] | screen | counter [shown|hidden MS] |\n"
-                 "       click ID MS | box ID MS | instance | marker | quit |\n"
+                 "       click ID MS | box ID MS | text ID MS | box-text ID MS |\n"
+                 "       checked ID MS | instance | marker | quit |\n"
                  "       secure-root make|keys\n");
     return 2;
 }
@@ -262,14 +268,24 @@ int main(int argc, char** argv) {
         }
         return PostMessageA(instance, core::kMsgQuitQuietly, 0, 0) ? 0 : 1;
     }
-    if ((command == "click" || command == "box") && argc == 4) {
+    if ((command == "click" || command == "box" || command == "text" || command == "box-text" ||
+         command == "checked") &&
+        argc == 4) {
         const int id = static_cast<int>(std::strtol(argv[2], nullptr, 0));
-        const bool plainDialog = command == "box";
+        const bool plainDialog = command == "box" || command == "box-text";
         HWND control = nullptr;
         if (!WaitFor(Milliseconds(argv[3]),
                      [&] { return (control = ClickableControl(id, plainDialog)) != nullptr; })) {
             std::fprintf(stderr, "no clickable control %d\n", id);
             return 1;
+        }
+        if (command == "text" || command == "box-text") {
+            std::printf("%s\n", TextOf(control).c_str());
+            return 0;
+        }
+        if (command == "checked") {
+            std::printf("%d\n", SendMessageA(control, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0);
+            return 0;
         }
         return PostMessageA(control, BM_CLICK, 0, 0) ? 0 : 1;
     }
