@@ -104,6 +104,8 @@ if [ "$KP_WINE_VERSION" = win10 ]; then
     }
     script_url="http://127.0.0.1:$KP_PORT/korvo-proxy.pac"
     enable_question='Catching Pop-Ups is currently disabled, Do you want to enable it?'
+    firefox_set='Firefox proxy has been set successfully. Settings will take effect the next time Firefox starts.'
+    firefox_reset='Firefox settings will take effect the next time Firefox starts'
 
     kp_start
     check "the first start asks whether to set the browsers up" prompt_shown
@@ -112,6 +114,8 @@ if [ "$KP_WINE_VERSION" = win10 ]; then
     firefox_named() { kp_probe text "$netscape_box" 20000 | grep -q '^&Firefox'; }
     check "Yes opens the wizard, which offers Firefox by its name" firefox_named
     check "the wizard's four pages and Finish by their buttons" run_wizard
+    check "the result names Firefox" \
+        test "$(kp_probe box-text 65535 5000 | tr -d '\r')" = "$firefox_set"
     check "the Firefox result message is answered" answer "$idok"
     check "the program asks to switch catching on, as Set Proxy does" \
         test "$(kp_probe box-text 65535 5000 | tr -d '\r')" = "$enable_question"
@@ -136,6 +140,8 @@ if [ "$KP_WINE_VERSION" = win10 ]; then
 
     click "$reset_proxy" || true
     check "Reset Proxy: the wizard's four pages and Finish by their buttons" run_wizard
+    check "the reset's result names Firefox" \
+        test "$(kp_probe box-text 65535 5000 | tr -d '\r')" = "$firefox_reset"
     check "the Firefox reset message is answered" answer "$idok"
     check "the message that catching went off with the last browser is answered" answer "$idok"
     check "catching is off" catching_shown 0
