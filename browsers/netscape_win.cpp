@@ -124,6 +124,9 @@ bool NetscapeProfiles::ReadFirefoxProfiles(bool testOnly, ListMode mode) {
     if (!ReadBrowserFile(firefox + "\\profiles.ini", &profilesIni)) return false;
     ReadBrowserFile(firefox + "\\installs.ini", &installsIni);
     for (const FirefoxProfile& found : FirefoxProfilesFrom(profilesIni, installsIni, firefox)) {
+        // A profile Firefox never opened has no prefs.js and nothing to point at the proxy; since
+        // version 67 Firefox makes one such profile beside the one it uses.
+        if (!FileFound(found.folder + "\\prefs.js")) continue;
         NetscapeProfileEntry entry;
         entry.name = FirefoxEntryName(found);
         entry.directory = found.folder;

@@ -174,5 +174,42 @@ TEST_F(BrowsersNetscape, SecurePagesSetAndResetTakeTheHttpsLines) {
     EXPECT_TRUE(boxes.Shown().empty());
 }
 
+// Today's Firefox: the profiles its profiles.ini lists, but not the one it made and never opened
+// (no prefs.js); what the wizard then writes is reported in Firefox's own words.
+TEST_F(BrowsersNetscape, FirefoxProfilesInUseAreListedAndReportedAsFirefox) {
+    const std::string firefox = mozilla_ + "Firefox\\";
+    const std::string used = firefox + "Profiles\\x1.default-release\\";
+    MakeFolders(used);
+    MakeFolders(firefox + "Profiles\\x2.default\\");
+    WriteFile(used + "prefs.js", kOtherProxy);
+    WriteFile(firefox + "profiles.ini",
+              "[Profile1]\r\nName=default\r\nIsRelative=1\r\nPath=Profiles/x2.default\r\n"
+              "[Profile0]\r\nName=default-release\r\nIsRelative=1\r\n"
+              "Path=Profiles/x1.default-release\r\n"
+              "[Install308046B0AF4A39CB]\r\nDefault=Profiles/x1.default-release\r\n");
+    NetscapeProfiles list;
+    list.LoadProfiles(true);
+    const std::map<std::string, int> disabled = Disabled(list);
+    EXPECT_EQ(disabled.count("Firefox: default-release (default)"), 1u);
+    EXPECT_EQ(disabled.count("Firefox: default"), 0u) << "never opened";
+
+    RecordedBoxes boxes;
+    Tick(list, "Firefox: default-release (default)", 1);
+    EXPECT_TRUE(list.OnlyFirefoxChecked());
+    BrowserConfigState state;
+    list.SetNetscapeProxy(kProxyHost, kProxyPort, false, state);
+    EXPECT_EQ(ReadFile(used + "user.js"), kUsesProxy);
+    EXPECT_TRUE(boxes.Shown().empty());
+
+    // The folder went away after the list was read: the error names Firefox's profile.
+    test_folder::RemoveTree(used);
+    list.SetNetscapeProxy(kProxyHost, kProxyPort, false, state);
+    ASSERT_EQ(boxes.Shown().size(), 1u);
+    EXPECT_EQ(boxes.Shown()[0].find("Error, Failed to set Firefox's profile Firefox: "
+                                    "default-release (default) proxy setting"),
+              0u)
+        << boxes.Shown()[0];
+}
+
 }  // namespace
 }  // namespace browsers
