@@ -127,4 +127,10 @@ std::string OperaCacheFolder(const std::string& iniText) {
     return "";
 }
 
+std::string FirefoxCacheFolder(const std::string& profileFolder) {
+    if (NormalisePath(profileFolder).empty()) return "";
+    const std::string local = NonRoamingFolder(profileFolder);
+    return NormalisePath(local.empty() ? profileFolder : local) + "\\cache2";
+}
+
 }  // namespace cleaner

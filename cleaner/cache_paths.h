@@ -28,6 +28,10 @@ std::string ProfileCacheFolder(const std::string& prefsJsPath);
 // (Vista and later), whichever comes later; letter case ignored. "" when the path has neither.
 std::string NonRoamingFolder(const std::string& path);
 
+// Firefox's disk cache of a profile folder: "cache2" in the same folder of the non-roaming tree,
+// or in the profile folder itself when that lies outside the roaming tree.
+std::string FirefoxCacheFolder(const std::string& profileFolder);
+
 // The cache folder opera6.ini names: the value of the first "Cache Directory" key (the name may
 // carry a version number, as Opera's "Cache Directory4") in section "User Prefs", with white
 // space around it dropped. "" when the file names none.

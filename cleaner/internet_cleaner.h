@@ -22,7 +22,8 @@ enum BrowserKind : std::int32_t {
     kMozillaOtherProfiles = 3,    // profiles registry.dat names elsewhere
     kOpera = 4,                   // the cache folder opera6.ini names (Opera 6 and Opera 7)
     kMozillaLocalCaches = 5,      // the caches Mozilla 1.4+ and Netscape 7.1+ keep for the
-                                  // default profiles under "Local Settings" (Windows 2000/XP)
+                                  // default profiles under "Local Settings" (Windows 2000/XP),
+                                  // and Firefox's "cache2" of each profile in the local tree
 };
 
 struct CInternetCleanerParamters {

@@ -117,7 +117,9 @@ void CInternetCleanerModule::Scan() {
     for (const browsers::NetscapeProfileEntry& entry : profiles.profiles) {
         if (!profiles.FindProfileFiles(entry)) continue;
         const std::string cache = ProfileCacheFolder(profiles.prefsJsPath);
-        if (entry.directory == browsers::kDefaultFolderDirectory) {
+        if (entry.firefox) {
+            AddFolder(localProfileCaches_, FirefoxCacheFolder(entry.directory));
+        } else if (entry.directory == browsers::kDefaultFolderDirectory) {
             AddFolder(defaultProfileCaches_, cache);
             AddFolder(localProfileCaches_, NonRoamingFolder(cache));
         } else {

@@ -81,6 +81,19 @@ TEST(CleanerPaths, ProfileCachesBesidePrefsAndInTheNonRoamingTree) {
               "D:\\AppData\\Roaming\\Local Settings\\Application Data\\Mozilla");
 }
 
+TEST(CleanerPaths, FirefoxCacheIsInTheLocalTreeOrBesideAProfileKeptElsewhere) {
+    EXPECT_EQ(FirefoxCacheFolder("C:\\Users\\me\\AppData\\Roaming\\Mozilla\\Firefox\\Profiles\\"
+                                 "x1.default-release"),
+              "C:\\Users\\me\\AppData\\Local\\Mozilla\\Firefox\\Profiles\\x1.default-release\\"
+              "cache2");
+    EXPECT_EQ(FirefoxCacheFolder("C:\\Documents and Settings\\me\\Application Data\\Mozilla\\"
+                                 "Firefox\\Profiles\\x1.default\\"),
+              "C:\\Documents and Settings\\me\\Local Settings\\Application Data\\Mozilla\\"
+              "Firefox\\Profiles\\x1.default\\cache2");
+    EXPECT_EQ(FirefoxCacheFolder("D:\\ff"), "D:\\ff\\cache2");
+    EXPECT_EQ(FirefoxCacheFolder(""), "");
+}
+
 TEST(CleanerPaths, OperaCacheFolderFromTheUserPrefsSection) {
     struct Case {
         std::string ini, folder;

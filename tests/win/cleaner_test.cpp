@@ -154,6 +154,31 @@ TEST_F(CleanerFolders, EachKindEmptiesItsOwnCacheFoldersAndNothingElse) {
     EXPECT_TRUE(Exists(opera_ + "OperaDef6.ini"));
 }
 
+// Firefox keeps its disk cache in the local tree, in "cache2" of the profile's folder there.
+TEST_F(CleanerFolders, FirefoxCacheIsEmptiedWithTheLocalCaches) {
+    const std::string firefox = browsers_test::ApplicationData() + "Mozilla\\Firefox\\";
+    const std::string profile = firefox + "Profiles\\x1.default-release\\";
+    MakeFolders(profile);
+    WriteFile(profile + "prefs.js", "");
+    WriteFile(firefox + "profiles.ini",
+              "[Profile0]\r\nName=default-release\r\nIsRelative=1\r\n"
+              "Path=Profiles/x1.default-release\r\n");
+    const std::string cache =
+        localRoot_ + "Mozilla\\Firefox\\Profiles\\x1.default-release\\cache2\\";
+    MakeFolders(cache + "entries\\");
+    WriteFile(cache + "entries\\0A1B2C3D4E", "page");
+    WriteFile(cache + "index", "index");
+
+    CInternetCleanerParamters parameters = AllOn();
+    Clean(parameters, kMozillaOtherProfiles);
+    EXPECT_TRUE(Exists(cache + "entries\\0A1B2C3D4E"));
+    Clean(parameters, kMozillaLocalCaches);
+    EXPECT_FALSE(Exists(cache + "entries\\0A1B2C3D4E"));
+    EXPECT_FALSE(Exists(cache + "index"));
+    EXPECT_TRUE(Exists(cache + "entries\\"));
+    EXPECT_TRUE(Exists(profile + "prefs.js"));
+}
+
 TEST_F(CleanerFolders, FindOnlyAndReadOnlyOptionsRemoveLess) {
     CInternetCleanerParamters parameters;
     Clean(parameters, kMozillaDefaultProfiles);
