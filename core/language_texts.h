@@ -177,6 +177,7 @@ constexpr LanguageText kMenuShowCounter = {"7007", "Show Popup Count Window"};
 constexpr LanguageText kMenuExit = {"7008", "Exit"};
 constexpr LanguageText kMenuClearCounter = {"7009", "Clear Popup Counter"};
 constexpr LanguageText kMenuBlockAds = {"7010", "Block Ads"};
+constexpr LanguageText kMenuAbout = {"7011", "About"};
 constexpr LanguageText kOkButton = {"10001", "OK"};
 constexpr LanguageText kCancelButton = {"10002", "Cancel"};
 constexpr LanguageText kApplyButton = {"10003", "Apply"};
@@ -430,6 +431,7 @@ constexpr LanguageText kAllTexts[] = {
     kMenuExit,
     kMenuClearCounter,
     kMenuBlockAds,
+    kMenuAbout,
     kOkButton,
     kCancelButton,
     kApplyButton,

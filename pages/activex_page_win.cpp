@@ -105,11 +105,13 @@ void CActiveXPage::ApplyPageTexts() {
 }
 
 void CActiveXPage::FillZoneList() {
-    zoneImages_ = ImageList_Create(16, 16, ILC_MASK | ILC_COLOR32, 0, 2);
+    // The system's small icon size, which grows with the DPI.
+    const int width = GetSystemMetrics(SM_CXSMICON), height = GetSystemMetrics(SM_CYSMICON);
+    zoneImages_ = ImageList_Create(width, height, ILC_MASK | ILC_COLOR32, 0, 2);
     for (const Zone& zone : kZones) {
         HICON icon =
             static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(zone.icon),
-                                          IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
+                                          IMAGE_ICON, width, height, LR_DEFAULTCOLOR));
         ImageList_AddIcon(zoneImages_, icon);
         if (icon != nullptr) DestroyIcon(icon);
     }

@@ -39,9 +39,11 @@ std::vector<std::string> FileTitles(const std::string& pattern) {
 // The text after a path's last backslash.
 std::string FileName(const std::string& path) { return path.substr(path.rfind('\\') + 1); }
 
-HBITMAP LoadBitmapFile(const std::string& path) {
-    return static_cast<HBITMAP>(
-        LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
+// The flag stretched to the system's small icon size, which grows with the DPI.
+HBITMAP LoadFlagFile(const std::string& path) {
+    return static_cast<HBITMAP>(LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP,
+                                           GetSystemMetrics(SM_CXSMICON),
+                                           GetSystemMetrics(SM_CYSMICON), LR_LOADFROMFILE));
 }
 
 std::string ComboText(HWND combo, int index) {
@@ -115,12 +117,13 @@ void COptionsPage::ApplyPageTexts() {
 
 void COptionsPage::FillLanguageList() {
     const std::string& folder = app_.state.installPath;
-    languageImages_ = ImageList_Create(16, 16, ILC_COLOR24, 0, 2);
+    languageImages_ = ImageList_Create(GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
+                                       ILC_COLOR24, 0, 2);
     languageNames_ = FileTitles(folder + "\\Language\\*.ini");
     std::vector<int> images;
     for (const std::string& name : languageNames_) {
-        HBITMAP flag = LoadBitmapFile(folder + "\\Flags\\" + name + ".bmp");
-        if (flag == nullptr) flag = LoadBitmapFile(folder + "\\Flags\\default.bmp");
+        HBITMAP flag = LoadFlagFile(folder + "\\Flags\\" + name + ".bmp");
+        if (flag == nullptr) flag = LoadFlagFile(folder + "\\Flags\\default.bmp");
         // A language without any picture keeps its place; the others keep their own flags.
         int image = I_IMAGENONE;
         if (flag != nullptr) {

@@ -10,8 +10,27 @@ namespace shell {
 namespace {
 
 constexpr char kSplashWindowClass[] = "KorvoSplashWindow";
+// The splash is laid out in pixels of a 96 DPI screen and scaled to the screen's DPI, as the
+// dialogs are.
 constexpr int kSplashWidth = 360;
 constexpr int kSplashHeight = 330;
+constexpr int kLayoutDpi = 96;
+
+// Converts lengths of the 96 DPI layout to the screen's pixels.
+struct SplashScale {
+    int dpi = kLayoutDpi;
+    int operator()(int length) const { return MulDiv(length, dpi, kLayoutDpi); }
+};
+
+SplashScale ScreenScale() {
+    SplashScale scale;
+    if (HDC screen = GetDC(nullptr)) {
+        const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+        if (dpi > 0) scale.dpi = dpi;
+        ReleaseDC(nullptr, screen);
+    }
+    return scale;
+}
 
 HFONT MakeFont(int pixelHeight, int weight) {
     return CreateFontA(-pixelHeight, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
@@ -32,22 +51,24 @@ void DrawCentredText(HDC dc, const std::string& text, RECT rect, int pixelHeight
 }
 
 // The emblem: a small pop-up window with a "no entry" sign over its corner.
-void DrawEmblem(HDC dc, int centreX, int top, const SplashFile& splash) {
+void DrawEmblem(HDC dc, int centreX, int top, const SplashFile& splash, SplashScale px) {
     const COLORREF accent = ToColorRef(splash.accent);
-    const RECT frame = {centreX - 54, top, centreX + 32, top + 62};
+    const RECT frame = {centreX - px(54), top, centreX + px(32), top + px(62)};
     FillWithColour(dc, frame, accent);
-    const RECT body = {frame.left + 3, frame.top + 14, frame.right - 3, frame.bottom - 3};
+    const RECT body = {frame.left + px(3), frame.top + px(14), frame.right - px(3),
+                       frame.bottom - px(3)};
     FillWithColour(dc, body, RGB(248, 251, 249));
     for (int line = 0; line < 3; ++line) {
-        const RECT text = {body.left + 8, body.top + 9 + line * 10, body.right - 24 - line * 10,
-                           body.top + 13 + line * 10};
+        const RECT text = {body.left + px(8), body.top + px(9 + line * 10),
+                           body.right - px(24 + line * 10), body.top + px(13 + line * 10)};
         FillWithColour(dc, text, RGB(196, 214, 205));
     }
-    const RECT dot = {frame.right - 12, frame.top + 4, frame.right - 6, frame.top + 10};
+    const RECT dot = {frame.right - px(12), frame.top + px(4), frame.right - px(6),
+                      frame.top + px(10)};
     FillWithColour(dc, dot, RGB(248, 251, 249));
 
-    const int signX = frame.right - 2, signY = frame.bottom - 4, radius = 24;
-    HPEN pen = CreatePen(PS_SOLID, 3, RGB(255, 255, 255));
+    const int signX = frame.right - px(2), signY = frame.bottom - px(4), radius = px(24);
+    HPEN pen = CreatePen(PS_SOLID, px(3), RGB(255, 255, 255));
     HBRUSH fill = CreateSolidBrush(ToColorRef(splash.mark));
     HGDIOBJ oldPen = SelectObject(dc, pen);
     HGDIOBJ oldBrush = SelectObject(dc, fill);
@@ -56,11 +77,11 @@ void DrawEmblem(HDC dc, int centreX, int top, const SplashFile& splash) {
     SelectObject(dc, oldBrush);
     DeleteObject(pen);
     DeleteObject(fill);
-    const RECT bar = {signX - 14, signY - 4, signX + 14, signY + 4};
+    const RECT bar = {signX - px(14), signY - px(4), signX + px(14), signY + px(4)};
     FillWithColour(dc, bar, RGB(255, 255, 255));
 }
 
-void PaintSplash(HDC dc, const RECT& client, const SplashFile& splash) {
+void PaintSplash(HDC dc, const RECT& client, const SplashFile& splash, SplashScale px) {
     const int width = client.right, height = client.bottom;
     for (int y = 0; y < height; ++y) {
         auto mix = [&](int from, int to) {
@@ -72,34 +93,35 @@ void PaintSplash(HDC dc, const RECT& client, const SplashFile& splash) {
             RGB(mix(splash.top.red, splash.bottom.red), mix(splash.top.green, splash.bottom.green),
                 mix(splash.top.blue, splash.bottom.blue)));
     }
-    const RECT band = {0, 0, width, 6};
+    const RECT band = {0, 0, width, px(6)};
     FillWithColour(dc, band, ToColorRef(splash.accent));
 
     SetBkMode(dc, TRANSPARENT);
-    DrawEmblem(dc, width / 2, 58, splash);
-    DrawCentredText(dc, splash.title, RECT{10, 160, width - 10, 200}, 30, FW_BOLD,
-                    ToColorRef(splash.titleColour));
-    DrawCentredText(dc, splash.subtitle, RECT{10, 202, width - 10, 226}, 16, FW_NORMAL,
-                    ToColorRef(splash.textColour));
+    DrawEmblem(dc, width / 2, px(58), splash, px);
+    DrawCentredText(dc, splash.title, RECT{px(10), px(160), width - px(10), px(200)}, px(30),
+                    FW_BOLD, ToColorRef(splash.titleColour));
+    DrawCentredText(dc, splash.subtitle, RECT{px(10), px(202), width - px(10), px(226)}, px(16),
+                    FW_NORMAL, ToColorRef(splash.textColour));
     if (!splash.version.empty()) {
-        const RECT rule = {width / 2 - 90, 262, width / 2 + 90, 263};
+        const RECT rule = {width / 2 - px(90), px(262), width / 2 + px(90), px(262) + px(1)};
         FillWithColour(dc, rule, ToColorRef(splash.accent));
-        DrawCentredText(dc, "Version " + splash.version, RECT{10, 270, width - 10, 292}, 14,
-                        FW_NORMAL, ToColorRef(splash.textColour));
+        DrawCentredText(dc, "Version " + splash.version,
+                        RECT{px(10), px(270), width - px(10), px(292)}, px(14), FW_NORMAL,
+                        ToColorRef(splash.textColour));
     }
 }
 
 // Paints into a bitmap first, so the gradient does not flicker in.
-void PaintSplashBuffered(HWND hwnd, HDC target, const SplashFile& splash) {
+void PaintSplashBuffered(HWND hwnd, HDC target, const SplashFile& splash, SplashScale px) {
     RECT client;
     GetClientRect(hwnd, &client);
     HDC memory = CreateCompatibleDC(target);
     HBITMAP bitmap = CreateCompatibleBitmap(target, client.right, client.bottom);
     if (memory == nullptr || bitmap == nullptr) {
-        PaintSplash(target, client, splash);
+        PaintSplash(target, client, splash, px);
     } else {
         HGDIOBJ previous = SelectObject(memory, bitmap);
-        PaintSplash(memory, client, splash);
+        PaintSplash(memory, client, splash, px);
         BitBlt(target, 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY);
         SelectObject(memory, previous);
     }
@@ -130,13 +152,16 @@ bool SplashControl::CreateSplashWindow() {
         return RegisterClassA(&splash);
     }();
     if (windowClass == 0) return false;
+    const SplashScale px = ScreenScale();
+    dpi_ = px.dpi;
+    const int width = px(kSplashWidth), height = px(kSplashHeight);
     RECT area = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
-    const int x = area.left + (area.right - area.left - kSplashWidth) / 2;
-    const int y = area.top + (area.bottom - area.top - kSplashHeight) / 2;
+    const int x = area.left + (area.right - area.left - width) / 2;
+    const int y = area.top + (area.bottom - area.top - height) / 2;
     window_ = CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kSplashWindowClass,
-                              splash_->title.c_str(), WS_POPUP | WS_BORDER, x, y, kSplashWidth,
-                              kSplashHeight, nullptr, nullptr, GetModuleHandleA(nullptr), this);
+                              splash_->title.c_str(), WS_POPUP | WS_BORDER, x, y, width, height,
+                              nullptr, nullptr, GetModuleHandleA(nullptr), this);
     return window_ != nullptr;
 }
 
@@ -192,7 +217,7 @@ LRESULT CALLBACK SplashControl::WindowProc(HWND hwnd, UINT message, WPARAM wPara
                 PAINTSTRUCT paint;
                 HDC dc = BeginPaint(hwnd, &paint);
                 if (control != nullptr && control->splash_ != nullptr) {
-                    PaintSplashBuffered(hwnd, dc, *control->splash_);
+                    PaintSplashBuffered(hwnd, dc, *control->splash_, SplashScale{control->dpi_});
                 }
                 EndPaint(hwnd, &paint);
                 return 0;

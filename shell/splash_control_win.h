@@ -37,6 +37,8 @@ class SplashControl {
 
     std::shared_ptr<const SplashFile> splash_;
     HWND window_ = nullptr;
+    // The screen's DPI when the window was made; its size and drawing scale with it.
+    int dpi_ = 96;
     // Set when the user clicks the splash or presses a key: it ends early.
     bool dismissed_ = false;
 };

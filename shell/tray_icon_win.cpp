@@ -22,9 +22,12 @@ NOTIFYICONDATAA IconData(HWND owner, UINT flags) {
     return data;
 }
 
+// At the system's small icon size, which the notification area uses and which grows with the
+// DPI.
 HICON IconImage(int resourceId) {
     return static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(resourceId),
-                                         IMAGE_ICON, 16, 16, LR_SHARED));
+                                         IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                         GetSystemMetrics(SM_CYSMICON), LR_SHARED));
 }
 
 }  // namespace

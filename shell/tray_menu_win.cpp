@@ -50,6 +50,7 @@ void TrayMenu::UpdateTexts(const core::AppState& state, bool windowShown, bool c
     SetMenuText(state, menu_, IDM_CLEAR_COUNTER, core::texts::kMenuClearCounter);
     SetMenuText(state, menu_, IDM_BLOCK_ADS, core::texts::kMenuBlockAds);
     SetMenuText(state, menu_, IDM_HELP, core::texts::kHelp);
+    SetMenuText(state, menu_, IDM_ABOUT, core::texts::kMenuAbout);
     CheckBlockAds(blockingAds);
 }
 

@@ -14,14 +14,14 @@ constexpr unsigned kUninstallTextBuffer = 2000;
 // The language used when the application key names none.
 constexpr char kDefaultLanguage[] = "English";
 
-// The texts the uninstaller shows, which every file in "Lang" carries: the tray program's
-// window title (core::InstanceWindowTitle; also the caption of its message boxes) and the
-// browsers' reset errors.
+// The texts the uninstaller uses, which every file in "Lang" carries: the tray program's
+// window title (core::InstanceWindowTitle, how the running tray program is found), the program
+// title (the caption of its message boxes) and the browsers' reset errors.
 constexpr core::LanguageText kUninstallTexts[] = {
-    core::texts::kInstanceWindowTitle, core::texts::kIeResetFailed,
-    core::texts::kNetscapeResetFailed, core::texts::kOpera6ResetFailed,
-    core::texts::kOpera7ResetFailed,   core::texts::kOperaBothResetFailed,
-    core::texts::kOperaKeyMissing,
+    core::texts::kInstanceWindowTitle,  core::texts::kAppTitle,
+    core::texts::kIeResetFailed,        core::texts::kNetscapeResetFailed,
+    core::texts::kOpera6ResetFailed,    core::texts::kOpera7ResetFailed,
+    core::texts::kOperaBothResetFailed, core::texts::kOperaKeyMissing,
 };
 
 // installPath + "\Lang\" + language + ".ini".

@@ -44,8 +44,8 @@ class Uninstaller {
     void LoadUninstallBrowserState();
 
     // LoadUninstallBrowserState, then resets Internet Explorer, the Netscape/Mozilla profiles and
-    // Opera, each only when it counts as configured. A failure shows one error box (caption
-    // trayTitle) and the next browser is handled.
+    // Opera, each only when it counts as configured. A failure shows one error box (caption: the
+    // program title of the language file) and the next browser is handled.
     void ResetAllBrowsers();
 
     // "Path" of the application key: the installation folder, without a trailing backslash.

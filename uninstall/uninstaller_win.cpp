@@ -131,7 +131,8 @@ void Uninstaller::LoadUninstallBrowserState() {
 }
 
 void Uninstaller::ResetAllBrowsers() {
-    const UninstallMessageTexts texts(LanguageFile(), trayTitle);
+    const UninstallMessageTexts texts(LanguageFile(),
+                                      UninstallText(LanguageFile(), core::texts::kAppTitle));
     LoadUninstallBrowserState();
     if (state.ieUsesProxy || state.lanIsConfigured || state.dialUpIsConfigured) {
         connections.LoadUninstallConnections();

@@ -53,8 +53,9 @@ bool CWizardPage::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT*
 void ProxyCheckListCtrl::Fill(const std::string& columnTitle, const std::vector<std::string>& names,
                               const std::vector<int>& disabledFlags) {
     disabled_ = disabledFlags;
-    Prepare(columnTitle, 200);
+    Prepare(columnTitle);
     for (const std::string& name : names) Add(name);
+    FitColumn();
     checkedCount = 0;
 }
 

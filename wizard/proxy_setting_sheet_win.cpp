@@ -13,6 +13,7 @@ namespace {
 // The wizard's own buttons (comctl32's control ids).
 constexpr int kBackButton = 0x3023;
 constexpr int kNextButton = 0x3024;
+constexpr int kFinishButton = 0x3025;
 
 CProxySettingSheet* runningSheet = nullptr;
 
@@ -51,6 +52,8 @@ void CProxySettingSheet::OnInitialized() {
     core::SetWizardItemText(context_.appState, hwnd_, kBackButton, core::texts::kWizardBack);
     core::SetWizardItemText(context_.appState, hwnd_, kNextButton, core::texts::kWizardNext);
     core::SetWizardItemText(context_.appState, hwnd_, IDCANCEL, core::texts::kWizardCancel);
+    // The last page's text asks for the button by the page's title.
+    core::SetWizardItemText(context_.appState, hwnd_, kFinishButton, core::texts::kFinishPageTitle);
 }
 
 CProxySettingSheet* RunningProxySettingSheet() { return runningSheet; }

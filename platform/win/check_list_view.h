@@ -15,16 +15,18 @@ namespace platform {
 
 class CheckListView : public Window {
   public:
-    // Adds the check boxes and the one column, width in pixels.
-    void Prepare(const std::string& columnTitle, int width) const {
+    // Adds the check boxes and the one column; FitColumn widens it to the list.
+    void Prepare(const std::string& columnTitle) const {
         ListView_SetExtendedListViewStyleEx(hwnd_, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT,
                                             LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
         LVCOLUMNA column = {};
         column.mask = LVCF_TEXT | LVCF_WIDTH;
         column.pszText = const_cast<char*>(columnTitle.c_str());
-        column.cx = width;
         Send(LVM_INSERTCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
     }
+    // The column as wide as the list's client area, once the items (and any scroll bar) are
+    // in: names are cut only where the list itself ends, at any DPI.
+    void FitColumn() const { ListView_SetColumnWidth(hwnd_, 0, LVSCW_AUTOSIZE_USEHEADER); }
     // Appends an unticked item.
     void Add(const std::string& text) const {
         LVITEMA item = {};

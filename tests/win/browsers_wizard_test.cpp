@@ -385,6 +385,37 @@ TEST_F(BrowsersWizard, ProfilesPageWithNothingToTickFinishesTheOthers) {
     EXPECT_FALSE(Exists(profile_ + "user.js"));
 }
 
+// ---- The sheet ----
+
+// Every button in the installation's language, Finish too; a list's one column is as wide as
+// the list, whatever the DPI made of the dialog units.
+TEST_F(BrowsersWizard, ButtonsInTheLanguageAndListColumnsAsWideAsTheList) {
+    app_.State().installPath = root_.Path() + "install";
+    app_.State().language = "Deutsch";
+    MakeFolders(app_.State().installPath + "\\Language\\");
+    WriteFile(app_.State().installPath + "\\Language\\Deutsch.ini",
+              "[KorvoPopuKiller]\r\n2603=< Zurueck\r\n2604=Weiter >\r\n2103=Abbrechen\r\n"
+              "3200=Fertig stellen\r\n");
+    const auto text = [](HWND window, int id) {
+        char buffer[100] = "";
+        GetDlgItemTextA(window, id, buffer, sizeof buffer);
+        return std::string(buffer);
+    };
+    RunWizard(true, {[](HWND sheet) { Click(sheet, IDC_BROWSERS_NETSCAPE); }, Press(PSBTN_NEXT),
+                     [&](HWND sheet) {
+                         EXPECT_EQ(text(sheet, kBack), "< Zurueck");
+                         EXPECT_EQ(text(sheet, kNext), "Weiter >");
+                         EXPECT_EQ(text(sheet, IDCANCEL), "Abbrechen");
+                         EXPECT_EQ(text(sheet, kFinish), "Fertig stellen");
+                         HWND list = List(sheet, IDC_PROFILES_LIST);
+                         ASSERT_EQ(ListView_GetItemCount(list), 1);
+                         RECT client;
+                         GetClientRect(list, &client);
+                         EXPECT_EQ(ListView_GetColumnWidth(list, 0), client.right);
+                     },
+                     Press(PSBTN_CANCEL)});
+}
+
 // ---- Finish ----
 
 TEST_F(BrowsersWizard, FinishSetsThenResetsEveryChosenBrowser) {

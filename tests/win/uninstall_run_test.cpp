@@ -232,7 +232,8 @@ TEST_F(UninstallRun, TrayProgramHearsAfterTheHostsFileBeforeTheBrowsers) {
     SetValue(core::kAppKeyPath, "Language", 0, "");
     CreateDirectoryA((Folder() + "Lang").c_str(), nullptr);
     WriteFile(Folder() + "Lang\\English.ini",
-              "[KorvoPopupKiller]\r\n9999=Korvo Test Tray\r\n2251=No Opera#key\r\n");
+              "[KorvoPopupKiller]\r\n9999=Korvo Test Tray\r\n99990=Korvo Test Title\r\n"
+              "2251=No Opera#key\r\n");
     // Opera recorded as configured, but its key is gone: one box, and the other browsers are
     // still handled.
     SetDword(kProxySettingKey, kOpera6Flag, 1);
@@ -246,13 +247,14 @@ TEST_F(UninstallRun, TrayProgramHearsAfterTheHostsFileBeforeTheBrowsers) {
     EXPECT_EQ(uninstaller.proxyEnableWhenNotified, "1");
     EXPECT_EQ(ReadValue(kInternetSettingsKey, "ProxyEnable"), "0");
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].caption, "Korvo Test Tray");
+    // The caption is the program's title, not the hidden window's.
+    EXPECT_EQ(boxes[0].caption, "Korvo Test Title");
     EXPECT_EQ(boxes[0].text, "No Opera\nkey");
 
     // Afterwards the browsers' boxes speak for the tray program again.
     ShowBrowserError({"2251", "tray text"});
     ASSERT_EQ(boxes.size(), 2u);
-    EXPECT_NE(boxes[1].caption, "Korvo Test Tray");
+    EXPECT_NE(boxes[1].caption, "Korvo Test Title");
 }
 
 TEST_F(UninstallRun, InternetExplorerResetWhenItsLiveSettingsUseTheProxy) {
