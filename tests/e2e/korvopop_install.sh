@@ -294,14 +294,7 @@ check "KorvoSetup.exe /S installs again" timeout 60 wine "$setup" /S /AllUsers
 timeout 30 wineserver -w || true
 check "the new Browser.ini keeps the earlier proxy once more" browser_ini_saved
 kp_start
-prompt_shown() {
-    local end=$(($(now_ms) + 20000))
-    until kp_probe list | grep -qF " 1 #32770 \"$KP_MAIN_TITLE\""; do
-        [ "$(now_ms)" -lt "$end" ] || return 1
-        sleep 0.2
-    done
-}
-check "KorvoPop shows its start-up prompt" prompt_shown
+check "KorvoPop shows its start-up prompt" kp_prompt_shown
 check "the uninstaller runs silently again" timeout 60 wine "$uninstaller" /S
 check "and ends" timeout 60 wineserver -w
 check "KorvoPop, still at its prompt, has been ended" kp_wait_gone 1000

@@ -145,6 +145,15 @@ kp_secure_root_keys() { kp_probe secure-root keys | tr -d '\r' | sort -u | tr '\
 
 # The main window is shown once a visible dialog carries its title.
 kp_main_window_shown() { kp_probe list | grep -qF " 1 #32770 \"$KP_MAIN_TITLE\""; }
+# kp_prompt_shown: within 20 s, the start-up prompt, before any other window of the program,
+# carries its title.
+kp_prompt_shown() {
+    local end=$(($(now_ms) + 20000))
+    until kp_main_window_shown; do
+        [ "$(now_ms)" -lt "$end" ] || return 1
+        sleep 0.2
+    done
+}
 # The tray command "Show Korvo Popup Killer" (WM_COMMAND 32771). The splash shown during the
 # start has the same title, so the command is sent again until the main window is there.
 kp_show_main_window() {

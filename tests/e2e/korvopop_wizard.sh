@@ -94,21 +94,13 @@ if [ "$KP_WINE_VERSION" = win10 ]; then
             sleep 0.2
         done
     }
-    # prompt_shown: the start-up prompt, before any other window of the program, has its title.
-    prompt_shown() {
-        local end=$(($(now_ms) + 20000))
-        until kp_probe list | grep -qF " 1 #32770 \"$KP_MAIN_TITLE\""; do
-            [ "$(now_ms)" -lt "$end" ] || return 1
-            sleep 0.2
-        done
-    }
     script_url="http://127.0.0.1:$KP_PORT/korvo-proxy.pac"
     enable_question='Catching Pop-Ups is currently disabled, Do you want to enable it?'
     firefox_set='Firefox proxy has been set successfully. Settings will take effect the next time Firefox starts.'
     firefox_reset='Firefox settings will take effect the next time Firefox starts'
 
     kp_start
-    check "the first start asks whether to set the browsers up" prompt_shown
+    check "the first start asks whether to set the browsers up" kp_prompt_shown
     # The prompt comes before the instance window: its Yes is sent by the prompt's title.
     kp_probe post "$KP_MAIN_TITLE" 273 "$idyes" || true
     firefox_named() { kp_probe text "$netscape_box" 20000 | grep -q '^&Firefox'; }
