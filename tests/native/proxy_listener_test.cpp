@@ -202,6 +202,10 @@ TEST(Listener, EndConnectionsReturnsOnceEveryThreadHasEnded) {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     ASSERT_EQ(live.load(), 2);
+    // Counted is not yet waiting: a connection thread that finds the listener gone before its
+    // first wait ends at once. Past its first wait, and the quiet spell (250 ms) after which it
+    // gives its buffers back, it waits without a limit.
+    std::this_thread::sleep_for(std::chrono::milliseconds(750));
     listener.StopListener();
     EXPECT_EQ(live.load(), 2);  // without a wait limit nothing wakes them
     EXPECT_TRUE(listener.EndConnections(3000));
