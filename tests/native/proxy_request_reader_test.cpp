@@ -5,6 +5,7 @@
 #include "proxy/connection.h"
 #include "proxy/fixed_replies.h"
 #include "proxy/http_request.h"
+#include "request_pieces.h"
 
 namespace {
 
@@ -55,40 +56,12 @@ TEST(RequestLine, NamesTheTargetOrTheRefusal) {
     }
 }
 
-// What the server side would see: each request start as <host:port>, then the bytes.
-struct Outcome {
-    std::string stream;
-    Refusal refusal = Refusal::kNone;
-    bool operator==(const Outcome& o) const { return stream == o.stream && refusal == o.refusal; }
-};
+using request_test::Outcome;
 
 Outcome ReadInPieces(const std::string& bytes, const std::vector<size_t>& cuts,
                      const proxy::RequestOptions& options) {
     RequestReader reader;
-    Outcome outcome;
-    size_t from = 0;
-    std::vector<size_t> ends = cuts;
-    ends.push_back(bytes.size());
-    for (size_t end : ends) {
-        end = std::min(end, bytes.size());
-        std::vector<RequestReader::Piece> pieces;
-        const bool ok = reader.Feed(bytes.data() + from, end - from, options, pieces);
-        for (const RequestReader::Piece& piece : pieces) {
-            if (piece.startsRequest) {
-                outcome.stream += "<" + piece.target.host + ":" +
-                                  std::to_string(piece.target.port) +
-                                  (piece.target.tunnel ? " tunnel" : "") +
-                                  (piece.target.autoConfigScript ? " script" : "") + ">";
-            }
-            outcome.stream += piece.bytes;
-        }
-        if (!ok) {
-            outcome.refusal = reader.refusal();
-            break;
-        }
-        from = end;
-    }
-    return outcome;
+    return request_test::ReadInPieces(reader, bytes, cuts, options);
 }
 
 Outcome ReadInPieces(const std::string& bytes, const std::vector<size_t>& cuts,

@@ -4,18 +4,14 @@
 
 #include "proxy/http_request.h"
 #include "proxy/secure_error_page.h"
+#include "request_pieces.h"
 
 namespace {
 
 using platform::TlsFailure;
 using proxy::Refusal;
 using proxy::RequestReader;
-
-struct Outcome {
-    std::string stream;
-    Refusal refusal = Refusal::kNone;
-    bool operator==(const Outcome& o) const { return stream == o.stream && refusal == o.refusal; }
-};
+using request_test::Outcome;
 
 // Reads bytes after ServeOrigin(a.test:443) in reads that end at cuts; each request start shows
 // as <host:port>.
@@ -24,27 +20,7 @@ Outcome ReadInside(const std::string& bytes, const std::vector<size_t>& cuts) {
     reader.ServeOrigin("A.Test", 443);
     proxy::RequestOptions options;
     options.viaName = "KorvoPopupKiller:8100";
-    Outcome outcome;
-    size_t from = 0;
-    std::vector<size_t> ends = cuts;
-    ends.push_back(bytes.size());
-    for (size_t end : ends) {
-        std::vector<RequestReader::Piece> pieces;
-        const bool ok = reader.Feed(bytes.data() + from, end - from, options, pieces);
-        for (const RequestReader::Piece& piece : pieces) {
-            if (piece.startsRequest) {
-                outcome.stream +=
-                    "<" + piece.target.host + ":" + std::to_string(piece.target.port) + ">";
-            }
-            outcome.stream += piece.bytes;
-        }
-        if (!ok) {
-            outcome.refusal = reader.refusal();
-            break;
-        }
-        from = end;
-    }
-    return outcome;
+    return request_test::ReadInPieces(reader, bytes, cuts, options);
 }
 
 TEST(RequestsInsideASecureTunnel, GoToItsSiteAndNoOtherWhateverTheReads) {
