@@ -41,7 +41,6 @@ TEST(SecureExclusions, ReadsEntriesCommentsAndBlanksAsUsersWriteThem) {
         {"last.example", true},
         {"", false},
         {".", false},
-
         {"..", false},
     };
     for (const auto& c : cases) EXPECT_EQ(list.Matches(c.host), c.matches) << c.host;
